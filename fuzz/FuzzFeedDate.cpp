@@ -1,0 +1,10 @@
+#include "FuzzInput.h"
+#include "text/DateFormat.h"
+
+#include <cstdlib>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (!ParseFeedDate(FuzzText(data, size)).isValid())
+        std::abort();
+    return 0;
+}

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "config/RegistrySettings.h"
+
+#include <QString>
+
+// The values loaded once at start-up that other parts read instead of the store.
+struct CAppSettings {
+    // On this platform the program always behaves as on the newest handhelds.
+    static constexpr int PlatformLevel = 2;
+
+    QString installFolder;
+    QString audioFolder;
+    bool autoPurgeFD = false;
+    bool isVGA = false;
+    int downloadBufferBytes = 1024;
+    bool downloadSkipHeaders = true;
+    int fontSize = 8;
+
+    // Reads every start-up value and writes General\StartMode = 0. The install folder is
+    // created when missing.
+    void Load(const CRegistrySettings& store);
+    // What the settings screen reloads after it saved.
+    void ReloadDownloadSettings(const CRegistrySettings& store);
+
+    QString DatabasePath() const;     // the default database in the install folder
+    QString DownloadFilePath() const; // webData.htm, the shared download file
+    QString TempFeedPath() const;     // rssTemp.xml
+};
+
+// The application-wide instance that the front ends load at start-up.
+CAppSettings& TheAppSettings();
+
+// Special\DownloadBuffer is in KB; 0 means the 4096-byte default.
+int DownloadBufferBytes(int kilobytes);

@@ -1,0 +1,209 @@
+#include "text/DateFormat.h"
+
+#include "text/NumberText.h"
+
+#include <algorithm>
+#include <optional>
+
+namespace {
+
+// Component values beyond this are nonsense in a feed; clamping keeps the calendar arithmetic
+// below far from overflow whatever the text holds.
+constexpr int ComponentLimit = 100000;
+
+int ReadComponent(QStringView text) {
+    return ReadLeadingInt(text, ComponentLimit);
+}
+
+// Builds a UTC date-time from components that may be out of range; like the C library's
+// mktime, surplus months, days and seconds carry over.
+std::optional<QDateTime> MakeUtc(int year, int month, int day, int hour = 0, int minute = 0,
+                                 int second = 0) {
+    const QDate firstOfYear(year, 1, 1);
+    if (!firstOfYear.isValid())
+        return std::nullopt;
+    const QDate date = firstOfYear.addMonths(month - 1).addDays(day - 1);
+    if (!date.isValid())
+        return std::nullopt;
+    const QDateTime midnight(date, QTime(0, 0), Qt::UTC);
+    return midnight.addSecs(qint64(hour) * 3600 + qint64(minute) * 60 + second);
+}
+
+int CenturyAdjusted(int year) {
+    return year < 1000 ? year + 2000 : year;
+}
+
+// Splits at the first occurrence of a separator; nullopt when it is missing.
+std::optional<std::pair<QStringView, QStringView>> SplitAt(QStringView text, QStringView sep) {
+    const qsizetype at = text.indexOf(sep);
+    if (at < 0)
+        return std::nullopt;
+    return std::pair{text.left(at), text.mid(at + sep.size())};
+}
+
+// Seconds to add to a time written in a zone to reach UTC, for "+HHMM"/"-HHMM" or "+HH:MM".
+std::optional<int> NumericZoneOffset(QStringView zone) {
+    if (zone.size() < 2 || (zone[0] != u'+' && zone[0] != u'-'))
+        return std::nullopt;
+    QString digits = zone.mid(1).toString();
+    digits.remove(u':');
+    if (digits.size() != 4 ||
+        !std::all_of(digits.begin(), digits.end(), [](QChar c) { return c.isDigit(); }))
+        return std::nullopt;
+    const int seconds = digits.left(2).toInt() * 3600 + digits.mid(2).toInt() * 60;
+    return zone[0] == u'-' ? seconds : -seconds;
+}
+
+// Hours to add to reach UTC for the named zones a feed may give.
+int NamedZoneHours(const QString& zone) {
+    static const std::pair<const char16_t*, int> zones[] = {
+        {u"edt", 4}, {u"est", 5}, {u"cdt", 5}, {u"cst", 6},
+        {u"mdt", 6}, {u"mst", 7}, {u"pdt", 7}, {u"pst", 8},
+    };
+    for (const auto& [name, hours] : zones)
+        if (zone == QStringView(name))
+            return hours;
+    return 0;
+}
+
+int MonthNumber(const QString& name) {
+    static const char16_t* const months[] = {u"jan", u"feb", u"mar", u"apr", u"may", u"jun",
+                                             u"jul", u"aug", u"sep", u"oct", u"nov", u"dec"};
+    for (int i = 0; i < 12; ++i)
+        if (name == QStringView(months[i]))
+            return i + 1;
+    return 1;
+}
+
+// "2005-01-03T10:30:15-05:00". A bare "Z" or no zone keeps the time as written, seconds dropped;
+// an offset without a colon is ignored.
+std::optional<QDateTime> ParseIsoDate(QStringView text) {
+    const auto [datePart, timePart] = *SplitAt(text, u"T");
+    const auto yearRest = SplitAt(datePart, u"-");
+    if (!yearRest)
+        return std::nullopt;
+    const auto monthDay = SplitAt(yearRest->second, u"-");
+    if (!monthDay)
+        return std::nullopt;
+    const int year = CenturyAdjusted(ReadComponent(yearRest->first));
+    const int month = ReadComponent(monthDay->first);
+    const int day = ReadComponent(monthDay->second);
+
+    const auto hourRest = SplitAt(timePart, u":");
+    const auto minuteRest = hourRest ? SplitAt(hourRest->second, u":") : std::nullopt;
+    if (!minuteRest)
+        return MakeUtc(year, month, day);
+    const int hour = ReadComponent(hourRest->first);
+    const int minute = ReadComponent(minuteRest->first);
+    const QStringView rest = minuteRest->second;
+
+    qsizetype sign = rest.indexOf(u'-');
+    if (sign < 0)
+        sign = rest.indexOf(u'+');
+    if (sign < 0)
+        return MakeUtc(year, month, day, hour, minute);
+
+    const int second = ReadComponent(rest.left(sign));
+    const QStringView zone = rest.mid(sign);
+    const auto local = MakeUtc(year, month, day, hour, minute, second);
+    if (!local || !zone.contains(u':'))
+        return local;
+    const auto offset = SplitAt(zone.mid(1), u":");
+    QStringView offsetHours = offset->first;
+    if (offsetHours.startsWith(u'0'))
+        offsetHours = offsetHours.mid(1);
+    const int seconds = ReadComponent(offsetHours) * 3600 + ReadComponent(offset->second) * 60;
+    return local->addSecs(zone[0] == u'-' ? seconds : -seconds);
+}
+
+// "Mon, 03 Jan 2005 10:30:15 GMT". Without seconds or zone the time of day is dropped.
+std::optional<QDateTime> ParseRfc822Date(QStringView text) {
+    const auto afterDayName = SplitAt(text, u", ");
+    if (!afterDayName || !text.contains(u':'))
+        return std::nullopt;
+    const auto day = SplitAt(afterDayName->second, u" ");
+    const auto month = day ? SplitAt(day->second, u" ") : std::nullopt;
+    const auto year = month ? SplitAt(month->second, u" ") : std::nullopt;
+    if (!year)
+        return std::nullopt;
+    const int dayNumber = ReadComponent(day->first);
+    const int monthNumber = MonthNumber(month->first.toString().toLower());
+    const int yearNumber = CenturyAdjusted(ReadComponent(year->first));
+
+    const auto hour = SplitAt(year->second, u":");
+    const auto minute = hour ? SplitAt(hour->second, u":") : std::nullopt;
+    const auto second = minute ? SplitAt(minute->second, u" ") : std::nullopt;
+    if (!second)
+        return MakeUtc(yearNumber, monthNumber, dayNumber);
+    const auto local = MakeUtc(yearNumber, monthNumber, dayNumber, ReadComponent(hour->first),
+                               ReadComponent(minute->first), ReadComponent(second->first));
+    if (!local)
+        return local;
+    const QStringView zone = second->second;
+    if (const auto offset = NumericZoneOffset(zone))
+        return local->addSecs(*offset);
+    return local->addSecs(qint64(NamedZoneHours(zone.toString().toLower())) * 3600);
+}
+
+// A text that opens with a day name and a comma is RFC 822 even when its day name or zone
+// brings the hyphen and capital T that otherwise mark ISO dates ("Tue, ... -0500").
+bool StartsWithDayName(QStringView text) {
+    const qsizetype comma = text.indexOf(u", ");
+    return comma > 0 &&
+           std::all_of(text.begin(), text.begin() + comma, [](QChar c) { return c.isLetter(); });
+}
+
+QString TwoDigits(int n) {
+    return QString::number(n).rightJustified(2, u'0');
+}
+
+QString HourMinute(const QTime& time) {
+    return TwoDigits(time.hour()) + u':' + TwoDigits(time.minute());
+}
+
+QString YearMonthDayTime(const QDateTime& value) {
+    const QDate date = value.date();
+    return QString::number(date.year()) + u'-' + TwoDigits(date.month()) + u'-' +
+           TwoDigits(date.day()) + u' ' + HourMinute(value.time());
+}
+
+} // namespace
+
+QDateTime ParseFeedDate(const QString& text) {
+    const QString trimmed = text.trimmed();
+    const bool iso =
+        trimmed.contains(u'-') && trimmed.contains(u'T') && !StartsWithDayName(trimmed);
+    const auto parsed = iso ? ParseIsoDate(trimmed) : ParseRfc822Date(trimmed);
+    return parsed && parsed->isValid() ? *parsed : NowGmt();
+}
+
+QString FormatDateGmt(const QDateTime& utc) {
+    return YearMonthDayTime(utc) + QStringLiteral(" GMT");
+}
+
+QString FormatDateLocal(const QDateTime& utc) {
+    return FormatDateLocal(utc, QDateTime::currentDateTimeUtc());
+}
+
+QString FormatDateLocal(const QDateTime& utc, const QDateTime& now) {
+    const QDateTime local = utc.toLocalTime();
+    if (local.date() == now.toLocalTime().date())
+        return QStringLiteral("Today, ") + HourMinute(local.time());
+    if (local.date() == now.addSecs(-86400).toLocalTime().date())
+        return QStringLiteral("Yesterday, ") + HourMinute(local.time());
+    return YearMonthDayTime(local);
+}
+
+QString FormatDateShort(const QDateTime& value) {
+    const QDate date = value.date();
+    return TwoDigits(date.month()) + u'/' + TwoDigits(date.day()) + u'/' +
+           QString::number(date.year()) + u' ' + HourMinute(value.time());
+}
+
+QDateTime NowGmt() {
+    return QDateTime::currentDateTimeUtc();
+}
+
+QString FormatInt(int n) {
+    return QString::number(n);
+}

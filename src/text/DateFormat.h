@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+
+// Dates as feeds write them and as the screens and statements show them. Every stored date is
+// UTC; QDateTime values returned here carry Qt::UTC.
+
+// Reads an RFC 822 or ISO 8601 date text into UTC. Never fails: text it cannot read gives the
+// current time.
+QDateTime ParseFeedDate(const QString& text);
+
+// "YYYY-M-DD HH:MM GMT" of a UTC value, without conversion.
+QString FormatDateGmt(const QDateTime& utc);
+
+// The value in local time, relative to today: "Today, HH:MM", "Yesterday, HH:MM" or
+// "YYYY-MM-DD HH:MM". The second form takes the moment that counts as now.
+QString FormatDateLocal(const QDateTime& utc);
+QString FormatDateLocal(const QDateTime& utc, const QDateTime& now);
+
+// "MM/DD/YYYY HH:MM" of the value as held (no conversion); the literal form of SQL statements.
+QString FormatDateShort(const QDateTime& value);
+
+QDateTime NowGmt();
+
+QString FormatInt(int n);

@@ -1,0 +1,215 @@
+#include "text/MarkupText.h"
+
+#include "text/NumberText.h"
+
+#include <array>
+#include <optional>
+
+namespace {
+
+// A reference this long or longer is never decoded.
+constexpr qsizetype LongestReference = 8;
+
+struct NamedReference {
+    const char16_t* name;
+    char16_t character;
+};
+
+// Matched after lower-casing the reference, in this order.
+constexpr NamedReference BasicReferences[] = {
+    {u"&amp;", u'&'},    {u"&nbsp;", u' '},   {u"&gt;", u'>'},     {u"&lt;", u'<'},
+    {u"&quot;", u'"'},   {u"&apos;", u'\''},  {u"&sp;", u' '},     {u"&excl;", u'!'},
+    {u"&num;", u'#'},    {u"&dollar;", u'$'}, {u"&percnt;", u'%'}, {u"&lpar;", u'('},
+    {u"&rpar;", u')'},   {u"&ast;", u'*'},    {u"&plus;", u'+'},   {u"&comma;", u','},
+    {u"&hyphen;", u'-'}, {u"&period;", u'.'}, {u"&sol;", u'/'},    {u"&colon;", u':'},
+    {u"&semi;", u';'},   {u"&equals;", u'='}, {u"&quest;", u'?'},  {u"&lsqb;", u'['},
+    {u"&rsqb;", u']'},   {u"&bsol;", u'\\'},
+};
+
+// The HTML 4 names of U+00A1 to U+00FF in code point order; matched exactly as written.
+constexpr std::array<const char16_t*, 95> Latin1Names = {
+    u"iexcl",  u"cent",   u"pound",  u"curren", u"yen",    u"brvbar", u"sect",   u"uml",
+    u"copy",   u"ordf",   u"laquo",  u"not",    u"shy",    u"reg",    u"macr",   u"deg",
+    u"plusmn", u"sup2",   u"sup3",   u"acute",  u"micro",  u"para",   u"middot", u"cedil",
+    u"sup1",   u"ordm",   u"raquo",  u"frac14", u"frac12", u"frac34", u"iquest", u"Agrave",
+    u"Aacute", u"Acirc",  u"Atilde", u"Auml",   u"Aring",  u"AElig",  u"Ccedil", u"Egrave",
+    u"Eacute", u"Ecirc",  u"Euml",   u"Igrave", u"Iacute", u"Icirc",  u"Iuml",   u"ETH",
+    u"Ntilde", u"Ograve", u"Oacute", u"Ocirc",  u"Otilde", u"Ouml",   u"times",  u"Oslash",
+    u"Ugrave", u"Uacute", u"Ucirc",  u"Uuml",   u"Yacute", u"THORN",  u"szlig",  u"agrave",
+    u"aacute", u"acirc",  u"atilde", u"auml",   u"aring",  u"aelig",  u"ccedil", u"egrave",
+    u"eacute", u"ecirc",  u"euml",   u"igrave", u"iacute", u"icirc",  u"iuml",   u"eth",
+    u"ntilde", u"ograve", u"oacute", u"ocirc",  u"otilde", u"ouml",   u"divide", u"oslash",
+    u"ugrave", u"uacute", u"ucirc",  u"uuml",   u"yacute", u"thorn",  u"yuml",
+};
+
+// "&#8217;" and the like: decimal only. A code point above U+FFFF becomes its surrogate pair;
+// anything else keeps its low 16 bits.
+QString NumericReferenceText(QStringView reference) {
+    const int code = ReadLeadingInt(reference.mid(2, reference.size() - 3));
+    if (code > 0xFFFF && code <= 0x10FFFF) {
+        const char32_t codePoint = char32_t(code);
+        return QString::fromUcs4(&codePoint, 1);
+    }
+    return QString(QChar(char16_t(unsigned(code) & 0xFFFF)));
+}
+
+std::optional<QChar> NamedReferenceCharacter(QStringView reference) {
+    const QString lowered = reference.toString().toLower();
+    for (const auto& [name, character] : BasicReferences)
+        if (lowered == QStringView(name))
+            return QChar(character);
+    const QStringView name = reference.mid(1, reference.size() - 2);
+    for (std::size_t i = 0; i < Latin1Names.size(); ++i)
+        if (name == QStringView(Latin1Names[i]))
+            return QChar(char16_t(0xA1 + i));
+    return std::nullopt;
+}
+
+std::optional<QString> ReferenceText(QStringView reference) {
+    if (reference.contains(u'#'))
+        return NumericReferenceText(reference);
+    if (const auto character = NamedReferenceCharacter(reference))
+        return QString(*character);
+    return std::nullopt;
+}
+
+void ChopTrailingSpace(QString& text) {
+    qsizetype end = text.size();
+    while (end > 0 && text[end - 1].isSpace())
+        --end;
+    text.truncate(end);
+}
+
+} // namespace
+
+QString DecodeEntities(const QString& text) {
+    QString result;
+    result.reserve(text.size());
+    qsizetype copied = 0;
+    // A replaced character is never the start of another reference: the search goes on past
+    // the reference just decoded.
+    for (qsizetype amp = text.indexOf(u'&'); amp >= 0;) {
+        const qsizetype semicolon = text.indexOf(u';', amp);
+        if (semicolon < 0)
+            break;
+        const qsizetype length = semicolon - amp + 1;
+        const auto replacement = length <= LongestReference
+                                     ? ReferenceText(QStringView(text).mid(amp, length))
+                                     : std::nullopt;
+        if (replacement) {
+            result += QStringView(text).mid(copied, amp - copied);
+            result += *replacement;
+            copied = semicolon + 1;
+            amp = text.indexOf(u'&', copied);
+        } else {
+            amp = text.indexOf(u'&', amp + 1);
+        }
+    }
+    result += QStringView(text).mid(copied);
+    return result;
+}
+
+QString StripTags(const QString& text) {
+    const QString unwrapped = UnwrapCData(text);
+    QString result;
+    result.reserve(unwrapped.size());
+    qsizetype pos = 0;
+    for (qsizetype open = unwrapped.indexOf(u'<'); open >= 0; open = unwrapped.indexOf(u'<', pos)) {
+        result += QStringView(unwrapped).mid(pos, open - pos);
+        const qsizetype close = unwrapped.indexOf(u'>', open + 1);
+        if (close < 0) {
+            pos = open;
+            break;
+        }
+        ChopTrailingSpace(result);
+        result += u' ';
+        pos = close + 1;
+    }
+    result += QStringView(unwrapped).mid(pos);
+    return result.trimmed().replace(u'\t', u' ');
+}
+
+QString UnwrapCData(const QString& text) {
+    static const QString open = QStringLiteral("<![CDATA[");
+    static const QString close = QStringLiteral("]]>");
+    QString result;
+    result.reserve(text.size());
+    qsizetype pos = 0;
+    // Only the first marker is found whatever its case; later ones must be written exactly.
+    for (qsizetype start = text.indexOf(open, 0, Qt::CaseInsensitive); start >= 0;
+         start = text.indexOf(open, pos)) {
+        result += QStringView(text).mid(pos, start - pos);
+        const qsizetype contentStart = start + open.size();
+        const qsizetype end = text.indexOf(close, contentStart);
+        if (end < 0) {
+            pos = start;
+            break;
+        }
+        ChopTrailingSpace(result);
+        result += u' ';
+        result += QStringView(text).mid(contentStart, end - contentStart).trimmed();
+        pos = end + close.size();
+    }
+    result += QStringView(text).mid(pos);
+    return result.trimmed();
+}
+
+QString EscapeXml(const QString& text) {
+    QString result = text;
+    return result.replace(u'&', QStringLiteral("&amp;"))
+        .replace(u'<', QStringLiteral("&lt;"))
+        .replace(u'>', QStringLiteral("&gt;"))
+        .replace(u'"', QStringLiteral("&quot;"))
+        .replace(u'\'', QStringLiteral("&#039;"));
+}
+
+QString EscapeMarkup(const QString& text) {
+    QString result = text;
+    return result.replace(u'<', QStringLiteral("&lt;"))
+        .replace(u'>', QStringLiteral("&gt;"))
+        .replace(u'\'', QStringLiteral("&#039;"))
+        .replace(u'"', QStringLiteral("&quot;"));
+}
+
+QString RewriteRelativeLinks(const QString& html, const QString& pageUrl) {
+    qsizetype separator = pageUrl.lastIndexOf(u'/');
+    if (separator < 0)
+        separator = pageUrl.lastIndexOf(u'\\');
+    const QString base = separator >= 0 ? pageUrl.left(separator + 1) : pageUrl;
+
+    static const char16_t* const openings[] = {u"href=\"", u"src=\"", u"href='", u"src='"};
+    static const char16_t* const absoluteStarts[] = {u"http", u"ftp", u"#"};
+    QString page = html;
+    for (const char16_t* opening : openings) {
+        const QString quoted = QString::fromUtf16(opening);
+        // "href~~http": absolute values are hidden while the base goes in front of the rest.
+        const QString marker = quoted.left(quoted.size() - 2) + QStringLiteral("~~");
+        for (const char16_t* start : absoluteStarts)
+            page.replace(quoted + QString::fromUtf16(start), marker + QString::fromUtf16(start));
+        page.replace(quoted, quoted + base);
+        page.replace(marker, quoted);
+    }
+    return page;
+}
+
+QString BreakLongWords(const QString& text, int maxRun) {
+    QString result;
+    result.reserve(text.size() + text.size() / qMax(maxRun, 1));
+    int run = 0;
+    for (const QChar c : text) {
+        result += c;
+        run = (c == u' ' || c == u'\n' || c == u'\r' || c == u'\t') ? 0 : run + 1;
+        if (run > maxRun) {
+            result += u' ';
+            run = 0;
+        }
+    }
+    return result;
+}
+
+QString ColorToHex(quint32 color) {
+    auto hexByte = [](quint32 value) {
+        return QString::number(value & 0xFF, 16).toUpper().rightJustified(2, u'0');
+    };
+    return hexByte(color) + hexByte(color >> 8) + hexByte(color >> 16);
+}

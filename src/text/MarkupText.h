@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+
+// Text helpers for the character data of feeds and for the files the program writes. None keeps
+// state; all may run on any thread.
+
+// Replaces character references: decimal numeric ones and the named ones of the basic and
+// HTML 4 Latin-1 tables. References of nine characters or more are left alone.
+QString DecodeEntities(const QString& text);
+
+// Plain text of a markup text: CDATA unwrapped, each tag replaced by one space, trimmed.
+QString StripTags(const QString& text);
+
+// The text with its CDATA sections replaced by their trimmed content, trimmed.
+QString UnwrapCData(const QString& text);
+
+// Escaping for the OPML export: & < > " and ' (as &#039;).
+QString EscapeXml(const QString& text);
+
+// Escaping for the backup file: < > ' and "; an ampersand is left alone.
+QString EscapeMarkup(const QString& text);
+
+// Makes the relative href/src values of a downloaded page absolute against the page address.
+QString RewriteRelativeLinks(const QString& html, const QString& pageUrl);
+
+// Inserts a space into every run of more than maxRun characters without white space.
+QString BreakLongWords(const QString& text, int maxRun);
+
+// Six upper-case hex digits, red first, of a 0x00BBGGRR colour.
+QString ColorToHex(quint32 color);

@@ -1,0 +1,118 @@
+#include "text/TextFile.h"
+
+#include <QRegularExpression>
+#include <QStringDecoder>
+#include <optional>
+
+namespace {
+
+std::optional<QString> DecodeStrictly(QStringDecoder& decoder, const QByteArray& bytes) {
+    QString text = decoder.decode(bytes);
+    if (decoder.hasError())
+        return std::nullopt;
+    return text;
+}
+
+bool HasUtf16ByteOrderMark(const QByteArray& bytes) {
+    return bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF");
+}
+
+// The encoding named by an XML declaration at the very start ("<?xml ... encoding='KOI8-R'?>").
+QByteArray DeclaredEncoding(const QByteArray& bytes) {
+    static const QRegularExpression declaration(
+        QStringLiteral(R"(^\s*<\?xml[^>]*?encoding\s*=\s*["']([A-Za-z0-9._:-]+)["'])"));
+    const auto match = declaration.match(QString::fromLatin1(bytes.left(256)));
+    return match.hasMatch() ? match.captured(1).toLatin1() : QByteArray();
+}
+
+QString DecodeWithFallbacks(const QByteArray& bytes) {
+    // Stateless: a sequence cut off at the end is an error, not bytes kept for a next call.
+    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+    if (auto text = DecodeStrictly(utf8, bytes))
+        return *text;
+    if (HasUtf16ByteOrderMark(bytes)) {
+        QStringDecoder utf16(QStringConverter::Utf16, QStringConverter::Flag::Stateless);
+        return utf16.decode(bytes);
+    }
+    if (const QByteArray declared = DeclaredEncoding(bytes); !declared.isEmpty()) {
+        QStringDecoder named(declared.constData(), QStringConverter::Flag::Stateless);
+        // A declared UTF-8 whose bytes are not UTF-8 is a mislabelled single-byte file.
+        if (named.isValid() &&
+            QStringConverter::encodingForName(declared.constData()) != QStringConverter::Utf8)
+            return named.decode(bytes);
+    }
+    QStringDecoder windows1252("windows-1252", QStringConverter::Flag::Stateless);
+    if (windows1252.isValid())
+        return windows1252.decode(bytes);
+    return QString::fromLatin1(bytes);
+}
+
+QString WithCrLfLineEnds(QString text) {
+    return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"))
+        .replace(u'\n', QStringLiteral("\r\n"));
+}
+
+} // namespace
+
+CTextFile::~CTextFile() {
+    Close();
+}
+
+bool CTextFile::Open(const QString& path, Mode mode) {
+    Close();
+    path_ = path;
+    text_.clear();
+    if (mode == Mode::Read) {
+        reader_ = std::make_unique<QFile>(path);
+        if (!reader_->open(QIODevice::ReadOnly)) {
+            reader_.reset();
+            return false;
+        }
+        needsLoad_ = true;
+    } else {
+        writer_ = std::make_unique<QSaveFile>(path);
+        if (!writer_->open(QIODevice::WriteOnly)) {
+            writer_.reset();
+            return false;
+        }
+    }
+    return true;
+}
+
+QString CTextFile::ReadAll() {
+    if (needsLoad_ && reader_) {
+        text_ = Decode(reader_->readAll());
+        needsLoad_ = false;
+    }
+    return text_;
+}
+
+void CTextFile::WriteString(const QString& text) {
+    if (!dirty_) {
+        text_.clear();
+        dirty_ = true;
+        needsLoad_ = false;
+    }
+    text_ += text;
+}
+
+bool CTextFile::Close() {
+    bool saved = true;
+    if (writer_) {
+        const QByteArray bytes = WithCrLfLineEnds(text_).toUtf8();
+        saved = writer_->write(bytes) == bytes.size() && writer_->commit();
+        writer_.reset();
+    }
+    reader_.reset();
+    dirty_ = false;
+    needsLoad_ = false;
+    return saved;
+}
+
+QString CTextFile::Decode(const QByteArray& bytes) {
+    QString text = DecodeWithFallbacks(bytes);
+    const qsizetype nul = text.indexOf(QChar(u'\0'));
+    if (nul >= 0)
+        text.truncate(nul);
+    return text;
+}

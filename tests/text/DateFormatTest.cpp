@@ -1,0 +1,111 @@
+#include "text/DateFormat.h"
+
+#include "support/QtPrinters.h"
+#include "support/TestEnvironment.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QDateTime Utc(int y, int mo, int d, int h = 0, int mi = 0, int s = 0) {
+    return QDateTime(QDate(y, mo, d), QTime(h, mi, s), Qt::UTC);
+}
+
+struct DateCase {
+    const char* text;
+    QDateTime expected; // invalid: the current time
+};
+
+class ParseFeedDateTest : public ::testing::TestWithParam<DateCase> {};
+
+TEST_P(ParseFeedDateTest, GivesUtc) {
+    // A zone with daylight saving in force shows that nothing depends on the local zone.
+    ScopedTimeZone zone("Europe/Berlin");
+    const DateCase& c = GetParam();
+    const QDateTime before = NowGmt().addSecs(-1);
+    const QDateTime parsed = ParseFeedDate(QString::fromUtf8(c.text));
+    EXPECT_EQ(parsed.timeSpec(), Qt::UTC);
+    if (c.expected.isValid()) {
+        EXPECT_EQ(parsed, c.expected) << c.text;
+    } else {
+        EXPECT_GE(parsed, before) << c.text;
+        EXPECT_LE(parsed, NowGmt().addSecs(1)) << c.text;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Examples, ParseFeedDateTest,
+    ::testing::Values(DateCase{"Mon, 03 Jan 2005 10:30:15 GMT", Utc(2005, 1, 3, 10, 30, 15)},
+                      DateCase{"  Mon, 03 Jan 2005 10:30:15 GMT  ", Utc(2005, 1, 3, 10, 30, 15)},
+                      DateCase{"Mon, 03 Jan 2005 10:30:15 EST", Utc(2005, 1, 3, 15, 30, 15)},
+                      DateCase{"Mon, 03 Jan 2005 10:30:15 PDT", Utc(2005, 1, 3, 17, 30, 15)},
+                      DateCase{"Mon, 03 Jan 2005 10:30:15 pst", Utc(2005, 1, 3, 18, 30, 15)},
+                      DateCase{"Mon, 03 Jan 05 10:30:15 GMT", Utc(2005, 1, 3, 10, 30, 15)},
+                      DateCase{"Mon, 03 JAN 2005 10:30:15 UT", Utc(2005, 1, 3, 10, 30, 15)},
+                      DateCase{"Mon, 03 Foo 2005 10:30:15 GMT", Utc(2005, 1, 3, 10, 30, 15)},
+                      DateCase{"Mon, 03 Jan 2005 10:30 GMT", Utc(2005, 1, 3)},
+                      DateCase{"Mon, 03 Jan 2005 10:30:15", Utc(2005, 1, 3)},
+                      DateCase{"03 Jan 2005 10:30:15 GMT", {}}, DateCase{"Mon, 03 Jan", {}},
+                      // Numeric zones move the time like named ones, minutes included.
+                      DateCase{"Mon, 03 Jan 2005 10:30:15 +0100", Utc(2005, 1, 3, 9, 30, 15)},
+                      DateCase{"Mon, 03 Jan 2005 10:30:15 -0500", Utc(2005, 1, 3, 15, 30, 15)},
+                      DateCase{"Mon, 03 Jan 2005 10:30:15 +0530", Utc(2005, 1, 3, 5, 0, 15)},
+                      // A day name with a capital T and a negative zone stays RFC 822.
+                      DateCase{"Tue, 04 Jan 2005 10:30:15 -0500", Utc(2005, 1, 4, 15, 30, 15)},
+                      DateCase{"Thu, 06 Jan 2005 23:30:00 -0800", Utc(2005, 1, 7, 7, 30, 0)},
+                      DateCase{"2005-01-03T10:30:15Z", Utc(2005, 1, 3, 10, 30, 0)},
+                      DateCase{"2005-01-03T10:30:15-05:00", Utc(2005, 1, 3, 15, 30, 15)},
+                      DateCase{"2005-01-03T10:30:15+01:00", Utc(2005, 1, 3, 9, 30, 15)},
+                      DateCase{"2005-01-03T10:30:15+05:30", Utc(2005, 1, 3, 5, 0, 15)},
+                      DateCase{"2005-01-03T10:30:15+0100", Utc(2005, 1, 3, 10, 30, 15)},
+                      DateCase{"2005-01-03T10:30Z", Utc(2005, 1, 3)},
+                      DateCase{"05-01-03T10:30:15Z", Utc(2005, 1, 3, 10, 30, 0)},
+                      DateCase{"2005T10:30:15-05:00", {}},
+                      // Out-of-range components carry over instead of failing.
+                      DateCase{"2005-02-30T10:30:15Z", Utc(2005, 3, 2, 10, 30, 0)},
+                      DateCase{"", {}}, DateCase{"garbage", {}}, DateCase{"-T", {}}));
+
+TEST(ParseFeedDate, HugeComponentsStayInRange) {
+    const QDateTime parsed = ParseFeedDate("Mon, 99999999999 Jan 99999999999 99:99:99 GMT");
+    EXPECT_TRUE(parsed.isValid());
+}
+
+TEST(FormatDate, GmtAndShortFormsShowTheValueAsHeld) {
+    const QDateTime value = Utc(2005, 1, 3, 9, 5, 59);
+    EXPECT_EQ(FormatDateGmt(value), "2005-01-03 09:05 GMT");
+    EXPECT_EQ(FormatDateShort(value), "01/03/2005 09:05");
+    EXPECT_EQ(FormatInt(-42), "-42");
+}
+
+struct LocalCase {
+    const char* tz;
+    QDateTime stored;
+    QDateTime now;
+    const char* expected;
+};
+
+class FormatDateLocalTest : public ::testing::TestWithParam<LocalCase> {};
+
+TEST_P(FormatDateLocalTest, ShowsRealLocalTime) {
+    const LocalCase& c = GetParam();
+    ScopedTimeZone zone(c.tz);
+    EXPECT_EQ(FormatDateLocal(c.stored, c.now), c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Zones, FormatDateLocalTest,
+    ::testing::Values(
+        // One hour east of Greenwich, no daylight saving: yesterday 23:50 GMT is today 00:50.
+        LocalCase{"UTC-01:00", Utc(2005, 1, 2, 23, 50), Utc(2005, 1, 2, 23, 55), "Today, 00:50"},
+        LocalCase{"UTC-01:00", Utc(2005, 1, 1, 23, 50), Utc(2005, 1, 2, 23, 55),
+                  "Yesterday, 00:50"},
+        LocalCase{"UTC", Utc(2004, 12, 25, 8, 0), Utc(2005, 1, 2, 12, 0), "2004-12-25 08:00"},
+        // Berlin keeps summer time in July (+2) and standard time in January (+1).
+        LocalCase{"Europe/Berlin", Utc(2005, 7, 3, 10, 30), Utc(2006, 1, 1), "2005-07-03 12:30"},
+        LocalCase{"Europe/Berlin", Utc(2005, 1, 3, 10, 30), Utc(2006, 1, 1), "2005-01-03 11:30"},
+        LocalCase{"Europe/Berlin", Utc(2005, 7, 3, 22, 30), Utc(2005, 7, 3, 22, 45),
+                  "Today, 00:30"},
+        LocalCase{"America/New_York", Utc(2005, 7, 3, 3, 30), Utc(2005, 7, 3, 12, 0),
+                  "Yesterday, 23:30"}));
+
+} // namespace

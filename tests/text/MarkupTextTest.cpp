@@ -1,0 +1,92 @@
+#include "text/MarkupText.h"
+
+#include "support/QtPrinters.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct TextCase {
+    QString input;
+    QString expected;
+};
+
+void PrintTo(const TextCase& c, std::ostream* os) {
+    *os << c.input.toStdString();
+}
+
+class DecodeEntitiesTest : public ::testing::TestWithParam<TextCase> {};
+
+TEST_P(DecodeEntitiesTest, Decodes) {
+    EXPECT_EQ(DecodeEntities(GetParam().input), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Examples, DecodeEntitiesTest,
+    ::testing::Values(
+        TextCase{"AT&T; more", "AT&T; more"}, TextCase{"fish & chips", "fish & chips"},
+        TextCase{"&AMP; &Amp; &amp;", "& & &"}, TextCase{"&EACUTE;", "&EACUTE;"},
+        TextCase{"&Eacute;&eacute;", u"\u00C9\u00E9"_qs},
+        TextCase{"&iexcl;&frac14;&frac12;&frac34;&yuml;", u"\u00A1\u00BC\u00BD\u00BE\u00FF"_qs},
+        TextCase{"a&nbsp;b&sp;c", "a b c"}, TextCase{"&lpar;&bsol;&rpar;", "(\\)"},
+        TextCase{"it&#8217;s", u"it\u2019s"_qs}, TextCase{"&#039;", "'"},
+        TextCase{"&#x41;", QString(QChar(u'\0'))}, TextCase{"&#1234567;", "&#1234567;"},
+        TextCase{"&#65601;", QString::fromUcs4(U"\U00010041", 1)},
+        TextCase{"&#128512;", "&#128512;"},
+        // A decoded ampersand never starts another reference.
+        TextCase{"&amp;lt;", "&lt;"}, TextCase{"&amp;amp;x", "&amp;x"},
+        TextCase{"&bogus; &lt;", "&bogus; <"}, TextCase{"&a&lt;", "&a<"}, TextCase{"", ""}));
+
+TEST(StripTags, ReplacesTagsBySingleSpaces) {
+    EXPECT_EQ(StripTags("A <b>bold</b>word"), "A bold word");
+    // Only white space before a tag is dropped.
+    EXPECT_EQ(StripTags("A <b>bold</b> word"), "A bold  word");
+    EXPECT_EQ(StripTags("a < b"), "a < b");
+    EXPECT_EQ(StripTags("x<br/>\ty"), "x  y");
+    EXPECT_EQ(StripTags("<![CDATA[ <p>Hi &amp; bye</p> ]]>"), "Hi &amp; bye");
+    EXPECT_EQ(StripTags("one <p>two <x"), "one two <x");
+    EXPECT_EQ(StripTags("  \t"), "");
+}
+
+TEST(UnwrapCData, RemovesMarkersAndTrims) {
+    EXPECT_EQ(UnwrapCData("<![CDATA[  content  ]]>"), "content");
+    EXPECT_EQ(UnwrapCData("  plain text \n"), "plain text");
+    EXPECT_EQ(UnwrapCData("a  <![cdata[ b ]]>c<![CDATA[d]]>"), "a bc d");
+    // Only the first marker may be written in another case.
+    EXPECT_EQ(UnwrapCData("<![CDATA[a]]><![cdata[b]]>"), "a<![cdata[b]]>");
+    EXPECT_EQ(UnwrapCData("x <![CDATA[never closed"), "x <![CDATA[never closed");
+}
+
+TEST(Escaping, EachFormCoversItsOwnCharacters) {
+    const QString text = "a&b<c>d\"e'f";
+    EXPECT_EQ(EscapeXml(text), "a&amp;b&lt;c&gt;d&quot;e&#039;f");
+    EXPECT_EQ(EscapeMarkup(text), "a&b&lt;c&gt;d&quot;e&#039;f");
+    EXPECT_EQ(EscapeXml("&lt;"), "&amp;lt;");
+}
+
+TEST(RewriteRelativeLinks, PutsTheBaseBeforeRelativeValuesOnly) {
+    const QString page = "<img src=\"img/a.png\"><a href=\"#top\"><a href='http://x/'>"
+                         "<a href=\"https://y/\"><a href='ftp://z'><a href=\"/abs\">";
+    EXPECT_EQ(RewriteRelativeLinks(page, "http://host/dir/page.html"),
+              "<img src=\"http://host/dir/img/a.png\"><a href=\"#top\"><a href='http://x/'>"
+              "<a href=\"https://y/\"><a href='ftp://z'><a href=\"http://host/dir//abs\">");
+    EXPECT_EQ(RewriteRelativeLinks("<a href=\"x\">", "C:\\pages\\p.htm"),
+              "<a href=\"C:\\pages\\x\">");
+    EXPECT_EQ(RewriteRelativeLinks("<a href=\"x\">", "page"), "<a href=\"pagex\">");
+}
+
+TEST(BreakLongWords, InsertsSpacesIntoLongRuns) {
+    const QString url = "http://" + QString(93, u'a');
+    const QString broken = BreakLongWords(url, 40);
+    EXPECT_EQ(broken.count(u' '), 2);
+    EXPECT_EQ(broken.left(41), url.left(41));
+    EXPECT_EQ(broken[41], u' ');
+    EXPECT_EQ(BreakLongWords("short words\tonly", 40), "short words\tonly");
+}
+
+TEST(ColorToHex, WritesRedFirst) {
+    EXPECT_EQ(ColorToHex(10 | (0 << 8) | (255 << 16)), "0A00FF");
+    EXPECT_EQ(ColorToHex(0xC07B7B), "7B7BC0");
+}
+
+} // namespace

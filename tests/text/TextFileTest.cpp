@@ -1,0 +1,106 @@
+#include "text/TextFile.h"
+
+#include "support/QtPrinters.h"
+#include "support/TestEnvironment.h"
+#include "text/FileDigest.h"
+
+#include <QFile>
+#include <gtest/gtest.h>
+
+namespace {
+
+class TextFileTest : public ::testing::Test {
+protected:
+    QString WriteBytes(const QByteArray& bytes) {
+        const QString path = env_.Path("file.txt");
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        return path;
+    }
+
+    QByteArray ReadBytes(const QString& path) {
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+        return file.readAll();
+    }
+
+    QString ReadText(const QString& path) {
+        CTextFile file;
+        EXPECT_TRUE(file.Open(path, CTextFile::Mode::Read));
+        return file.ReadAll();
+    }
+
+    TestEnvironment env_;
+};
+
+struct DecodeCase {
+    const char* name;
+    QByteArray bytes;
+    QString expected;
+};
+
+TEST_F(TextFileTest, DecodesByContentThenDeclarationThenWindows1252) {
+    const DecodeCase cases[] = {
+        {"utf-8", "caf\xC3\xA9 \xE2\x82\xAC", u"caf\u00E9 \u20AC"_qs},
+        {"utf-8 with bom", "\xEF\xBB\xBF<a/>", "<a/>"},
+        {"utf-16le bom", QByteArray("\xFF\xFE<\0a\0/\0>\0", 10), "<a/>"},
+        {"utf-16be bom", QByteArray("\xFE\xFF\0<\0a\0/\0>", 10), "<a/>"},
+        {"koi8-r declared", "<?xml version=\"1.0\" encoding=\"KOI8-R\"?><t>\xF0\xD2\xC9</t>",
+         u"<?xml version=\"1.0\" encoding=\"KOI8-R\"?><t>\u041F\u0440\u0438</t>"_qs},
+        {"shift_jis declared", "<?xml version='1.0' encoding='Shift_JIS'?>\x93\xFA",
+         u"<?xml version='1.0' encoding='Shift_JIS'?>\u65E5"_qs},
+        {"windows-1252", "caf\xE9 \x80 \x93q\x94", u"caf\u00E9 \u20AC \u201Cq\u201D"_qs},
+        {"utf-8 declared but not utf-8", "<?xml encoding=\"utf-8\"?>\xE9",
+         u"<?xml encoding=\"utf-8\"?>\u00E9"_qs},
+        {"unknown declared", "<?xml encoding=\"x-none\"?>\xE9",
+         u"<?xml encoding=\"x-none\"?>\u00E9"_qs},
+        {"nul cuts", QByteArray("ab\0cd", 5), "ab"},
+        {"empty", "", ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(CTextFile::Decode(c.bytes), c.expected) << c.name;
+}
+
+TEST_F(TextFileTest, WritesUtf8WithCrLfLineEnds) {
+    const QString path = env_.Path("out.xml");
+    CTextFile file;
+    ASSERT_TRUE(file.Open(path, CTextFile::Mode::Write));
+    file.WriteString(u"\u65E5\u672C line1\nline2\r\n"_qs);
+    file.WriteString("line3\r\n\n");
+    ASSERT_TRUE(file.Close());
+    EXPECT_EQ(ReadBytes(path), "\xE6\x97\xA5\xE6\x9C\xAC line1\r\nline2\r\nline3\r\n\r\n");
+    EXPECT_EQ(ReadText(path), u"\u65E5\u672C line1\r\nline2\r\nline3\r\n\r\n"_qs);
+}
+
+TEST_F(TextFileTest, ReopeningSavesTheTextCollectedBefore) {
+    const QString first = env_.Path("first.txt");
+    CTextFile file;
+    ASSERT_TRUE(file.Open(first, CTextFile::Mode::Write));
+    file.WriteString("pending");
+    ASSERT_TRUE(file.Open(env_.Path("second.txt"), CTextFile::Mode::Write));
+    EXPECT_EQ(ReadBytes(first), "pending");
+}
+
+TEST_F(TextFileTest, FailedWriteLeavesTheOldFileWhole) {
+    const QString path = WriteBytes("old contents");
+    {
+        CTextFile file;
+        ASSERT_TRUE(file.Open(path, CTextFile::Mode::Write));
+        file.WriteString("new");
+        // Nothing reaches the file until the object is closed.
+        EXPECT_EQ(ReadBytes(path), "old contents");
+    }
+    EXPECT_EQ(ReadBytes(path), "new");
+
+    CTextFile unwritable;
+    EXPECT_FALSE(unwritable.Open(env_.Path("no/such/folder/x.txt"), CTextFile::Mode::Write));
+    EXPECT_FALSE(unwritable.Open(env_.Path("missing.txt"), CTextFile::Mode::Read));
+}
+
+TEST_F(TextFileTest, Md5DigestOfFileBytes) {
+    EXPECT_EQ(Md5FileDigest(WriteBytes("abc")), "900150983cd24fb0d6963f7d28e17f72");
+    EXPECT_EQ(Md5FileDigest(env_.Path("missing")), "");
+}
+
+} // namespace
