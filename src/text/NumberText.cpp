@@ -9,8 +9,8 @@ int ReadLeadingInt(QStringView text, int limit) {
     bool negative = false;
     if (i < text.size() && (text[i] == u'-' || text[i] == u'+'))
         negative = text[i++] == u'-';
-    int value = 0;
+    qint64 value = 0;
     for (; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++i)
-        value = std::min(value * 10 + (text[i].unicode() - u'0'), limit);
-    return negative ? -value : value;
+        value = std::min<qint64>(value * 10 + (text[i].unicode() - u'0'), limit);
+    return int(negative ? -value : value);
 }

@@ -6,4 +6,4 @@
 // Reads a decimal number the way the C library's atoi does: leading white space and a sign
 // accepted, reading stops at the first non-digit, nothing readable gives 0. The magnitude is
 // clamped to `limit` so that no text can overflow it.
-int ReadLeadingInt(QStringView text, int limit = INT_MAX / 10);
+int ReadLeadingInt(QStringView text, int limit = INT_MAX);

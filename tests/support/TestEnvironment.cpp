@@ -1,6 +1,7 @@
 #include "support/TestEnvironment.h"
 
 #include <QDir>
+#include <QFile>
 #include <cstdlib>
 #include <ctime>
 
@@ -39,3 +40,11 @@ TestEnvironment::TestEnvironment()
     : config_("XDG_CONFIG_HOME", MadeFolder(dir_, "config")),
       data_("XDG_DATA_HOME", MadeFolder(dir_, "data")),
       runtime_("XDG_RUNTIME_DIR", MadeFolder(dir_, "runtime")) {}
+
+QString TestEnvironment::WriteFile(const QString& name, const QByteArray& bytes) const {
+    const QString path = Path(name);
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly))
+        file.write(bytes);
+    return path;
+}

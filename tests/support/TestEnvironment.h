@@ -37,6 +37,8 @@ public:
     QString Path(const QString& name) const { return dir_.filePath(name); }
     QString ConfigFolder() const { return Path(QStringLiteral("config")); }
     QString DataFolder() const { return Path(QStringLiteral("data")); }
+    // Writes a file in the folder and returns its path.
+    QString WriteFile(const QString& name, const QByteArray& bytes) const;
 
 private:
     QTemporaryDir dir_;

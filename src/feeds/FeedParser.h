@@ -1,0 +1,27 @@
+#pragma once
+
+#include "feeds/FeedData.h"
+#include "feeds/XmlDocument.h"
+
+// Which format a loaded document is, by its root, its version and its namespace.
+qint16 DetectFeedType(const CXmlDocument& document);
+
+// Reads a feed file (any RSS, Atom 0.3, or OPML taken as a feed) into the record. False when the
+// file cannot be loaded or is of no supported kind; the record is then cleared but for FeedType.
+bool ParseFeedFile(CFeedData& record, const QString& path);
+
+void ResetFeedData(CFeedData& record);
+
+// The RSS 2.0 channel and its items, for feeds and for feed-search results alike.
+void ReadRss20Channel(CFeedData& record, const CXmlDocument& document);
+
+enum class TitleText { Raw, CDataUnwrapped };
+enum class HeaderDates { Standard, DateCreatedToo };
+
+// Title, link, description and date from the children of an RSS channel or an OPML head. The
+// last lastBuildDate wins; dc:date (and dateCreated where asked) only fill an empty date.
+void ReadChannelHeader(CFeedData& record, const CXmlNode* channel, TitleText title,
+                       HeaderDates dates = HeaderDates::Standard);
+
+// Trims the title and gives an empty one `prefix` followed by a new record number.
+void EnsureTitle(CFeedData& record, const QString& prefix);

@@ -1,0 +1,18 @@
+#pragma once
+
+#include "feeds/FeedData.h"
+#include "feeds/XmlDocument.h"
+
+// Reads an OPML subscription list: one item per feed entry, with the list's title. FeedType
+// stays 0. False when the file cannot be loaded or is not OPML.
+bool ParseSubscriptionList(CFeedData& record, const QString& path);
+
+// Reads the result document of the feed-search service: an RSS 2.0 document whose items
+// point at feeds (their link is the source's url). FeedType becomes 12.
+bool ParseSearchResults(CFeedData& record, const QString& path);
+
+// The readers behind them, also used when OPML is given where a feed was expected.
+void ReadGenericSubscription(CFeedData& record, const CXmlDocument& document);
+void ReadSharpReaderSubscription(CFeedData& record, const CXmlDocument& document);
+// OPML 1.0 or 1.1 as a feed: one item per top-level outline, its sub-outlines as content.
+void ReadOpmlAsFeed(CFeedData& record, const CXmlDocument& document);

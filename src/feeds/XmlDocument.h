@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QString>
+#include <memory>
+#include <utility>
+#include <vector>
+
+// One element of a document. Text stays raw: no entity decoding, CDATA markers kept.
+struct CXmlNode {
+    QString Name;
+    // The content of an element without child elements; empty for one with children.
+    QString Text;
+    bool IsEmptyElement = false;
+    std::vector<std::pair<QString, QString>> Attributes;
+    std::vector<std::unique_ptr<CXmlNode>> Children;
+    CXmlNode* Parent = nullptr;
+    CXmlNode* PrevSibling = nullptr;
+    CXmlNode* NextSibling = nullptr;
+};
+
+// The tree of one document, built by a forgiving scanner that finds tags by searching for '<'
+// and '>'. It takes what the web sends: unclosed elements stay open, end tags that close
+// nothing become elements named with a slash, and only a text without any tag or with a '<'
+// that is never closed by '>' fails. The cost grows linearly with the text.
+class CXmlDocument {
+public:
+    CXmlDocument() = default;
+    CXmlDocument(const CXmlDocument&) = delete;
+    CXmlDocument& operator=(const CXmlDocument&) = delete;
+    ~CXmlDocument();
+
+    // Reads and decodes the file as CTextFile does, then parses it.
+    bool LoadFile(const QString& path);
+    bool Parse(const QString& text);
+
+    // "rss\channel\item": the first name must equal the root's name exactly, each further one
+    // selects the first child of that name ignoring case. No backtracking.
+    const CXmlNode* FindNode(const QString& path) const;
+    const CXmlNode* Root() const { return root_; }
+
+    static const CXmlNode* FirstChild(const CXmlNode* node);
+    static const CXmlNode* NextSibling(const CXmlNode* node);
+    // The value of the first attribute of that name ignoring case; empty when there is none.
+    static QString GetAttribute(const CXmlNode* node, const QString& name);
+    static bool HasAttributeValue(const CXmlNode* node, const QString& name, const QString& value);
+    // The node's content written out again as markup, one element per line, values unescaped.
+    static QString InnerXml(const CXmlNode* node);
+
+private:
+    friend class XmlScanner;
+    void Clear();
+
+    // Elements outside any other, in document order; the document owns them.
+    std::vector<std::unique_ptr<CXmlNode>> topLevel_;
+    CXmlNode* root_ = nullptr;
+};
