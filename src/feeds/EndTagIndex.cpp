@@ -14,8 +14,13 @@ qsizetype FirstAtOrAfter(const std::vector<qsizetype>& positions, qsizetype from
 
 EndTagIndex::EndTagIndex(const QString& text) : text_(text) {
     const QStringView view(text);
-    for (qsizetype open = view.indexOf(u"</"); open >= 0; open = view.indexOf(u"</", open + 2)) {
+    for (qsizetype open = view.indexOf(QChar(u'<')); open >= 0;
+         open = view.indexOf(QChar(u'<'), open)) {
         const qsizetype nameStart = open + 2;
+        if (nameStart > view.size() || view[open + 1] != u'/') {
+            ++open;
+            continue;
+        }
         qsizetype end = nameStart;
         while (end < view.size() && view[end] != u'<' && view[end] != u'>')
             ++end;
@@ -23,14 +28,14 @@ EndTagIndex::EndTagIndex(const QString& text) : text_(text) {
             break;
         auto& index = view[end] == u'>' ? endedByGreaterThan_ : endedByLessThan_;
         index[view.mid(nameStart, end - nameStart)].push_back(open);
-        open = end - 2; // go on at the character that ended the name: a '<' may open "</"
+        open = end; // a '<' that ended the name may itself open "</"
     }
 }
 
 qsizetype EndTagIndex::Find(QStringView name, qsizetype from) {
-    if (name.contains(u'>'))
+    if (name.contains(QChar(u'>')))
         return -1;
-    if (name.contains(u'<'))
+    if (name.contains(QChar(u'<')))
         return FindNameWithLessThan(name, from);
     const auto it = endedByGreaterThan_.constFind(name);
     return it == endedByGreaterThan_.constEnd() ? -1 : FirstAtOrAfter(*it, from);
@@ -42,7 +47,7 @@ qsizetype EndTagIndex::FindNameWithLessThan(QStringView name, qsizetype from) {
         absent != absentFrom_.constEnd() && from >= *absent)
         return -1;
     const QString endTag = QStringLiteral("</") + key + u'>';
-    const auto candidates = endedByLessThan_.constFind(name.left(name.indexOf(u'<')));
+    const auto candidates = endedByLessThan_.constFind(name.left(name.indexOf(QChar(u'<'))));
     if (candidates != endedByLessThan_.constEnd()) {
         std::vector<qsizetype>::const_iterator it;
         FirstAtOrAfter(*candidates, from, &it);

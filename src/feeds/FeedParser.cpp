@@ -74,14 +74,14 @@ void ReadAtomFeed(CFeedData& record, const CXmlDocument& document) {
     for (const CXmlNode* child =
              CXmlDocument::FirstChild(document.FindNode(QStringLiteral("feed")));
          child; child = child->NextSibling) {
-        const QString name = child->Name.toLower();
-        if (name == u"title")
+        const QString& name = child->Name;
+        if (NameIs(name, u"title"))
             record.Title = UnwrapCData(child->Text);
-        else if (name == u"link")
+        else if (NameIs(name, u"link"))
             record.Link = CXmlDocument::GetAttribute(child, QStringLiteral("href"));
-        else if (name == u"tagline")
+        else if (NameIs(name, u"tagline"))
             record.Description = child->Text;
-        else if (name == u"modified")
+        else if (NameIs(name, u"modified"))
             record.Date = child->Text;
     }
     ReadItems(record, FeedTypeAtom03, document.FindNode(QStringLiteral("feed\\entry")));
@@ -163,18 +163,18 @@ void ReadChannelHeader(CFeedData& record, const CXmlNode* channel, TitleText tit
                        HeaderDates dates) {
     for (const CXmlNode* child = CXmlDocument::FirstChild(channel); child;
          child = child->NextSibling) {
-        const QString name = child->Name.toLower();
-        if (name == u"title")
+        const QString& name = child->Name;
+        if (NameIs(name, u"title"))
             record.Title = title == TitleText::Raw ? child->Text : UnwrapCData(child->Text);
-        else if (name == u"link")
+        else if (NameIs(name, u"link"))
             record.Link = child->Text;
-        else if (name == u"description")
+        else if (NameIs(name, u"description"))
             record.Description = child->Text;
-        else if (name == u"lastbuilddate")
+        else if (NameIs(name, u"lastbuilddate"))
             record.Date = child->Text;
-        else if (name == u"dc:date" && record.Date.isEmpty())
+        else if (NameIs(name, u"dc:date") && record.Date.isEmpty())
             record.Date = child->Text;
-        else if (name == u"datecreated" && dates == HeaderDates::DateCreatedToo &&
+        else if (NameIs(name, u"datecreated") && dates == HeaderDates::DateCreatedToo &&
                  record.Date.isEmpty())
             record.Date = child->Text;
     }

@@ -28,7 +28,7 @@ struct FieldOverrides {
 };
 
 bool Overrides(const QString& override, const QString& name) {
-    return !override.isEmpty() && name == override;
+    return !override.isEmpty() && NameIs(name, override);
 }
 
 QString OverriddenContent(const CXmlNode* child, const FieldOverrides& overrides) {
@@ -45,29 +45,29 @@ QString AtomContent(const CXmlNode* child) {
 void ApplyRssRule(CFeedItemData& item, const CXmlNode* child, const QString& name, qint16 feedType,
                   const FieldOverrides& overrides) {
     const bool searchResult = feedType == FeedTypeSearchResults;
-    if (name == u"guid")
+    if (NameIs(name, u"guid"))
         item.Guid = child->Text;
     else if (Overrides(overrides.title, name))
         item.Title = child->Text;
-    else if (name == u"title" && item.Title.isEmpty())
+    else if (NameIs(name, u"title") && item.Title.isEmpty())
         item.Title = child->Text;
     else if (Overrides(overrides.link, name) && !searchResult)
         item.Link = child->Text;
-    else if (name == u"link" && item.Link.isEmpty() && !searchResult)
+    else if (NameIs(name, u"link") && item.Link.isEmpty() && !searchResult)
         item.Link = child->Text;
-    else if (name == u"source" && searchResult)
+    else if (NameIs(name, u"source") && searchResult)
         item.Link = CXmlDocument::GetAttribute(child, QStringLiteral("url"));
     else if (Overrides(overrides.date, name))
         item.Date = child->Text;
-    else if (name == u"pubdate" && (overrides.date.isEmpty() || item.Date.isEmpty()))
+    else if (NameIs(name, u"pubdate") && (overrides.date.isEmpty() || item.Date.isEmpty()))
         item.Date = child->Text;
-    else if (name == u"dc:date" && item.Date.isEmpty())
+    else if (NameIs(name, u"dc:date") && item.Date.isEmpty())
         item.Date = child->Text;
     else if (Overrides(overrides.content, name))
         item.Content = OverriddenContent(child, overrides);
-    else if (name == u"description" && item.Content.isEmpty())
+    else if (NameIs(name, u"description") && item.Content.isEmpty())
         item.Content = child->Text;
-    else if (name == u"enclosure" &&
+    else if (NameIs(name, u"enclosure") &&
              CXmlDocument::HasAttributeValue(child, QStringLiteral("type"),
                                              QStringLiteral("audio/mpeg"))) {
         item.EnclosureUrl = CXmlDocument::GetAttribute(child, QStringLiteral("url"));
@@ -78,25 +78,25 @@ void ApplyRssRule(CFeedItemData& item, const CXmlNode* child, const QString& nam
 
 void ApplyAtomRule(CFeedItemData& item, const CXmlNode* child, const QString& name,
                    const FieldOverrides& overrides) {
-    if (name == u"id")
+    if (NameIs(name, u"id"))
         item.Guid = child->Text;
     else if (Overrides(overrides.title, name))
         item.Title = child->Text;
-    else if (name == u"title" && item.Title.isEmpty())
+    else if (NameIs(name, u"title") && item.Title.isEmpty())
         item.Title = child->Text;
     else if (Overrides(overrides.link, name))
         item.Link = child->Text;
-    else if (name == u"link" && item.Link.isEmpty())
+    else if (NameIs(name, u"link") && item.Link.isEmpty())
         item.Link = CXmlDocument::GetAttribute(child, QStringLiteral("href"));
     else if (Overrides(overrides.date, name))
         item.Date = child->Text;
-    else if (name == u"issued" && item.Date.isEmpty())
+    else if (NameIs(name, u"issued") && item.Date.isEmpty())
         item.Date = child->Text;
     else if (Overrides(overrides.content, name))
         item.Content = OverriddenContent(child, overrides);
-    else if (name == u"content" && (overrides.content.isEmpty() || item.Content.isEmpty()))
+    else if (NameIs(name, u"content") && (overrides.content.isEmpty() || item.Content.isEmpty()))
         item.Content = AtomContent(child);
-    else if (name == u"summary" && item.Content.isEmpty())
+    else if (NameIs(name, u"summary") && item.Content.isEmpty())
         item.Content = AtomContent(child);
 }
 
@@ -128,16 +128,15 @@ void ReadItems(CFeedData& record, qint16 feedType, const CXmlNode* firstItem) {
     const bool atom = feedType == FeedTypeAtom03;
     const QString itemName = atom ? QStringLiteral("entry") : QStringLiteral("item");
     for (const CXmlNode* node = firstItem; node; node = node->NextSibling) {
-        if (node != firstItem && node->Name.toLower() != itemName)
+        if (node != firstItem && !NameIs(node->Name, itemName))
             continue;
         CFeedItemData& item = record.Items.emplace_back();
         for (const CXmlNode* child = CXmlDocument::FirstChild(node); child;
              child = child->NextSibling) {
-            const QString name = child->Name.toLower();
             if (atom)
-                ApplyAtomRule(item, child, name, overrides);
+                ApplyAtomRule(item, child, child->Name, overrides);
             else
-                ApplyRssRule(item, child, name, feedType, overrides);
+                ApplyRssRule(item, child, child->Name, feedType, overrides);
         }
     }
 }

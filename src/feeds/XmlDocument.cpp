@@ -4,6 +4,7 @@
 #include "text/TextFile.h"
 
 #include <QFile>
+#include <algorithm>
 
 namespace {
 
@@ -32,26 +33,37 @@ QStringView ElementName(QStringView tagText) {
 // Line breaks become one blank and tabs four, as attribute values are read.
 QString NormalizedTagText(QStringView tagText) {
     QString text = WithoutLeadingSpace(tagText).toString();
+    if (!std::any_of(text.cbegin(), text.cend(),
+                     [](QChar c) { return c == u'\r' || c == u'\n' || c == u'\t'; }))
+        return text;
     return text.replace(QStringLiteral("\r\n"), QStringLiteral(" "))
         .replace(u'\r', u' ')
         .replace(u'\n', u' ')
         .replace(QStringLiteral("\t"), QStringLiteral("    "));
 }
 
+// The position of the first '=' directly followed by `quote` at or after `from`, or -1.
+qsizetype FindEqualsQuote(QStringView text, QChar quote, qsizetype from) {
+    for (qsizetype equals = text.indexOf(QChar(u'='), from); equals >= 0;
+         equals = text.indexOf(QChar(u'='), equals + 1))
+        if (equals + 1 < text.size() && text[equals + 1] == quote)
+            return equals;
+    return -1;
+}
+
 // Only attributes written with the tag's one quote character, with '=' directly before it,
 // are recognised; the quote is '"' when the tag holds =" anywhere, else the apostrophe.
 void ReadAttributes(QStringView tagText, CXmlNode& node) {
     node.Attributes.clear();
-    if (!tagText.contains(u'='))
+    if (!tagText.contains(QChar(u'=')))
         return;
     const QString text = NormalizedTagText(tagText);
-    const QChar quote = text.contains(QStringLiteral("=\"")) ? u'"' : u'\'';
-    const QString opening = QString(u'=') + quote;
+    const QChar quote = FindEqualsQuote(text, u'"', 0) >= 0 ? u'"' : u'\'';
     qsizetype pos = 0;
-    for (qsizetype equals = text.indexOf(opening); equals >= 0;
-         equals = text.indexOf(opening, pos)) {
+    for (qsizetype equals = FindEqualsQuote(text, quote, 0); equals >= 0;
+         equals = FindEqualsQuote(text, quote, pos)) {
         const QStringView before = QStringView(text).mid(pos, equals - pos).trimmed();
-        const QStringView name = before.mid(before.lastIndexOf(u' ') + 1);
+        const QStringView name = before.mid(before.lastIndexOf(QChar(u' ')) + 1);
         const qsizetype valueStart = equals + 2;
         const qsizetype valueEnd = text.indexOf(quote, valueStart);
         if (valueEnd < 0)
@@ -62,6 +74,8 @@ void ReadAttributes(QStringView tagText, CXmlNode& node) {
 }
 
 bool IsDeclaration(QStringView tagText) {
+    if (tagText.isEmpty() || (tagText[0] != u'?' && tagText[0] != u'!'))
+        return false;
     static const char16_t* const skipped[] = {u"?", u"!DOCTYPE", u"!ATTLIST", u"!ELEMENT",
                                               u"!ENTITY"};
     for (const char16_t* start : skipped)
@@ -115,14 +129,14 @@ public:
         : document_(document), text_(text), endTags_(text), commentEnds_(text, u"-->") {}
 
     bool Run() {
-        qsizetype open = text_.indexOf(u'<');
+        qsizetype open = text_.indexOf(QChar(u'<'));
         if (open < 0)
             return false;
         while (open >= 0) {
-            const qsizetype close = text_.indexOf(u'>', open);
+            const qsizetype close = text_.indexOf(QChar(u'>'), open);
             if (close < 0)
                 return false;
-            open = text_.indexOf(u'<', ScanTag(open, close));
+            open = text_.indexOf(QChar(u'<'), ScanTag(open, close));
         }
         return true;
     }
@@ -154,8 +168,8 @@ private:
     }
 
     qsizetype StartElement(QStringView tagText, qsizetype close) {
-        CXmlNode* node = Link(std::make_unique<CXmlNode>());
-        node->Name = ElementName(tagText).toString();
+        CXmlNode* node = Link(document_.NewNode());
+        node->Name = InternedName(ElementName(tagText));
         ReadAttributes(tagText, *node);
         const qsizetype contentStart = close + 1;
         if (tagText.endsWith(u'/')) {
@@ -166,7 +180,7 @@ private:
         const qsizetype endTag = endTags_.Find(node->Name, contentStart);
         if (endTag < 0)
             return contentStart; // left open, and not a sibling anyone links to
-        const qsizetype firstMarkup = text_.indexOf(u'<', contentStart);
+        const qsizetype firstMarkup = text_.indexOf(QChar(u'<'), contentStart);
         if (firstMarkup < endTag && !QStringView(text_).mid(firstMarkup).startsWith(u"<![CDATA[")) {
             if (!CurrentParent())
                 document_.root_ = node;
@@ -179,15 +193,22 @@ private:
         return endTag + 1; // past the '<' of the end tag, which is never seen as a tag
     }
 
-    CXmlNode* Link(std::unique_ptr<CXmlNode> owned) {
-        CXmlNode* node = owned.get();
-        node->Parent = CurrentParent();
-        node->PrevSibling = previousSibling_;
+    // Elements of one name share one string: a feed repeats a handful of names thousands of times.
+    QString InternedName(QStringView name) {
+        auto it = names_.constFind(name);
+        if (it == names_.constEnd())
+            it = names_.insert(name, name.toString());
+        return *it;
+    }
+
+    CXmlNode* Link(CXmlNode& node) {
+        node.Parent = CurrentParent();
+        node.PrevSibling = previousSibling_;
         if (previousSibling_)
-            previousSibling_->NextSibling = node;
-        auto& siblings = node->Parent ? node->Parent->Children : document_.topLevel_;
-        siblings.push_back(std::move(owned));
-        return node;
+            previousSibling_->NextSibling = &node;
+        if (node.Parent)
+            node.Parent->Children.push_back(&node);
+        return &node;
     }
 
     // A finished element becomes the previous sibling, and the root when it is top-level.
@@ -201,6 +222,7 @@ private:
     const QString& text_;
     EndTagIndex endTags_;
     ForwardFinder commentEnds_;
+    QHash<QStringView, QString> names_;
     std::vector<CXmlNode*> openElements_;
     CXmlNode* previousSibling_ = nullptr;
 };
@@ -209,17 +231,18 @@ CXmlDocument::~CXmlDocument() {
     Clear();
 }
 
-// Frees the tree without recursion, so that no nesting depth can exhaust the stack.
 void CXmlDocument::Clear() {
     root_ = nullptr;
-    std::vector<std::unique_ptr<CXmlNode>> pending = std::move(topLevel_);
-    topLevel_.clear();
-    while (!pending.empty()) {
-        std::unique_ptr<CXmlNode> node = std::move(pending.back());
-        pending.pop_back();
-        for (auto& child : node->Children)
-            pending.push_back(std::move(child));
+    nodeBlocks_.clear();
+    nodesInLastBlock_ = NodesPerBlock;
+}
+
+CXmlNode& CXmlDocument::NewNode() {
+    if (nodesInLastBlock_ == NodesPerBlock) {
+        nodeBlocks_.push_back(std::make_unique<CXmlNode[]>(NodesPerBlock));
+        nodesInLastBlock_ = 0;
     }
+    return nodeBlocks_.back()[nodesInLastBlock_++];
 }
 
 bool CXmlDocument::LoadFile(const QString& path) {
@@ -244,7 +267,7 @@ const CXmlNode* CXmlDocument::FindNode(const QString& path) const {
         const CXmlNode* match = nullptr;
         for (const auto& child : node->Children)
             if (child->Name.compare(names[i], Qt::CaseInsensitive) == 0) {
-                match = child.get();
+                match = child;
                 break;
             }
         node = match;
@@ -253,7 +276,7 @@ const CXmlNode* CXmlDocument::FindNode(const QString& path) const {
 }
 
 const CXmlNode* CXmlDocument::FirstChild(const CXmlNode* node) {
-    return node && !node->Children.empty() ? node->Children.front().get() : nullptr;
+    return node && !node->Children.empty() ? node->Children.front() : nullptr;
 }
 
 const CXmlNode* CXmlDocument::NextSibling(const CXmlNode* node) {
@@ -277,33 +300,59 @@ bool CXmlDocument::HasAttributeValue(const CXmlNode* node, const QString& name,
     return false;
 }
 
-QString CXmlDocument::InnerXml(const CXmlNode* node) {
-    if (!node)
-        return {};
-    QString markup;
-    if (!node->Text.isEmpty())
-        markup += node->Text + u'\n';
-    // Written with an explicit stack: (element, whether its children are written yet).
+namespace {
+
+// Writes the markup of a node's content piece by piece to `sink`, with an explicit stack so that
+// no nesting depth can exhaust the call stack.
+template <typename Sink> void WriteInnerXml(const CXmlNode* node, Sink&& sink) {
+    if (!node->Text.isEmpty()) {
+        sink(node->Text);
+        sink(u"\n");
+    }
+    // (element, whether its children are written yet)
     std::vector<std::pair<const CXmlNode*, bool>> pending;
     for (auto it = node->Children.rbegin(); it != node->Children.rend(); ++it)
-        pending.emplace_back(it->get(), false);
+        pending.emplace_back(*it, false);
     while (!pending.empty()) {
-        auto [element, childrenWritten] = pending.back();
+        const auto [element, childrenWritten] = pending.back();
         pending.pop_back();
         if (childrenWritten) {
-            markup += QStringLiteral("</") + element->Name + QStringLiteral(">\n");
+            sink(u"</");
+            sink(element->Name);
+            sink(u">\n");
             continue;
         }
-        markup += u'<' + element->Name;
-        for (const auto& [name, value] : element->Attributes)
-            markup += u' ' + name + QStringLiteral("=\"") + value + u'"';
-        markup += element->IsEmptyElement ? QStringLiteral("/>\n") : QStringLiteral(">\n");
-        if (!element->Text.isEmpty())
-            markup += element->Text + u'\n';
+        sink(u"<");
+        sink(element->Name);
+        for (const auto& [name, value] : element->Attributes) {
+            sink(u" ");
+            sink(name);
+            sink(u"=\"");
+            sink(value);
+            sink(u"\"");
+        }
+        sink(element->IsEmptyElement ? QStringView(u"/>\n") : QStringView(u">\n"));
+        if (!element->Text.isEmpty()) {
+            sink(element->Text);
+            sink(u"\n");
+        }
         if (!element->IsEmptyElement)
             pending.emplace_back(element, true);
         for (auto it = element->Children.rbegin(); it != element->Children.rend(); ++it)
-            pending.emplace_back(it->get(), false);
+            pending.emplace_back(*it, false);
     }
+}
+
+} // namespace
+
+QString CXmlDocument::InnerXml(const CXmlNode* node) {
+    if (!node)
+        return {};
+    // Measured first, so that the text is allocated once.
+    qsizetype length = 0;
+    WriteInnerXml(node, [&length](QStringView piece) { length += piece.size(); });
+    QString markup;
+    markup.reserve(length);
+    WriteInnerXml(node, [&markup](QStringView piece) { markup.append(piece); });
     return markup;
 }

@@ -12,11 +12,16 @@ struct CXmlNode {
     QString Text;
     bool IsEmptyElement = false;
     std::vector<std::pair<QString, QString>> Attributes;
-    std::vector<std::unique_ptr<CXmlNode>> Children;
+    std::vector<CXmlNode*> Children;
     CXmlNode* Parent = nullptr;
     CXmlNode* PrevSibling = nullptr;
     CXmlNode* NextSibling = nullptr;
 };
+
+// Readers compare element names without regard to case.
+inline bool NameIs(const QString& name, QStringView wanted) {
+    return name.compare(wanted, Qt::CaseInsensitive) == 0;
+}
 
 // The tree of one document, built by a forgiving scanner that finds tags by searching for '<'
 // and '>'. It takes what the web sends: unclosed elements stay open, end tags that close
@@ -49,8 +54,12 @@ public:
 private:
     friend class XmlScanner;
     void Clear();
+    CXmlNode& NewNode();
 
-    // Elements outside any other, in document order; the document owns them.
-    std::vector<std::unique_ptr<CXmlNode>> topLevel_;
+    // Every element of the tree, in blocks: a feed has thousands of elements, and one
+    // allocation per element cost more than the scan itself.
+    static constexpr std::size_t NodesPerBlock = 1024;
+    std::vector<std::unique_ptr<CXmlNode[]>> nodeBlocks_;
+    std::size_t nodesInLastBlock_ = NodesPerBlock;
     CXmlNode* root_ = nullptr;
 };

@@ -97,16 +97,16 @@ std::optional<QDateTime> ParseIsoDate(QStringView text) {
     const int minute = ReadComponent(minuteRest->first);
     const QStringView rest = minuteRest->second;
 
-    qsizetype sign = rest.indexOf(u'-');
+    qsizetype sign = rest.indexOf(QChar(u'-'));
     if (sign < 0)
-        sign = rest.indexOf(u'+');
+        sign = rest.indexOf(QChar(u'+'));
     if (sign < 0)
         return MakeUtc(year, month, day, hour, minute);
 
     const int second = ReadComponent(rest.left(sign));
     const QStringView zone = rest.mid(sign);
     const auto local = MakeUtc(year, month, day, hour, minute, second);
-    if (!local || !zone.contains(u':'))
+    if (!local || !zone.contains(QChar(u':')))
         return local;
     const auto offset = SplitAt(zone.mid(1), u":");
     QStringView offsetHours = offset->first;
@@ -119,7 +119,7 @@ std::optional<QDateTime> ParseIsoDate(QStringView text) {
 // "Mon, 03 Jan 2005 10:30:15 GMT". Without seconds or zone the time of day is dropped.
 std::optional<QDateTime> ParseRfc822Date(QStringView text) {
     const auto afterDayName = SplitAt(text, u", ");
-    if (!afterDayName || !text.contains(u':'))
+    if (!afterDayName || !text.contains(QChar(u':')))
         return std::nullopt;
     const auto day = SplitAt(afterDayName->second, u" ");
     const auto month = day ? SplitAt(day->second, u" ") : std::nullopt;
@@ -171,8 +171,8 @@ QString YearMonthDayTime(const QDateTime& value) {
 
 QDateTime ParseFeedDate(const QString& text) {
     const QString trimmed = text.trimmed();
-    const bool iso =
-        trimmed.contains(u'-') && trimmed.contains(u'T') && !StartsWithDayName(trimmed);
+    const bool iso = trimmed.contains(QChar(u'-')) && trimmed.contains(QChar(u'T')) &&
+                     !StartsWithDayName(trimmed);
     const auto parsed = iso ? ParseIsoDate(trimmed) : ParseRfc822Date(trimmed);
     return parsed && parsed->isValid() ? *parsed : NowGmt();
 }

@@ -142,7 +142,7 @@ TEST(XmlDocument, DeepNestingAndManyUnclosedTags) {
         document.Parse(QString("<a>").repeated(depth) + "x" + QString("</a>").repeated(depth)));
     int levels = 1;
     for (const CXmlNode* node = document.Root(); !node->Children.empty();
-         node = node->Children.front().get())
+         node = node->Children.front())
         ++levels;
     EXPECT_EQ(levels, depth);
     EXPECT_FALSE(CXmlDocument::InnerXml(document.Root()).isEmpty());

@@ -1,0 +1,8 @@
+#pragma once
+
+#include <QByteArray>
+
+// Realistic feeds for the benchmarks: items with HTML descriptions in CDATA or escaped, links,
+// dates and guids, about `targetBytes` long.
+QByteArray GenerateRss20Feed(int targetBytes, int descriptionChars = 700);
+QByteArray GenerateAtom03Feed(int targetBytes);
