@@ -40,21 +40,28 @@ qint16 OpmlType(const CXmlDocument& document, const CXmlNode* opml) {
     return FeedTypeUnknown;
 }
 
+struct FeedFormat {
+    qint16 feedType;
+    const char16_t* versionLabel; // set by the reader
+    const char16_t* shownName;    // shown for a stored feed
+};
+
+constexpr FeedFormat FeedFormats[] = {
+    {FeedTypeRss090, u"RSS v0.90", u"RSS 0.90"},  {FeedTypeRss091, u"RSS v0.91", u"RSS 0.91"},
+    {FeedTypeRss092, u"RSS v0.92", u"RSS 0.92"},  {FeedTypeRss093, u"RSS v0.93", u"RSS 0.93"},
+    {FeedTypeRss10, u"RSS v1.0", u"RSS 1.0"},     {FeedTypeRss20, u"RSS v2.0", u"RSS 2.0"},
+    {FeedTypeAtom03, u"ATOM v0.3", u"Atom 0.03"},
+};
+
+const FeedFormat* FindFormat(qint16 feedType) {
+    for (const FeedFormat& format : FeedFormats)
+        if (format.feedType == feedType)
+            return &format;
+    return nullptr;
+}
+
 QString VersionLabel(qint16 feedType) {
-    switch (feedType) {
-    case FeedTypeRss090:
-        return QStringLiteral("RSS v0.90");
-    case FeedTypeRss091:
-        return QStringLiteral("RSS v0.91");
-    case FeedTypeRss092:
-        return QStringLiteral("RSS v0.92");
-    case FeedTypeRss093:
-        return QStringLiteral("RSS v0.93");
-    case FeedTypeRss10:
-        return QStringLiteral("RSS v1.0");
-    default:
-        return QStringLiteral("RSS v2.0");
-    }
+    return QString::fromUtf16(FindFormat(feedType)->versionLabel);
 }
 
 // RSS 0.90 to 0.93 and 1.0; in RDF the items are children of the root, not of the channel.
@@ -70,7 +77,7 @@ void ReadRssChannel(CFeedData& record, const CXmlDocument& document) {
 }
 
 void ReadAtomFeed(CFeedData& record, const CXmlDocument& document) {
-    record.Version = QStringLiteral("ATOM v0.3");
+    record.Version = VersionLabel(FeedTypeAtom03);
     for (const CXmlNode* child =
              CXmlDocument::FirstChild(document.FindNode(QStringLiteral("feed")));
          child; child = child->NextSibling) {
@@ -121,24 +128,8 @@ bool ReadByType(CFeedData& record, const CXmlDocument& document) {
 } // namespace
 
 QString FeedTypeName(qint16 feedType) {
-    switch (feedType) {
-    case FeedTypeRss090:
-        return QStringLiteral("RSS 0.90");
-    case FeedTypeRss091:
-        return QStringLiteral("RSS 0.91");
-    case FeedTypeRss092:
-        return QStringLiteral("RSS 0.92");
-    case FeedTypeRss093:
-        return QStringLiteral("RSS 0.93");
-    case FeedTypeRss10:
-        return QStringLiteral("RSS 1.0");
-    case FeedTypeRss20:
-        return QStringLiteral("RSS 2.0");
-    case FeedTypeAtom03:
-        return QStringLiteral("Atom 0.03");
-    default:
-        return QStringLiteral("Unknown");
-    }
+    const FeedFormat* format = FindFormat(feedType);
+    return format ? QString::fromUtf16(format->shownName) : QStringLiteral("Unknown");
 }
 
 qint16 DetectFeedType(const CXmlDocument& document) {

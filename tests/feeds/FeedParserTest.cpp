@@ -80,6 +80,17 @@ TEST_F(FeedParserTest, DetectsEveryFormat) {
     }
 }
 
+TEST(FeedTypeName, NamesShownForStoredFeeds) {
+    const std::pair<qint16, const char*> names[] = {
+        {FeedTypeRss090, "RSS 0.90"}, {FeedTypeRss093, "RSS 0.93"},
+        {FeedTypeRss20, "RSS 2.0"},   {FeedTypeAtom03, "Atom 0.03"},
+        {FeedTypeOpml10, "Unknown"},  {FeedTypeSearchResults, "Unknown"},
+        {FeedTypeUnknown, "Unknown"}, {99, "Unknown"},
+    };
+    for (const auto& [type, name] : names)
+        EXPECT_EQ(FeedTypeName(type), name) << type;
+}
+
 TEST_F(FeedParserTest, SearchResultDocumentsAreNotFeeds) {
     CXmlDocument document;
     ASSERT_TRUE(document.Parse("<rss version=\"2.0\"><channel/></rss>"));
