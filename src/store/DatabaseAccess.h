@@ -1,0 +1,31 @@
+#pragma once
+
+// The access bracket every data-store operation runs in; included by the files that make up
+// CRssDatabase only.
+#include "store/RssDatabase.h"
+
+#include <exception>
+
+template <typename Result, typename Work>
+Result CRssDatabase::WithAccess(Result failure, Work&& work) {
+    if (!isOpen_ || !Connect() || !Lock())
+        return failure;
+    try {
+        Result result = work();
+        Unlock();
+        return result;
+    } catch (const std::exception&) {
+        Unlock();
+        return failure;
+    }
+}
+
+// An SQL text literal: in single quotes, each single quote doubled.
+inline QString SqlText(const QString& text) {
+    QString quoted = text;
+    return u'\'' + quoted.replace(u'\'', QStringLiteral("''")) + u'\'';
+}
+
+inline QString SqlInt(qint64 value) {
+    return QString::number(value);
+}

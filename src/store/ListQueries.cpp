@@ -1,0 +1,383 @@
+// The lists the screens show, searches, View membership and counts.
+#include "store/AudioCache.h"
+#include "store/DatabaseAccess.h"
+
+#include <algorithm>
+
+namespace {
+
+const QString ItemColumns =
+    QStringLiteral("FeedItemID,FeedID,Title,Status,ItemDate,LinkUrl,LinkUrl2");
+
+CFeedItemRecord ReadListedItem(CAdoRecordset& row) {
+    CFeedItemRecord item;
+    item.FeedItemID = row.Field(0).GetLong();
+    item.FeedID = row.Field(1).GetLong();
+    item.Title = row.Field(2).GetString();
+    item.Status = row.Field(3).GetShort();
+    item.ItemDate = row.Field(4).GetDate();
+    item.Link = row.Field(5).GetString();
+    item.Link += row.Field(6).GetString();
+    return item;
+}
+
+QString FeedOrder(const CViewRecord& view) {
+    return view.SortBy == 0
+               ? QStringLiteral(" Order By Feeds.Priority Desc, Feeds.LastFeedDate Desc")
+               : QStringLiteral(" Order By Feeds.LastFeedDate Desc, Feeds.Priority Desc");
+}
+
+// The table that holds a View's members: its feeds, or, for a keyword View, its items.
+QString MembershipTable(const CViewRecord& view) {
+    return view.IsKeywordView ? QStringLiteral("ViewFeedItems") : QStringLiteral("ViewFeeds");
+}
+
+QString MemberFeedsQuery(const CViewRecord& view, const QString& columns) {
+    const QString table = MembershipTable(view);
+    return QStringLiteral("Select %1 From Feeds Inner Join %2 On Feeds.FeedID = %2.FeedID Where "
+                          "Feeds.Status <> 0 And %2.ViewID = %3")
+        .arg(columns, table, SqlInt(view.ViewID));
+}
+
+// Whole days from the item's date to now; an item dated after now is 0 days old.
+qint64 AgeInDays(const QDateTime& itemDate) {
+    return itemDate.isValid() ? std::max<qint64>(0, itemDate.secsTo(NowGmt()) / 86400) : 0;
+}
+
+bool Shows(const CFeedItemRecord& item, const CViewRecord& view, bool hideRead) {
+    if ((view.HideRead || hideRead) && item.Status == ItemRead)
+        return false;
+    if (view.HideAfter < 1)
+        return true;
+    const qint64 age = AgeInDays(item.ItemDate);
+    return age < 1 || age <= view.HideAfter;
+}
+
+// Latest first: each position takes every later item dated strictly after the one it holds.
+void SortByItemDate(std::vector<CFeedItemRecord>& items) {
+    for (std::size_t i = 0; i < items.size(); ++i)
+        for (std::size_t j = i + 1; j < items.size(); ++j)
+            if (items[j].ItemDate > items[i].ItemDate)
+                std::swap(items[i], items[j]);
+}
+
+QString StatusCondition(const QString& column, int kind, bool lockedCounts) {
+    if (kind == ItemUnread || (kind == ItemLocked && lockedCounts))
+        return QStringLiteral(" AND ") + column + QStringLiteral(" = ") + SqlInt(kind);
+    return QStringLiteral(" AND ") + column + QStringLiteral(" <> 0 ");
+}
+
+} // namespace
+
+bool CRssDatabase::LoadViewList() {
+    ViewList.clear();
+    return WithAccess(false, [&] {
+        for (auto rows = Query(QStringLiteral("Select ViewID,ParentID,Label,Status From Views "
+                                              "Where Status <> 0 Order By Label"));
+             !rows->IsEOF(); rows->MoveNext()) {
+            CViewRecord view;
+            view.ViewID = rows->Field(0).GetLong();
+            view.ParentID = rows->Field(1).GetLong();
+            view.Label = rows->Field(2).GetString();
+            view.Status = rows->Field(3).GetShort();
+            ViewList.push_back(view);
+        }
+        return true;
+    });
+}
+
+bool CRssDatabase::LoadFeedList(bool byPriority) {
+    FeedList.clear();
+    const QString order =
+        byPriority ? QStringLiteral(" Order By Priority Desc, LastDownloadDate Asc, Title")
+                   : QStringLiteral(" Order By Title");
+    return WithAccess(false, [&] {
+        for (auto rows = Query(QStringLiteral("Select FeedID,Title,Status,Priority,LastFeedDate,"
+                                              "FeedUrl From Feeds Where Status <> 0") +
+                               order);
+             !rows->IsEOF(); rows->MoveNext()) {
+            CFeedRecord feed;
+            feed.FeedID = rows->Field(0).GetLong();
+            feed.Title = rows->Field(1).GetString();
+            feed.Status = rows->Field(2).GetShort();
+            feed.Priority = rows->Field(3).GetShort();
+            feed.LastFeedDate = rows->Field(4).GetDate();
+            feed.FeedUrl = rows->Field(5).GetString();
+            FeedList.push_back(feed);
+        }
+        return true;
+    });
+}
+
+bool CRssDatabase::LoadFeedItems(qint32 feedID, int most) {
+    ItemList.clear();
+    return WithAccess(false, [&] {
+        for (auto rows =
+                 Query(QStringLiteral("Select ") + ItemColumns +
+                       QStringLiteral(" From FeedItems Where Status <> 0 And FeedID = ") +
+                       SqlInt(feedID) + QStringLiteral(" Order By ItemDate Desc,FeedItemID Desc"));
+             !rows->IsEOF() && (most == 0 || int(ItemList.size()) < most); rows->MoveNext())
+            ItemList.push_back(ReadListedItem(*rows));
+        return true;
+    });
+}
+
+// The View's feeds in display order, each once, disabled ones left out.
+QList<qint32> CRssDatabase::ShownFeedsOfView(const CViewRecord& view) {
+    QList<qint32> feedIDs;
+    for (auto rows = Query(MemberFeedsQuery(view, QStringLiteral("Feeds.FeedID,Feeds.Status")) +
+                           FeedOrder(view));
+         !rows->IsEOF(); rows->MoveNext()) {
+        const qint32 feedID = rows->Field(0).GetLong();
+        if (rows->Field(1).GetShort() != 1 && !feedIDs.contains(feedID))
+            feedIDs << feedID;
+    }
+    return feedIDs;
+}
+
+void CRssDatabase::AppendShownItems(const QString& sql, const CViewRecord& view, int perFeedCap,
+                                    bool hideRead) {
+    int taken = 0;
+    for (auto rows = Query(sql); !rows->IsEOF(); rows->MoveNext()) {
+        CFeedItemRecord item = ReadListedItem(*rows);
+        if (!Shows(item, view, hideRead))
+            continue;
+        ItemList.push_back(std::move(item));
+        if (int(ItemList.size()) >= view.NumToShow || (perFeedCap > 0 && ++taken >= perFeedCap))
+            return;
+    }
+}
+
+bool CRssDatabase::LoadViewItems(qint32 viewID, int fallbackCap, bool hideRead) {
+    ItemList.clear();
+    const auto view = GetView(viewID);
+    if (!view)
+        return false;
+    return WithAccess(false, [&] {
+        const QList<qint32> feedIDs = ShownFeedsOfView(*view);
+        const int perFeedCap = feedIDs.isEmpty() ? fallbackCap : view->NumToShow / feedIDs.size();
+        for (qint32 feedID : feedIDs) {
+            if (int(ItemList.size()) >= view->NumToShow)
+                break;
+            const QString sql =
+                view->IsKeywordView
+                    ? QStringLiteral("Select FeedItems.FeedItemID,FeedItems.FeedID,FeedItems.Title,"
+                                     "FeedItems.Status,FeedItems.ItemDate,FeedItems.LinkUrl,"
+                                     "FeedItems.LinkUrl2 From FeedItems Inner Join ViewFeedItems "
+                                     "On FeedItems.FeedItemID = ViewFeedItems.FeedItemID Where "
+                                     "FeedItems.FeedID = %1 And ViewFeedItems.ViewID = %2 Order "
+                                     "By FeedItems.FeedItemID Desc")
+                          .arg(SqlInt(feedID), SqlInt(viewID))
+                    : QStringLiteral("Select ") + ItemColumns +
+                          QStringLiteral(" From FeedItems Where Status <> 0 And FeedID = ") +
+                          SqlInt(feedID) + QStringLiteral(" Order By FeedItemID Desc");
+            AppendShownItems(sql, *view, perFeedCap, hideRead);
+        }
+        if (view->SortBy == 2)
+            SortByItemDate(ItemList);
+        return true;
+    });
+}
+
+bool CRssDatabase::LoadSubscriptionList() {
+    SubscriptionList.clear();
+    return WithAccess(false, [&] {
+        for (auto rows = Query(QStringLiteral("Select SubscriptionID,ViewID,Title,SubscriptionUrl,"
+                                              "IsFromFile From Subscriptions Order By Title"));
+             !rows->IsEOF(); rows->MoveNext()) {
+            CSubscriptionRecord subscription;
+            subscription.SubscriptionID = rows->Field(0).GetLong();
+            subscription.ViewID = rows->Field(1).GetLong();
+            subscription.Title = rows->Field(2).GetString();
+            subscription.SubscriptionUrl = rows->Field(3).GetString();
+            subscription.IsFromFile = rows->Field(4).GetBool();
+            SubscriptionList.push_back(subscription);
+        }
+        return true;
+    });
+}
+
+bool CRssDatabase::LoadAudioList(qint16 audioStatus) {
+    AudioList.clear();
+    return WithAccess(false, [&] {
+        for (auto rows = Query(QStringLiteral("Select FeedItemID,FeedID,Link,Size From "
+                                              "FeedItemAudioData Where Status = ") +
+                               SqlInt(audioStatus) +
+                               (audioStatus == 0 ? QStringLiteral(" Order By FeedItemID Desc")
+                                                 : QStringLiteral(" Order By FeedItemID")));
+             !rows->IsEOF(); rows->MoveNext()) {
+            CAudioEntry entry;
+            entry.FeedItemID = rows->Field(0).GetLong();
+            entry.FeedID = rows->Field(1).GetLong();
+            entry.Link = rows->Field(2).GetString();
+            entry.Size = rows->Field(3).GetLong();
+            entry.FeedLabel = UnknownFeedLabel();
+            AudioList.push_back(entry);
+        }
+        for (CAudioEntry& entry : AudioList) {
+            const auto title = Query(QStringLiteral("Select Title From Feeds Where FeedID = ") +
+                                     SqlInt(entry.FeedID));
+            if (!title->IsEOF())
+                entry.FeedLabel = FeedLabelOf(title->Field(0).GetString());
+        }
+        return true;
+    });
+}
+
+// The search text goes into the pattern with its quotes doubled: an apostrophe is found like
+// any other character and no text can change the statement.
+void CRssDatabase::SearchItems(const QString& text, SearchResults& results, bool byTitle,
+                               bool byKeywords, bool byText, bool newestFirst) {
+    const QString trimmed = text.trimmed();
+    if (trimmed.isEmpty())
+        return;
+    const QString pattern = SqlText(u'%' + trimmed + u'%');
+    const QString order = newestFirst ? QStringLiteral(" Order By ItemDate Desc")
+                                      : QStringLiteral(" Order By FeedID");
+    QStringList queries;
+    if (byTitle)
+        queries << QStringLiteral(
+                       "Select FeedItemID,Title,FeedID From FeedItems Where Title Like ") +
+                       pattern + order;
+    if (byKeywords)
+        queries << QStringLiteral("Select FeedItemID,Title,FeedID From FeedItems Where Keywords "
+                                  "Like ") +
+                       pattern + order;
+    if (byText)
+        queries << QStringLiteral("Select FeedItems.FeedItemID,FeedItems.Title,FeedItems.FeedID "
+                                  "From FeedItems Inner Join FeedItemShortData On "
+                                  "FeedItems.FeedItemID = FeedItemShortData.FeedItemID Where "
+                                  "FeedItemShortData.TextData Like ") +
+                       pattern +
+                       (newestFirst ? QStringLiteral(" Order By FeedItems.ItemDate Desc")
+                                    : QStringLiteral(" Order By FeedItems.FeedID"));
+    WithAccess(true, [&] {
+        for (const QString& query : queries)
+            for (auto rows = Query(query); !rows->IsEOF(); rows->MoveNext()) {
+                const qint32 feedItemID = rows->Field(0).GetLong();
+                if (results.feedItemIDs.contains(feedItemID))
+                    continue;
+                results.feedItemIDs << feedItemID;
+                results.titles << rows->Field(1).GetString();
+                results.feedIDs << rows->Field(2).GetLong();
+            }
+        return true;
+    });
+}
+
+std::optional<QList<qint32>> CRssDatabase::GetViewFeedIDs(qint32 viewID) {
+    const auto view = GetView(viewID);
+    if (!view)
+        return std::nullopt;
+    return WithAccess(std::optional<QList<qint32>>(), [&]() -> std::optional<QList<qint32>> {
+        QList<qint32> feedIDs;
+        for (auto rows = Query(MemberFeedsQuery(*view, QStringLiteral("Feeds.FeedID")) +
+                               QStringLiteral(" Order By Feeds.Priority Desc"));
+             !rows->IsEOF(); rows->MoveNext())
+            if (const qint32 feedID = rows->Field(0).GetLong(); !feedIDs.contains(feedID))
+                feedIDs << feedID;
+        return feedIDs;
+    });
+}
+
+std::optional<QList<qint32>> CRssDatabase::GetFeedViewIDs(qint32 feedID) {
+    return WithAccess(std::optional<QList<qint32>>(), [&]() -> std::optional<QList<qint32>> {
+        QList<qint32> viewIDs;
+        for (auto rows = Query(QStringLiteral("Select Views.ViewID From Views Inner Join ViewFeeds "
+                                              "On Views.ViewID = ViewFeeds.ViewID Where "
+                                              "ViewFeeds.FeedID = ") +
+                               SqlInt(feedID) + QStringLiteral(" Order By Views.Label"));
+             !rows->IsEOF(); rows->MoveNext())
+            viewIDs << rows->Field(0).GetLong();
+        return viewIDs;
+    });
+}
+
+bool CRssDatabase::ClearViewMembership(qint32 viewID) {
+    return ExecuteWithID({QStringLiteral("Delete From ViewFeeds Where ViewID = "),
+                          QStringLiteral("Delete From ViewFeedItems Where ViewID = ")},
+                         viewID);
+}
+
+bool CRssDatabase::RebuildKeywordView(qint32 viewID, bool byTitle, bool byKeywords, bool byText) {
+    const auto view = GetView(viewID);
+    if (!view || viewID == WhatsNewViewID || view->Keywords.isEmpty())
+        return false;
+    ClearViewMembership(viewID);
+    SearchResults found;
+    for (const QString& keyword : view->Keywords.split(u','))
+        SearchItems(keyword, found, byTitle, byKeywords, byText, false);
+    return WithAccess(false, [&] {
+        qint32 priorityFeedID = 0;
+        qint16 priority = 1;
+        for (qsizetype i = 0; i < found.feedItemIDs.size(); ++i) {
+            if (found.feedIDs[i] != priorityFeedID) {
+                priorityFeedID = found.feedIDs[i];
+                const auto feed =
+                    Query(QStringLiteral("Select Priority From Feeds Where FeedID = ") +
+                          SqlInt(priorityFeedID));
+                priority = feed->IsEOF() ? 1 : feed->Field(0).GetShort();
+            }
+            connection_->Execute(QStringLiteral("Insert Into ViewFeedItems(ViewID,FeedID,"
+                                                "FeedItemID,Priority) Values(%1,%2,%3,%4)")
+                                     .arg(viewID)
+                                     .arg(found.feedIDs[i])
+                                     .arg(found.feedItemIDs[i])
+                                     .arg(priority));
+        }
+        return true;
+    });
+}
+
+bool CRssDatabase::RebuildWhatsNew() {
+    if (!ClearViewMembership(WhatsNewViewID))
+        return false;
+    return WithAccess(false, [&] {
+        QStringList inserts;
+        auto rows = Query(QStringLiteral("Select FeedItemID,FeedID From FeedItems Where Status <> "
+                                         "0 Order By ItemDate Desc,FeedItemID Desc"));
+        for (; !rows->IsEOF() && inserts.size() < 50; rows->MoveNext())
+            inserts << QStringLiteral("Insert Into ViewFeedItems(ViewID,FeedID,FeedItemID,"
+                                      "Priority) Values(1,%1,%2,0)")
+                           .arg(rows->Field(1).GetLong())
+                           .arg(rows->Field(0).GetLong());
+        rows.reset();
+        return ExecuteAll(inserts);
+    });
+}
+
+qint32 CRssDatabase::CountFeedItems(qint32 feedID, int kind) {
+    return WithAccess(qint32(0), [&] {
+        const auto rows =
+            Query(QStringLiteral("Select FeedItemID From FeedItems Where FeedID = ") +
+                  SqlInt(feedID) + StatusCondition(QStringLiteral("Status"), kind, false));
+        return rows->IsEOF() ? 0 : rows->GetRecordCount();
+    });
+}
+
+qint32 CRssDatabase::CountViewItems(qint32 viewID, int kind) {
+    const auto view = GetView(viewID);
+    if (!view)
+        return 0;
+    return WithAccess(qint32(0), [&] {
+        if (view->IsKeywordView) {
+            const auto rows = Query(
+                QStringLiteral("Select FeedItems.FeedItemID From FeedItems Inner Join "
+                               "ViewFeedItems On FeedItems.FeedItemID = ViewFeedItems.FeedItemID "
+                               "Where ViewFeedItems.ViewID = ") +
+                SqlInt(viewID) + StatusCondition(QStringLiteral("FeedItems.Status"), kind, true));
+            return rows->IsEOF() ? 0 : rows->GetRecordCount();
+        }
+        qint32 count = 0;
+        CViewRecord byPriority = *view;
+        byPriority.SortBy = 0;
+        for (qint32 feedID : ShownFeedsOfView(byPriority)) {
+            const auto rows =
+                Query(QStringLiteral("Select FeedItemID From FeedItems Where FeedID = ") +
+                      SqlInt(feedID) + StatusCondition(QStringLiteral("Status"), kind, true) +
+                      QStringLiteral(" Order By FeedItemID Desc"));
+            count += rows->IsEOF() ? 0 : rows->GetRecordCount();
+        }
+        return count;
+    });
+}

@@ -1,0 +1,502 @@
+// Single records: reads, inserts, updates, status changes, deletes and purges.
+#include "config/RegistrySettings.h"
+#include "store/AdoException.h"
+#include "store/AudioCache.h"
+#include "store/DatabaseAccess.h"
+#include "text/MarkupText.h"
+#include "text/RecordId.h"
+
+#include <QDir>
+#include <QFile>
+
+namespace {
+
+const QDateTime NeverDownloaded(QDate(1900, 1, 1), QTime(0, 0), Qt::UTC);
+
+const QString ViewColumns = QStringLiteral(
+    "ViewID,ParentID,Label,ReadAfter,HideAfter,NumToShow,HideRead,DPadSkipRead,SortBy,Status,"
+    "Keywords,DateEntered");
+const QString FeedColumns = QStringLiteral(
+    "FeedID,Title,Status,GUID,FeedType,FeedUrl,LinkUrl,Description1,Description2,Priority,"
+    "ReloadFrequency,ReadAfter,MaxItems,ExtendedData,ExtendedAudio,LastDigestKey,"
+    "LastDownloadDate,LastFeedDate,DateEntered");
+
+CViewRecord ReadView(CAdoRecordset& row) {
+    CViewRecord view;
+    view.ViewID = row.Field(QStringLiteral("ViewID")).GetLong();
+    view.ParentID = row.Field(QStringLiteral("ParentID")).GetLong();
+    view.Label = row.Field(QStringLiteral("Label")).GetString();
+    view.Status = row.Field(QStringLiteral("Status")).GetShort();
+    view.ReadAfter = row.Field(QStringLiteral("ReadAfter")).GetShort();
+    view.HideAfter = row.Field(QStringLiteral("HideAfter")).GetShort();
+    view.NumToShow = row.Field(QStringLiteral("NumToShow")).GetShort();
+    view.HideRead = row.Field(QStringLiteral("HideRead")).GetBool();
+    view.DPadSkipRead = row.Field(QStringLiteral("DPadSkipRead")).GetBool();
+    view.SortBy = row.Field(QStringLiteral("SortBy")).GetShort();
+    view.Keywords = row.Field(QStringLiteral("Keywords")).GetString();
+    view.IsKeywordView = !view.Keywords.isEmpty();
+    return view;
+}
+
+CFeedRecord ReadFeed(CAdoRecordset& row) {
+    CFeedRecord feed;
+    feed.FeedID = row.Field(QStringLiteral("FeedID")).GetLong();
+    feed.Title = row.Field(QStringLiteral("Title")).GetString();
+    feed.Status = row.Field(QStringLiteral("Status")).GetShort();
+    feed.GUID = row.Field(QStringLiteral("GUID")).GetString();
+    feed.FeedType = row.Field(QStringLiteral("FeedType")).GetShort();
+    feed.FeedUrl = row.Field(QStringLiteral("FeedUrl")).GetString();
+    feed.LinkUrl = row.Field(QStringLiteral("LinkUrl")).GetString();
+    feed.Description = row.Field(QStringLiteral("Description1")).GetString();
+    feed.Description += row.Field(QStringLiteral("Description2")).GetString();
+    feed.Priority = row.Field(QStringLiteral("Priority")).GetShort();
+    feed.ReloadFrequency = row.Field(QStringLiteral("ReloadFrequency")).GetShort();
+    feed.ReadAfter = row.Field(QStringLiteral("ReadAfter")).GetShort();
+    feed.MaxItems = row.Field(QStringLiteral("MaxItems")).GetShort();
+    feed.ExtendedData = row.Field(QStringLiteral("ExtendedData")).GetBool();
+    feed.ExtendedAudio = row.Field(QStringLiteral("ExtendedAudio")).GetBool();
+    feed.LastDigestKey = row.Field(QStringLiteral("LastDigestKey")).GetString();
+    feed.LastDownloadDate = row.Field(QStringLiteral("LastDownloadDate")).GetDate();
+    feed.LastFeedDate = row.Field(QStringLiteral("LastFeedDate")).GetDate();
+    feed.DateEntered = row.Field(QStringLiteral("DateEntered")).GetDate();
+    return feed;
+}
+
+void WriteViewSettings(CAdoRecordset& row, const CViewRecord& view) {
+    row.Field(QStringLiteral("Label")).SetString(view.Label);
+    row.Field(QStringLiteral("ReadAfter")).SetShort(view.ReadAfter);
+    row.Field(QStringLiteral("HideAfter")).SetShort(view.HideAfter);
+    row.Field(QStringLiteral("NumToShow")).SetShort(view.NumToShow);
+    row.Field(QStringLiteral("HideRead")).SetBool(view.HideRead);
+    row.Field(QStringLiteral("DPadSkipRead")).SetBool(view.DPadSkipRead);
+    row.Field(QStringLiteral("SortBy")).SetShort(view.SortBy);
+    row.Field(QStringLiteral("Status")).SetShort(view.Status);
+    row.Field(QStringLiteral("Keywords")).SetString(view.Keywords);
+}
+
+QStringList WithID(const QStringList& prefixes, qint32 id) {
+    QStringList statements;
+    for (const QString& prefix : prefixes)
+        statements << prefix + SqlInt(id);
+    return statements;
+}
+
+// What hangs on a feed besides its row and its subscription links.
+const QStringList FeedDependents = {
+    QStringLiteral("Delete From ViewFeeds Where FeedID = "),
+    QStringLiteral("Delete From ViewFeedItems Where FeedID = "),
+    QStringLiteral("Delete From FeedItems Where FeedID = "),
+    QStringLiteral("Delete From FeedItemShortData Where FeedID = "),
+    QStringLiteral("Delete From FeedItemLongData Where FeedID = "),
+    QStringLiteral("Delete From FeedItemAudioData Where FeedID = "),
+};
+
+// A feed's cached item data; a purge removes it and keeps the feed with its links.
+const QStringList FeedItemData = {
+    QStringLiteral("Delete From ViewFeedItems Where FeedID = "),
+    QStringLiteral("Delete From FeedItems Where FeedID = "),
+    QStringLiteral("Delete From FeedItemShortData Where FeedID = "),
+    QStringLiteral("Delete From FeedItemLongData Where FeedID = "),
+    QStringLiteral("Delete From FeedItemAudioData Where FeedID = "),
+};
+
+} // namespace
+
+std::unique_ptr<CAdoRecordset> CRssDatabase::Query(const QString& sql) {
+    auto recordset = std::make_unique<CAdoRecordset>();
+    recordset->Open(sql, *connection_, CAdoRecordset::Mode::Read);
+    return recordset;
+}
+
+std::unique_ptr<CAdoRecordset> CRssDatabase::QueryForWrite(const QString& sql) {
+    auto recordset = std::make_unique<CAdoRecordset>();
+    if (!recordset->Open(sql, *connection_, CAdoRecordset::Mode::Write))
+        THROW_ADO(CAdoException::RecordsetNotCreated);
+    return recordset;
+}
+
+bool CRssDatabase::ExecuteAll(const QStringList& statements) {
+    for (const QString& statement : statements)
+        if (!connection_->Execute(statement))
+            return false;
+    return true;
+}
+
+bool CRssDatabase::ExecuteWithID(const QStringList& statementPrefixes, qint32 id) {
+    return WithAccess(false, [&] { return ExecuteAll(WithID(statementPrefixes, id)); });
+}
+
+std::optional<CViewRecord> CRssDatabase::GetView(qint32 viewID) {
+    return WithAccess(std::optional<CViewRecord>(), [&]() -> std::optional<CViewRecord> {
+        const auto row = Query(QStringLiteral("Select ") + ViewColumns +
+                               QStringLiteral(" From Views Where ViewID = ") + SqlInt(viewID));
+        if (row->IsEOF())
+            return std::nullopt;
+        return ReadView(*row);
+    });
+}
+
+std::optional<CFeedRecord> CRssDatabase::GetFeed(qint32 feedID) {
+    return WithAccess(std::optional<CFeedRecord>(), [&]() -> std::optional<CFeedRecord> {
+        const auto row = Query(QStringLiteral("Select ") + FeedColumns +
+                               QStringLiteral(" From Feeds Where FeedID = ") + SqlInt(feedID));
+        if (row->IsEOF())
+            return std::nullopt;
+        return ReadFeed(*row);
+    });
+}
+
+std::optional<CFeedItemRecord> CRssDatabase::GetItem(qint32 feedItemID) {
+    return WithAccess(std::optional<CFeedItemRecord>(), [&]() -> std::optional<CFeedItemRecord> {
+        const auto row = Query(QStringLiteral("Select FeedItemID,FeedID,Title,Status,GUID,LinkUrl,"
+                                              "LinkUrl2,ItemDate,Keywords,DateEntered From "
+                                              "FeedItems Where FeedItemID = ") +
+                               SqlInt(feedItemID));
+        if (row->IsEOF())
+            return std::nullopt;
+        CFeedItemRecord item;
+        item.FeedItemID = row->Field(0).GetLong();
+        item.FeedID = row->Field(1).GetLong();
+        item.Title = row->Field(2).GetString();
+        item.Status = row->Field(3).GetShort();
+        item.GUID = row->Field(4).GetString();
+        item.Link = row->Field(5).GetString();
+        item.Link += row->Field(6).GetString();
+        item.ItemDate = row->Field(7).GetDate();
+        item.Keywords = row->Field(8).GetString();
+        item.DateEntered = row->Field(9).GetDate();
+        return item;
+    });
+}
+
+std::optional<CSubscriptionRecord> CRssDatabase::GetSubscription(qint32 subscriptionID) {
+    return WithAccess(
+        std::optional<CSubscriptionRecord>(), [&]() -> std::optional<CSubscriptionRecord> {
+            const auto row = Query(QStringLiteral("Select SubscriptionID,ViewID,Title,"
+                                                  "SubscriptionUrl,IsFromFile From Subscriptions "
+                                                  "Where SubscriptionID = ") +
+                                   SqlInt(subscriptionID));
+            if (row->IsEOF())
+                return std::nullopt;
+            CSubscriptionRecord subscription;
+            subscription.SubscriptionID = row->Field(0).GetLong();
+            subscription.ViewID = row->Field(1).GetLong();
+            subscription.Title = row->Field(2).GetString();
+            subscription.SubscriptionUrl = row->Field(3).GetString();
+            subscription.IsFromFile = row->Field(4).GetBool();
+            return subscription;
+        });
+}
+
+std::optional<CItemText> CRssDatabase::GetItemText(qint32 feedItemID, qint16 kind) {
+    return WithAccess(std::optional<CItemText>(), [&]() -> std::optional<CItemText> {
+        const QString table =
+            kind == 1 ? QStringLiteral("FeedItemLongData") : QStringLiteral("FeedItemShortData");
+        const auto rows =
+            Query(QStringLiteral("Select FeedItemID,FeedID,LinkOrder,TextData From ") + table +
+                  QStringLiteral(" Where FeedItemID = ") + SqlInt(feedItemID) +
+                  QStringLiteral(" Order By LinkOrder"));
+        if (rows->IsEOF())
+            return std::nullopt;
+        CItemText text;
+        text.Kind = kind;
+        text.FeedItemID = rows->Field(0).GetLong();
+        text.FeedID = rows->Field(1).GetLong();
+        for (; !rows->IsEOF(); rows->MoveNext())
+            text.Text += rows->Field(3).GetString();
+        return text;
+    });
+}
+
+bool CRssDatabase::InsertView(const CViewRecord& view) {
+    return WithAccess(false, [&] {
+        const auto row = QueryForWrite(QStringLiteral("Select ") + ViewColumns +
+                                       QStringLiteral(" From Views Where ViewID = 0"));
+        row->AddNew();
+        row->Field(QStringLiteral("ViewID")).SetLong(view.ViewID);
+        row->Field(QStringLiteral("ParentID")).SetLong(view.ParentID);
+        WriteViewSettings(*row, view);
+        row->Field(QStringLiteral("DateEntered")).SetDate(NowGmt());
+        row->Update();
+        return true;
+    });
+}
+
+bool CRssDatabase::InsertSubscription(CSubscriptionRecord& subscription, bool withoutView) {
+    qint32 viewID = WhatsNewViewID;
+    if (!withoutView) {
+        CViewRecord view;
+        view.ViewID = NewRecordID();
+        view.Label = DecodeEntities(subscription.Title);
+        if (!InsertView(view))
+            return false;
+        viewID = view.ViewID;
+    }
+    subscription.ViewID = viewID;
+    return WithAccess(false, [&] {
+        const auto row = QueryForWrite(QStringLiteral(
+            "Select SubscriptionID,ViewID,Title,SubscriptionUrl,IsFromFile,DateEntered From "
+            "Subscriptions Where SubscriptionID = 0"));
+        row->AddNew();
+        row->Field(0).SetLong(subscription.SubscriptionID);
+        row->Field(1).SetLong(viewID);
+        row->Field(2).SetString(DecodeEntities(subscription.Title));
+        row->Field(3).SetString(DecodeEntities(subscription.SubscriptionUrl));
+        row->Field(4).SetBool(subscription.IsFromFile);
+        row->Field(5).SetDate(subscription.DateEntered);
+        row->Update();
+        return true;
+    });
+}
+
+// The label is stored too: the View properties let it be edited, and dropping the edit would
+// report a change as made that was not.
+bool CRssDatabase::UpdateView(const CViewRecord& view) {
+    return WithAccess(false, [&] {
+        const auto row =
+            QueryForWrite(QStringLiteral("Select ") + ViewColumns +
+                          QStringLiteral(" From Views Where ViewID = ") + SqlInt(view.ViewID));
+        if (!row->IsEOF()) {
+            WriteViewSettings(*row, view);
+            row->Update();
+        }
+        return true;
+    });
+}
+
+bool CRssDatabase::UpdateFeed(const CFeedRecord& feed) {
+    return WithAccess(false, [&] {
+        const auto row =
+            QueryForWrite(QStringLiteral("Select ") + FeedColumns +
+                          QStringLiteral(" From Feeds Where FeedID = ") + SqlInt(feed.FeedID));
+        if (!row->IsEOF()) {
+            row->Field(QStringLiteral("Status")).SetShort(feed.Status);
+            row->Field(QStringLiteral("FeedUrl")).SetString(feed.FeedUrl);
+            row->Field(QStringLiteral("Priority")).SetShort(feed.Priority);
+            row->Field(QStringLiteral("ReloadFrequency")).SetShort(feed.ReloadFrequency);
+            row->Field(QStringLiteral("ReadAfter")).SetShort(feed.ReadAfter);
+            row->Field(QStringLiteral("MaxItems")).SetShort(feed.MaxItems);
+            row->Field(QStringLiteral("ExtendedData")).SetBool(feed.ExtendedData);
+            row->Field(QStringLiteral("ExtendedAudio")).SetBool(feed.ExtendedAudio);
+            row->Update();
+        }
+        return true;
+    });
+}
+
+bool CRssDatabase::UpdateItem(const CFeedItemRecord& item) {
+    return WithAccess(false, [&] {
+        const auto row = QueryForWrite(
+            QStringLiteral("Select FeedItemID,FeedID,Status,Keywords From FeedItems Where "
+                           "FeedItemID = ") +
+            SqlInt(item.FeedItemID));
+        if (!row->IsEOF()) {
+            row->Field(2).SetShort(item.Status);
+            row->Field(3).SetString(item.Keywords);
+            row->Update();
+        }
+        return true;
+    });
+}
+
+bool CRssDatabase::SetFeedStatus(qint32 feedID, qint16 status) {
+    return WithAccess(false, [&] {
+        const auto row = QueryForWrite(
+            QStringLiteral("Select FeedID,Status From Feeds Where FeedID = ") + SqlInt(feedID));
+        if (!row->IsEOF()) {
+            row->Field(1).SetShort(status);
+            row->Update();
+        }
+        return true;
+    });
+}
+
+bool CRssDatabase::SetAudioStatus(qint32 feedItemID, qint16 status) {
+    return WithAccess(false, [&] {
+        const auto row = QueryForWrite(
+            QStringLiteral("Select FeedItemID,Status From FeedItemAudioData Where FeedItemID = ") +
+            SqlInt(feedItemID));
+        if (!row->IsEOF()) {
+            row->Field(1).SetShort(status);
+            row->Update();
+        }
+        return true;
+    });
+}
+
+bool CRssDatabase::SetItemStatus(qint32 feedItemID, qint16 status) {
+    return WithAccess(false, [&] {
+        const auto row = QueryForWrite(
+            QStringLiteral("Select FeedItemID,Status From FeedItems Where FeedItemID = ") +
+            SqlInt(feedItemID));
+        bool wasLocked = false;
+        if (!row->IsEOF()) {
+            wasLocked = row->Field(1).GetShort() == ItemLocked;
+            row->Field(1).SetShort(status);
+            row->Update();
+        }
+        if (status == ItemLocked)
+            return SetKeep(feedItemID, true);
+        if (wasLocked)
+            return SetKeep(feedItemID, false);
+        return true;
+    });
+}
+
+bool CRssDatabase::SetKeep(qint32 feedItemID, bool keep) {
+    for (const char* table : {"FeedItemShortData", "FeedItemLongData"}) {
+        const auto rows =
+            QueryForWrite(QStringLiteral("Select Keep from ") + QString::fromLatin1(table) +
+                          QStringLiteral(" Where FeedItemID = ") + SqlInt(feedItemID));
+        for (; !rows->IsEOF(); rows->MoveNext()) {
+            rows->Field(0).SetShort(keep ? 1 : 0);
+            rows->Update();
+        }
+    }
+    return true;
+}
+
+bool CRssDatabase::SetViewFeeds(qint32 viewID, const QList<qint32>& feedIDs) {
+    QStringList statements = {QStringLiteral("Delete From ViewFeeds Where ViewID = ") +
+                              SqlInt(viewID)};
+    for (qint32 feedID : feedIDs)
+        statements << QStringLiteral(
+                          "Insert Into ViewFeeds(ViewID,FeedID,Priority) Values(%1,%2,0)")
+                          .arg(viewID)
+                          .arg(feedID);
+    return WithAccess(false, [&] { return ExecuteAll(statements); });
+}
+
+bool CRssDatabase::SetFeedViews(qint32 feedID, const QList<qint32>& viewIDs) {
+    QStringList statements = {QStringLiteral("Delete From ViewFeeds Where FeedID = ") +
+                              SqlInt(feedID)};
+    for (qint32 viewID : viewIDs)
+        statements << QStringLiteral(
+                          "Insert Into ViewFeeds(ViewID,FeedID,Priority) Values(%1,%2,0)")
+                          .arg(viewID)
+                          .arg(feedID);
+    return WithAccess(false, [&] { return ExecuteAll(statements); });
+}
+
+bool CRssDatabase::DeleteView(qint32 viewID) {
+    return ExecuteWithID({QStringLiteral("Delete From Views Where ViewID = "),
+                          QStringLiteral("Delete From ViewFeeds Where ViewID = "),
+                          QStringLiteral("Delete From ViewFeedItems Where ViewID = ")},
+                         viewID);
+}
+
+void CRssDatabase::DeleteCachedAudio(const CAudioEntry& entry) {
+    QFile::remove(AudioCacheFilePath(audioFolder_, entry.FeedLabel, entry.Link));
+}
+
+void CRssDatabase::DeleteCachedAudioOfFeed(qint32 feedID) {
+    LoadAudioList(1);
+    for (const CAudioEntry& entry : AudioList)
+        if (entry.FeedID == feedID)
+            DeleteCachedAudio(entry);
+}
+
+const CAudioEntry* CRssDatabase::AudioEntryOf(qint32 feedItemID) const {
+    for (const CAudioEntry& entry : AudioList)
+        if (entry.FeedItemID == feedItemID)
+            return &entry;
+    return nullptr;
+}
+
+bool CRssDatabase::DeleteFeed(qint32 feedID) {
+    DeleteCachedAudioOfFeed(feedID);
+    QDir().rmdir(audioFolder_ + u'/' + SqlInt(feedID));
+    return ExecuteWithID(
+        QStringList{QStringLiteral("Delete From Feeds Where FeedID = "),
+                    QStringLiteral("Delete From SubscriptionFeeds Where FeedID = ")}
+            << FeedDependents,
+        feedID);
+}
+
+bool CRssDatabase::DeleteItem(qint32 feedItemID) {
+    const bool deleted =
+        ExecuteWithID({QStringLiteral("Delete From ViewFeedItems Where FeedItemID = "),
+                       QStringLiteral("Delete From FeedItems Where FeedItemID = "),
+                       QStringLiteral("Delete From FeedItemShortData Where FeedItemID = "),
+                       QStringLiteral("Delete From FeedItemLongData Where FeedItemID = "),
+                       QStringLiteral("Delete From FeedItemAudioData Where FeedItemID = ")},
+                      feedItemID);
+    if (const CAudioEntry* entry = AudioEntryOf(feedItemID))
+        DeleteCachedAudio(*entry);
+    return deleted;
+}
+
+bool CRssDatabase::DeleteAudio(qint32 feedItemID) {
+    const bool deleted = ExecuteWithID(
+        {QStringLiteral("Delete From FeedItemAudioData Where FeedItemID = ")}, feedItemID);
+    if (const CAudioEntry* entry = AudioEntryOf(feedItemID))
+        DeleteCachedAudio(*entry);
+    return deleted;
+}
+
+bool CRssDatabase::DeleteSubscription(qint32 subscriptionID) {
+    const auto subscription = GetSubscription(subscriptionID);
+    const qint32 viewID = subscription ? subscription->ViewID : 0;
+    return WithAccess(false, [&] {
+        QList<qint32> feedIDs;
+        for (auto rows = Query(QStringLiteral("Select FeedID From SubscriptionFeeds Where "
+                                              "SubscriptionID = ") +
+                               SqlInt(subscriptionID));
+             !rows->IsEOF(); rows->MoveNext())
+            feedIDs << rows->Field(0).GetLong();
+        QStringList statements = {
+            QStringLiteral("Delete From Subscriptions Where SubscriptionID = ") +
+            SqlInt(subscriptionID)};
+        if (viewID != 0)
+            statements << QStringLiteral("Delete From Views Where ViewID = ") + SqlInt(viewID);
+        statements << QStringLiteral("Delete From SubscriptionFeeds Where SubscriptionID = ") +
+                          SqlInt(subscriptionID);
+        for (qint32 feedID : feedIDs)
+            statements << WithID(QStringList{QStringLiteral("Delete From Feeds Where FeedID = ")}
+                                     << FeedDependents,
+                                 feedID);
+        return ExecuteAll(statements);
+    });
+}
+
+// The feed's row forgets its last download, so that the next one is never taken as unchanged.
+bool CRssDatabase::ResetFeedsForNextDownload(const QString& sql, bool keepDisabled) {
+    const auto rows = QueryForWrite(sql);
+    for (; !rows->IsEOF(); rows->MoveNext()) {
+        if (!(keepDisabled && rows->Field(1).GetShort() == 1))
+            rows->Field(1).SetShort(2);
+        rows->Field(2).SetString(QString());
+        rows->Field(3).SetDate(NeverDownloaded);
+        rows->Field(4).SetDate(NeverDownloaded);
+        rows->Update();
+    }
+    return true;
+}
+
+bool CRssDatabase::PurgeFeedData(qint32 feedID) {
+    DeleteCachedAudioOfFeed(feedID);
+    return WithAccess(false, [&] {
+        return ResetFeedsForNextDownload(QStringLiteral("Select FeedID,Status,LastDigestKey,"
+                                                        "LastDownloadDate,LastFeedDate From "
+                                                        "Feeds Where FeedID = ") +
+                                             SqlInt(feedID),
+                                         false) &&
+               ExecuteAll(WithID(FeedItemData, feedID));
+    });
+}
+
+bool CRssDatabase::PurgeAllData() {
+    const bool purged = WithAccess(false, [&] {
+        return ExecuteAll({QStringLiteral("Delete From ViewFeedItems"),
+                           QStringLiteral("Delete From FeedItems"),
+                           QStringLiteral("Delete From FeedItemShortData"),
+                           QStringLiteral("Delete From FeedItemLongData"),
+                           QStringLiteral("Delete From FeedItemAudioData")}) &&
+               ResetFeedsForNextDownload(QStringLiteral("Select FeedID,Status,LastDigestKey,"
+                                                        "LastDownloadDate,LastFeedDate From Feeds"),
+                                         true);
+    });
+    if (purged)
+        CompactDatabase();
+    return purged;
+}

@@ -1,0 +1,86 @@
+#pragma once
+
+#include "text/DateFormat.h"
+
+#include <QDateTime>
+#include <QString>
+#include <QtGlobal>
+
+// The records the data store exchanges with its callers, with the values a new one starts with.
+
+struct CViewRecord {
+    qint32 ViewID = 0;
+    qint32 ParentID = 0;
+    QString Label;
+    qint16 Status = 2;
+    qint16 ReadAfter = 5;
+    qint16 HideAfter = 7;
+    qint16 NumToShow = 30;
+    bool HideRead = false;
+    bool DPadSkipRead = true;
+    qint16 SortBy = 0; // 0 by feed priority, 1 by feed date, 2 by item date
+    bool IsKeywordView = false;
+    QString Keywords;
+};
+
+struct CFeedRecord {
+    qint32 FeedID = 0;
+    QString Title;
+    QString GUID;
+    qint16 FeedType = 0;
+    QString FeedUrl;
+    QString LinkUrl;
+    QString Description;
+    qint16 ReloadFrequency = 0;
+    qint16 ReadAfter = 5;
+    qint16 MaxItems = 50;
+    bool ExtendedData = false;
+    bool ExtendedAudio = false;
+    qint16 Priority = 1;
+    qint16 Status = 2;
+    QString LastDigestKey;
+    QDateTime LastDownloadDate = NowGmt();
+    QDateTime LastFeedDate = NowGmt();
+    QDateTime DateEntered = NowGmt();
+};
+
+struct CFeedItemRecord {
+    qint32 FeedItemID = 0;
+    qint32 FeedID = 0;
+    QString GUID;
+    QString Title;
+    QString Link;
+    QString Keywords;
+    QDateTime ItemDate;
+    qint16 Status = 0;
+    QDateTime DateEntered;
+};
+
+struct CSubscriptionRecord {
+    qint32 SubscriptionID = 0;
+    qint32 ViewID = 0;
+    QString Title;
+    QString SubscriptionUrl;
+    bool IsFromFile = false;
+    QDateTime DateEntered = NowGmt();
+};
+
+struct CItemText {
+    qint32 FeedItemID = 0;
+    qint32 FeedID = 0;
+    qint16 Kind = 0; // 1 the fetched page (long data), otherwise the feed's content
+    QString Text;
+};
+
+struct CAudioEntry {
+    qint32 FeedItemID = 0;
+    qint32 FeedID = 0;
+    QString Link;
+    qint32 Size = 0;
+    QString FeedLabel;
+};
+
+// Item statuses, and the count kinds that select them.
+enum ItemStatus : qint16 { ItemHidden = 0, ItemUnread = 1, ItemRead = 2, ItemLocked = 3 };
+// View IDs the database is created with; IDs up to 3 are reserved.
+enum BuiltInView : qint32 { WhatsNewViewID = 1, SearchResultsViewID = 2 };

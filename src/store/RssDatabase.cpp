@@ -1,0 +1,374 @@
+#include "store/RssDatabase.h"
+
+#include "config/AppSettings.h"
+#include "config/RegistrySettings.h"
+#include "store/DatabaseAccess.h"
+#include "store/Prompt.h"
+#include "text/DateFormat.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStorageInfo>
+#include <cstdio>
+
+namespace {
+
+constexpr qint64 SpaceNeededKb = 200;
+
+const char* const CreateTables[] = {
+    "CREATE TABLE VersionInfo(VersionInfoID int,VersionNumber varchar(10),CreatedBy varchar(50),"
+    "DateCreated datetime)",
+    "CREATE TABLE Views(ViewID int,ParentID int,Label varchar(100),ReadAfter smallint,HideAfter "
+    "smallint,NumToShow smallint,HideRead smallint,DPadSkipRead smallint,SortBy smallint,Status "
+    "smallint,Keywords varchar(255),DateEntered datetime)",
+    "CREATE TABLE Feeds(FeedID int,Title varchar(255),GUID varchar(255),FeedType smallint,FeedUrl "
+    "varchar(255),LinkUrl varchar(255),Description1 varchar(255),Description2 "
+    "varchar(255),ReloadFrequency smallint,ReadAfter smallint,MaxItems smallint,ExtendedData "
+    "smallint,ExtendedAudio smallint,Priority smallint,Status smallint,LastDigestKey "
+    "varchar(255),LastDownloadDate datetime,LastFeedDate datetime,DateEntered datetime)",
+    "CREATE TABLE ViewFeeds(ViewID int,FeedID int,Priority smallint)",
+    "CREATE TABLE ViewFeedItems(ViewID int,FeedID int,FeedItemID int,Priority smallint)",
+    "CREATE TABLE Subscriptions(SubscriptionID int,ViewID int,Title varchar(255),SubscriptionUrl "
+    "varchar(255),IsFromFile smallint,DateEntered datetime)",
+    "CREATE TABLE SubscriptionFeeds(SubscriptionID int,FeedID int)",
+    "CREATE TABLE FeedItems(FeedItemID int,FeedID int,GUID varchar(255),Title varchar(255),LinkUrl "
+    "varchar(255),LinkUrl2 varchar(255),Status smallint,Keywords varchar(255),ItemDate "
+    "datetime,DateEntered datetime)",
+    "CREATE TABLE FeedItemShortData(FeedItemID int,FeedID int,LinkOrder smallint,Keep "
+    "smallint,TextData text)",
+    "CREATE TABLE FeedItemLongData(FeedItemID int,FeedID int,LinkOrder smallint,Keep "
+    "smallint,TextData text)",
+    "CREATE TABLE FeedItemAudioData(FeedItemID int,FeedID int,Link varchar(255),Size int,Status "
+    "smallint,Keep smallint)",
+};
+
+const char* const CreateIndexes[] = {
+    "CREATE INDEX Views_PI On Views(ViewID)",
+    "CREATE INDEX Feeds_PI On Feeds(FeedID)",
+    "CREATE INDEX ViewFeeds_PI On ViewFeeds(ViewID)",
+    "CREATE INDEX ViewFeedItems_PI On ViewFeedItems(ViewID)",
+    "CREATE INDEX FeedItems_PI On FeedItems(FeedItemID)",
+    "CREATE INDEX FeedItemsAlt_PI On FeedItems(FeedID)",
+    "CREATE INDEX FeedItemShortData_PI On FeedItemShortData(FeedItemID)",
+    "CREATE INDEX FeedItemLongData_PI On FeedItemLongData(FeedItemID)",
+    "CREATE INDEX FeedItemAudioData_PI On FeedItemAudioData(FeedItemID)",
+};
+
+// Every table a compaction copies, in this order; VersionInfo is the new file's own.
+const char* const CopiedTables[] = {
+    "Views",
+    "Feeds",
+    "ViewFeeds",
+    "ViewFeedItems",
+    "Subscriptions",
+    "SubscriptionFeeds",
+    "FeedItems",
+    "FeedItemShortData",
+    "FeedItemLongData",
+    "FeedItemAudioData",
+};
+
+qint64 VolumeFreeKb(const QString& folder) {
+    return QStorageInfo(folder).bytesAvailable() / 1024;
+}
+
+QString VersionInfoInsert(const QString& date) {
+    return QStringLiteral("Insert Into VersionInfo(VersionInfoID,VersionNumber,CreatedBy,"
+                          "DateCreated) Values(1,'") +
+           CRssDatabase::CurrentVersion + QStringLiteral("','Oxbowfield','") + date +
+           QStringLiteral("')");
+}
+
+QStringList DefaultViewInserts(const QString& date) {
+    const QString prefix = QStringLiteral(
+        "Insert Into Views(ViewID,ParentID,Label,ReadAfter,HideAfter,NumToShow,HideRead,"
+        "DPadSkipRead,SortBy,Status,Keywords,DateEntered) Values(");
+    return {prefix + QStringLiteral("1,0,'Whats New',10,0,75,1,1,2,2,'---specialwhatsnew---','") +
+                date + QStringLiteral("')"),
+            prefix + QStringLiteral("2,0,'Search Results',10,0,75,0,1,2,2,'','") + date +
+                QStringLiteral("')")};
+}
+
+bool ExecuteEach(CAdoConnection& connection, const QStringList& statements) {
+    for (const QString& statement : statements)
+        if (!connection.Execute(statement))
+            return false;
+    return true;
+}
+
+} // namespace
+
+CRssDatabase::CRssDatabase()
+    : mutex_(QStringLiteral("QuillpostDBMutex")), audioFolder_(TheAppSettings().audioFolder),
+      freeSpaceKb_(VolumeFreeKb) {}
+
+CRssDatabase::~CRssDatabase() {
+    HoldLock = false;
+    CloseDatabase();
+    Unlock();
+}
+
+bool CRssDatabase::WriteInitialRows(CAdoConnection& connection, bool noDefaultViews) {
+    const QString date = FormatDateShort(NowGmt());
+    QStringList rows = {VersionInfoInsert(date)};
+    if (!noDefaultViews)
+        rows << DefaultViewInserts(date);
+    return ExecuteEach(connection, rows);
+}
+
+bool CRssDatabase::CreateDatabase(const QString& path, bool askBeforeOverwrite,
+                                  bool noDefaultViews) {
+    IPrompt& prompt = CurrentPrompt();
+    const qint64 freeKb = freeSpaceKb_(QFileInfo(path).absolutePath());
+    if (freeKb < SpaceNeededKb) {
+        prompt.ShowMessage(QStringLiteral("Sorry, but there is not enough available space. 200KB "
+                                          "is needed, but only %1KB is available.")
+                               .arg(freeKb),
+                           QStringLiteral("Create Error"));
+        return false;
+    }
+    if (QFile::exists(path)) {
+        if (askBeforeOverwrite &&
+            !prompt.AskYesNo(QStringLiteral("A database already exists.\n\nAre you sure you want "
+                                            "to overwrite the existing database?"),
+                             QStringLiteral("Overwrite Warning")))
+            return false;
+        for (const char* suffix : {"", "-wal", "-shm"})
+            QFile::remove(path + QString::fromLatin1(suffix));
+    }
+    WaitCursor wait;
+    {
+        CAdoConnection engine;
+        CAdoRecordset create;
+        if (engine.Open(QString()) != 0 ||
+            !create.Open(QStringLiteral("CREATE DATABASE '") + path + u'\'', engine,
+                         CAdoRecordset::Mode::Write))
+            return false;
+    }
+    CAdoConnection connection;
+    if (connection.Open(path) != 0)
+        return false;
+    QStringList schema;
+    for (const char* statement : CreateTables)
+        schema << QString::fromLatin1(statement);
+    for (const char* statement : CreateIndexes)
+        schema << QString::fromLatin1(statement);
+    return ExecuteEach(connection, schema) && WriteInitialRows(connection, noDefaultViews);
+}
+
+int CRssDatabase::OpenDatabase(const QString& path, bool showMissingMessage) {
+    CloseDatabase();
+    databasePath_ = path;
+    showMissingMessage_ = showMissingMessage;
+    if (!Connect()) {
+        databasePath_.clear();
+        return 0;
+    }
+    if (!Lock())
+        return -1;
+    QString version;
+    try {
+        CAdoRecordset recordset;
+        if (recordset.Open(QStringLiteral("Select VersionNumber from VersionInfo Where "
+                                          "VersionInfoID = 1"),
+                           *connection_, CAdoRecordset::Mode::Read) &&
+            !recordset.IsEOF())
+            version = recordset.Field(0).GetString();
+    } catch (const std::exception&) {
+        Unlock();
+        return 0;
+    }
+    if (version == QLatin1String(CurrentVersion)) {
+        Unlock();
+        isOpen_ = true;
+        return 1;
+    }
+    // No Today-screen component runs on this platform (Today\HWND stays 0), so nobody has to be
+    // asked to let go of the file before it is upgraded.
+    const bool upgrade =
+        !NoUpgradePrompt &&
+        CurrentPrompt().AskYesNo(
+            QStringLiteral("The Database structure needs to be updated.  This may take several "
+                           "minutes.\n\nDo you want to update the database?"),
+            QStringLiteral("Database Update Required"));
+    if (!upgrade || version != QLatin1String("1.0")) {
+        Unlock();
+        Disconnect();
+        return upgrade ? 0 : -2;
+    }
+    if (!UpgradeFromVersion1()) {
+        Unlock();
+        Disconnect();
+        return 0;
+    }
+    Unlock();
+    Disconnect();
+    if (!Connect()) {
+        databasePath_.clear();
+        return 0;
+    }
+    Unlock();
+    isOpen_ = true;
+    return 1;
+}
+
+// Version 1.0 files lack the feeds' ReadAfter column.
+bool CRssDatabase::UpgradeFromVersion1() {
+    try {
+        if (!ExecuteEach(*connection_,
+                         {QStringLiteral("Delete From VersionInfo"),
+                          QStringLiteral("ALTER TABLE Feeds ADD ReadAfter smallint"),
+                          QStringLiteral("ALTER TABLE Feeds MOVE ReadAfter BEFORE MaxItems"),
+                          VersionInfoInsert(FormatDateShort(NowGmt()))}))
+            return false;
+        CAdoRecordset feeds;
+        if (!feeds.Open(QStringLiteral("Select FeedID,ReadAfter from Feeds"), *connection_,
+                        CAdoRecordset::Mode::Write))
+            return false;
+        for (feeds.MoveFirst(); !feeds.IsEOF(); feeds.MoveNext()) {
+            feeds.Field(1).SetShort(10);
+            feeds.Update();
+        }
+        CRegistrySettings::ForQuillpost().Write(Key::TodayHasChanged, 1);
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+bool CRssDatabase::CloseDatabase() {
+    HoldConnection = false;
+    Disconnect();
+    isOpen_ = false;
+    databasePath_.clear();
+    return true;
+}
+
+bool CRssDatabase::Connect() {
+    if (connection_)
+        return true;
+    auto connection = std::make_unique<CAdoConnection>();
+    if (connection->Open(databasePath_) != 0 || !connection->Handle())
+        return false;
+    connection_ = std::move(connection);
+    return true;
+}
+
+void CRssDatabase::Disconnect() {
+    if (HoldConnection || !connection_)
+        return;
+    Unlock();
+    connection_.reset();
+}
+
+bool CRssDatabase::Lock() {
+    if (isLocked_)
+        return true;
+    if (VerifyFile && !QFile::exists(databasePath_)) {
+        if (showMissingMessage_) {
+            showMissingMessage_ = false;
+            CurrentPrompt().ShowMessage(QStringLiteral("The database is no longer connected "
+                                                       "to...") +
+                                            databasePath_ +
+                                            QStringLiteral("\n\nPlease, Re-open the database."),
+                                        QStringLiteral("Missing Database"));
+        }
+        return false;
+    }
+    if (UseLock && !mutex_.Lock(LockTimeoutMs))
+        return false;
+    isLocked_ = true;
+    return true;
+}
+
+void CRssDatabase::Unlock() {
+    if (HoldLock || !isLocked_)
+        return;
+    if (UseLock)
+        mutex_.Unlock();
+    isLocked_ = false;
+}
+
+QString CRssDatabase::GetDatabaseVersion() {
+    if (!isOpen_ || !Connect() || !Lock())
+        return {};
+    try {
+        const auto recordset = Query(QStringLiteral("Select VersionNumber from VersionInfo Where "
+                                                    "VersionInfoID = 1"));
+        const QString version = recordset->IsEOF() ? QString() : recordset->Field(0).GetString();
+        Unlock();
+        return version;
+    } catch (const std::exception&) {
+        Unlock();
+        return QStringLiteral("0");
+    }
+}
+
+bool CRssDatabase::CopyTable(const QString& table, CAdoConnection& target) {
+    if (!isOpen_ || !Connect())
+        return false;
+    try {
+        const QString sql = QStringLiteral("Select * From ") + table;
+        CAdoRecordset source, copy;
+        if (!source.Open(sql, *connection_, CAdoRecordset::Mode::Read) ||
+            !copy.Open(sql, target, CAdoRecordset::Mode::Write))
+            return false;
+        // One transaction for the whole table: the copy goes to a private new file.
+        target.Execute(QStringLiteral("BEGIN"));
+        for (source.MoveFirst(); !source.IsEOF(); source.MoveNext()) {
+            copy.AddNew();
+            for (int column = 0; column < source.GetFieldCount(); ++column)
+                copy.Field(column).SetValue(source.Field(column).GetValue());
+            copy.Update();
+        }
+        return target.Execute(QStringLiteral("COMMIT"));
+    } catch (const std::exception&) {
+        target.Execute(QStringLiteral("ROLLBACK"));
+        return false;
+    }
+}
+
+// The copy is written beside the database and renamed over it, so that at every moment a
+// whole database file is in place, and a failure leaves the original untouched.
+bool CRssDatabase::CompactDatabase() {
+    const QString temporary =
+        QFileInfo(databasePath_).absolutePath() + QStringLiteral("/rss1029102Temp.qpdb");
+    if (!CreateDatabase(temporary, false, true))
+        return false;
+    auto removeTemporary = [&temporary] {
+        for (const char* suffix : {"", "-wal", "-shm"})
+            QFile::remove(temporary + QString::fromLatin1(suffix));
+    };
+    if (!isOpen_ || !Connect()) {
+        removeTemporary();
+        return false;
+    }
+    if (!Lock()) {
+        removeTemporary();
+        return false;
+    }
+    WaitCursor wait;
+    bool copied = false;
+    {
+        CAdoConnection target;
+        copied = target.Open(temporary) == 0;
+        for (const char* table : CopiedTables)
+            copied = copied && CopyTable(QString::fromLatin1(table), target);
+    }
+    if (!copied) {
+        Unlock();
+        removeTemporary();
+        return false;
+    }
+    // The connection closes first, so that its journal is folded into the file it replaces; the
+    // lock is kept until the new file is in place, so that no other process writes to the old.
+    HoldConnection = false;
+    connection_.reset();
+    const bool renamed = std::rename(QFile::encodeName(temporary).constData(),
+                                     QFile::encodeName(databasePath_).constData()) == 0;
+    Unlock();
+    if (!renamed)
+        removeTemporary();
+    return renamed;
+}

@@ -1,0 +1,150 @@
+#pragma once
+
+#include "store/AdoConnection.h"
+#include "store/AdoRecordset.h"
+#include "store/DatabaseMutex.h"
+#include "store/Records.h"
+
+#include <QList>
+#include <QString>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+// The database of feeds, items, Views and subscriptions, and every operation on it. Each
+// operation takes the access bracket: the database must be open, connected and locked (the
+// lock shared by every process that uses the file); engine failures are caught, the lock is
+// released and the failure value returned, so nothing here throws to its caller.
+class CRssDatabase {
+public:
+    static constexpr const char* CurrentVersion = "2.0";
+    static constexpr int LockTimeoutMs = 10000;
+
+    CRssDatabase();
+    ~CRssDatabase();
+    CRssDatabase(const CRssDatabase&) = delete;
+    CRssDatabase& operator=(const CRssDatabase&) = delete;
+
+    // When on, Disconnect does nothing.
+    bool HoldConnection = false;
+    // When on, Unlock does nothing: a download run takes the lock once and keeps it.
+    bool HoldLock = false;
+    bool UseLock = true;
+    // Check that the file still exists before each operation.
+    bool VerifyFile = true;
+    // An out-of-date file is refused without offering the upgrade.
+    bool NoUpgradePrompt = false;
+
+    bool IsOpen() const { return isOpen_; }
+    bool IsConnected() const { return connection_ != nullptr; }
+    bool IsLocked() const { return isLocked_; }
+    QString DatabasePath() const { return databasePath_; }
+
+    // Lifecycle
+    bool CreateDatabase(const QString& path, bool askBeforeOverwrite, bool noDefaultViews);
+    // 1 opened; 0 failed; -1 the lock was not obtained; -2 an upgrade was declined or not offered.
+    int OpenDatabase(const QString& path, bool showMissingMessage);
+    bool CloseDatabase();
+    bool Connect();
+    void Disconnect();
+    bool Lock();
+    void Unlock();
+    QString GetDatabaseVersion();
+    // Rewrites the file table by table into a fresh one that then replaces it in one rename.
+    bool CompactDatabase();
+    bool CopyTable(const QString& table, CAdoConnection& target);
+
+    // Records
+    std::optional<CViewRecord> GetView(qint32 viewID);
+    std::optional<CFeedRecord> GetFeed(qint32 feedID);
+    std::optional<CFeedItemRecord> GetItem(qint32 feedItemID);
+    std::optional<CSubscriptionRecord> GetSubscription(qint32 subscriptionID);
+    std::optional<CItemText> GetItemText(qint32 feedItemID, qint16 kind);
+    bool InsertView(const CViewRecord& view);
+    bool InsertSubscription(CSubscriptionRecord& subscription, bool withoutView);
+    bool UpdateView(const CViewRecord& view);
+    bool UpdateFeed(const CFeedRecord& feed);
+    bool UpdateItem(const CFeedItemRecord& item);
+    bool SetFeedStatus(qint32 feedID, qint16 status);
+    // Locking an item keeps its text rows; unlocking releases them.
+    bool SetItemStatus(qint32 feedItemID, qint16 status);
+    bool SetAudioStatus(qint32 feedItemID, qint16 status);
+    bool SetViewFeeds(qint32 viewID, const QList<qint32>& feedIDs);
+    bool SetFeedViews(qint32 feedID, const QList<qint32>& viewIDs);
+    bool DeleteView(qint32 viewID);
+    bool DeleteFeed(qint32 feedID);
+    bool DeleteItem(qint32 feedItemID);
+    bool DeleteAudio(qint32 feedItemID);
+    bool DeleteSubscription(qint32 subscriptionID);
+    bool PurgeFeedData(qint32 feedID);
+    bool PurgeAllData();
+
+    // Lists
+    std::vector<CViewRecord> ViewList;
+    std::vector<CFeedRecord> FeedList;
+    std::vector<CFeedItemRecord> ItemList;
+    std::vector<CSubscriptionRecord> SubscriptionList;
+    std::vector<CAudioEntry> AudioList;
+
+    bool LoadViewList();
+    bool LoadFeedList(bool byPriority);
+    bool LoadFeedItems(qint32 feedID, int most);
+    bool LoadViewItems(qint32 viewID, int fallbackCap, bool hideRead);
+    bool LoadSubscriptionList();
+    bool LoadAudioList(qint16 audioStatus);
+
+    struct SearchResults {
+        QList<qint32> feedItemIDs;
+        QStringList titles;
+        QList<qint32> feedIDs;
+    };
+    // Appends the items whose title, keywords or text hold the text, each item once.
+    void SearchItems(const QString& text, SearchResults& results, bool byTitle, bool byKeywords,
+                     bool byText, bool newestFirst);
+    std::optional<QList<qint32>> GetViewFeedIDs(qint32 viewID);
+    std::optional<QList<qint32>> GetFeedViewIDs(qint32 feedID);
+    bool ClearViewMembership(qint32 viewID);
+    bool RebuildKeywordView(qint32 viewID, bool byTitle, bool byKeywords, bool byText);
+    bool RebuildWhatsNew();
+    // kind 1 unread, 3 locked (Views only), anything else every shown item.
+    qint32 CountFeedItems(qint32 feedID, int kind);
+    qint32 CountViewItems(qint32 viewID, int kind);
+
+    // Where cached enclosures live; the application's audio folder unless set.
+    void SetAudioFolder(const QString& folder) { audioFolder_ = folder; }
+    QString AudioFolder() const { return audioFolder_; }
+    // The free kilobytes of the volume holding a folder; replaceable for tests.
+    void SetFreeSpaceProbe(std::function<qint64(const QString&)> probe) {
+        freeSpaceKb_ = std::move(probe);
+    }
+
+private:
+    // Runs `work` inside the access bracket; `failure` when the bracket fails or work throws.
+    template <typename Result, typename Work> Result WithAccess(Result failure, Work&& work);
+    // Runs statements in order; false at the first the engine refuses.
+    bool ExecuteAll(const QStringList& statements);
+    bool ExecuteWithID(const QStringList& statementPrefixes, qint32 id);
+    // A read-mode recordset on the connection; an empty one when the engine refuses the query.
+    std::unique_ptr<CAdoRecordset> Query(const QString& sql);
+    std::unique_ptr<CAdoRecordset> QueryForWrite(const QString& sql);
+    bool UpgradeFromVersion1();
+    bool WriteInitialRows(CAdoConnection& connection, bool noDefaultViews);
+    void DeleteCachedAudioOfFeed(qint32 feedID);
+    void DeleteCachedAudio(const CAudioEntry& entry);
+    const CAudioEntry* AudioEntryOf(qint32 feedItemID) const;
+    bool SetKeep(qint32 feedItemID, bool keep);
+    bool ResetFeedsForNextDownload(const QString& sql, bool keepDisabled);
+    QList<qint32> ShownFeedsOfView(const CViewRecord& view);
+    void AppendShownItems(const QString& sql, const CViewRecord& view, int perFeedCap,
+                          bool hideRead);
+
+    std::unique_ptr<CAdoConnection> connection_;
+    CDatabaseMutex mutex_;
+    bool isOpen_ = false;
+    bool isLocked_ = false;
+    bool showMissingMessage_ = false;
+    QString databasePath_;
+    QString audioFolder_;
+    std::function<qint64(const QString&)> freeSpaceKb_;
+};

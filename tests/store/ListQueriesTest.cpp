@@ -1,0 +1,182 @@
+#include "StoreFixture.h"
+
+namespace {
+
+class ListQueriesTest : public StoreFixture {
+protected:
+    QList<qint32> ListedIDs() const {
+        QList<qint32> ids;
+        for (const auto& item : db_.ItemList)
+            ids << item.FeedItemID;
+        return ids;
+    }
+
+    const QDateTime now_ = NowGmt();
+};
+
+TEST_F(ListQueriesTest, ViewCapsPerFeedAndInAll) {
+    QList<qint32> feeds;
+    for (qint32 feed = 1; feed <= 4; ++feed) {
+        feeds << feed * 100;
+        AddFeed(feed * 100, QString("F%1").arg(feed), 5 - feed);
+        for (int i = 0; i < 30; ++i)
+            AddItem(feed * 100, feed * 100 + i, now_.addSecs(-i * 60));
+    }
+    AddView(900, "Four", feeds, 75);
+    ASSERT_TRUE(db_.LoadViewItems(900, 10, false));
+    EXPECT_EQ(db_.ItemList.size(), 72u);             // 18 from each feed
+    EXPECT_EQ(db_.ItemList.front().FeedItemID, 129); // highest priority feed, newest id first
+    EXPECT_EQ(db_.ItemList[18].FeedID, 200);
+
+    // With more feeds than places, the per-feed cap is 0 and only the total counts.
+    AddView(901, "Crowded", feeds, 3);
+    ASSERT_TRUE(db_.LoadViewItems(901, 10, false));
+    EXPECT_EQ(ListedIDs(), QList<qint32>({129, 128, 127}));
+
+    AddView(902, "Empty", {}, 30);
+    ASSERT_TRUE(db_.LoadViewItems(902, 10, false));
+    EXPECT_TRUE(db_.ItemList.empty());
+    EXPECT_EQ(db_.CountViewItems(902, 0), 0);
+    EXPECT_FALSE(db_.LoadViewItems(12345, 10, false));
+}
+
+TEST_F(ListQueriesTest, ReadAndAgeFilters) {
+    AddFeed(1, "F");
+    AddItem(1, 10, now_.addSecs(-(3 * 86400 + 23 * 3600)));
+    AddItem(1, 11, now_.addSecs(-4 * 86400 - 60));
+    AddItem(1, 12, now_.addDays(2)); // dated in the future
+    AddItem(1, 13, now_, ItemRead);
+    AddItem(1, 14, now_, ItemHidden);
+    AddView(900, "V", {1});
+    CViewRecord view = *db_.GetView(900);
+
+    ASSERT_TRUE(db_.LoadViewItems(900, 10, false));
+    EXPECT_EQ(ListedIDs(), QList<qint32>({13, 12, 11, 10}));
+    ASSERT_TRUE(db_.LoadViewItems(900, 10, true)); // hide-read argument alone
+    EXPECT_EQ(ListedIDs(), QList<qint32>({12, 11, 10}));
+
+    view.HideAfter = 3;
+    view.HideRead = true;
+    ASSERT_TRUE(db_.UpdateView(view));
+    ASSERT_TRUE(db_.LoadViewItems(900, 10, false));
+    EXPECT_EQ(ListedIDs(), QList<qint32>({12, 10}));
+}
+
+TEST_F(ListQueriesTest, DisabledFeedsAndOrderings) {
+    AddFeed(1, "Low", 1, 2, now_.addDays(-1));
+    AddFeed(2, "High", 9, 2, now_.addDays(-5));
+    AddFeed(3, "Off", 50, 1, now_);
+    AddItem(1, 10, now_.addSecs(-100));
+    AddItem(1, 11, now_.addSecs(-300));
+    AddItem(2, 20, now_.addSecs(-200));
+    AddItem(2, 21, now_.addSecs(-50));
+    AddItem(3, 30, now_);
+    AddView(900, "By priority", {1, 2, 3}, 30, 0);
+    AddView(901, "By feed date", {1, 2, 3}, 30, 1);
+    AddView(902, "By item date", {1, 2, 3}, 30, 2);
+    const std::pair<qint32, QList<qint32>> expected[] = {
+        {900, {21, 20, 11, 10}}, {901, {11, 10, 21, 20}}, {902, {21, 10, 20, 11}}};
+    for (const auto& [viewID, ids] : expected) {
+        ASSERT_TRUE(db_.LoadViewItems(viewID, 10, false));
+        EXPECT_EQ(ListedIDs(), ids) << viewID;
+    }
+    EXPECT_EQ(db_.CountViewItems(900, 0), 4);
+    EXPECT_EQ(db_.CountViewItems(900, ItemUnread), 4);
+    EXPECT_EQ(db_.CountFeedItems(3, 0), 1);
+    ASSERT_TRUE(db_.LoadFeedItems(3, 0));
+    EXPECT_EQ(ListedIDs(), QList<qint32>{30}); // still listed as a feed
+    ASSERT_TRUE(db_.LoadFeedItems(1, 1));
+    EXPECT_EQ(ListedIDs(), QList<qint32>{10});
+    // Membership lists disabled feeds too; only the item lists leave them out.
+    EXPECT_EQ(*db_.GetViewFeedIDs(900), QList<qint32>({3, 2, 1}));
+
+    ASSERT_TRUE(db_.LoadFeedList(true));
+    QStringList titles;
+    for (const auto& feed : db_.FeedList)
+        titles << feed.Title;
+    EXPECT_EQ(titles, QStringList({"Off", "High", "Low"}));
+    ASSERT_TRUE(db_.LoadFeedList(false));
+    EXPECT_EQ(db_.FeedList.front().Title, "High");
+}
+
+TEST_F(ListQueriesTest, WhatsNewHoldsTheFiftyNewest) {
+    AddFeed(1, "F");
+    AddFeed(2, "G", 1, 1);
+    for (int i = 0; i < 60; ++i)
+        AddItem(i % 2 ? 1 : 2, 1000 + i, now_.addSecs(-(i / 2) * 60));
+    AddItem(1, 5000, now_.addDays(-100), ItemHidden);
+    ASSERT_TRUE(db_.RebuildWhatsNew());
+    const QStringList members = Rows("Select FeedItemID,Priority From ViewFeedItems Where "
+                                     "ViewID = 1 Order By FeedItemID");
+    ASSERT_EQ(members.size(), 50);
+    // Ties on the date go to the larger item number, so the 10 oldest drop out.
+    EXPECT_EQ(members.front(), "1000|0");
+    EXPECT_EQ(members.back(), "1049|0");
+    EXPECT_EQ(db_.CountViewItems(1, 0), 50);
+    ASSERT_TRUE(db_.LoadViewItems(1, 10, false));
+    EXPECT_EQ(db_.ItemList.size(), 25u); // the disabled feed's items are left out
+}
+
+TEST_F(ListQueriesTest, SearchAndKeywordViews) {
+    AddFeed(1, "F", 7);
+    AddItem(1, 10, now_, ItemUnread, "Apple and pear");
+    AddItem(1, 11, now_.addSecs(-60), ItemLocked, "O''Reilly books");
+    AddItem(1, 12, now_.addSecs(-120), ItemRead, "Nothing");
+    Sql({"Insert Into FeedItemShortData(FeedItemID,FeedID,LinkOrder,Keep,TextData) "
+         "Values(12,1,1,0,'a pear in the text')",
+         "Update FeedItems Set Keywords = 'fruit' Where FeedItemID = 11"});
+
+    CRssDatabase::SearchResults found;
+    db_.SearchItems(" o'reilly ", found, true, false, false, true);
+    EXPECT_EQ(found.feedItemIDs, QList<qint32>{11});
+    EXPECT_EQ(found.titles, QStringList{"O'Reilly books"});
+    db_.SearchItems("pear", found, true, true, true, true);
+    EXPECT_EQ(found.feedItemIDs, QList<qint32>({11, 10, 12}));
+    db_.SearchItems("x'); Delete From FeedItems; --", found, true, true, true, true);
+    EXPECT_EQ(Count("FeedItems"), 3);
+
+    AddView(900, "Fruit", {}, 30, 0, " pear , , fruit,PEAR");
+    ASSERT_TRUE(db_.RebuildKeywordView(900, true, true, true));
+    EXPECT_EQ(Rows("Select FeedItemID,Priority From ViewFeedItems Where ViewID = 900"),
+              QStringList({"10|7", "12|7", "11|7"}));
+    EXPECT_EQ(db_.CountViewItems(900, ItemLocked), 1);
+    EXPECT_EQ(db_.CountViewItems(900, ItemUnread), 1);
+    ASSERT_TRUE(db_.LoadViewItems(900, 10, false));
+    EXPECT_EQ(ListedIDs(), QList<qint32>({12, 11, 10}));
+    EXPECT_FALSE(db_.RebuildKeywordView(1, true, true, true));
+    EXPECT_FALSE(db_.RebuildKeywordView(2, true, true, true)); // no keywords
+}
+
+TEST_F(ListQueriesTest, MembershipAndAudioLists) {
+    AddFeed(1, "Talk: The Show?");
+    AddFeed(2, "Other");
+    AddView(900, "Beta", {1});
+    AddView(901, "Alpha", {1, 2});
+    EXPECT_EQ(*db_.GetFeedViewIDs(1), QList<qint32>({901, 900}));
+    ASSERT_TRUE(db_.SetFeedViews(1, {900}));
+    EXPECT_EQ(*db_.GetFeedViewIDs(1), QList<qint32>{900});
+    ASSERT_TRUE(db_.ClearViewMembership(901));
+    EXPECT_TRUE(db_.GetViewFeedIDs(901)->isEmpty());
+    EXPECT_FALSE(db_.GetViewFeedIDs(4242).has_value());
+
+    Sql({"Insert Into FeedItemAudioData(FeedItemID,FeedID,Link,Size,Status,Keep) "
+         "Values(5,1,'http://a/5.mp3',100,0,0)",
+         "Insert Into FeedItemAudioData(FeedItemID,FeedID,Link,Size,Status,Keep) "
+         "Values(6,77,'http://a/6.mp3',200,0,0)"});
+    ASSERT_TRUE(db_.LoadAudioList(0));
+    ASSERT_EQ(db_.AudioList.size(), 2u);
+    EXPECT_EQ(db_.AudioList[0].FeedItemID, 6);
+    EXPECT_EQ(db_.AudioList[0].FeedLabel, "rss");
+    EXPECT_EQ(db_.AudioList[1].FeedLabel, "Talk_ The Show_");
+    ASSERT_TRUE(db_.SetAudioStatus(5, 1));
+    ASSERT_TRUE(db_.LoadAudioList(1));
+    EXPECT_EQ(db_.AudioList.size(), 1u);
+
+    ASSERT_TRUE(db_.LoadViewList());
+    QStringList labels;
+    for (const auto& view : db_.ViewList)
+        labels << view.Label;
+    EXPECT_EQ(labels, QStringList({"Alpha", "Beta", "Search Results", "Whats New"}));
+}
+
+} // namespace

@@ -1,0 +1,215 @@
+#include "StoreFixture.h"
+#include "store/AudioCache.h"
+
+#include <QDir>
+#include <QFile>
+
+namespace {
+
+using RecordsTest = StoreFixture;
+
+TEST_F(RecordsTest, RecordsRoundTrip) {
+    CViewRecord view;
+    view.ViewID = 500;
+    view.Label = "It's <mine> & \"yours\"";
+    view.HideRead = true;
+    view.SortBy = 2;
+    view.Keywords = "a, b";
+    ASSERT_TRUE(db_.InsertView(view));
+    auto read = db_.GetView(500);
+    ASSERT_TRUE(read.has_value());
+    EXPECT_EQ(read->Label, view.Label);
+    EXPECT_TRUE(read->HideRead);
+    EXPECT_TRUE(read->DPadSkipRead);
+    EXPECT_EQ(read->NumToShow, 30);
+    EXPECT_TRUE(read->IsKeywordView);
+
+    read->Label = "Renamed";
+    read->NumToShow = 75;
+    ASSERT_TRUE(db_.UpdateView(*read));
+    EXPECT_EQ(db_.GetView(500)->Label, "Renamed");
+    EXPECT_EQ(db_.GetView(500)->NumToShow, 75);
+    EXPECT_FALSE(db_.GetView(999).has_value());
+
+    AddFeed(10, "Feed");
+    Sql({"Update Feeds Set Description1 = '" + QString(255, 'a') +
+         "', Description2 = 'bc' "
+         "Where FeedID = 10"});
+    auto feed = db_.GetFeed(10);
+    ASSERT_TRUE(feed.has_value());
+    EXPECT_EQ(feed->Description, QString(255, 'a') + "bc");
+    feed->Priority = 77;
+    feed->ExtendedAudio = true;
+    feed->Title = "not written by UpdateFeed";
+    ASSERT_TRUE(db_.UpdateFeed(*feed));
+    EXPECT_EQ(db_.GetFeed(10)->Priority, 77);
+    EXPECT_TRUE(db_.GetFeed(10)->ExtendedAudio);
+    EXPECT_EQ(db_.GetFeed(10)->Title, "Feed");
+
+    CSubscriptionRecord subscription;
+    subscription.SubscriptionID = 40;
+    subscription.Title = "News &amp; more";
+    subscription.SubscriptionUrl = "http://x/list.opml";
+    ASSERT_TRUE(db_.InsertSubscription(subscription, false));
+    const auto stored = db_.GetSubscription(40);
+    ASSERT_TRUE(stored.has_value());
+    EXPECT_EQ(stored->Title, "News & more");
+    EXPECT_EQ(db_.GetView(stored->ViewID)->Label, "News & more");
+}
+
+TEST_F(RecordsTest, ItemTextJoinsPiecesInOrder) {
+    Sql({"Insert Into FeedItemShortData(FeedItemID,FeedID,LinkOrder,Keep,TextData) "
+         "Values(1,10,2,0,'second')",
+         "Insert Into FeedItemShortData(FeedItemID,FeedID,LinkOrder,Keep,TextData) "
+         "Values(1,10,1,0,'first ')"});
+    const auto text = db_.GetItemText(1, 0);
+    ASSERT_TRUE(text.has_value());
+    EXPECT_EQ(text->Text, "first second");
+    EXPECT_EQ(text->FeedID, 10);
+    EXPECT_FALSE(db_.GetItemText(1, 1).has_value());
+}
+
+TEST_F(RecordsTest, LockingKeepsTheItemsText) {
+    AddFeed(10, "F");
+    AddItem(10, 1, NowGmt(), ItemUnread);
+    AddItem(10, 2, NowGmt(), ItemUnread);
+    Sql({"Insert Into FeedItemShortData(FeedItemID,FeedID,LinkOrder,Keep) Values(1,10,1,0)",
+         "Insert Into FeedItemShortData(FeedItemID,FeedID,LinkOrder,Keep) Values(1,10,2,0)",
+         "Insert Into FeedItemLongData(FeedItemID,FeedID,LinkOrder,Keep) Values(1,10,1,0)",
+         "Insert Into FeedItemShortData(FeedItemID,FeedID,LinkOrder,Keep) Values(2,10,1,1)"});
+    auto keeps = [this](int item) {
+        return Rows(QString("Select Keep From FeedItemShortData Where FeedItemID = %1 Union All "
+                            "Select Keep From FeedItemLongData Where FeedItemID = %1")
+                        .arg(item))
+            .join(',');
+    };
+    const struct {
+        int item;
+        qint16 status;
+        const char* keep;
+    } steps[] = {
+        {1, ItemLocked, "1,1,1"}, {1, ItemRead, "0,0,0"}, {1, ItemUnread, "0,0,0"},
+        {2, ItemRead, "1"},       {2, ItemLocked, "1"},   {2, ItemUnread, "0"},
+    };
+    for (const auto& step : steps) {
+        ASSERT_TRUE(db_.SetItemStatus(step.item, step.status));
+        EXPECT_EQ(db_.GetItem(step.item)->Status, step.status);
+        EXPECT_EQ(keeps(step.item), step.keep) << step.item << " -> " << step.status;
+    }
+}
+
+class DeleteTest : public StoreFixture {
+protected:
+    void SetUp() override {
+        StoreFixture::SetUp();
+        AddFeed(10, "Kept");
+        AddFeed(20, "Gone/Feed");
+        for (qint32 feed : {10, 20}) {
+            AddItem(feed, feed + 1, NowGmt(), ItemLocked);
+            Sql({QString("Insert Into FeedItemShortData(FeedItemID,FeedID,LinkOrder,Keep) "
+                         "Values(%1,%2,1,1)")
+                     .arg(feed + 1)
+                     .arg(feed),
+                 QString("Insert Into FeedItemLongData(FeedItemID,FeedID,LinkOrder,Keep) "
+                         "Values(%1,%2,1,1)")
+                     .arg(feed + 1)
+                     .arg(feed),
+                 QString("Insert Into FeedItemAudioData(FeedItemID,FeedID,Link,Size,Status,Keep) "
+                         "Values(%1,%2,'http://a/%2.mp3',10,1,0)")
+                     .arg(feed + 1)
+                     .arg(feed),
+                 QString("Insert Into ViewFeeds(ViewID,FeedID,Priority) Values(2,%1,0)").arg(feed),
+                 QString("Insert Into ViewFeedItems(ViewID,FeedID,FeedItemID,Priority) "
+                         "Values(1,%1,%2,0)")
+                     .arg(feed)
+                     .arg(feed + 1),
+                 QString("Insert Into SubscriptionFeeds(SubscriptionID,FeedID) Values(7,%1)")
+                     .arg(feed)});
+            audioFiles_ << CacheAudio(feed == 10 ? "Kept" : "Gone/Feed", feed);
+        }
+        Sql({"Insert Into Subscriptions(SubscriptionID,ViewID,Title) Values(7,300,'S')",
+             "Insert Into Views(ViewID,Label,Status) Values(300,'S view',2)"});
+    }
+
+    QString CacheAudio(const QString& feedTitle, qint32 feed) {
+        const QString path = AudioCacheFilePath(env_.Path("audio"), FeedLabelOf(feedTitle),
+                                                QString("http://a/%1.mp3").arg(feed));
+        QDir().mkpath(QFileInfo(path).path());
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        return path;
+    }
+
+    int RowsOfFeed(qint32 feed) {
+        int rows = 0;
+        for (const char* table :
+             {"Feeds", "ViewFeeds", "ViewFeedItems", "SubscriptionFeeds", "FeedItems",
+              "FeedItemShortData", "FeedItemLongData", "FeedItemAudioData"})
+            rows += Count(table, QString("FeedID = %1").arg(feed));
+        return rows;
+    }
+
+    QStringList audioFiles_;
+};
+
+TEST_F(DeleteTest, DeleteFeedRemovesEveryDependentRowAndItsAudio) {
+    ASSERT_TRUE(db_.DeleteFeed(20));
+    EXPECT_EQ(RowsOfFeed(20), 0);
+    EXPECT_EQ(RowsOfFeed(10), 8);
+    EXPECT_TRUE(QFile::exists(audioFiles_[0]));
+    EXPECT_FALSE(QFile::exists(audioFiles_[1]));
+}
+
+TEST_F(DeleteTest, DeleteSubscriptionRemovesItsViewAndFeeds) {
+    ASSERT_TRUE(db_.DeleteSubscription(7));
+    EXPECT_EQ(RowsOfFeed(10) + RowsOfFeed(20), 0);
+    EXPECT_EQ(Count("Subscriptions"), 0);
+    EXPECT_EQ(Count("Views", "ViewID = 300"), 0);
+    EXPECT_EQ(Count("Views"), 2);
+    // Cached audio of the feeds stays.
+    EXPECT_TRUE(QFile::exists(audioFiles_[1]));
+}
+
+TEST_F(DeleteTest, DeleteItemAndView) {
+    ASSERT_TRUE(db_.LoadAudioList(1));
+    ASSERT_TRUE(db_.DeleteItem(11));
+    EXPECT_EQ(RowsOfFeed(10), 3); // Feeds, ViewFeeds and SubscriptionFeeds
+    EXPECT_FALSE(QFile::exists(audioFiles_[0]));
+    ASSERT_TRUE(db_.DeleteView(2));
+    EXPECT_EQ(Count("ViewFeeds"), 0);
+    EXPECT_EQ(Count("Views", "ViewID = 2"), 0);
+}
+
+TEST_F(DeleteTest, PurgesResetFeedsForTheNextDownload) {
+    Sql({"Update Feeds Set Status = 1, LastDigestKey = 'abc' Where FeedID = 20",
+         "Update Feeds Set Status = 3, LastDigestKey = 'def' Where FeedID = 10"});
+    ASSERT_TRUE(db_.PurgeFeedData(20));
+    EXPECT_EQ(RowsOfFeed(20), 3); // the feed and its links stay, locked items go too
+    EXPECT_EQ(Rows("Select Status,LastDigestKey,LastDownloadDate,LastFeedDate From Feeds "
+                   "Where FeedID = 20"),
+              QStringList{"2||1900-01-01 00:00:00|1900-01-01 00:00:00"});
+    EXPECT_FALSE(QFile::exists(audioFiles_[1]));
+    EXPECT_TRUE(QFile::exists(audioFiles_[0]));
+
+    Sql({"Update Feeds Set Status = 1 Where FeedID = 20"});
+    ASSERT_TRUE(db_.PurgeAllData());
+    EXPECT_EQ(Rows("Select FeedID,Status,LastDigestKey From Feeds Order By FeedID"),
+              QStringList({"10|2|", "20|1|"}));
+    EXPECT_EQ(db_.GetFeed(10)->LastFeedDate, QDateTime(QDate(1900, 1, 1), QTime(0, 0), Qt::UTC));
+    for (const char* table : {"FeedItems", "FeedItemShortData", "FeedItemLongData",
+                              "FeedItemAudioData", "ViewFeedItems"})
+        EXPECT_EQ(Count(table), 0) << table;
+    EXPECT_EQ(Count("ViewFeeds"), 2);
+    EXPECT_TRUE(QFile::exists(audioFiles_[0])); // the whole purge deletes no audio
+}
+
+TEST(AudioCache, PathsStayInsideTheCacheFolder) {
+    EXPECT_EQ(FeedLabelOf("A/B\\C:D*E?F\"G<H>I|J"), "A_B_C_D_E_F_G_H_I_J");
+    EXPECT_EQ(FeedLabelOf(QString(50, 'x')), QString(40, 'x'));
+    EXPECT_EQ(AudioCacheFilePath("/c", "Feed", "http://h/p/show.mp3"), "/c/Feed/show.mp3");
+    EXPECT_EQ(AudioCacheFilePath("/c", "..", "http://h/.."), "/c/rss/enclosure.mp3");
+    EXPECT_EQ(AudioCacheFilePath("/c", "", "http://h/dir/"), "/c/rss/enclosure.mp3");
+    EXPECT_EQ(AudioCacheFilePath("/c", ".", "c:\\a\\b.mp3"), "/c/rss/b.mp3");
+}
+
+} // namespace

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "store/Prompt.h"
+
+#include <QStringList>
+#include <deque>
+
+// Records what the core shows and answers its questions from a script; installed for the
+// lifetime of the object.
+class ScriptedPrompt : public IPrompt {
+public:
+    ScriptedPrompt() { InstallPrompt(this); }
+    ~ScriptedPrompt() override { InstallPrompt(nullptr); }
+
+    void ShowMessage(const QString& text, const QString& caption) override {
+        messages << caption + QStringLiteral(": ") + text;
+    }
+    bool AskYesNo(const QString& text, const QString& caption) override {
+        questions << caption + QStringLiteral(": ") + text;
+        if (answers.empty())
+            return false;
+        const bool answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+
+    QStringList messages;
+    QStringList questions;
+    std::deque<bool> answers;
+};
