@@ -69,3 +69,14 @@ bool CAdoConnection::CreateDatabaseFile(const QString& path) {
     sqlite3_close_v2(db);
     return db != nullptr;
 }
+
+bool CAdoConnection::SeedIndexStatistics(std::initializer_list<IndexStatistic> statistics) {
+    if (!Execute(QStringLiteral("ANALYZE")) || !Execute(QStringLiteral("DELETE FROM sqlite_stat1")))
+        return false;
+    for (const IndexStatistic& statistic : statistics)
+        if (!Execute(QStringLiteral("INSERT INTO sqlite_stat1(tbl,idx,stat) VALUES('%1','%2','%3')")
+                         .arg(QLatin1String(statistic.table), QLatin1String(statistic.index),
+                              QLatin1String(statistic.rowsAndRowsPerKey))))
+            return false;
+    return true;
+}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <initializer_list>
 
 struct sqlite3;
 
@@ -20,6 +21,15 @@ public:
     void Close();
 
     sqlite3* Handle() const { return db_; }
+
+    // Typical row counts per index key, for the engine's query planner, which otherwise takes
+    // every equality as selective and joins a View's many memberships first.
+    struct IndexStatistic {
+        const char* table;
+        const char* index;
+        const char* rowsAndRowsPerKey;
+    };
+    bool SeedIndexStatistics(std::initializer_list<IndexStatistic> statistics);
 
     // Whether the engine can be used at all.
     static bool IsEngineAvailable();

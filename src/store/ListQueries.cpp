@@ -2,6 +2,7 @@
 #include "store/AudioCache.h"
 #include "store/DatabaseAccess.h"
 
+#include <QSet>
 #include <algorithm>
 
 namespace {
@@ -60,6 +61,22 @@ void SortByItemDate(std::vector<CFeedItemRecord>& items) {
             if (items[j].ItemDate > items[i].ItemDate)
                 std::swap(items[i], items[j]);
 }
+
+// Identifiers in the order first seen, each once.
+class UniqueIDs {
+public:
+    void Add(qint32 id) {
+        if (!seen_.contains(id)) {
+            seen_.insert(id);
+            ids_ << id;
+        }
+    }
+    QList<qint32> List() const { return ids_; }
+
+private:
+    QList<qint32> ids_;
+    QSet<qint32> seen_;
+};
 
 QString StatusCondition(const QString& column, int kind, bool lockedCounts) {
     if (kind == ItemUnread || (kind == ItemLocked && lockedCounts))
@@ -124,15 +141,13 @@ bool CRssDatabase::LoadFeedItems(qint32 feedID, int most) {
 
 // The View's feeds in display order, each once, disabled ones left out.
 QList<qint32> CRssDatabase::ShownFeedsOfView(const CViewRecord& view) {
-    QList<qint32> feedIDs;
+    UniqueIDs feedIDs;
     for (auto rows = Query(MemberFeedsQuery(view, QStringLiteral("Feeds.FeedID,Feeds.Status")) +
                            FeedOrder(view));
-         !rows->IsEOF(); rows->MoveNext()) {
-        const qint32 feedID = rows->Field(0).GetLong();
-        if (rows->Field(1).GetShort() != 1 && !feedIDs.contains(feedID))
-            feedIDs << feedID;
-    }
-    return feedIDs;
+         !rows->IsEOF(); rows->MoveNext())
+        if (rows->Field(1).GetShort() != 1)
+            feedIDs.Add(rows->Field(0).GetLong());
+    return feedIDs.List();
 }
 
 void CRssDatabase::AppendShownItems(const QString& sql, const CViewRecord& view, int perFeedCap,
@@ -251,12 +266,14 @@ void CRssDatabase::SearchItems(const QString& text, SearchResults& results, bool
                        pattern +
                        (newestFirst ? QStringLiteral(" Order By FeedItems.ItemDate Desc")
                                     : QStringLiteral(" Order By FeedItems.FeedID"));
+    QSet<qint32> listed(results.feedItemIDs.cbegin(), results.feedItemIDs.cend());
     WithAccess(true, [&] {
         for (const QString& query : queries)
             for (auto rows = Query(query); !rows->IsEOF(); rows->MoveNext()) {
                 const qint32 feedItemID = rows->Field(0).GetLong();
-                if (results.feedItemIDs.contains(feedItemID))
+                if (listed.contains(feedItemID))
                     continue;
+                listed.insert(feedItemID);
                 results.feedItemIDs << feedItemID;
                 results.titles << rows->Field(1).GetString();
                 results.feedIDs << rows->Field(2).GetLong();
@@ -270,13 +287,12 @@ std::optional<QList<qint32>> CRssDatabase::GetViewFeedIDs(qint32 viewID) {
     if (!view)
         return std::nullopt;
     return WithAccess(std::optional<QList<qint32>>(), [&]() -> std::optional<QList<qint32>> {
-        QList<qint32> feedIDs;
+        UniqueIDs feedIDs;
         for (auto rows = Query(MemberFeedsQuery(*view, QStringLiteral("Feeds.FeedID")) +
                                QStringLiteral(" Order By Feeds.Priority Desc"));
              !rows->IsEOF(); rows->MoveNext())
-            if (const qint32 feedID = rows->Field(0).GetLong(); !feedIDs.contains(feedID))
-                feedIDs << feedID;
-        return feedIDs;
+            feedIDs.Add(rows->Field(0).GetLong());
+        return feedIDs.List();
     });
 }
 

@@ -115,6 +115,17 @@ std::unique_ptr<CAdoRecordset> CRssDatabase::QueryForWrite(const QString& sql) {
     return recordset;
 }
 
+template <typename Change> bool CRssDatabase::ChangeFirstRow(const QString& sql, Change&& change) {
+    return WithAccess(false, [&] {
+        const auto row = QueryForWrite(sql);
+        if (!row->IsEOF()) {
+            change(*row);
+            row->Update();
+        }
+        return true;
+    });
+}
+
 bool CRssDatabase::ExecuteAll(const QStringList& statements) {
     for (const QString& statement : statements)
         if (!connection_->Execute(statement))
@@ -252,76 +263,48 @@ bool CRssDatabase::InsertSubscription(CSubscriptionRecord& subscription, bool wi
 // The label is stored too: the View properties let it be edited, and dropping the edit would
 // report a change as made that was not.
 bool CRssDatabase::UpdateView(const CViewRecord& view) {
-    return WithAccess(false, [&] {
-        const auto row =
-            QueryForWrite(QStringLiteral("Select ") + ViewColumns +
-                          QStringLiteral(" From Views Where ViewID = ") + SqlInt(view.ViewID));
-        if (!row->IsEOF()) {
-            WriteViewSettings(*row, view);
-            row->Update();
-        }
-        return true;
-    });
+    return ChangeFirstRow(QStringLiteral("Select ") + ViewColumns +
+                              QStringLiteral(" From Views Where ViewID = ") + SqlInt(view.ViewID),
+                          [&](CAdoRecordset& row) { WriteViewSettings(row, view); });
 }
 
 bool CRssDatabase::UpdateFeed(const CFeedRecord& feed) {
-    return WithAccess(false, [&] {
-        const auto row =
-            QueryForWrite(QStringLiteral("Select ") + FeedColumns +
-                          QStringLiteral(" From Feeds Where FeedID = ") + SqlInt(feed.FeedID));
-        if (!row->IsEOF()) {
-            row->Field(QStringLiteral("Status")).SetShort(feed.Status);
-            row->Field(QStringLiteral("FeedUrl")).SetString(feed.FeedUrl);
-            row->Field(QStringLiteral("Priority")).SetShort(feed.Priority);
-            row->Field(QStringLiteral("ReloadFrequency")).SetShort(feed.ReloadFrequency);
-            row->Field(QStringLiteral("ReadAfter")).SetShort(feed.ReadAfter);
-            row->Field(QStringLiteral("MaxItems")).SetShort(feed.MaxItems);
-            row->Field(QStringLiteral("ExtendedData")).SetBool(feed.ExtendedData);
-            row->Field(QStringLiteral("ExtendedAudio")).SetBool(feed.ExtendedAudio);
-            row->Update();
-        }
-        return true;
-    });
+    return ChangeFirstRow(
+        QStringLiteral("Select ") + FeedColumns + QStringLiteral(" From Feeds Where FeedID = ") +
+            SqlInt(feed.FeedID),
+        [&](CAdoRecordset& row) {
+            row.Field(QStringLiteral("Status")).SetShort(feed.Status);
+            row.Field(QStringLiteral("FeedUrl")).SetString(feed.FeedUrl);
+            row.Field(QStringLiteral("Priority")).SetShort(feed.Priority);
+            row.Field(QStringLiteral("ReloadFrequency")).SetShort(feed.ReloadFrequency);
+            row.Field(QStringLiteral("ReadAfter")).SetShort(feed.ReadAfter);
+            row.Field(QStringLiteral("MaxItems")).SetShort(feed.MaxItems);
+            row.Field(QStringLiteral("ExtendedData")).SetBool(feed.ExtendedData);
+            row.Field(QStringLiteral("ExtendedAudio")).SetBool(feed.ExtendedAudio);
+        });
 }
 
 bool CRssDatabase::UpdateItem(const CFeedItemRecord& item) {
-    return WithAccess(false, [&] {
-        const auto row = QueryForWrite(
-            QStringLiteral("Select FeedItemID,FeedID,Status,Keywords From FeedItems Where "
-                           "FeedItemID = ") +
-            SqlInt(item.FeedItemID));
-        if (!row->IsEOF()) {
-            row->Field(2).SetShort(item.Status);
-            row->Field(3).SetString(item.Keywords);
-            row->Update();
-        }
-        return true;
-    });
+    return ChangeFirstRow(QStringLiteral("Select FeedItemID,FeedID,Status,Keywords From FeedItems "
+                                         "Where FeedItemID = ") +
+                              SqlInt(item.FeedItemID),
+                          [&](CAdoRecordset& row) {
+                              row.Field(2).SetShort(item.Status);
+                              row.Field(3).SetString(item.Keywords);
+                          });
 }
 
 bool CRssDatabase::SetFeedStatus(qint32 feedID, qint16 status) {
-    return WithAccess(false, [&] {
-        const auto row = QueryForWrite(
-            QStringLiteral("Select FeedID,Status From Feeds Where FeedID = ") + SqlInt(feedID));
-        if (!row->IsEOF()) {
-            row->Field(1).SetShort(status);
-            row->Update();
-        }
-        return true;
-    });
+    return ChangeFirstRow(QStringLiteral("Select FeedID,Status From Feeds Where FeedID = ") +
+                              SqlInt(feedID),
+                          [&](CAdoRecordset& row) { row.Field(1).SetShort(status); });
 }
 
 bool CRssDatabase::SetAudioStatus(qint32 feedItemID, qint16 status) {
-    return WithAccess(false, [&] {
-        const auto row = QueryForWrite(
-            QStringLiteral("Select FeedItemID,Status From FeedItemAudioData Where FeedItemID = ") +
-            SqlInt(feedItemID));
-        if (!row->IsEOF()) {
-            row->Field(1).SetShort(status);
-            row->Update();
-        }
-        return true;
-    });
+    return ChangeFirstRow(
+        QStringLiteral("Select FeedItemID,Status From FeedItemAudioData Where FeedItemID = ") +
+            SqlInt(feedItemID),
+        [&](CAdoRecordset& row) { row.Field(1).SetShort(status); });
 }
 
 bool CRssDatabase::SetItemStatus(qint32 feedItemID, qint16 status) {

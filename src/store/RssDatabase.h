@@ -124,6 +124,8 @@ private:
     template <typename Result, typename Work> Result WithAccess(Result failure, Work&& work);
     // Runs statements in order; false at the first the engine refuses.
     bool ExecuteAll(const QStringList& statements);
+    // Changes the first row of a write-mode query; a missing row changes nothing and succeeds.
+    template <typename Change> bool ChangeFirstRow(const QString& sql, Change&& change);
     bool ExecuteWithID(const QStringList& statementPrefixes, qint32 id);
     // A read-mode recordset on the connection; an empty one when the engine refuses the query.
     std::unique_ptr<CAdoRecordset> Query(const QString& sql);
