@@ -13,21 +13,37 @@ QByteArray Description(int item, int chars) {
     return text;
 }
 
+QByteArray RssItem(int i, int descriptionChars) {
+    return "<item><title>Story number " + QByteArray::number(i) +
+           " &amp; more</title><link>https://example.org/story/" + QByteArray::number(i) +
+           "</link><guid isPermaLink=\"false\">tag:example.org,2005:" + QByteArray::number(i) +
+           "</guid><pubDate>Mon, 03 Jan 2005 10:30:15 GMT</pubDate>"
+           "<dc:creator>Reporter</dc:creator><description><![CDATA[" +
+           Description(i, descriptionChars) + "]]></description></item>\n";
+}
+
+// The channel date moves with the first item, so that a changed feed never looks unchanged.
+QByteArray RssHead(int firstItem) {
+    return "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
+           "<rss version=\"2.0\" xmlns:dc=\"http://purl.org/dc/elements/1.1/\">\n"
+           "<channel><title>Benchmark News</title><link>https://example.org/</link>"
+           "<description>Generated feed</description><lastBuildDate>Mon, 03 Jan 2005 " +
+           QByteArray::number(10 + firstItem % 10) + ":30:15 GMT</lastBuildDate>\n";
+}
+
 } // namespace
 
 QByteArray GenerateRss20Feed(int targetBytes, int descriptionChars) {
-    QByteArray feed = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
-                      "<rss version=\"2.0\" xmlns:dc=\"http://purl.org/dc/elements/1.1/\">\n"
-                      "<channel><title>Benchmark News</title><link>https://example.org/</link>"
-                      "<description>Generated feed</description>"
-                      "<lastBuildDate>Mon, 03 Jan 2005 10:30:15 GMT</lastBuildDate>\n";
+    QByteArray feed = RssHead(0);
     for (int i = 0; feed.size() < targetBytes; ++i)
-        feed += "<item><title>Story number " + QByteArray::number(i) +
-                " &amp; more</title><link>https://example.org/story/" + QByteArray::number(i) +
-                "</link><guid isPermaLink=\"false\">tag:example.org,2005:" + QByteArray::number(i) +
-                "</guid><pubDate>Mon, 03 Jan 2005 10:30:15 GMT</pubDate>"
-                "<dc:creator>Reporter</dc:creator><description><![CDATA[" +
-                Description(i, descriptionChars) + "]]></description></item>\n";
+        feed += RssItem(i, descriptionChars);
+    return feed + "</channel></rss>\n";
+}
+
+QByteArray GenerateRss20Items(int items, int descriptionChars, int firstItem) {
+    QByteArray feed = RssHead(firstItem);
+    for (int i = firstItem; i < firstItem + items; ++i)
+        feed += RssItem(i, descriptionChars);
     return feed + "</channel></rss>\n";
 }
 

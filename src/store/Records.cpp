@@ -421,12 +421,7 @@ bool CRssDatabase::DeleteSubscription(qint32 subscriptionID) {
     const auto subscription = GetSubscription(subscriptionID);
     const qint32 viewID = subscription ? subscription->ViewID : 0;
     return WithAccess(false, [&] {
-        QList<qint32> feedIDs;
-        for (auto rows = Query(QStringLiteral("Select FeedID From SubscriptionFeeds Where "
-                                              "SubscriptionID = ") +
-                               SqlInt(subscriptionID));
-             !rows->IsEOF(); rows->MoveNext())
-            feedIDs << rows->Field(0).GetLong();
+        const QList<qint32> feedIDs = SubscriptionFeedIDs(subscriptionID);
         QStringList statements = {
             QStringLiteral("Delete From Subscriptions Where SubscriptionID = ") +
             SqlInt(subscriptionID)};
@@ -434,12 +429,29 @@ bool CRssDatabase::DeleteSubscription(qint32 subscriptionID) {
             statements << QStringLiteral("Delete From Views Where ViewID = ") + SqlInt(viewID);
         statements << QStringLiteral("Delete From SubscriptionFeeds Where SubscriptionID = ") +
                           SqlInt(subscriptionID);
+        if (!ExecuteAll(statements))
+            return false;
         for (qint32 feedID : feedIDs)
-            statements << WithID(QStringList{QStringLiteral("Delete From Feeds Where FeedID = ")}
-                                     << FeedDependents,
-                                 feedID);
-        return ExecuteAll(statements);
+            if (!DeleteFeedRows(feedID))
+                return false;
+        return true;
     });
+}
+
+QList<qint32> CRssDatabase::SubscriptionFeedIDs(qint32 subscriptionID) {
+    QList<qint32> feedIDs;
+    for (auto rows = Query(QStringLiteral("Select FeedID From SubscriptionFeeds Where "
+                                          "SubscriptionID = ") +
+                           SqlInt(subscriptionID));
+         !rows->IsEOF(); rows->MoveNext())
+        feedIDs << rows->Field(0).GetLong();
+    return feedIDs;
+}
+
+bool CRssDatabase::DeleteFeedRows(qint32 feedID) {
+    return ExecuteAll(
+        WithID(QStringList{QStringLiteral("Delete From Feeds Where FeedID = ")} << FeedDependents,
+               feedID));
 }
 
 // The feed's row forgets its last download, so that the next one is never taken as unchanged.

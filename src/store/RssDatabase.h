@@ -1,8 +1,10 @@
 #pragma once
 
+#include "feeds/FeedData.h"
 #include "store/AdoConnection.h"
 #include "store/AdoRecordset.h"
 #include "store/DatabaseMutex.h"
+#include "store/ExtendedDataQueue.h"
 #include "store/Records.h"
 
 #include <QList>
@@ -54,6 +56,18 @@ public:
     // Rewrites the file table by table into a fresh one that then replaces it in one rename.
     bool CompactDatabase();
     bool CopyTable(const QString& table, CAdoConnection& target);
+
+    // Feed updates
+    // Stores what a downloaded feed file brings: the feed's header, its new items with their
+    // text, enclosures and keyword-View memberships, and trims old items. True also when the
+    // file shows the feed unchanged.
+    bool MergeFeedFile(qint32 feedID, const QString& path, IExtendedDataQueue* queue);
+    // Stores an item's fetched page, its relative links made absolute.
+    bool StoreExtendedData(qint32 feedID, qint32 feedItemID, const QString& path,
+                           const QString& pageUrl);
+    bool InsertFeed(const CFeedRecord& feed, qint32 viewID, qint32 subscriptionID);
+    // Replaces a subscription's feeds with those of a newly read list.
+    bool RefreshSubscription(qint32 subscriptionID, const QString& listPath);
 
     // Records
     std::optional<CViewRecord> GetView(qint32 viewID);
@@ -136,6 +150,20 @@ private:
     void DeleteCachedAudio(const CAudioEntry& entry);
     const CAudioEntry* AudioEntryOf(qint32 feedItemID) const;
     bool SetKeep(qint32 feedItemID, bool keep);
+    // The feed's row and every row that hangs on it but its subscription links.
+    bool DeleteFeedRows(qint32 feedID);
+    QList<qint32> SubscriptionFeedIDs(qint32 subscriptionID);
+    struct MergeSettings;
+    void WriteFeedHeader(qint32 feedID, const CFeedData& feed, const QString& digest,
+                         const QDateTime& feedDate, const QDateTime& now);
+    void StoreTextPieces(const QString& table, qint32 feedID, qint32 feedItemID,
+                         const QString& text);
+    std::optional<qint32> MergeItem(qint32 feedID, const CFeedItemData& parsed,
+                                    const MergeSettings& settings, const QDateTime& now,
+                                    int& extendedCount, IExtendedDataQueue* queue);
+    void AddKeywordMemberships(qint32 feedID, qint32 feedItemID, const CFeedItemData& parsed,
+                               qint16 priority);
+    void TrimItems(qint32 feedID, qint16 maxItems, const QList<qint32>& seenItems);
     bool ResetFeedsForNextDownload(const QString& sql, bool keepDisabled);
     QList<qint32> ShownFeedsOfView(const CViewRecord& view);
     void AppendShownItems(const QString& sql, const CViewRecord& view, int perFeedCap,

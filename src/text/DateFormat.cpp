@@ -177,6 +177,26 @@ QDateTime ParseFeedDate(const QString& text) {
     return parsed && parsed->isValid() ? *parsed : NowGmt();
 }
 
+std::optional<QDateTime> ParsePlainDate(const QString& text) {
+    static const char* const formats[] = {"yyyy-MM-dd HH:mm:ss", "yyyy-MM-dd HH:mm", "yyyy-MM-dd",
+                                          "MM/dd/yyyy HH:mm:ss", "MM/dd/yyyy HH:mm", "MM/dd/yyyy"};
+    const QString trimmed = text.trimmed();
+    for (const char* format : formats) {
+        QDateTime date = QDateTime::fromString(trimmed, QString::fromLatin1(format));
+        if (date.isValid()) {
+            date.setTimeSpec(Qt::UTC);
+            return date;
+        }
+    }
+    return std::nullopt;
+}
+
+QDateTime ParseItemDate(const QString& text) {
+    if (const auto plain = ParsePlainDate(text))
+        return *plain;
+    return ParseFeedDate(text);
+}
+
 QString FormatDateGmt(const QDateTime& utc) {
     return YearMonthDayTime(utc) + QStringLiteral(" GMT");
 }

@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <QString>
+#include <optional>
 
 // Dates as feeds write them and as the screens and statements show them. Every stored date is
 // UTC; QDateTime values returned here carry Qt::UTC.
@@ -9,6 +10,13 @@
 // Reads an RFC 822 or ISO 8601 date text into UTC. Never fails: text it cannot read gives the
 // current time.
 QDateTime ParseFeedDate(const QString& text);
+
+// Plain numeric dates read as written, with no zone: "2005-01-03 10:30:15", "2005-01-03",
+// "01/03/2005 10:30". Texts with a day name or an ISO "T" are left to ParseFeedDate.
+std::optional<QDateTime> ParsePlainDate(const QString& text);
+
+// A feed's date text as stored: a plain date as written, else ParseFeedDate.
+QDateTime ParseItemDate(const QString& text);
 
 // "YYYY-M-DD HH:MM GMT" of a UTC value, without conversion.
 QString FormatDateGmt(const QDateTime& utc);

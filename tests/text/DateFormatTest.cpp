@@ -65,6 +65,18 @@ INSTANTIATE_TEST_SUITE_P(
                       DateCase{"2005-02-30T10:30:15Z", Utc(2005, 3, 2, 10, 30, 0)},
                       DateCase{"", {}}, DateCase{"garbage", {}}, DateCase{"-T", {}}));
 
+TEST(ParsePlainDate, ReadsNumericFormsAsWrittenOnly) {
+    EXPECT_EQ(ParsePlainDate("2005-01-03 10:30:15"), Utc(2005, 1, 3, 10, 30, 15));
+    EXPECT_EQ(ParsePlainDate(" 01/03/2005 10:30 "), Utc(2005, 1, 3, 10, 30));
+    EXPECT_EQ(ParsePlainDate("2005-01-03"), Utc(2005, 1, 3));
+    for (const char* zoned : {"Mon, 03 Jan 2005 10:30:15 EST", "2005-01-03T10:30:15-05:00",
+                              "03 Jan 2005", "13/45/2005 10:30", "garbage"})
+        EXPECT_FALSE(ParsePlainDate(zoned).has_value()) << zoned;
+    // Texts with zones keep their zone rules.
+    EXPECT_EQ(ParseItemDate("2005-01-03T10:30:15-05:00"), Utc(2005, 1, 3, 15, 30, 15));
+    EXPECT_EQ(ParseItemDate("2005-01-03 10:30:15"), Utc(2005, 1, 3, 10, 30, 15));
+}
+
 TEST(ParseFeedDate, HugeComponentsStayInRange) {
     const QDateTime parsed = ParseFeedDate("Mon, 99999999999 Jan 99999999999 99:99:99 GMT");
     EXPECT_TRUE(parsed.isValid());

@@ -1,0 +1,318 @@
+// What a feed update writes: the merge of a downloaded feed file, an item's fetched page, new
+// feeds and the reload of a subscription list.
+#include "config/AppSettings.h"
+#include "feeds/FeedParser.h"
+#include "feeds/SubscriptionList.h"
+#include "store/AdoException.h"
+#include "store/AudioCache.h"
+#include "store/DatabaseAccess.h"
+#include "text/DateFormat.h"
+#include "text/FileDigest.h"
+#include "text/MarkupText.h"
+#include "text/RecordId.h"
+#include "text/TextFile.h"
+
+#include <QSet>
+
+namespace {
+
+constexpr qsizetype TitleLimit = 255;
+constexpr qsizetype ColumnLimit = 255;
+constexpr qsizetype SplitTextLimit = 510;
+constexpr qsizetype TextPieceLength = 31999;
+
+// Over the limit, the text keeps limit - 3 characters and gains "...".
+QString Cut(const QString& text, qsizetype limit) {
+    return text.size() > limit ? text.left(limit - 3) + QStringLiteral("...") : text;
+}
+
+// A plain text of feed markup: references decoded twice (feeds often escape them twice), tags
+// stripped.
+QString PlainTitle(const QString& raw) {
+    return StripTags(DecodeEntities(DecodeEntities(raw)));
+}
+
+QString PlainLink(const QString& raw) {
+    return UnwrapCData(DecodeEntities(raw));
+}
+
+} // namespace
+
+struct CRssDatabase::MergeSettings {
+    qint16 maxItems = 50;
+    bool extendedData = false;
+    bool extendedAudio = false;
+    qint16 priority = 1;
+    QString feedLabel;
+    QString storedFeedDate; // FormatDateGmt text, empty when the feed is unknown
+};
+
+bool CRssDatabase::MergeFeedFile(qint32 feedID, const QString& path, IExtendedDataQueue* queue) {
+    const QString digest = Md5FileDigest(path);
+    MergeSettings settings;
+    if (const auto stored = GetFeed(feedID)) {
+        if (!digest.isEmpty() && stored->LastDigestKey == digest)
+            return true;
+        settings = {stored->MaxItems,
+                    stored->ExtendedData,
+                    stored->ExtendedAudio,
+                    stored->Priority,
+                    PlainTitle(stored->Title),
+                    stored->LastFeedDate.isValid() ? FormatDateGmt(stored->LastFeedDate)
+                                                   : QString()};
+    }
+    CFeedData feed;
+    if (!ParseFeedFile(feed, path))
+        return false;
+    const std::optional<QDateTime> channelDate =
+        feed.Date.isEmpty() ? std::nullopt : std::optional(ParseItemDate(feed.Date));
+    if (channelDate && FormatDateGmt(*channelDate) == settings.storedFeedDate)
+        return true;
+
+    return WithAccess(false, [&] {
+        const QDateTime now = NowGmt();
+        WriteFeedHeader(feedID, feed, digest, channelDate.value_or(now), now);
+        QList<qint32> seenItems;
+        int extendedCount = 0;
+        for (auto item = feed.Items.rbegin(); item != feed.Items.rend(); ++item)
+            if (const auto id = MergeItem(feedID, *item, settings, now, extendedCount, queue))
+                seenItems << *id;
+        TrimItems(feedID, settings.maxItems, seenItems);
+        return true;
+    });
+}
+
+void CRssDatabase::WriteFeedHeader(qint32 feedID, const CFeedData& feed, const QString& digest,
+                                   const QDateTime& feedDate, const QDateTime& now) {
+    const auto row = QueryForWrite(QStringLiteral("Select FeedID,Title,FeedType,LinkUrl,"
+                                                  "Description1,Description2,LastDigestKey,"
+                                                  "LastDownloadDate,LastFeedDate,Status From "
+                                                  "Feeds Where FeedID = ") +
+                                   SqlInt(feedID));
+    if (row->IsEOF())
+        return;
+    const QString description = Cut(feed.Description, SplitTextLimit);
+    row->Field(1).SetString(Cut(PlainTitle(feed.Title), TitleLimit));
+    row->Field(2).SetShort(feed.FeedType);
+    row->Field(3).SetString(PlainLink(feed.Link.left(ColumnLimit)));
+    row->Field(4).SetString(description.left(ColumnLimit));
+    row->Field(5).SetString(description.mid(ColumnLimit));
+    row->Field(6).SetString(digest);
+    row->Field(7).SetDate(now);
+    row->Field(8).SetDate(feedDate);
+    row->Field(9).SetShort(2);
+    row->Update();
+}
+
+// Stores one parsed item unless the feed holds it already; the item's number either way, or
+// none when the duplicate test cannot run (then nothing of the item is written).
+std::optional<qint32> CRssDatabase::MergeItem(qint32 feedID, const CFeedItemData& parsed,
+                                              const MergeSettings& settings, const QDateTime& now,
+                                              int& extendedCount, IExtendedDataQueue* queue) {
+    const qint32 id = NewRecordID();
+    const QString link = Cut(PlainLink(parsed.Link), SplitTextLimit);
+    const QString title = Cut(PlainTitle(parsed.Title), TitleLimit);
+    const QString key = (!parsed.Guid.isEmpty()   ? parsed.Guid
+                         : !parsed.Date.isEmpty() ? parsed.Date
+                                                  : PlainLink(parsed.Link))
+                            .left(ColumnLimit);
+    CAdoRecordset row;
+    if (!row.Open(QStringLiteral("Select FeedItemID,FeedID,GUID,Title,LinkUrl,LinkUrl2,Status,"
+                                 "ItemDate,DateEntered from FeedItems Where FeedID = ") +
+                      SqlInt(feedID) + QStringLiteral(" AND GUID = ") + SqlText(key) +
+                      QStringLiteral(" AND Title = ") + SqlText(title),
+                  *connection_, CAdoRecordset::Mode::Write))
+        return std::nullopt;
+    if (!row.IsEOF() && !row.Field(2).GetString().isEmpty())
+        return row.Field(0).GetLong();
+
+    row.AddNew();
+    row.Field(0).SetLong(id);
+    row.Field(1).SetLong(feedID);
+    row.Field(2).SetString(key);
+    row.Field(3).SetString(title);
+    row.Field(4).SetString(link.left(ColumnLimit));
+    row.Field(5).SetString(link.mid(ColumnLimit));
+    row.Field(6).SetShort(ItemUnread);
+    row.Field(7).SetDate(parsed.Date.isEmpty() ? now : ParseItemDate(parsed.Date));
+    row.Field(8).SetDate(now);
+    row.Update();
+
+    StoreTextPieces(QStringLiteral("FeedItemShortData"), feedID, id, parsed.Content);
+    if (settings.extendedData) {
+        ++extendedCount;
+        if (queue)
+            queue->QueueExtendedData(feedID, id, link,
+                                     QStringLiteral("Extended Data (%1) for: %2")
+                                         .arg(extendedCount)
+                                         .arg(settings.feedLabel));
+    }
+    if (settings.extendedAudio && !parsed.EnclosureUrl.isEmpty())
+        connection_->Execute(
+            QStringLiteral("Insert Into FeedItemAudioData(FeedItemID,FeedID,Link,Size,Status,"
+                           "Keep) Values(%1,%2,%3,%4,0,0)")
+                .arg(SqlInt(id), SqlInt(feedID),
+                     SqlText(DecodeEntities(DecodeEntities(parsed.EnclosureUrl)).left(ColumnLimit)),
+                     SqlInt(parsed.EnclosureLength)));
+    AddKeywordMemberships(feedID, id, parsed, settings.priority);
+    return id;
+}
+
+void CRssDatabase::StoreTextPieces(const QString& table, qint32 feedID, qint32 feedItemID,
+                                   const QString& text) {
+    if (text.isEmpty())
+        return;
+    const auto rows = QueryForWrite(QStringLiteral("Select FeedItemID,FeedID,LinkOrder,Keep,"
+                                                   "TextData from ") +
+                                    table + QStringLiteral(" Where FeedItemID = 0"));
+    qint16 order = 1;
+    for (qsizetype start = 0; start < text.size(); start += TextPieceLength) {
+        rows->AddNew();
+        rows->Field(0).SetLong(feedItemID);
+        rows->Field(1).SetLong(feedID);
+        rows->Field(2).SetShort(order++);
+        rows->Field(3).SetShort(0);
+        rows->Field(4).SetString(text.mid(start, TextPieceLength));
+        rows->Update();
+    }
+}
+
+// Keyword Views take an item when one of their keywords occurs in its content or title, case
+// folded. "Whats New" never takes part.
+void CRssDatabase::AddKeywordMemberships(qint32 feedID, qint32 feedItemID,
+                                         const CFeedItemData& parsed, qint16 priority) {
+    const QString content = parsed.Content.toCaseFolded();
+    const QString title = parsed.Title.toCaseFolded();
+    QList<qint32> matching;
+    for (auto views = Query(QStringLiteral("Select ViewID,Keywords From Views Where Status <> 0 "
+                                           "And Keywords <> '' And ViewID <> 1"));
+         !views->IsEOF(); views->MoveNext()) {
+        const qint32 viewID = views->Field(0).GetLong();
+        for (const QString& keyword : views->Field(1).GetString().split(u',')) {
+            const QString folded = keyword.trimmed().toCaseFolded();
+            if (!folded.isEmpty() && (content.contains(folded) || title.contains(folded))) {
+                matching << viewID;
+                break;
+            }
+        }
+    }
+    for (qint32 viewID : matching)
+        connection_->Execute(QStringLiteral("Insert Into ViewFeedItems(ViewID,FeedID,FeedItemID,"
+                                            "Priority) Values(%1,%2,%3,%4)")
+                                 .arg(viewID)
+                                 .arg(feedID)
+                                 .arg(feedItemID)
+                                 .arg(priority));
+}
+
+// Locked items are never candidates. With "remove old data" off the newest MaxItems stay;
+// with it on, every item the feed no longer carries goes.
+void CRssDatabase::TrimItems(qint32 feedID, qint16 maxItems, const QList<qint32>& seenItems) {
+    const bool removeOldData = TheAppSettings().autoPurgeFD;
+    const QSet<qint32> seen(seenItems.cbegin(), seenItems.cend());
+    QList<qint32> marked;
+    int position = 0;
+    for (auto rows = Query(QStringLiteral("Select FeedItemID From FeedItems Where Status <> 3 "
+                                          "And FeedID = ") +
+                           SqlInt(feedID) + QStringLiteral(" Order By FeedItemID Desc"));
+         !rows->IsEOF(); rows->MoveNext()) {
+        const qint32 id = rows->Field(0).GetLong();
+        if (removeOldData ? !seen.contains(id) : ++position > maxItems)
+            marked << id;
+    }
+    for (qint32 id : marked) {
+        if (!ExecuteAll(
+                {QStringLiteral("Delete From ViewFeedItems Where FeedItemID = ") + SqlInt(id),
+                 QStringLiteral("Delete From FeedItems Where FeedItemID = ") + SqlInt(id),
+                 QStringLiteral("Delete From FeedItemShortData Where FeedItemID = ") + SqlInt(id),
+                 QStringLiteral("Delete From FeedItemLongData Where FeedItemID = ") + SqlInt(id),
+                 QStringLiteral("Delete From FeedItemAudioData Where FeedItemID = ") + SqlInt(id)}))
+            THROW_ADO(CAdoException::UpdateRefused);
+        if (const CAudioEntry* entry = AudioEntryOf(id))
+            DeleteCachedAudio(*entry);
+    }
+}
+
+bool CRssDatabase::StoreExtendedData(qint32 feedID, qint32 feedItemID, const QString& path,
+                                     const QString& pageUrl) {
+    CTextFile file;
+    if (!file.Open(path, CTextFile::Mode::Read))
+        return true;
+    const QString page = RewriteRelativeLinks(file.ReadAll(), pageUrl);
+    return WithAccess(false, [&] {
+        StoreTextPieces(QStringLiteral("FeedItemLongData"), feedID, feedItemID, page);
+        return true;
+    });
+}
+
+bool CRssDatabase::InsertFeed(const CFeedRecord& feed, qint32 viewID, qint32 subscriptionID) {
+    return WithAccess(false, [&] {
+        const auto row = QueryForWrite(QStringLiteral(
+            "Select FeedID,Title,GUID,FeedType,FeedUrl,LinkUrl,Description1,Description2,"
+            "ReloadFrequency,ReadAfter,MaxItems,ExtendedData,ExtendedAudio,Priority,Status,"
+            "LastDigestKey,LastDownloadDate,LastFeedDate,DateEntered From Feeds Where FeedID = 0"));
+        row->AddNew();
+        row->Field(0).SetLong(feed.FeedID);
+        row->Field(1).SetString(PlainTitle(feed.Title));
+        row->Field(2).SetString(feed.GUID);
+        row->Field(3).SetShort(feed.FeedType);
+        row->Field(4).SetString(PlainLink(feed.FeedUrl));
+        row->Field(5).SetString(PlainLink(feed.LinkUrl));
+        row->Field(6).SetString(feed.Description.left(ColumnLimit));
+        row->Field(7).SetString(feed.Description.mid(ColumnLimit));
+        row->Field(8).SetShort(feed.ReloadFrequency);
+        row->Field(9).SetShort(feed.ReadAfter);
+        row->Field(10).SetShort(feed.MaxItems);
+        row->Field(11).SetBool(feed.ExtendedData);
+        row->Field(12).SetBool(feed.ExtendedAudio);
+        row->Field(13).SetShort(feed.Priority);
+        row->Field(14).SetShort(feed.Status);
+        row->Field(15).SetString(feed.LastDigestKey);
+        row->Field(16).SetDate(feed.LastDownloadDate);
+        row->Field(17).SetDate(feed.LastFeedDate);
+        row->Field(18).SetDate(feed.DateEntered);
+        row->Update();
+        QStringList links;
+        if (viewID != 0)
+            links << QStringLiteral(
+                         "Insert Into ViewFeeds(ViewID,FeedID,Priority) Values(%1,%2,%3)")
+                         .arg(viewID)
+                         .arg(feed.FeedID)
+                         .arg(feed.Priority);
+        if (subscriptionID != 0)
+            links << QStringLiteral("Insert Into SubscriptionFeeds(SubscriptionID,FeedID) "
+                                    "Values(%1,%2)")
+                         .arg(subscriptionID)
+                         .arg(feed.FeedID);
+        return ExecuteAll(links);
+    });
+}
+
+bool CRssDatabase::RefreshSubscription(qint32 subscriptionID, const QString& listPath) {
+    CFeedData list;
+    if (!ParseSubscriptionList(list, listPath))
+        return false;
+    const auto subscription = GetSubscription(subscriptionID);
+    const qint32 viewID = subscription ? subscription->ViewID : 0;
+    const bool cleared = WithAccess(false, [&] {
+        const QList<qint32> feedIDs = SubscriptionFeedIDs(subscriptionID);
+        if (!connection_->Execute(QStringLiteral("Delete From SubscriptionFeeds Where "
+                                                 "SubscriptionID = ") +
+                                  SqlInt(subscriptionID)))
+            return false;
+        for (qint32 feedID : feedIDs)
+            if (!DeleteFeedRows(feedID))
+                return false;
+        return true;
+    });
+    if (!cleared)
+        return false;
+    for (const CFeedItemData& outline : list.Items) {
+        CFeedRecord feed;
+        feed.FeedID = NewRecordID();
+        feed.Title = outline.Title.left(TitleLimit);
+        feed.FeedUrl = outline.Link;
+        InsertFeed(feed, viewID, subscriptionID);
+    }
+    return true;
+}
