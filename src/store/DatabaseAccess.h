@@ -3,6 +3,7 @@
 // The access bracket every data-store operation runs in; included by the files that make up
 // CRssDatabase only.
 #include "store/RssDatabase.h"
+#include "store/SqlText.h"
 
 #include <exception>
 
@@ -18,14 +19,4 @@ Result CRssDatabase::WithAccess(Result failure, Work&& work) {
         Unlock();
         return failure;
     }
-}
-
-// An SQL text literal: in single quotes, each single quote doubled.
-inline QString SqlText(const QString& text) {
-    QString quoted = text;
-    return u'\'' + quoted.replace(u'\'', QStringLiteral("''")) + u'\'';
-}
-
-inline QString SqlInt(qint64 value) {
-    return QString::number(value);
 }

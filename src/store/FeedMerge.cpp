@@ -245,7 +245,9 @@ bool CRssDatabase::StoreExtendedData(qint32 feedID, qint32 feedItemID, const QSt
     });
 }
 
-bool CRssDatabase::InsertFeed(const CFeedRecord& feed, qint32 viewID, qint32 subscriptionID) {
+bool CRssDatabase::InsertFeed(const CFeedRecord& feed, qint32 viewID, qint32 subscriptionID,
+                              FeedText text) {
+    const bool plain = text == FeedText::Plain;
     return WithAccess(false, [&] {
         const auto row = QueryForWrite(QStringLiteral(
             "Select FeedID,Title,GUID,FeedType,FeedUrl,LinkUrl,Description1,Description2,"
@@ -253,11 +255,11 @@ bool CRssDatabase::InsertFeed(const CFeedRecord& feed, qint32 viewID, qint32 sub
             "LastDigestKey,LastDownloadDate,LastFeedDate,DateEntered From Feeds Where FeedID = 0"));
         row->AddNew();
         row->Field(0).SetLong(feed.FeedID);
-        row->Field(1).SetString(PlainTitle(feed.Title));
+        row->Field(1).SetString(plain ? feed.Title : PlainTitle(feed.Title));
         row->Field(2).SetString(feed.GUID);
         row->Field(3).SetShort(feed.FeedType);
-        row->Field(4).SetString(PlainLink(feed.FeedUrl));
-        row->Field(5).SetString(PlainLink(feed.LinkUrl));
+        row->Field(4).SetString(plain ? feed.FeedUrl : PlainLink(feed.FeedUrl));
+        row->Field(5).SetString(plain ? feed.LinkUrl : PlainLink(feed.LinkUrl));
         row->Field(6).SetString(feed.Description.left(ColumnLimit));
         row->Field(7).SetString(feed.Description.mid(ColumnLimit));
         row->Field(8).SetShort(feed.ReloadFrequency);

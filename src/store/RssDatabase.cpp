@@ -11,6 +11,7 @@
 #include <QFileInfo>
 #include <QStorageInfo>
 #include <cstdio>
+#include <utility>
 
 namespace {
 
@@ -324,6 +325,18 @@ QString CRssDatabase::GetDatabaseVersion() {
         Unlock();
         return QStringLiteral("0");
     }
+}
+
+bool CRssDatabase::RunExclusive(const std::function<bool(CAdoConnection&)>& work) {
+    return WithAccess(false, [&] {
+        // Restored before the bracket's Unlock, whichever way the work ends.
+        struct RestoreHoldLock {
+            bool& flag;
+            bool value;
+            ~RestoreHoldLock() { flag = value; }
+        } restore{HoldLock, std::exchange(HoldLock, true)};
+        return work(*connection_);
+    });
 }
 
 bool CRssDatabase::CopyTable(const QString& table, CAdoConnection& target) {

@@ -65,7 +65,11 @@ public:
     // Stores an item's fetched page, its relative links made absolute.
     bool StoreExtendedData(qint32 feedID, qint32 feedItemID, const QString& path,
                            const QString& pageUrl);
-    bool InsertFeed(const CFeedRecord& feed, qint32 viewID, qint32 subscriptionID);
+    // Titles and addresses as a feed writes them are decoded and stripped of markup; plain ones
+    // (restored from a backup) are stored as they are.
+    enum class FeedText { AsInFeed, Plain };
+    bool InsertFeed(const CFeedRecord& feed, qint32 viewID, qint32 subscriptionID,
+                    FeedText text = FeedText::AsInFeed);
     // Replaces a subscription's feeds with those of a newly read list.
     bool RefreshSubscription(qint32 subscriptionID, const QString& listPath);
 
@@ -124,6 +128,10 @@ public:
     // kind 1 unread, 3 locked (Views only), anything else every shown item.
     qint32 CountFeedItems(qint32 feedID, int kind);
     qint32 CountViewItems(qint32 viewID, int kind);
+
+    // Runs work on the connection inside the access bracket, holding the lock throughout, also
+    // across the operations the work calls. False when the bracket fails or the work throws.
+    bool RunExclusive(const std::function<bool(CAdoConnection&)>& work);
 
     // Where cached enclosures live; the application's audio folder unless set.
     void SetAudioFolder(const QString& folder) { audioFolder_ = folder; }

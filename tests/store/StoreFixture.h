@@ -82,8 +82,9 @@ protected:
         view.HideAfter = 0;
         view.Keywords = keywords;
         ASSERT_TRUE(db_.InsertView(view));
-        if (!feeds.isEmpty())
+        if (!feeds.isEmpty()) {
             ASSERT_TRUE(db_.SetViewFeeds(viewID, feeds));
+        }
     }
 
     TestEnvironment env_;
