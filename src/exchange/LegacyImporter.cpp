@@ -58,6 +58,16 @@ CLegacyImporter::Source CLegacyImporter::ReadSource(const CXmlNode* node) const 
     return source;
 }
 
+CLegacyImporter::Subscription CLegacyImporter::ReadSubscription(const CXmlNode* node) const {
+    Subscription subscription;
+    subscription.Label = OrGenerated(Text(node, "label"), "Subscription: ");
+    subscription.Url = Text(node, "url");
+    subscription.File = RawText(node, "file");
+    subscription.IsActive = Number(node, "isActive", subscription.IsActive);
+    subscription.IsToday = Number(node, "isToday", subscription.IsToday);
+    return subscription;
+}
+
 bool CLegacyImporter::ReadLegacyListing(const QString& path) {
     groups_.clear();
     subscriptions_.clear();
@@ -86,12 +96,7 @@ void CLegacyImporter::ReadVersion1(const CXmlNode* root) {
             sources_.push_back(source);
             return;
         }
-        Subscription subscription;
-        subscription.Label = OrGenerated(Text(node, "label"), "Subscription: ");
-        subscription.Url = Text(node, "url");
-        subscription.File = RawText(node, "file");
-        subscription.IsActive = Number(node, "isActive", subscription.IsActive);
-        subscription.IsToday = Number(node, "isToday", subscription.IsToday);
+        Subscription subscription = ReadSubscription(node);
         subscription.ParentPath = QStringLiteral("MySubscriptions");
         subscriptions_.push_back(subscription);
         ForEachNamed(CXmlDocument::FirstChild(node), "source", [&](const CXmlNode* child) {
@@ -115,12 +120,7 @@ void CLegacyImporter::ReadVersion2(const CXmlDocument& document) {
     ForEachNamed(
         CXmlDocument::FirstChild(document.FindNode(QStringLiteral("quillpost\\subscriptions"))),
         "subscription", [this](const CXmlNode* node) {
-            Subscription subscription;
-            subscription.Label = OrGenerated(Text(node, "label"), "Subscription: ");
-            subscription.Url = Text(node, "url");
-            subscription.File = RawText(node, "file");
-            subscription.IsActive = Number(node, "isActive", subscription.IsActive);
-            subscription.IsToday = Number(node, "isToday", subscription.IsToday);
+            Subscription subscription = ReadSubscription(node);
             subscription.FromFile = Number(node, "fromFile", subscription.FromFile);
             subscription.ParentPath = Text(node, "parentPath");
             subscriptions_.push_back(subscription);

@@ -49,6 +49,7 @@ private:
     void ReadVersion1(const CXmlNode* root);
     void ReadVersion2(const CXmlDocument& document);
     Source ReadSource(const CXmlNode* node) const;
+    Subscription ReadSubscription(const CXmlNode* node) const;
 
     std::vector<Group> groups_;
     std::vector<Subscription> subscriptions_;
