@@ -123,6 +123,13 @@ TEST_F(FeedMergeTest, IdentityByKeyAndTitle) {
     EXPECT_EQ(Count("FeedItems", "GUID = 'g''1'"), 2);
 }
 
+TEST_F(FeedMergeTest, ItemsWhoseDuplicateTestCannotRunAreSkipped) {
+    Sql({"ALTER TABLE FeedItems RENAME COLUMN Title TO Headline"});
+    EXPECT_TRUE(db_.MergeFeedFile(FeedID, FeedFile({{"A", "g1", "", "", "text", ""}}), nullptr));
+    // No text rows without their item.
+    EXPECT_EQ(Count("FeedItemShortData"), 0);
+}
+
 TEST_F(FeedMergeTest, LongContentIsStoredInPieces) {
     const QString content = QString(31999, 'a') + QString(31999, 'b') + "cd";
     ASSERT_TRUE(db_.MergeFeedFile(FeedID, FeedFile({{"Long", "g", "", "", content, ""}}), nullptr));
