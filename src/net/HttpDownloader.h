@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+#include <atomic>
+
+// The one HTTP operation: fetch an address into a file. Redirects are followed, gzip and deflate
+// bodies are stored decoded, HTTPS certificates are verified, and a failed, cancelled or
+// oversized transfer never leaves a file behind.
+class CHttpDownloader {
+public:
+    static constexpr const char* UserAgent =
+        "Mozilla/2.0 (compatible; MSIE 3.02; Windows CE; 240x320)";
+    // No feed or page may fill the disk.
+    static constexpr qint64 DefaultSizeCap = 50LL * 1024 * 1024;
+
+    // Process-wide settings and state shared by every call.
+    static std::atomic<int> BufferSize;
+    static std::atomic<bool> SkipHeaders;
+    // Set by the download run: one connection cache is reused across its downloads.
+    static std::atomic<bool> KeepSession;
+    // Polled while a transfer runs; a set flag ends it as a failure.
+    static std::atomic<bool> CancelRequested;
+    // Drops the connection cache kept for a run.
+    static void CloseCachedSession();
+
+    // TRUE when targetPath holds the whole body. The proxy is "host:port"; followRefresh
+    // replaces an HTML refresh page by one further download of its target. sizeCap bounds the
+    // body in bytes.
+    static bool Download(const QString& url, const QString& targetPath, bool useProxy,
+                         const QString& proxy, bool followRefresh, qint64 sizeCap = DefaultSizeCap);
+};
