@@ -9,6 +9,9 @@ public:
     virtual ~IPrompt() = default;
     virtual void ShowMessage(const QString& text, const QString& caption) = 0;
     virtual bool AskYesNo(const QString& text, const QString& caption) = 0;
+    enum class Answer { Yes, No, Cancel };
+    // A question with a third way out; unless a front end asks, the answer is No.
+    virtual Answer AskYesNoCancel(const QString&, const QString&) { return Answer::No; }
     virtual void BeginWait() {}
     virtual void EndWait() {}
 };

@@ -24,7 +24,17 @@ public:
         return answer;
     }
 
+    Answer AskYesNoCancel(const QString& text, const QString& caption) override {
+        questions << caption + QStringLiteral(": ") + text;
+        if (threeWayAnswers.empty())
+            return Answer::No;
+        const Answer answer = threeWayAnswers.front();
+        threeWayAnswers.pop_front();
+        return answer;
+    }
+
     QStringList messages;
     QStringList questions;
     std::deque<bool> answers;
+    std::deque<Answer> threeWayAnswers;
 };

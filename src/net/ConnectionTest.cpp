@@ -1,0 +1,53 @@
+#include "net/ConnectionTest.h"
+
+#include "config/AppSettings.h"
+#include "feeds/XmlDocument.h"
+#include "net/HttpDownloader.h"
+#include "store/Prompt.h"
+#include "text/NumberText.h"
+
+bool TestConnection(const NetworkSettings& settings, ConnectivityProbe probe) {
+    WaitCursor wait;
+    const CRegistrySettings store = CRegistrySettings::ForQuillpost();
+    const QString address = store.Read(Key::WebCheckUrl);
+    const QString target = TheAppSettings().installFolder + QStringLiteral("/workspace.htm");
+    IPrompt& prompt = CurrentPrompt();
+    bool useProxy = settings.useProxy && !settings.proxyAddress.isEmpty();
+    QString proxy = settings.proxyAddress + u':' + settings.proxyPort;
+
+    CInternetConnection connection(std::move(probe));
+    if (settings.useConnectionManager) {
+        if (connection.CheckConnected() != 0 &&
+            (!settings.autoConnect || connection.ConnectAndWait() != 0)) {
+            prompt.ShowMessage(QStringLiteral("A connection to the Internet is not available."),
+                               QStringLiteral("Failure"));
+            return false;
+        }
+        useProxy = connection.HasProxy;
+        proxy = connection.ProxyServer;
+    }
+    const bool downloaded = CHttpDownloader::Download(address, target, useProxy, proxy, false);
+    connection.Disconnect();
+
+    const QString failure =
+        QStringLiteral("Could not connect to the Internet location... ") + address;
+    if (!downloaded) {
+        prompt.ShowMessage(failure, QStringLiteral("Failure"));
+        return false;
+    }
+    CXmlDocument document;
+    if (!document.LoadFile(target)) {
+        prompt.ShowMessage(failure, QStringLiteral("Failure - 1"));
+        return false;
+    }
+    if (!document.FindNode(QStringLiteral("webTest"))) {
+        prompt.ShowMessage(failure, QStringLiteral("Failure - 2"));
+        return false;
+    }
+    const CXmlNode* version = document.FindNode(QStringLiteral("webTest\\version"));
+    const bool expected =
+        version && ReadLeadingInt(version->Text) == store.Read(Key::WebCheckVersion);
+    prompt.ShowMessage(QStringLiteral("The Internet Connection is OK."),
+                       expected ? QStringLiteral("Success") : QStringLiteral("Success - 1"));
+    return expected;
+}

@@ -1,0 +1,354 @@
+#include "net/DownloadManager.h"
+
+#include "config/AppSettings.h"
+#include "net/HttpDownloader.h"
+#include "store/AudioCache.h"
+#include "store/RssDatabase.h"
+#include "text/DateFormat.h"
+#include "text/RecordId.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QStorageInfo>
+
+namespace {
+
+constexpr float BytesPerMB = 1048576.0f;
+
+qint64 VolumeFreeKb(const QString& folder) {
+    return QStorageInfo(folder).bytesAvailable() / 1024;
+}
+
+// Kilobytes, then megabytes, as the cache has always been accounted.
+float FileMB(const QString& path) {
+    return float(QFileInfo(path).size() / 1024) / 1024.0f;
+}
+
+} // namespace
+
+CDownloadManager::CDownloadManager(CRssDatabase& db, ConnectivityProbe probe)
+    : FreeSpaceKb(VolumeFreeKb), db_(db), schedule_(store_), connection_(probe) {
+    schedule_.ActiveSyncPresent = probe();
+}
+
+CDownloadManager::~CDownloadManager() {
+    if (!runEnded_)
+        Cancel(true);
+    WaitForWorker();
+}
+
+void CDownloadManager::Notify(int code, int value) {
+    if (observer_)
+        observer_->OnDownloadNotification(code, value);
+}
+
+int CDownloadManager::ItemCount() const {
+    std::lock_guard lock(itemsMutex_);
+    return int(items_.size());
+}
+
+CDownloadItem CDownloadManager::Item(int index) const {
+    std::lock_guard lock(itemsMutex_);
+    return items_.at(std::size_t(index));
+}
+
+QString CDownloadManager::CurrentTitle() const {
+    std::lock_guard lock(itemsMutex_);
+    return currentTitle_;
+}
+
+void CDownloadManager::Append(CDownloadItem item) {
+    std::lock_guard lock(itemsMutex_);
+    items_.push_back(std::move(item));
+}
+
+bool CDownloadManager::LoadRunSettings() {
+    if (busy_)
+        return false;
+    schedule_.LoadRunSettings();
+    useProxy_ = store_.Read(Key::UseProxy) != 0;
+    proxyAddress_ = store_.Read(Key::ProxyAddress);
+    proxyPort_ = store_.Read(Key::ProxyPort);
+    return true;
+}
+
+bool CDownloadManager::BuildList(const std::function<QList<qint32>()>& feedIDs) {
+    if (busy_.exchange(true))
+        return false;
+    {
+        std::lock_guard lock(itemsMutex_);
+        items_.clear();
+    }
+    db_.LoadFeedList(true);
+    for (qint32 feedID : feedIDs()) {
+        const auto feed = std::find_if(db_.FeedList.begin(), db_.FeedList.end(),
+                                       [feedID](const CFeedRecord& record) {
+                                           return record.FeedID == feedID && record.Status != 1;
+                                       });
+        if (feed != db_.FeedList.end())
+            Append({feed->FeedUrl, TheAppSettings().DownloadFilePath(), feed->Title, feed->FeedID,
+                    0, false});
+    }
+    busy_ = false;
+    return ItemCount() > 0;
+}
+
+bool CDownloadManager::BuildFeedList(qint32 feedID) {
+    return BuildList([this, feedID] {
+        QList<qint32> ids;
+        for (const CFeedRecord& feed : db_.FeedList)
+            if (feedID == 0 || feed.FeedID == feedID)
+                ids << feed.FeedID;
+        return ids;
+    });
+}
+
+bool CDownloadManager::BuildViewList(qint32 viewID) {
+    return BuildList(
+        [this, viewID] { return db_.GetViewFeedIDs(viewID).value_or(QList<qint32>()); });
+}
+
+void CDownloadManager::QueueExtendedData(qint32 feedID, qint32 feedItemID, const QString& url,
+                                         const QString& title) {
+    Append({url, TheAppSettings().DownloadFilePath(), title, feedID, feedItemID, false});
+    Notify(DN_COUNT, ItemCount());
+}
+
+bool CDownloadManager::BuildAudioList() {
+    if (busy_.exchange(true))
+        return false;
+    {
+        std::lock_guard lock(itemsMutex_);
+        items_.clear();
+    }
+    AudioScanPos = 0;
+    QDir().mkpath(db_.AudioFolder());
+    freeSpaceKbAtBuild_ = FreeSpaceKb(db_.AudioFolder());
+    maxItemMB_ = store_.Read(Key::AudioMaxItemSize);
+    maxTotalMB_ = store_.Read(Key::AudioMaxTotalSize);
+    CacheMB = 0;
+    db_.LoadAudioList(1);
+    downloadedAudio_ = db_.AudioList;
+    for (const CAudioEntry& entry : downloadedAudio_)
+        CacheMB += FileMB(AudioCacheFilePath(db_.AudioFolder(), entry.FeedLabel, entry.Link));
+    db_.LoadAudioList(0);
+    for (const CAudioEntry& entry : db_.AudioList)
+        AddAudioItem(entry.FeedID, entry.FeedItemID, entry.Link, entry.Size,
+                     QStringLiteral("Audio Content - ") + entry.FeedLabel, entry.FeedLabel);
+    busy_ = false;
+    return ItemCount() > 0;
+}
+
+bool CDownloadManager::AddAudioItem(qint32 feedID, qint32 feedItemID, const QString& link,
+                                    qint64 sizeBytes, const QString& title,
+                                    const QString& feedLabel) {
+    const QString path = AudioCacheFilePath(db_.AudioFolder(), feedLabel, link);
+    QDir().mkpath(QFileInfo(path).path());
+    const float sizeMB = float(sizeBytes) / BytesPerMB;
+    // Enclosures without a usable announced size are never downloaded.
+    if (sizeBytes < 1024 || sizeMB > float(maxItemMB_))
+        return false;
+    // Room is made by deleting the oldest downloaded files, each looked at once per list.
+    while (CacheMB + sizeMB > float(maxTotalMB_)) {
+        if (AudioScanPos >= int(downloadedAudio_.size()))
+            return false;
+        const CAudioEntry& oldest = downloadedAudio_[std::size_t(AudioScanPos++)];
+        const QString oldPath =
+            AudioCacheFilePath(db_.AudioFolder(), oldest.FeedLabel, oldest.Link);
+        const float oldMB = FileMB(oldPath);
+        if (QFileInfo(oldPath).size() >= 1024 && QFile::remove(oldPath))
+            CacheMB -= oldMB;
+        if (CacheMB + sizeMB < float(maxTotalMB_))
+            break;
+    }
+    if (CacheMB + sizeMB > float(freeSpaceKbAtBuild_) / 1024.0f)
+        return false;
+    Append({link, path, title, feedID, feedItemID, true});
+    Notify(DN_COUNT, ItemCount());
+    return true;
+}
+
+// With the system's connection watched, a run stops when the network goes away.
+bool CDownloadManager::PrepareConnection() {
+    useProxy_ = store_.Read(Key::UseProxy) != 0;
+    proxyAddress_ = store_.Read(Key::ProxyAddress);
+    proxyPort_ = store_.Read(Key::ProxyPort);
+    usesConnectionWatch_ = store_.Read(Key::UseCM) != 0;
+    alreadyConnected_ = false;
+    if (!usesConnectionWatch_)
+        return true;
+    if (connection_.CheckConnected() == 0) {
+        alreadyConnected_ = true;
+        connection_.ConnectAsync();
+    } else if (store_.Read(Key::UseAutoConnect) == 0 || connection_.ConnectAndWait() != 0) {
+        connection_.Disconnect();
+        return false;
+    }
+    useProxy_ = connection_.HasProxy;
+    const qsizetype colon = connection_.ProxyServer.lastIndexOf(u':');
+    proxyAddress_ = colon >= 0 ? connection_.ProxyServer.left(colon) : connection_.ProxyServer;
+    proxyPort_ = colon >= 0 ? connection_.ProxyServer.mid(colon + 1) : QString();
+    return true;
+}
+
+void CDownloadManager::ReleaseConnection() {
+    connection_.Disconnect();
+}
+
+int CDownloadManager::StartRun() {
+    if (busy_)
+        return 0;
+    CHttpDownloader::CancelRequested = false;
+    if (ItemCount() == 0) {
+        Notify(DN_EMPTY, 0);
+        return -1;
+    }
+    if (store_.Read(Key::BackgroundStatus) == 1) {
+        Notify(DN_BUSY, 0);
+        return -2;
+    }
+    busy_ = true;
+    schedule_.ComputeNextReload();
+    if (!PrepareConnection()) {
+        busy_ = false;
+        Notify(DN_NO_CONNECTION, 0);
+        return -3;
+    }
+    store_.Write(Key::BackgroundStatus, 1);
+    aborted_ = false;
+    lostNetwork_ = false;
+    runEnded_ = false;
+    Notify(DN_START, ItemCount());
+    StartItem(0);
+    WaitForWorker();
+    db_.HoldLock = true;
+    CHttpDownloader::KeepSession = true;
+    worker_ = std::thread([this] { WorkerLoop(); });
+    return 1;
+}
+
+void CDownloadManager::StartItem(int index) {
+    {
+        std::lock_guard lock(itemsMutex_);
+        index_ = index;
+        currentTitle_ = items_.at(std::size_t(index)).Title;
+    }
+    Notify(DN_ITEM_START, index);
+}
+
+void CDownloadManager::WorkerLoop() {
+    for (;;) {
+        const CDownloadItem item = Item(index_);
+        const qint64 cap =
+            item.IsAudio ? qint64(maxItemMB_) * 1048576 : CHttpDownloader::DefaultSizeCap;
+        const bool downloaded = CHttpDownloader::Download(
+            item.Url, item.FilePath, useProxy_, proxyAddress_ + u':' + proxyPort_, false, cap);
+        // A forced cancel may have ended the run meanwhile: then the worker leaves quietly,
+        // dropping the connection cache that only it could be using.
+        if (runEnded_) {
+            CHttpDownloader::CloseCachedSession();
+            return;
+        }
+        CHttpDownloader::CancelRequested = false;
+        int result = 0;
+        if (downloaded) {
+            Notify(DN_DOWNLOADED, 1);
+            result = Process(item) ? 1 : -1;
+            if (runEnded_) {
+                CHttpDownloader::CloseCachedSession();
+                return;
+            }
+        }
+        if (!AfterItem(result))
+            break;
+    }
+    EndRun(true);
+}
+
+bool CDownloadManager::Process(const CDownloadItem& item) {
+    if (item.IsAudio)
+        return db_.SetAudioStatus(item.FeedItemID, 1);
+    if (item.FeedItemID != 0)
+        return db_.StoreExtendedData(item.FeedID, item.FeedItemID, item.FilePath, item.Url);
+    return db_.MergeFeedFile(item.FeedID, item.FilePath, this);
+}
+
+bool CDownloadManager::AfterItem(int result) {
+    CHttpDownloader::CancelRequested = false;
+    Notify(DN_ITEM_DONE, result);
+    if (store_.Read(Key::BackgroundStatus) == 2)
+        aborted_ = true;
+    if (usesConnectionWatch_ && !connection_.Connected) {
+        aborted_ = true;
+        lostNetwork_ = true;
+    }
+    const int next = index_ + 1;
+    if (next >= ItemCount() || aborted_)
+        return false;
+    StartItem(next);
+    return true;
+}
+
+void CDownloadManager::EndRun(bool byWorker) {
+    bool wasRunning;
+    {
+        std::lock_guard lock(endMutex_);
+        if (byWorker && runEnded_)
+            return;
+        wasRunning = !runEnded_.exchange(true);
+    }
+    if (wasRunning) {
+        db_.HoldLock = false;
+        db_.Unlock();
+    }
+    CHttpDownloader::KeepSession = false;
+    if (byWorker)
+        CHttpDownloader::CloseCachedSession();
+    ReleaseConnection();
+    CHttpDownloader::CancelRequested = false;
+    Notify(DN_END, lostNetwork_ ? 2 : aborted_ ? 1 : 0);
+    {
+        std::lock_guard itemsLock(itemsMutex_);
+        items_.clear();
+    }
+    aborted_ = false;
+    lostNetwork_ = false;
+    busy_ = false;
+    store_.Write(Key::BackgroundStatus, 0);
+    store_.Write(Key::BackgroundLastRefresh, QString::number(SecondsSince2001()));
+    store_.Write(Key::LastRefreshDate, FormatDateShort(QDateTime::currentDateTime()));
+}
+
+void CDownloadManager::Cancel(bool force) {
+    CHttpDownloader::CancelRequested = true;
+    if (!aborted_ && !force) {
+        if (store_.Read(Key::BackgroundStatus) != 0)
+            store_.Write(Key::BackgroundStatus, 2);
+        aborted_ = true;
+        return;
+    }
+    aborted_ = true;
+    // Only a run marked as going is ended; the worker finds the run over when its transfer
+    // returns and exits without touching the database again.
+    if (store_.Read(Key::BackgroundStatus) != 0)
+        EndRun(false);
+}
+
+void CDownloadManager::WaitForWorker() {
+    if (worker_.joinable() && worker_.get_id() != std::this_thread::get_id())
+        worker_.join();
+}
+
+bool CDownloadManager::DownloadOne(const QString& url, const QString& filePath) {
+    if (busy_.exchange(true))
+        return false;
+    CHttpDownloader::CancelRequested = false;
+    bool downloaded = false;
+    if (PrepareConnection()) {
+        downloaded = CHttpDownloader::Download(url, filePath, useProxy_,
+                                               proxyAddress_ + u':' + proxyPort_, false);
+        ReleaseConnection();
+    }
+    busy_ = false;
+    return downloaded;
+}

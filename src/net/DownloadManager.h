@@ -1,0 +1,136 @@
+#pragma once
+
+#include "config/RegistrySettings.h"
+#include "net/InternetConnection.h"
+#include "net/ReloadSchedule.h"
+#include "store/ExtendedDataQueue.h"
+#include "store/Records.h"
+
+#include <QString>
+#include <atomic>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+class CRssDatabase;
+
+// One address of a run and where its body goes.
+struct CDownloadItem {
+    QString Url;
+    QString FilePath;
+    QString Title;
+    qint32 FeedID = 0;
+    qint32 FeedItemID = 0; // 0 for a feed, else the item whose page or enclosure this is
+    bool IsAudio = false;
+};
+
+// What a run reports, in this order for each entry: ITEM_START, DOWNLOADED (when the body
+// came), ITEM_DONE.
+enum DownloadNotification {
+    DN_BUSY = 1,          // refused: another run is marked as going
+    DN_START = 3,         // value: number of entries
+    DN_END = 4,           // value: 0 completed, 1 cancelled, 2 network lost
+    DN_ITEM_START = 5,    // value: index of the entry
+    DN_ITEM_DONE = 6,     // value: 1 success, -1 processing failed, 0 download failed
+    DN_DOWNLOADED = 7,    // value: 1
+    DN_COUNT = 8,         // value: new number of entries
+    DN_EMPTY = 9,         // refused: nothing to download
+    DN_NO_CONNECTION = 10 // refused: no Internet connection
+};
+
+// Receives a run's notifications synchronously, on the thread that sends them (the worker's
+// for most); a screen passes them on to its own thread and waits.
+class IDownloadObserver {
+public:
+    virtual ~IDownloadObserver() = default;
+    virtual void OnDownloadNotification(int code, int value) = 0;
+};
+
+// Runs of downloads on a worker thread: feeds in priority order, the pages their new items
+// ask for, or pending audio enclosures. Each downloaded body goes to the data store.
+class CDownloadManager : public IExtendedDataQueue {
+public:
+    CDownloadManager(CRssDatabase& db, ConnectivityProbe probe = SystemHasInternetRoute);
+    ~CDownloadManager() override;
+    CDownloadManager(const CDownloadManager&) = delete;
+    CDownloadManager& operator=(const CDownloadManager&) = delete;
+
+    void SetObserver(IDownloadObserver* observer) { observer_ = observer; }
+
+    // Refused (false) while busy.
+    bool LoadRunSettings();
+    bool BuildFeedList(qint32 feedID);
+    bool BuildViewList(qint32 viewID);
+    bool BuildAudioList();
+    bool AddAudioItem(qint32 feedID, qint32 feedItemID, const QString& link, qint64 sizeBytes,
+                      const QString& title, const QString& feedLabel);
+    void QueueExtendedData(qint32 feedID, qint32 feedItemID, const QString& url,
+                           const QString& title) override;
+
+    // 1 started; 0 busy; -1 nothing to download; -2 another run is marked as going; -3 no
+    // connection.
+    int StartRun();
+    // The first cancel lets the current entry finish; a second one, or force, ends the run
+    // state at once (the worker abandons its transfer and exits by itself).
+    void Cancel(bool force);
+    // One download outside a run.
+    bool DownloadOne(const QString& url, const QString& filePath);
+    // Blocks until the worker of the last run has exited.
+    void WaitForWorker();
+
+    bool IsBusy() const { return busy_; }
+    int ItemCount() const;
+    CDownloadItem Item(int index) const;
+    QString CurrentTitle() const;
+    CReloadSchedule& Schedule() { return schedule_; }
+
+    // The audio accounting of the last list built.
+    float CacheMB = 0;
+    int AudioScanPos = 0;
+    // The free kilobytes of the audio folder's volume; replaceable for tests.
+    std::function<qint64(const QString&)> FreeSpaceKb;
+
+private:
+    bool PrepareConnection();
+    void ReleaseConnection();
+    void Notify(int code, int value);
+    void Append(CDownloadItem item);
+    void StartItem(int index);
+    void WorkerLoop();
+    bool Process(const CDownloadItem& item);
+    // True when the run goes on with another entry.
+    bool AfterItem(int result);
+    // Ends the run state once: by the worker at the end of its list, or by a forced cancel.
+    void EndRun(bool byWorker);
+    bool BuildList(const std::function<QList<qint32>()>& feedIDs);
+
+    CRssDatabase& db_;
+    CRegistrySettings store_ = CRegistrySettings::ForQuillpost();
+    CReloadSchedule schedule_;
+    CInternetConnection connection_;
+    IDownloadObserver* observer_ = nullptr;
+
+    mutable std::mutex itemsMutex_;
+    std::vector<CDownloadItem> items_;
+    int index_ = 0;
+    QString currentTitle_;
+
+    std::atomic<bool> busy_{false};
+    std::atomic<bool> aborted_{false};
+    std::atomic<bool> lostNetwork_{false};
+    std::atomic<bool> runEnded_{true};
+    std::mutex endMutex_;
+    std::thread worker_;
+
+    bool useProxy_ = false;
+    QString proxyAddress_;
+    QString proxyPort_;
+    bool usesConnectionWatch_ = false;
+    bool alreadyConnected_ = false;
+
+    // Audio accounting while a list is built.
+    std::vector<CAudioEntry> downloadedAudio_;
+    qint64 freeSpaceKbAtBuild_ = 0;
+    int maxItemMB_ = 2;
+    int maxTotalMB_ = 10;
+};

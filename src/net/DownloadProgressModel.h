@@ -1,0 +1,59 @@
+#pragma once
+
+#include "net/DownloadManager.h"
+
+#include <QString>
+#include <functional>
+#include <mutex>
+#include <vector>
+
+// What the progress page shows of a run, without widgets: one row per step, a header and the
+// counters. The desktop page and the command line both display it.
+class CDownloadProgressModel : public IDownloadObserver {
+public:
+    enum Icon { InProgress = 0, Succeeded = 1, Failed = 2 };
+    struct Row {
+        QString title;
+        QString status;
+        int icon = InProgress;
+    };
+
+    explicit CDownloadProgressModel(CDownloadManager& manager);
+
+    // Each builds its list and starts the run; true only when the run started.
+    bool StartFeedRun(qint32 feedID);
+    bool StartViewRun(qint32 viewID);
+    bool StartAudioRun();
+    // The first cancel lets the current entry finish; the next one stops the run at once.
+    void OnCancel();
+
+    void OnDownloadNotification(int code, int value) override;
+
+    std::vector<Row> Rows() const;
+    QString Header() const;
+    int Total() const;
+    int Done() const;
+    bool IsActive() const;
+
+    // Called after every change of the rows (on the thread that reported it).
+    std::function<void()> OnChanged;
+    // Asks the screens to reload their lists when a run ended.
+    std::function<void()> OnRefresh;
+
+private:
+    bool StartRun(const std::function<bool()>& build, const QString& emptyText,
+                  const QString& emptyCaption);
+    void AddRow(const QString& title, const QString& status, int icon = InProgress);
+    void SetLastRow(const QString& status, int icon);
+    void Changed();
+    void AnswerBusyNotice();
+
+    CDownloadManager& manager_;
+    mutable std::mutex mutex_;
+    std::vector<Row> rows_;
+    QString header_ = QStringLiteral("Downloading Feed Data: 1 of 1");
+    int total_ = 0;
+    int done_ = 0;
+    bool active_ = false;
+    bool cancelling_ = false;
+};

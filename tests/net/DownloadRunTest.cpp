@@ -1,0 +1,288 @@
+#include "../store/StoreFixture.h"
+#include "config/AppSettings.h"
+#include "net/ConnectionTest.h"
+#include "net/DownloadProgressModel.h"
+#include "net/HttpDownloader.h"
+#include "support/LoopbackServer.h"
+#include "text/RecordId.h"
+
+#include <QElapsedTimer>
+#include <QThread>
+
+namespace {
+
+QByteArray Feed(const QString& title, int items, const QString& linkBase = QString()) {
+    QByteArray xml = "<rss version=\"2.0\"><channel><title>" + title.toUtf8() + "</title>";
+    for (int i = 0; i < items; ++i)
+        xml += QStringLiteral("<item><title>%1 item %2</title><guid>%1-%2</guid><link>%3/page%2"
+                              "</link><description>text %2</description></item>")
+                   .arg(title)
+                   .arg(i)
+                   .arg(linkBase)
+                   .toUtf8();
+    return xml + "</channel></rss>";
+}
+
+// Passes notifications to the progress model and keeps their order.
+class Recorder : public IDownloadObserver {
+public:
+    explicit Recorder(CDownloadProgressModel& model) : model_(model) {}
+    void OnDownloadNotification(int code, int value) override {
+        {
+            std::lock_guard lock(mutex);
+            log << QStringLiteral("%1:%2").arg(code).arg(value);
+        }
+        model_.OnDownloadNotification(code, value);
+    }
+    QStringList Log() {
+        std::lock_guard lock(mutex);
+        return log;
+    }
+    std::mutex mutex;
+    QStringList log;
+
+private:
+    CDownloadProgressModel& model_;
+};
+
+class DownloadRunTest : public StoreFixture {
+protected:
+    void SetUp() override {
+        StoreFixture::SetUp();
+        TheAppSettings().installFolder = env_.Path("install");
+        QDir().mkpath(TheAppSettings().installFolder);
+        store_.Write(Key::UseCM, 0);
+        CHttpDownloader::SkipHeaders = true;
+    }
+
+    void AddFeedAt(qint32 feedID, const QString& title, const std::string& path, int priority,
+                   bool extendedData = false) {
+        CFeedRecord feed;
+        feed.FeedID = feedID;
+        feed.Title = title;
+        feed.FeedUrl = server_.Url(path);
+        feed.Priority = qint16(priority);
+        feed.ExtendedData = extendedData;
+        ASSERT_TRUE(db_.InsertFeed(feed, 0, 0));
+    }
+
+    // Starts through the model, with the recorder in between, and waits for the end.
+    bool RunAll() {
+        manager_.LoadRunSettings();
+        if (!manager_.BuildFeedList(0))
+            return false;
+        manager_.SetObserver(&recorder_);
+        const bool started = manager_.StartRun() == 1;
+        manager_.WaitForWorker();
+        return started;
+    }
+
+    QStringList RowTexts() const {
+        QStringList rows;
+        for (const auto& row : model_.Rows())
+            rows << row.title + u'|' + row.status + u'|' + QString::number(row.icon);
+        return rows;
+    }
+
+    CRegistrySettings store_ = CRegistrySettings::ForQuillpost();
+    LoopbackServer server_;
+    ConnectivityProbe probe_ = [] { return true; };
+    CDownloadManager manager_{db_, [this] { return probe_(); }};
+    CDownloadProgressModel model_{manager_};
+    Recorder recorder_{model_};
+};
+
+TEST_F(DownloadRunTest, RunShowsEachFeedsOutcome) {
+    server_.SetBody("/good", Feed("Good", 3));
+    server_.SetBody("/html", "<html><body>not a feed</body></html>");
+    AddFeedAt(1, "Good feed", "/good", 9);
+    AddFeedAt(2, "Broken feed", "/html", 5);
+    CFeedRecord unreachable;
+    unreachable.FeedID = 3;
+    unreachable.Title = "Unreachable";
+    unreachable.FeedUrl = "http://127.0.0.1:1/feed";
+    ASSERT_TRUE(db_.InsertFeed(unreachable, 0, 0));
+
+    ASSERT_TRUE(RunAll());
+    EXPECT_EQ(RowTexts(), QStringList({"Starting Download Process...||0",
+                                       "Good feed|- Status: Done - Success|1",
+                                       "Broken feed|- Status: Done - Failed To Process|2",
+                                       "Unreachable|- Status: Done - Failed To Download|2",
+                                       "Downloading Complete|- Status: OK|0"}));
+    EXPECT_EQ(recorder_.Log(),
+              QStringList({"3:3", "5:0", "7:1", "6:1", "5:1", "7:1", "6:-1", "5:2", "6:0", "4:0"}));
+    EXPECT_EQ(model_.Header(), "Downloading Complete");
+    EXPECT_EQ(Count("FeedItems", "FeedID = 1"), 3);
+    EXPECT_EQ(store_.Read(Key::BackgroundStatus), 0);
+    EXPECT_NEAR(store_.Read(Key::BackgroundLastRefresh).toInt(), SecondsSince2001(), 5);
+    EXPECT_EQ(store_.Read(Key::LastRefreshDate),
+              FormatDateShort(QDateTime::currentDateTime()).left(10) +
+                  store_.Read(Key::LastRefreshDate).mid(10));
+    EXPECT_EQ(store_.Read(Key::TodayHasChanged), 1);
+    EXPECT_FALSE(db_.HoldLock);
+}
+
+TEST_F(DownloadRunTest, ExtendedDataJoinsTheSameRun) {
+    server_.SetBody("/ext", Feed("Ext", 2, server_.Url("")));
+    server_.SetBody("/page0", "<a href=\"x.html\">zero</a>");
+    server_.SetBody("/page1", "one");
+    AddFeedAt(1, "Extended", "/ext", 1, true);
+    ASSERT_TRUE(RunAll());
+    const QStringList log = recorder_.Log();
+    EXPECT_TRUE(log.contains("8:2") && log.contains("8:3")) << log.join(' ').toStdString();
+    EXPECT_EQ(log.last(), "4:0");
+    EXPECT_EQ(Count("FeedItemLongData"), 2);
+    EXPECT_EQ(Rows("Select TextData From FeedItemLongData Where TextData Like '%zero%'"),
+              QStringList{"<a href=\"" + server_.Url("/x.html") + "\">zero</a>"});
+    EXPECT_TRUE(RowTexts().contains("Extended Data (2) for: Extended|- Status: Done - Success|1"));
+}
+
+TEST_F(DownloadRunTest, FirstCancelFinishesTheEntrySecondStopsAtOnce) {
+    LoopbackServer::Response slow;
+    slow.body = Feed("Slow", 2);
+    slow.chunkBytes = 20;
+    slow.chunkDelayMs = 20;
+    server_.Set("/slow", slow);
+    for (qint32 feed = 1; feed <= 3; ++feed)
+        AddFeedAt(feed, QString("Feed %1").arg(feed), "/slow", 10 - feed);
+
+    manager_.LoadRunSettings();
+    ASSERT_TRUE(manager_.BuildFeedList(0));
+    manager_.SetObserver(&recorder_);
+    ASSERT_EQ(manager_.StartRun(), 1);
+    QThread::msleep(100);
+    model_.OnCancel();
+    manager_.WaitForWorker();
+    const QStringList rows = RowTexts();
+    EXPECT_EQ(rows.last(), "Downloading Complete|Status: Cancelled by User|0");
+    // The notice row is the last one while the entry finishes, so the entry's outcome lands on
+    // it, as it always has.
+    EXPECT_TRUE(rows.join('\n').contains("If downloading does not stop,|"));
+    EXPECT_EQ(rows.filter("Feed 1|").size(), 1);
+    EXPECT_FALSE(rows.join(' ').contains("Feed 2"));
+    EXPECT_EQ(store_.Read(Key::BackgroundStatus), 0);
+
+    // Second cancel: the run state ends at once, the worker leaves by itself.
+    slow.chunkDelayMs = 200;
+    server_.Set("/slow", slow);
+    ASSERT_TRUE(manager_.BuildFeedList(0));
+    ASSERT_EQ(manager_.StartRun(), 1);
+    QThread::msleep(100);
+    model_.OnCancel();
+    QElapsedTimer timer;
+    timer.start();
+    model_.OnCancel();
+    EXPECT_LT(timer.elapsed(), 1000);
+    EXPECT_FALSE(manager_.IsBusy());
+    EXPECT_EQ(store_.Read(Key::BackgroundStatus), 0);
+    EXPECT_EQ(RowTexts().last(), "Downloading Complete|Status: Cancelled by User|0");
+    manager_.WaitForWorker();
+    EXPECT_FALSE(recorder_.Log().mid(recorder_.Log().lastIndexOf("4:1") + 1).contains("6:1"));
+}
+
+TEST_F(DownloadRunTest, RunsAreRefusedWhileAnotherIsMarkedAsGoing) {
+    server_.SetBody("/good", Feed("Good", 1));
+    AddFeedAt(1, "Good feed", "/good", 1);
+    store_.Write(Key::BackgroundStatus, 1);
+    prompt_.threeWayAnswers = {IPrompt::Answer::No};
+    EXPECT_FALSE(model_.StartFeedRun(0));
+    ASSERT_EQ(prompt_.questions.size(), 1);
+    EXPECT_TRUE(prompt_.questions[0].startsWith("Busy Notice: Background Download operation is "
+                                                "currently in progress."));
+    EXPECT_EQ(store_.Read(Key::BackgroundStatus), 1);
+
+    // Yes forces the stale run state to its end.
+    prompt_.threeWayAnswers = {IPrompt::Answer::Yes};
+    EXPECT_FALSE(model_.StartFeedRun(0));
+    EXPECT_EQ(store_.Read(Key::BackgroundStatus), 0);
+    EXPECT_TRUE(
+        prompt_.messages.last().startsWith("Notice: Background Download has be terminated."));
+    EXPECT_TRUE(model_.StartFeedRun(0));
+    manager_.WaitForWorker();
+
+    ASSERT_TRUE(db_.DeleteFeed(1));
+    EXPECT_FALSE(model_.StartFeedRun(0));
+    EXPECT_EQ(prompt_.messages.last(), "Download Error: Could not Build Download Listing");
+}
+
+TEST_F(DownloadRunTest, LostConnectionEndsTheRun) {
+    store_.Write(Key::UseCM, 1);
+    LoopbackServer::Response slow;
+    slow.body = Feed("Slow", 1);
+    slow.chunkBytes = 10;
+    slow.chunkDelayMs = 30;
+    server_.Set("/slow", slow);
+    AddFeedAt(1, "First", "/slow", 2);
+    AddFeedAt(2, "Second", "/slow", 1);
+    std::atomic<bool> online{true};
+    probe_ = [&online] { return online.load(); };
+    std::thread unplug([&online] {
+        QThread::msleep(300);
+        online = false;
+    });
+    ASSERT_TRUE(RunAll());
+    unplug.join();
+    EXPECT_EQ(RowTexts().last(), "Downloading Complete|- Status: Lost Network Connection|0");
+    EXPECT_FALSE(RowTexts().join(' ').contains("Second"));
+
+    // Offline with no auto-connection: refused at once.
+    EXPECT_FALSE(model_.StartFeedRun(0));
+    EXPECT_EQ(prompt_.messages.last(),
+              "Download Error: Could not establish an Internet connection.");
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(DownloadRunTest, AudioRunFillsTheCacheWithinTheItemLimit) {
+    store_.Write(Key::AudioMaxItemSize, 1);
+    AddFeed(1, "Show");
+    server_.SetBody("/ok.mp3", QByteArray(4096, 'a'));
+    server_.SetBody("/liar.mp3", QByteArray(3 * 1048576, 'b')); // announced small, sent large
+    Sql({"Insert Into FeedItemAudioData(FeedItemID,FeedID,Link,Size,Status,Keep) Values(5,1,'" +
+             server_.Url("/ok.mp3") + "',4096,0,0)",
+         "Insert Into FeedItemAudioData(FeedItemID,FeedID,Link,Size,Status,Keep) Values(6,1,'" +
+             server_.Url("/liar.mp3") + "',4096,0,0)"});
+    ASSERT_TRUE(model_.StartAudioRun());
+    manager_.WaitForWorker();
+    EXPECT_EQ(Rows("Select FeedItemID,Status From FeedItemAudioData Order By FeedItemID"),
+              QStringList({"5|1", "6|0"}));
+    EXPECT_TRUE(QFile::exists(env_.Path("audio") + "/Show/ok.mp3"));
+    EXPECT_FALSE(QFile::exists(env_.Path("audio") + "/Show/liar.mp3"));
+
+    Sql({"Delete From FeedItemAudioData"});
+    EXPECT_FALSE(model_.StartAudioRun());
+    EXPECT_EQ(prompt_.messages.last(), "Download Notice: No Audio Content available for download.");
+}
+
+TEST_F(DownloadRunTest, ConnectionTestReportsWhatItFound) {
+    const struct {
+        QByteArray document;
+        int status;
+        const char* message;
+    } cases[] = {
+        {"<webTest><version>1</version></webTest>", 200, "Success: The Internet Connection is OK."},
+        {"<webTest><version>2</version></webTest>", 200,
+         "Success - 1: The Internet Connection is OK."},
+        {"no markup", 200, "Failure - 1: Could not connect"},
+        {"<other/>", 200, "Failure - 2: Could not connect"},
+        {"gone", 404, "Failure: Could not connect"},
+    };
+    store_.Write(Key::WebCheckUrl, server_.Url("/webcheck.xml"));
+    store_.Write(Key::DownloadSkipHeaders, 0);
+    CHttpDownloader::SkipHeaders = false;
+    NetworkSettings direct;
+    direct.useConnectionManager = false;
+    for (const auto& c : cases) {
+        server_.SetBody("/webcheck.xml", c.document, c.status);
+        TestConnection(direct);
+        EXPECT_TRUE(prompt_.messages.last().startsWith(c.message)) << c.message;
+    }
+    CHttpDownloader::SkipHeaders = true;
+    NetworkSettings managed;
+    EXPECT_FALSE(TestConnection(managed, [] { return false; }));
+    EXPECT_EQ(prompt_.messages.last(), "Failure: A connection to the Internet is not available.");
+}
+
+} // namespace
