@@ -123,6 +123,9 @@ TEST_F(HttpDownloaderTest, CancelAndCapsLeaveNoFile) {
     server_.Set("/endless", endless);
     EXPECT_FALSE(Fetch("/endless", false, 1024 * 1024));
     EXPECT_FALSE(QFile::exists(target_));
+    // Without a cap of the caller's, a body stops at 50 MB.
+    EXPECT_FALSE(Fetch("/endless"));
+    EXPECT_FALSE(QFile::exists(target_));
 }
 
 TEST_F(HttpDownloaderTest, HungServerEndsInFailure) {
