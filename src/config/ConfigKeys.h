@@ -119,6 +119,10 @@ inline constexpr IntKey ItemViewCurrentFeedID{"ItemView", "CurrentFeedID", 0};
 
 } // namespace Key
 
+// Every key above, for lookups by name (the command line's "config get").
+const IntKey* FindIntKey(const QString& section, const QString& key);
+const StringKey* FindStringKey(const QString& section, const QString& key);
+
 // Feed-format field overrides live in "RSSMap\Map" + the format's map index.
 namespace FieldMapKey {
 inline constexpr const char* Title = "Title";

@@ -5,6 +5,7 @@
 #include "store/DatabaseAccess.h"
 #include "store/Prompt.h"
 #include "text/DateFormat.h"
+#include "text/RecordId.h"
 
 #include <QDir>
 #include <QFile>
@@ -301,7 +302,23 @@ bool CRssDatabase::Lock() {
     if (UseLock && !mutex_.Lock(LockTimeoutMs))
         return false;
     isLocked_ = true;
+    RaiseRecordIdFloorToStoredIds();
     return true;
+}
+
+// Other processes may have stored numbers since this one last looked; new records must not
+// take them again.
+void CRssDatabase::RaiseRecordIdFloorToStoredIds() {
+    if (!connection_)
+        return;
+    for (const char* query : {"Select Max(ViewID) From Views", "Select Max(FeedID) From Feeds",
+                              "Select Max(FeedItemID) From FeedItems",
+                              "Select Max(SubscriptionID) From Subscriptions"}) {
+        CAdoRecordset highest;
+        if (highest.Open(QString::fromLatin1(query), *connection_, CAdoRecordset::Mode::Read) &&
+            !highest.IsEOF())
+            RaiseRecordIdFloor(highest.Field(0).GetValue().toInt());
+    }
 }
 
 void CRssDatabase::Unlock() {

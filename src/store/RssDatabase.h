@@ -153,6 +153,7 @@ private:
     std::unique_ptr<CAdoRecordset> Query(const QString& sql);
     std::unique_ptr<CAdoRecordset> QueryForWrite(const QString& sql);
     bool UpgradeFromVersion1();
+    void RaiseRecordIdFloorToStoredIds();
     bool WriteInitialRows(CAdoConnection& connection, bool noDefaultViews);
     void DeleteCachedAudioOfFeed(qint32 feedID);
     void DeleteCachedAudio(const CAudioEntry& entry);

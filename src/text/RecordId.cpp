@@ -6,6 +6,7 @@
 namespace {
 std::mutex recordCounterMutex;
 std::int32_t recordCounter = 0;
+std::int32_t lastIssued = 0;
 } // namespace
 
 std::int32_t SecondsSince2001() {
@@ -21,5 +22,13 @@ std::int32_t NewRecordID() {
     // clock just before a second ticked over could take a counter value that another thread,
     // reading the next second, already combined into the same sum.
     std::lock_guard lock(recordCounterMutex);
-    return SecondsSince2001() + recordCounter++;
+    const std::int32_t id = SecondsSince2001() + recordCounter++;
+    lastIssued = id > lastIssued ? id : lastIssued + 1;
+    return lastIssued;
+}
+
+void RaiseRecordIdFloor(std::int32_t used) {
+    std::lock_guard lock(recordCounterMutex);
+    if (used > lastIssued)
+        lastIssued = used;
 }

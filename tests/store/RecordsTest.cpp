@@ -1,5 +1,6 @@
 #include "StoreFixture.h"
 #include "store/AudioCache.h"
+#include "text/RecordId.h"
 
 #include <QDir>
 #include <QFile>
@@ -55,6 +56,13 @@ TEST_F(RecordsTest, RecordsRoundTrip) {
     ASSERT_TRUE(stored.has_value());
     EXPECT_EQ(stored->Title, "News & more");
     EXPECT_EQ(db_.GetView(stored->ViewID)->Label, "News & more");
+}
+
+TEST_F(RecordsTest, NewNumbersStayAboveThoseAnotherProcessStored) {
+    const qint32 stored = SecondsSince2001() + 50000;
+    AddItem(1, stored, NowGmt());
+    ASSERT_TRUE(db_.GetView(1).has_value()); // the next lock looks at what is stored
+    EXPECT_GT(NewRecordID(), stored);
 }
 
 TEST_F(RecordsTest, ItemTextJoinsPiecesInOrder) {

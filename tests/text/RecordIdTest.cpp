@@ -29,3 +29,13 @@ TEST(RecordId, NumbersFromManyThreadsAreAllDifferent) {
     EXPECT_EQ(distinct.size(), std::size_t(threads * perThread));
     EXPECT_GE(*distinct.begin(), SecondsSince2001() - 5);
 }
+
+TEST(RecordId, NeverAtOrBelowANumberDeclaredUsed) {
+    const std::int32_t used = SecondsSince2001() + 100000;
+    RaiseRecordIdFloor(used);
+    const std::int32_t first = NewRecordID();
+    EXPECT_EQ(first, used + 1);
+    EXPECT_EQ(NewRecordID(), first + 1);
+    RaiseRecordIdFloor(used - 50); // a lower number changes nothing
+    EXPECT_EQ(NewRecordID(), first + 2);
+}

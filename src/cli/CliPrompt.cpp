@@ -1,0 +1,26 @@
+#include "cli/CliPrompt.h"
+
+#include <cstdio>
+
+namespace {
+void PrintToStderr(const QString& caption, const QString& text) {
+    std::fprintf(stderr, "%s: %s\n", qPrintable(caption),
+                 qPrintable(QString(text)
+                                .replace(QStringLiteral("\n\n"), QStringLiteral(" "))
+                                .replace(u'\n', u' ')));
+}
+} // namespace
+
+void CCliPrompt::ShowMessage(const QString& text, const QString& caption) {
+    PrintToStderr(caption, text);
+}
+
+bool CCliPrompt::AskYesNo(const QString& text, const QString& caption) {
+    PrintToStderr(caption, text + (answerYes_ ? QStringLiteral(" [yes]")
+                                              : QStringLiteral(" [no: give --yes to agree]")));
+    return answerYes_;
+}
+
+IPrompt::Answer CCliPrompt::AskYesNoCancel(const QString& text, const QString& caption) {
+    return AskYesNo(text, caption) ? Answer::Yes : Answer::No;
+}

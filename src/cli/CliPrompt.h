@@ -1,0 +1,16 @@
+#pragma once
+
+#include "store/Prompt.h"
+
+// The command line's answer to the core's messages and questions: messages go to standard
+// error with their caption; questions are answered No unless --yes was given.
+class CCliPrompt : public IPrompt {
+public:
+    explicit CCliPrompt(bool answerYes) : answerYes_(answerYes) {}
+    void ShowMessage(const QString& text, const QString& caption) override;
+    bool AskYesNo(const QString& text, const QString& caption) override;
+    Answer AskYesNoCancel(const QString& text, const QString& caption) override;
+
+private:
+    bool answerYes_;
+};

@@ -1,0 +1,263 @@
+// Lists, reading and marking items, searching and rebuilding Views.
+#include "cli/CliApplication.h"
+#include "text/DateFormat.h"
+#include "text/MarkupText.h"
+
+#include <QJsonArray>
+#include <QJsonObject>
+
+namespace {
+
+QString StatusName(qint16 status) {
+    switch (status) {
+    case ItemUnread:
+        return QStringLiteral("unread");
+    case ItemRead:
+        return QStringLiteral("read");
+    case ItemLocked:
+        return QStringLiteral("locked");
+    default:
+        return QStringLiteral("hidden");
+    }
+}
+
+QString DateText(const QDateTime& date) {
+    return date.isValid() ? date.toUTC().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))
+                          : QString();
+}
+
+// Item text as a reader sees it: feeds send markup escaped or raw, so references are decoded,
+// tags stripped, and what the markup itself escaped decoded last.
+QString PlainText(const QString& markup) {
+    return DecodeEntities(StripTags(DecodeEntities(markup)));
+}
+
+} // namespace
+
+int CCliApplication::Views(const QStringList& words) {
+    if (!words.isEmpty())
+        return Usage(QStringLiteral("views takes no arguments"));
+    if (!db_->LoadViewList())
+        return Fail(QStringLiteral("could not read the Views"));
+    QJsonArray array;
+    QList<QStringList> rows;
+    for (const CViewRecord& listed : db_->ViewList) {
+        const CViewRecord view = db_->GetView(listed.ViewID).value_or(listed);
+        array.append(
+            QJsonObject{{"id", view.ViewID}, {"label", view.Label}, {"keywords", view.Keywords}});
+        rows << QStringList{QString::number(view.ViewID), view.Label, view.Keywords};
+    }
+    if (json_)
+        PrintJson(array);
+    else
+        PrintTable({"ID", "LABEL", "KEYWORDS"}, rows);
+    return Success;
+}
+
+int CCliApplication::Feeds(const QStringList& words) {
+    const CArguments arguments = CArguments::Parse(words, {"--view"}, {});
+    if (!arguments.error.isEmpty() || !arguments.positional.isEmpty())
+        return Usage(arguments.error.isEmpty() ? QStringLiteral("feeds takes only --view")
+                                               : arguments.error);
+    std::optional<QList<qint32>> members;
+    if (arguments.Has("--view")) {
+        qint32 view;
+        if (!ParseId(arguments.Value("--view"), view))
+            return Usage(QStringLiteral("--view takes a View ID"));
+        members = db_->GetViewFeedIDs(view);
+        if (!members)
+            return Fail(QStringLiteral("there is no View %1").arg(view));
+    }
+    if (!db_->LoadFeedList(false))
+        return Fail(QStringLiteral("could not read the feeds"));
+    const std::vector<CFeedRecord> feeds = db_->FeedList;
+    QJsonArray array;
+    QList<QStringList> rows;
+    for (const CFeedRecord& listed : feeds) {
+        if (members && !members->contains(listed.FeedID))
+            continue;
+        const CFeedRecord feed = db_->GetFeed(listed.FeedID).value_or(listed);
+        const qint32 unread = db_->CountFeedItems(feed.FeedID, ItemUnread);
+        const qint32 total = db_->CountFeedItems(feed.FeedID, 0);
+        const QString status =
+            feed.Status == 1 ? QStringLiteral("disabled") : QStringLiteral("enabled");
+        array.append(QJsonObject{{"id", feed.FeedID},
+                                 {"title", feed.Title},
+                                 {"url", feed.FeedUrl},
+                                 {"status", status},
+                                 {"type", feed.FeedType},
+                                 {"unread", unread},
+                                 {"total", total}});
+        rows << QStringList{
+            QString::number(feed.FeedID), feed.Title,  status, QString::number(unread),
+            QString::number(total),       feed.FeedUrl};
+    }
+    if (json_)
+        PrintJson(array);
+    else
+        PrintTable({"ID", "TITLE", "STATUS", "UNREAD", "TOTAL", "URL"}, rows);
+    return Success;
+}
+
+void CCliApplication::PrintItems() {
+    QJsonArray array;
+    QList<QStringList> rows;
+    for (const CFeedItemRecord& item : db_->ItemList) {
+        array.append(QJsonObject{{"id", item.FeedItemID},
+                                 {"feedId", item.FeedID},
+                                 {"title", item.Title},
+                                 {"link", item.Link},
+                                 {"date", DateText(item.ItemDate)},
+                                 {"status", StatusName(item.Status)}});
+        rows << QStringList{QString::number(item.FeedItemID), StatusName(item.Status),
+                            DateText(item.ItemDate), item.Title};
+    }
+    if (json_)
+        PrintJson(array);
+    else
+        PrintTable({"ID", "STATUS", "DATE (UTC)", "TITLE"}, rows);
+}
+
+int CCliApplication::Items(const QStringList& words) {
+    const CArguments arguments = CArguments::Parse(words, {"--view", "--feed"}, {});
+    if (!arguments.error.isEmpty())
+        return Usage(arguments.error);
+    if (arguments.Has("--view") == arguments.Has("--feed") || !arguments.positional.isEmpty())
+        return Usage(QStringLiteral("items takes --view ID or --feed ID"));
+    qint32 id;
+    if (!ParseId(arguments.Value(arguments.Has("--view") ? "--view" : "--feed"), id))
+        return Usage(QStringLiteral("items takes a numeric ID"));
+    if (arguments.Has("--view")) {
+        if (!db_->LoadViewItems(id, 10, false))
+            return Fail(QStringLiteral("there is no View %1").arg(id));
+    } else {
+        if (!db_->GetFeed(id))
+            return Fail(QStringLiteral("there is no feed %1").arg(id));
+        db_->LoadFeedItems(id, 0);
+    }
+    PrintItems();
+    return Success;
+}
+
+int CCliApplication::Subscriptions(const QStringList& words) {
+    if (!words.isEmpty())
+        return Usage(QStringLiteral("subscriptions takes no arguments"));
+    if (!db_->LoadSubscriptionList())
+        return Fail(QStringLiteral("could not read the subscriptions"));
+    QJsonArray array;
+    QList<QStringList> rows;
+    for (const CSubscriptionRecord& subscription : db_->SubscriptionList) {
+        array.append(QJsonObject{{"id", subscription.SubscriptionID},
+                                 {"viewId", subscription.ViewID},
+                                 {"title", subscription.Title},
+                                 {"url", subscription.SubscriptionUrl},
+                                 {"fromFile", subscription.IsFromFile}});
+        rows << QStringList{QString::number(subscription.SubscriptionID), subscription.Title,
+                            subscription.SubscriptionUrl};
+    }
+    if (json_)
+        PrintJson(array);
+    else
+        PrintTable({"ID", "TITLE", "ADDRESS"}, rows);
+    return Success;
+}
+
+int CCliApplication::Show(const QStringList& words) {
+    const CArguments arguments = CArguments::Parse(words, {}, {"--extended"});
+    qint32 id;
+    if (!arguments.error.isEmpty() || arguments.positional.size() != 1 ||
+        !ParseId(arguments.positional[0], id))
+        return Usage(arguments.error.isEmpty() ? QStringLiteral("show takes an item ID")
+                                               : arguments.error);
+    const auto item = db_->GetItem(id);
+    if (!item)
+        return Fail(QStringLiteral("there is no item %1").arg(id));
+    const auto feed = db_->GetFeed(item->FeedID);
+    const QString description = PlainText(db_->GetItemText(id, 0).value_or(CItemText()).Text);
+    const QString extended = arguments.Has("--extended")
+                                 ? PlainText(db_->GetItemText(id, 1).value_or(CItemText()).Text)
+                                 : QString();
+    if (json_) {
+        PrintJson(QJsonObject{{"id", item->FeedItemID},
+                              {"feedId", item->FeedID},
+                              {"feed", feed ? feed->Title : QString()},
+                              {"title", item->Title},
+                              {"link", item->Link},
+                              {"date", DateText(item->ItemDate)},
+                              {"status", StatusName(item->Status)},
+                              {"keywords", item->Keywords},
+                              {"description", description},
+                              {"extended", extended}});
+        return Success;
+    }
+    Print(QStringLiteral("Feed:     ") + (feed ? feed->Title : QString()));
+    Print(QStringLiteral("Title:    ") + item->Title);
+    Print(QStringLiteral("Link:     ") + item->Link);
+    Print(QStringLiteral("Date:     ") +
+          (item->ItemDate.isValid() ? FormatDateLocal(item->ItemDate) : QString()));
+    Print(QStringLiteral("Status:   ") + StatusName(item->Status));
+    Print(QStringLiteral("Keywords: ") + item->Keywords);
+    Print(QString());
+    Print(description);
+    if (arguments.Has("--extended")) {
+        Print(QString());
+        Print(extended.isEmpty() ? QStringLiteral("(no extended data)") : extended);
+    }
+    return Success;
+}
+
+int CCliApplication::Mark(const QStringList& words) {
+    static const QMap<QString, qint16> statuses = {
+        {"read", ItemRead}, {"unread", ItemUnread}, {"lock", ItemLocked}, {"unlock", ItemRead}};
+    qint32 id;
+    if (words.size() != 2 || !ParseId(words[0], id) || !statuses.contains(words[1]))
+        return Usage(QStringLiteral("mark takes an item ID and read, unread, lock or unlock"));
+    if (!db_->GetItem(id))
+        return Fail(QStringLiteral("there is no item %1").arg(id));
+    return db_->SetItemStatus(id, statuses.value(words[1]))
+               ? Success
+               : Fail(QStringLiteral("the item was not changed"));
+}
+
+int CCliApplication::Search(const QStringList& words) {
+    const CArguments arguments = CArguments::Parse(words, {"--in"}, {});
+    if (!arguments.error.isEmpty() || arguments.positional.size() != 1)
+        return Usage(arguments.error.isEmpty() ? QStringLiteral("search takes one TEXT")
+                                               : arguments.error);
+    const QString text = arguments.positional[0];
+    const QStringList places = arguments.Has("--in") ? arguments.Value("--in").split(u',')
+                                                     : QStringList{"title", "keywords", "text"};
+    for (const QString& place : places)
+        if (place != u"title" && place != u"keywords" && place != u"text")
+            return Usage(QStringLiteral("--in takes title, keywords and text"));
+    if (text.trimmed().isEmpty())
+        return Usage(QStringLiteral("search needs a text"));
+    auto results = db_->GetView(SearchResultsViewID);
+    if (!results)
+        return Fail(QStringLiteral("the database has no Search Results View"));
+    results->Keywords = text;
+    if (!db_->UpdateView(*results) ||
+        !db_->RebuildKeywordView(SearchResultsViewID, places.contains("title"),
+                                 places.contains("keywords"), places.contains("text")))
+        return Fail(QStringLiteral("the search could not run"));
+    db_->LoadViewItems(SearchResultsViewID, 10, false);
+    PrintItems();
+    return Success;
+}
+
+int CCliApplication::Rebuild(const QStringList& words) {
+    qint32 id;
+    if (words.size() != 1 || !ParseId(words[0], id))
+        return Usage(QStringLiteral("rebuild takes a View ID"));
+    if (!db_->GetView(id))
+        return Fail(QStringLiteral("there is no View %1").arg(id));
+    return db_->RebuildKeywordView(id, true, true, true)
+               ? Success
+               : Fail(QStringLiteral("View %1 is not a keyword View").arg(id));
+}
+
+int CCliApplication::WhatsNew(const QStringList& words) {
+    if (!words.isEmpty())
+        return Usage(QStringLiteral("whats-new takes no arguments"));
+    return db_->RebuildWhatsNew() ? Success : Fail(QStringLiteral("Whats New was not rebuilt"));
+}

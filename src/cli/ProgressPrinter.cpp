@@ -1,0 +1,32 @@
+#include "cli/ProgressPrinter.h"
+
+#include <cstdio>
+
+namespace {
+QString RowText(const CDownloadProgressModel::Row& row) {
+    return row.status.isEmpty() ? row.title : row.title + u' ' + row.status;
+}
+} // namespace
+
+CProgressPrinter::CProgressPrinter(const CDownloadProgressModel& model, bool terminal)
+    : model_(model), terminal_(terminal) {}
+
+void CProgressPrinter::Update() {
+    std::lock_guard lock(mutex_);
+    const auto rows = model_.Rows();
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const bool changed = i >= printed_.size() || printed_[i].status != rows[i].status ||
+                             printed_[i].title != rows[i].title;
+        if (!changed)
+            continue;
+        const bool final = rows[i].icon != CDownloadProgressModel::InProgress ||
+                           i + 1 < rows.size() || !model_.IsActive();
+        if (terminal_ && !final)
+            std::printf("\r\033[K[%d/%d] %s", model_.Done(), model_.Total(),
+                        qPrintable(RowText(rows[i])));
+        else
+            std::printf(terminal_ ? "\r\033[K%s\n" : "%s\n", qPrintable(RowText(rows[i])));
+    }
+    std::fflush(stdout);
+    printed_ = rows;
+}

@@ -1,0 +1,100 @@
+// Download runs: updates, audio and the timed background reload.
+#include "cli/CliApplication.h"
+#include "cli/ProgressPrinter.h"
+#include "config/AppSettings.h"
+#include "net/DownloadProgressModel.h"
+
+#include <atomic>
+#include <csignal>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+std::atomic<int> interrupts{0};
+
+void CountInterrupt(int) {
+    ++interrupts;
+}
+
+enum RunKind { AllFeeds, OneFeed, OneView, AudioEnclosures };
+
+} // namespace
+
+// The first Ctrl-C asks the run to stop after its entry; the second stops it at once.
+int CCliApplication::RunDownloads(int kind, qint32 id) {
+    // The lock is taken for the whole command, so that a second run in another process waits
+    // and is refused instead of interleaving with this one.
+    db_->HoldLock = true;
+    if (!db_->Lock())
+        return Fail(QStringLiteral("the database is locked by another process"));
+    CDownloadManager manager(*db_);
+    CDownloadProgressModel model(manager);
+    CProgressPrinter printer(model, isatty(STDOUT_FILENO));
+    model.OnChanged = [&printer] { printer.Update(); };
+    interrupts = 0;
+    struct sigaction action {};
+    action.sa_handler = CountInterrupt;
+    sigaction(SIGINT, &action, nullptr);
+
+    const bool started = kind == AudioEnclosures ? model.StartAudioRun()
+                         : kind == OneView       ? model.StartViewRun(id)
+                                                 : model.StartFeedRun(kind == OneFeed ? id : 0);
+    int handled = 0;
+    while (started && manager.IsBusy()) {
+        if (interrupts > handled) {
+            ++handled;
+            model.OnCancel();
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    manager.WaitForWorker();
+    signal(SIGINT, SIG_DFL);
+    return started ? Success : Failed;
+}
+
+int CCliApplication::Update(const QStringList& words) {
+    const CArguments arguments = CArguments::Parse(words, {"--feed", "--view"}, {});
+    if (!arguments.error.isEmpty() || !arguments.positional.isEmpty() ||
+        (arguments.Has("--feed") && arguments.Has("--view")))
+        return Usage(arguments.error.isEmpty()
+                         ? QStringLiteral("update takes --feed ID or --view ID")
+                         : arguments.error);
+    qint32 id = 0;
+    if (arguments.Has("--feed") || arguments.Has("--view")) {
+        if (!ParseId(arguments.Value(arguments.Has("--feed") ? "--feed" : "--view"), id))
+            return Usage(QStringLiteral("update takes a numeric ID"));
+        if (arguments.Has("--feed") ? !db_->GetFeed(id) : !db_->GetView(id))
+            return Fail(QStringLiteral("there is no %1 %2")
+                            .arg(arguments.Has("--feed") ? "feed" : "View")
+                            .arg(id));
+    }
+    return RunDownloads(arguments.Has("--feed")   ? OneFeed
+                        : arguments.Has("--view") ? OneView
+                                                  : AllFeeds,
+                        id);
+}
+
+int CCliApplication::Audio(const QStringList& words) {
+    if (!words.isEmpty())
+        return Usage(QStringLiteral("audio takes no arguments"));
+    return RunDownloads(AudioEnclosures, 0);
+}
+
+// Meant to run every minute from a timer: does the due reload, or nothing.
+int CCliApplication::ReloadIfDue(const QStringList& words) {
+    if (!words.isEmpty())
+        return Usage(QStringLiteral("reload-if-due takes no arguments"));
+    CReloadSchedule schedule;
+    schedule.LoadRunSettings();
+    const auto due = schedule.IsReloadDue(SystemHasInternetRoute());
+    if (due == CReloadSchedule::Due::No)
+        return Success;
+    // A timer must not wait for a run of another process, nor start a second one.
+    if (CRegistrySettings::ForQuillpost().Read(Key::BackgroundStatus) == 1)
+        return Fail(QStringLiteral("a download run is in progress; this reload is skipped"));
+    if (!OpenDatabase())
+        return Failed;
+    db_->SetAudioFolder(TheAppSettings().audioFolder);
+    return RunDownloads(due == CReloadSchedule::Due::Audio ? AudioEnclosures : AllFeeds, 0);
+}

@@ -1,0 +1,10 @@
+#include "cli/CliApplication.h"
+
+#include <QCoreApplication>
+
+int main(int argc, char** argv) {
+    QCoreApplication application(argc, argv);
+    QStringList arguments = application.arguments();
+    arguments.removeFirst();
+    return CCliApplication().Run(arguments);
+}

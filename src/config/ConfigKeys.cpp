@@ -1,0 +1,98 @@
+#include "config/ConfigKeys.h"
+
+namespace {
+
+const IntKey* const IntKeys[] = {
+    &Key::FontSize,
+    &Key::DateFormat,
+    &Key::AutoPurgeFD,
+    &Key::ShowFVDates,
+    &Key::ShowIVDates,
+    &Key::ShowFVButtons,
+    &Key::ShowIVButtons,
+    &Key::IsVGA,
+    &Key::StartMode,
+    &Key::FirstTime,
+    &Key::ActiveView,
+    &Key::UseProxy,
+    &Key::UseCM,
+    &Key::UseAutoConnect,
+    &Key::WebCheckVersion,
+    &Key::DownloadBuffer,
+    &Key::DownloadSkipHeaders,
+    &Key::VerifyDatabase,
+    &Key::LockDatabase,
+    &Key::BgColor,
+    &Key::TxColor,
+    &Key::LkColor,
+    &Key::ShowImages,
+    &Key::ShowExtended,
+    &Key::ItemFontSize,
+    &Key::AudioMaxItemSize,
+    &Key::AudioMaxTotalSize,
+    &Key::AudioAutoTime,
+    &Key::ReloadOnStart,
+    &Key::ReloadOnAS,
+    &Key::ReloadFrequency,
+    &Key::ReloadTime1,
+    &Key::ReloadTime2,
+    &Key::ReloadTime3,
+    &Key::ReloadTime4,
+    &Key::ReloadTime5,
+    &Key::ReloadTime6,
+    &Key::NextReload,
+    &Key::ResetNextReload,
+    &Key::BackgroundStatus,
+    &Key::TodayEnable,
+    &Key::TodayUsePB,
+    &Key::TodayDelay,
+    &Key::TodayVSize,
+    &Key::TodayShadowMode,
+    &Key::TodayWebLinkMode,
+    &Key::TodayShowDescription,
+    &Key::TodayWhiteBackground,
+    &Key::TodaySESelection,
+    &Key::TodayHasChanged,
+    &Key::TodayHWND,
+    &Key::WarnLowDisk,
+    &Key::WarnLowRAM,
+    &Key::WarnMaxDatabase,
+    &Key::WarnAudioCache,
+    &Key::WarnShowDPadMSG,
+    &Key::WarnAutoReload,
+    &Key::FeedViewCurrentViewID,
+    &Key::ItemViewCurrentViewID,
+    &Key::ItemViewCurrentFeedID,
+};
+
+const StringKey* const StringKeys[] = {
+    &Key::Database,
+    &Key::Browser,
+    &Key::AudioPlayer,
+    &Key::InstallPath,
+    &Key::ProxyAddress,
+    &Key::ProxyPort,
+    &Key::WebCheckUrl,
+    &Key::AudioFolder,
+    &Key::BackgroundLastRefresh,
+    &Key::LastRefreshDate,
+};
+
+template <typename KeyType, std::size_t N>
+const KeyType* Find(const KeyType* const (&keys)[N], const QString& section, const QString& key) {
+    for (const KeyType* candidate : keys)
+        if (section.compare(QLatin1String(candidate->section), Qt::CaseInsensitive) == 0 &&
+            key.compare(QLatin1String(candidate->key), Qt::CaseInsensitive) == 0)
+            return candidate;
+    return nullptr;
+}
+
+} // namespace
+
+const IntKey* FindIntKey(const QString& section, const QString& key) {
+    return Find(IntKeys, section, key);
+}
+
+const StringKey* FindStringKey(const QString& section, const QString& key) {
+    return Find(StringKeys, section, key);
+}

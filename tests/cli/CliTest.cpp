@@ -1,0 +1,209 @@
+#include "support/LoopbackServer.h"
+#include "support/QtPrinters.h"
+#include "support/TestEnvironment.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTime>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Outcome {
+    int status = -1;
+    QString out;
+    QString err;
+};
+
+QByteArray Feed(const QString& title, int items) {
+    QByteArray xml = "<rss version=\"2.0\"><channel><title>" + title.toUtf8() + "</title>";
+    for (int i = 0; i < items; ++i)
+        xml += QStringLiteral("<item><title>%1 story %2</title><guid>%1-%2</guid><link>http://x/"
+                              "%2</link><description>&lt;p&gt;Body &amp;amp; text %2&lt;/p&gt;"
+                              "</description></item>")
+                   .arg(title)
+                   .arg(i)
+                   .toUtf8();
+    return xml + "</channel></rss>";
+}
+
+// Runs the built quillpost-cli against a private configuration, data and runtime folder, with
+// a first use that imports a one-feed listing served by the loopback server.
+class CliTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        server_.SetBody("/news.xml", Feed("News", 3));
+        const QString install = env_.Path("install");
+        QDir().mkpath(install + "/scripts");
+        env_.WriteFile("install/scripts/sourceList.txt",
+                       "<quillpost version=\"1.0\"><source label=\"News\" url=\"" +
+                           server_.Url("/news.xml").toUtf8() + "\" isActive=\"1\"/></quillpost>");
+        ASSERT_EQ(Cli({"config", "set", "Settings\\InstallPath", install}).status, 0);
+        ASSERT_EQ(Cli({"config", "set", "Settings\\UseCM", "0"}).status, 0);
+        ASSERT_EQ(Cli({"--yes", "init"}).status, 0);
+    }
+
+    Outcome Cli(const QStringList& arguments, int timeoutMs = 60000) {
+        QProcess process;
+        process.start(QUILLPOST_CLI, arguments);
+        process.waitForFinished(timeoutMs);
+        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -2,
+                QString::fromUtf8(process.readAllStandardOutput()),
+                QString::fromUtf8(process.readAllStandardError())};
+    }
+
+    QJsonArray JsonList(const QStringList& arguments) {
+        return QJsonDocument::fromJson(Cli(QStringList{"--json"} + arguments).out.toUtf8()).array();
+    }
+
+    QString FeedID(const QString& title) {
+        for (const auto& feed : JsonList({"feeds"}))
+            if (feed.toObject()["title"].toString() == title)
+                return QString::number(feed.toObject()["id"].toInt());
+        return {};
+    }
+
+    TestEnvironment env_;
+    LoopbackServer server_;
+};
+
+TEST_F(CliTest, AddUpdateReadMarkAndSearch) {
+    const QString news = FeedID("News");
+    ASSERT_FALSE(news.isEmpty());
+    const Outcome update = Cli({"update"});
+    EXPECT_EQ(update.status, 0) << update.err.toStdString();
+    EXPECT_TRUE(update.out.contains("News - Status: Done - Success"));
+    EXPECT_TRUE(update.out.endsWith("Downloading Complete - Status: OK\n"));
+
+    server_.SetBody("/tech.xml", Feed("Tech", 2));
+    const Outcome add = Cli({"add", server_.Url("/tech.xml"), "--priority", "250"});
+    ASSERT_EQ(add.status, 0) << add.err.toStdString();
+    const QString tech = add.out.trimmed();
+    EXPECT_EQ(Cli({"add", server_.Url("/tech.xml")}).status, 1); // already there
+
+    const QJsonArray items = JsonList({"items", "--feed", tech});
+    ASSERT_EQ(items.size(), 2);
+    const QJsonObject first = items[0].toObject();
+    EXPECT_EQ(first["title"].toString(), "Tech story 0");
+    EXPECT_EQ(first["status"].toString(), "unread");
+    EXPECT_EQ(first["feedId"].toInt(), tech.toInt());
+    EXPECT_EQ(first["date"].toString().size(), 19);
+    const QString item = QString::number(first["id"].toInt());
+
+    const Outcome show = Cli({"show", item});
+    EXPECT_TRUE(show.out.contains("Title:    Tech story 0"));
+    EXPECT_TRUE(show.out.contains("Body & text 0"));
+    EXPECT_EQ(Cli({"mark", item, "read"}).status, 0);
+    EXPECT_EQ(JsonList({"items", "--feed", tech})[0].toObject()["status"].toString(), "read");
+
+    const QJsonArray found = JsonList({"search", "story 1", "--in", "title"});
+    QStringList titles;
+    for (const auto& result : found)
+        titles << result.toObject()["title"].toString();
+    titles.sort();
+    EXPECT_EQ(titles, QStringList({"News story 1", "Tech story 1"}));
+    EXPECT_EQ(Cli({"whats-new"}).status, 0);
+    // Whats New hides read items.
+    EXPECT_EQ(JsonList({"items", "--view", "1"}).size(), 4);
+}
+
+TEST_F(CliTest, SubscriptionsExportBackupAndPurge) {
+    server_.SetBody("/list.opml", "<opml><head><title>Morning</title></head><body>"
+                                  "<outline text=\"A\" xmlUrl=\"http://a/\"/>"
+                                  "<outline text=\"B\" xmlUrl=\"http://b/\"/></body></opml>");
+    const Outcome subscribe = Cli({"subscribe", server_.Url("/list.opml")});
+    ASSERT_EQ(subscribe.status, 0) << subscribe.err.toStdString();
+    const QString subscription = subscribe.out.trimmed();
+    ASSERT_EQ(JsonList({"subscriptions"}).size(), 1);
+
+    const QString exported = env_.Path("feeds.opml");
+    EXPECT_EQ(Cli({"export-opml", exported}).status, 0);
+    const Outcome again = Cli({"subscribe", exported, "--title", "Exported"});
+    ASSERT_EQ(again.status, 0) << again.err.toStdString();
+    EXPECT_EQ(JsonList({"subscriptions"}).size(), 2);
+
+    EXPECT_EQ(Cli({"unsubscribe", subscription}).status, 1); // not confirmed
+    EXPECT_EQ(Cli({"--yes", "unsubscribe", subscription}).status, 0);
+    EXPECT_EQ(JsonList({"subscriptions"}).size(), 1);
+
+    ASSERT_EQ(Cli({"update"}).status, 0);
+    const QString backup = env_.Path("saved.qpbk");
+    EXPECT_EQ(Cli({"backup", backup}).status, 0);
+    const QString other = env_.Path("other.qpdb");
+    ASSERT_EQ(Cli({"--db", other, "--yes", "init"}).status, 0);
+    EXPECT_EQ(Cli({"--db", other, "restore", backup}).status, 0);
+    EXPECT_FALSE(Cli({"--db", other, "--json", "feeds"}).out.count("\"News\"") < 2);
+
+    EXPECT_EQ(Cli({"purge"}).status, 1); // not confirmed
+    EXPECT_EQ(JsonList({"items", "--feed", FeedID("News")}).size(), 3);
+    EXPECT_EQ(Cli({"--yes", "purge"}).status, 0);
+    EXPECT_EQ(JsonList({"items", "--feed", FeedID("News")}).size(), 0);
+    EXPECT_TRUE(QFile::exists(env_.Path("install/rssAutoBAK.qpbk")));
+}
+
+TEST_F(CliTest, ReloadWhenDue) {
+    EXPECT_EQ(Cli({"reload-if-due"}).out, ""); // nothing scheduled
+    const QTime now = QTime::currentTime();
+    Cli({"config", "set", "AutoReload\\Time1", QString::number(now.hour() * 60 + now.minute())});
+    const Outcome due = Cli({"reload-if-due"});
+    EXPECT_EQ(due.status, 0);
+    EXPECT_TRUE(due.out.contains("Downloading Complete - Status: OK")) << due.out.toStdString();
+    EXPECT_EQ(Cli({"config", "get", "AutoReload\\BackgroundStatus"}).out, "0\n");
+    EXPECT_EQ(Cli({"config", "get", "Today\\TodayHasChanged"}).out, "1\n");
+    // Right after a run nothing is due.
+    EXPECT_EQ(Cli({"reload-if-due"}).out, "");
+}
+
+TEST_F(CliTest, BadInputIsRefusedWithOneLine) {
+    const struct {
+        QStringList arguments;
+        int status;
+    } cases[] = {
+        {{"frobnicate"}, 2},
+        {{}, 2},
+        {{"items"}, 2},
+        {{"items", "--feed"}, 2},
+        {{"feeds", "--bogus"}, 2},
+        {{"mark", "1", "sideways"}, 2},
+        {{"show", "123"}, 1},
+        {{"resubscribe", "77"}, 1},
+        {{"add", "http://127.0.0.1:1/none.xml"}, 1},
+        {{"restore", env_.WriteFile("not.qpbk", "<rss/>")}, 1},
+        {{"--db", env_.Path("missing.qpdb"), "views"}, 1},
+        {{"config", "set", "General\\FontSize", "big"}, 2},
+    };
+    for (const auto& c : cases) {
+        const Outcome outcome = Cli(c.arguments);
+        EXPECT_EQ(outcome.status, c.status) << c.arguments.join(' ').toStdString();
+        EXPECT_EQ(outcome.err.count('\n'), 1) << outcome.err.toStdString();
+    }
+    server_.SetBody("/page.html", "<html><body>no feed</body></html>");
+    EXPECT_EQ(Cli({"add", server_.Url("/page.html")}).err,
+              "quillpost-cli: Status: Failed to Parse Feed\n");
+    EXPECT_TRUE(
+        Cli({"--db", env_.Path("missing.qpdb"), "views"}).err.contains("quillpost-cli init"));
+}
+
+TEST_F(CliTest, ConcurrentRunsAreSerialised) {
+    LoopbackServer::Response slow;
+    slow.body = Feed("News", 3);
+    slow.chunkBytes = 64;
+    slow.chunkDelayMs = 100;
+    server_.Set("/news.xml", slow);
+    const QTime now = QTime::currentTime();
+    Cli({"config", "set", "AutoReload\\Time1", QString::number(now.hour() * 60 + now.minute())});
+
+    QProcess update;
+    update.start(QUILLPOST_CLI, {"update"});
+    ASSERT_TRUE(update.waitForReadyRead(10000)); // the run has started
+    const Outcome reload = Cli({"reload-if-due"});
+    ASSERT_TRUE(update.waitForFinished(60000));
+    EXPECT_EQ(update.exitCode(), 0);
+    EXPECT_EQ(reload.status, 1);
+    EXPECT_FALSE(reload.err.isEmpty());
+    EXPECT_EQ(JsonList({"items", "--feed", FeedID("News")}).size(), 3);
+}
+
+} // namespace
