@@ -7,6 +7,7 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QTime>
+#include <csignal>
 #include <gtest/gtest.h>
 
 namespace {
@@ -204,6 +205,37 @@ TEST_F(CliTest, ConcurrentRunsAreSerialised) {
     EXPECT_EQ(reload.status, 1);
     EXPECT_FALSE(reload.err.isEmpty());
     EXPECT_EQ(JsonList({"items", "--feed", FeedID("News")}).size(), 3);
+}
+
+TEST_F(CliTest, InterruptsCancelTheRun) {
+    LoopbackServer::Response slow;
+    slow.body = Feed("News", 3);
+    slow.chunkBytes = 32;
+    slow.chunkDelayMs = 100;
+    server_.Set("/news.xml", slow);
+    server_.Set("/second.xml", slow);
+    ASSERT_EQ(Cli({"add", server_.Url("/second.xml"), "--later"}).status, 0);
+    QProcess update;
+    update.start(QUILLPOST_CLI, {"update"});
+    ASSERT_TRUE(update.waitForReadyRead(10000));
+    kill(pid_t(update.processId()), SIGINT);
+    ASSERT_TRUE(update.waitForFinished(60000));
+    const QString out = QString::fromUtf8(update.readAllStandardOutput());
+    EXPECT_TRUE(out.endsWith("Downloading Complete Status: Cancelled by User\n"))
+        << out.toStdString();
+    EXPECT_EQ(out.count("Status: Downloading Data..."), 1); // the second feed never started
+    EXPECT_EQ(Cli({"config", "get", "AutoReload\\BackgroundStatus"}).out, "0\n");
+}
+
+TEST_F(CliTest, LockedDatabaseIsRefused) {
+    QProcess holder;
+    holder.start(STORE_TEST_HELPER, {"hold-lock", env_.Path("install/rss.qpdb")});
+    ASSERT_TRUE(holder.waitForReadyRead(10000));
+    const Outcome outcome = Cli({"views"});
+    holder.kill();
+    holder.waitForFinished();
+    EXPECT_EQ(outcome.status, 1);
+    EXPECT_TRUE(outcome.err.contains("locked by another process")) << outcome.err.toStdString();
 }
 
 } // namespace
