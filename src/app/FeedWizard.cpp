@@ -1,5 +1,6 @@
 #include "app/FeedWizard.h"
 
+#include "app/Properties.h"
 #include "config/AppSettings.h"
 #include "feeds/FeedParser.h"
 #include "feeds/SubscriptionList.h"
@@ -64,6 +65,8 @@ CFeedWizard::Result CFeedWizard::AddFeed(const QString& url, bool later, CFeedRe
         db_.MergeFeedFile(feed.FeedID, TempFile(), nullptr);
     if (!viewIDs.isEmpty())
         db_.SetFeedViews(feed.FeedID, viewIDs);
+    if (feed.ExtendedData)
+        OfferExtendedDataPurge(db_, feed.FeedID);
     return {QString(), QString(), feed.FeedID};
 }
 

@@ -40,6 +40,22 @@ const std::vector<CCliApplication::Command>& CCliApplication::Commands() {
         {"config", "config get SECTION\\KEY | config set SECTION\\KEY VALUE", false,
          &CCliApplication::Config},
         {"reload-if-due", "reload-if-due", false, &CCliApplication::ReloadIfDue},
+        {"view",
+         "view add LABEL [options] | view set ID [options] [--label TEXT] | view show ID | "
+         "view delete ID\n      options: --read-after S --hide-after D --max-items N "
+         "--hide-read on|off --skip-read on|off --sort priority|feed-date|item-date "
+         "--keywords TEXT --feeds ID,...",
+         true, &CCliApplication::View},
+        {"feed",
+         "feed show ID | feed set ID [--url U] [--priority N] [--read-after S] "
+         "[--max-items N] [--extended-data on|off] [--audio on|off] [--views ID,...] | "
+         "feed enable|disable|purge|delete ID",
+         true, &CCliApplication::Feed},
+        {"item", "item keywords ID TEXT", true, &CCliApplication::Item},
+        {"mapping",
+         "mapping show [FORMAT] | mapping set FORMAT [--title E] [--link E] [--date E] "
+         "[--content E] [--xml-children on|off]",
+         false, &CCliApplication::Mapping},
     };
     return commands;
 }

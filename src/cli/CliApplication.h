@@ -59,6 +59,12 @@ private:
     int Compact(const QStringList& words);
     int Config(const QStringList& words);
     int ReloadIfDue(const QStringList& words);
+    int View(const QStringList& words);
+    int Feed(const QStringList& words);
+    int Item(const QStringList& words);
+    int Mapping(const QStringList& words);
+    // Named values of a record: "name: value" lines, or one JSON object.
+    void PrintFields(const QList<std::pair<QString, QJsonValue>>& fields) const;
 
     void PrintItems();
 

@@ -1,56 +1,30 @@
 // Adding feeds and subscriptions, as the feed wizard does.
 #include "app/FeedWizard.h"
 #include "cli/CliApplication.h"
+#include "cli/PropertyOptions.h"
 #include "net/DownloadManager.h"
 #include "store/Prompt.h"
 
-namespace {
-
-// "on"/"off" choices; anything else is a usage error.
-bool ReadSwitch(const CArguments& arguments, const QString& option, bool& value, QString& error) {
-    if (!arguments.Has(option))
-        return true;
-    const QString text = arguments.Value(option);
-    if (text != u"on" && text != u"off") {
-        error = option + QStringLiteral(" takes on or off");
-        return false;
-    }
-    value = text == u"on";
-    return true;
-}
-
-bool ReadNumber(const CArguments& arguments, const QString& option, qint16& value, QString& error) {
-    if (!arguments.Has(option))
-        return true;
-    bool ok = false;
-    const int number = arguments.Value(option).toInt(&ok);
-    if (!ok) {
-        error = option + QStringLiteral(" takes a number");
-        return false;
-    }
-    value = qint16(qBound(-32768, number, 32767));
-    return true;
-}
-
-} // namespace
-
 int CCliApplication::Add(const QStringList& words) {
-    const CArguments arguments = CArguments::Parse(
-        words,
-        {"--view", "--priority", "--read-after", "--max-items", "--extended-data", "--audio"},
-        {"--later"});
+    QSet<QString> valueOptions = FeedValueOptions();
+    valueOptions.remove("--url");
+    valueOptions.remove("--views");
+    valueOptions.insert("--view");
+    const CArguments arguments = CArguments::Parse(words, valueOptions, {"--later"});
     if (!arguments.error.isEmpty())
         return Usage(arguments.error);
     if (arguments.positional.size() != 1)
         return Usage(QStringLiteral("add takes one URL"));
-    CFeedRecord properties;
+    FeedEdit edit;
     QString error;
-    if (!ReadNumber(arguments, "--priority", properties.Priority, error) ||
-        !ReadNumber(arguments, "--read-after", properties.ReadAfter, error) ||
-        !ReadNumber(arguments, "--max-items", properties.MaxItems, error) ||
-        !ReadSwitch(arguments, "--extended-data", properties.ExtendedData, error) ||
-        !ReadSwitch(arguments, "--audio", properties.ExtendedAudio, error))
+    if (!ReadFeedOptions(arguments, edit, error))
         return Usage(error);
+    CFeedRecord properties;
+    properties.Priority = qint16(edit.priority.value_or(properties.Priority));
+    properties.ReadAfter = qint16(edit.readAfter.value_or(properties.ReadAfter));
+    properties.MaxItems = qint16(edit.maxItems.value_or(properties.MaxItems));
+    properties.ExtendedData = edit.extendedData.value_or(false);
+    properties.ExtendedAudio = edit.audio.value_or(false);
     QList<qint32> views;
     for (const QString& view : arguments.All("--view")) {
         qint32 id;

@@ -207,6 +207,85 @@ TEST_F(CliTest, ConcurrentRunsAreSerialised) {
     EXPECT_EQ(JsonList({"items", "--feed", FeedID("News")}).size(), 3);
 }
 
+QJsonObject JsonObject(const QString& text) {
+    return QJsonDocument::fromJson(text.toUtf8()).object();
+}
+
+TEST_F(CliTest, ViewAndFeedProperties) {
+    const QString news = FeedID("News");
+    const Outcome added = Cli({"view", "add", "Morning", "--read-after", "10", "--hide-after", "14",
+                               "--max-items", "75", "--sort", "item-date", "--feeds", news});
+    ASSERT_EQ(added.status, 0) << added.err.toStdString();
+    const QString view = added.out.trimmed();
+    QJsonObject shown = JsonObject(Cli({"--json", "view", "show", view}).out);
+    EXPECT_EQ(shown["label"].toString(), "Morning");
+    EXPECT_EQ(shown["readAfter"].toInt(), 10);
+    EXPECT_EQ(shown["hideAfter"].toInt(), 14);
+    EXPECT_EQ(shown["maxItems"].toInt(), 75);
+    EXPECT_EQ(shown["sortBy"].toString(), "By Item Date");
+    EXPECT_EQ(shown["feeds"].toArray().size(), 1);
+
+    EXPECT_EQ(Cli({"view", "set", view, "--label", "Evening"}).status, 0);
+    EXPECT_EQ(JsonObject(Cli({"--json", "view", "show", view}).out)["label"].toString(), "Evening");
+
+    ASSERT_EQ(Cli({"feed", "set", news, "--priority", "250", "--views", "1,2," + view}).status, 0);
+    shown = JsonObject(Cli({"--json", "feed", "show", news}).out);
+    EXPECT_EQ(shown["priority"].toInt(), 100);
+    EXPECT_EQ(shown["views"].toArray(), QJsonArray{view.toInt()});
+    EXPECT_EQ(shown["version"].toString(), "Unknown"); // not downloaded yet
+
+    EXPECT_EQ(Cli({"feed", "disable", news}).status, 0);
+    EXPECT_EQ(JsonObject(Cli({"--json", "feed", "show", news}).out)["status"].toString(),
+              "disabled");
+    EXPECT_EQ(Cli({"feed", "enable", news}).status, 0);
+    EXPECT_EQ(Cli({"feed", "delete", news}).status, 1); // not confirmed
+    EXPECT_EQ(Cli({"--yes", "view", "delete", view}).status, 0);
+    EXPECT_EQ(Cli({"view", "show", view}).status, 1);
+
+    ASSERT_EQ(Cli({"update"}).status, 0);
+    const QString item =
+        QString::number(JsonList({"items", "--feed", news})[0].toObject()["id"].toInt());
+    EXPECT_EQ(Cli({"item", "keywords", item, "tram, harbour"}).status, 0);
+    EXPECT_EQ(JsonObject(Cli({"--json", "show", item}).out)["keywords"].toString(),
+              "tram, harbour");
+}
+
+TEST_F(CliTest, InvalidChoicesNameTheAllowedValues) {
+    const struct {
+        QStringList arguments;
+        const char* allowed;
+    } cases[] = {
+        {{"view", "add", "V", "--read-after", "7"}, "0, 1, 2, 3, 4, 5, 10, 20"},
+        {{"view", "add", "V", "--hide-after", "6"}, "0, 1, 2, 3, 4, 5, 7, 14, 30"},
+        {{"view", "add", "V", "--max-items", "80"}, "15, 20, 25, 30, 35, 40, 45, 50, 75"},
+        {{"feed", "set", "1", "--max-items", "75"}, "15, 20, 25, 30, 35, 40, 45, 50"},
+        {{"add", "http://x/", "--read-after", "30"}, "0, 1, 2, 3, 4, 5, 10, 20"},
+        {{"view", "add", "V", "--sort", "title"}, "priority, feed-date, item-date"},
+        {{"mapping", "show", "RSS 3.0"},
+         "RSS 0.90, RSS 0.91, RSS 0.92, RSS 0.93, RSS 1.0, RSS 2.0, Atom 0.3"},
+    };
+    for (const auto& c : cases) {
+        const Outcome outcome = Cli(c.arguments);
+        EXPECT_EQ(outcome.status, 2) << c.arguments.join(' ').toStdString();
+        EXPECT_TRUE(outcome.err.contains(c.allowed)) << outcome.err.toStdString();
+    }
+    EXPECT_EQ(JsonList({"views"}).size(), 4); // nothing was added
+}
+
+TEST_F(CliTest, MappingOverridesTheDateElement) {
+    server_.SetBody("/dated.xml", "<rss version=\"2.0\"><channel><title>D</title><item><title>T"
+                                  "</title><guid>t</guid><dc:date>2004-06-01T10:00:00Z</dc:date>"
+                                  "<pubDate>Mon, 03 Jan 2005 10:30:15 GMT</pubDate></item>"
+                                  "</channel></rss>");
+    ASSERT_EQ(Cli({"mapping", "set", "RSS 2.0", "--date", "dc:date"}).status, 0);
+    const QJsonObject rss20 = JsonList({"mapping", "show", "rss2.0"})[0].toObject();
+    EXPECT_EQ(rss20["date"].toString(), "dc:date");
+    const Outcome added = Cli({"add", server_.Url("/dated.xml")});
+    ASSERT_EQ(added.status, 0) << added.err.toStdString();
+    EXPECT_EQ(JsonList({"items", "--feed", added.out.trimmed()})[0].toObject()["date"].toString(),
+              "2004-06-01 10:00:00");
+}
+
 TEST_F(CliTest, InterruptsCancelTheRun) {
     LoopbackServer::Response slow;
     slow.body = Feed("News", 3);
