@@ -27,7 +27,89 @@ sqlite3* OpenFile(const QString& path, int flags) {
     return db;
 }
 
+// A statement cache this large holds every shape a merge and the lists use.
+constexpr qsizetype StatementCacheLimit = 256;
+
 } // namespace
+
+bool BindValue(sqlite3_stmt* statement, int index, const QVariant& value) {
+    if (!value.isValid() || value.isNull())
+        return sqlite3_bind_null(statement, index) == SQLITE_OK;
+    switch (value.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::LongLong:
+    case QMetaType::Bool:
+        return sqlite3_bind_int64(statement, index, value.toLongLong()) == SQLITE_OK;
+    case QMetaType::Double:
+        return sqlite3_bind_double(statement, index, value.toDouble()) == SQLITE_OK;
+    case QMetaType::QByteArray: {
+        const QByteArray bytes = value.toByteArray();
+        return sqlite3_bind_blob(statement, index, bytes.constData(), int(bytes.size()),
+                                 SQLITE_TRANSIENT) == SQLITE_OK;
+    }
+    default: {
+        const QString text = value.toString();
+        return sqlite3_bind_text16(statement, index, text.utf16(), int(text.size() * 2),
+                                   SQLITE_TRANSIENT) == SQLITE_OK;
+    }
+    }
+}
+
+sqlite3_stmt* CAdoConnection::Acquire(const QString& sql) {
+    if (!db_)
+        return nullptr;
+    const ParameterizedSql shaped = Parameterize(WithStoredDateLiterals(sql));
+    sqlite3_stmt* statement = nullptr;
+    auto cached = statements_.find(shaped.text);
+    if (cached != statements_.end() && !cached->inUse) {
+        statement = cached->statement;
+        cached->inUse = true;
+    } else {
+        if (sqlite3_prepare16_v2(db_, shaped.text.utf16(), int(shaped.text.size() * 2), &statement,
+                                 nullptr) != SQLITE_OK) {
+            sqlite3_finalize(statement);
+            return nullptr;
+        }
+        if (cached == statements_.end()) {
+            if (statements_.size() >= StatementCacheLimit)
+                FinalizeCachedStatements();
+            statements_.insert(shaped.text, {statement, true});
+            cachedTexts_.insert(statement, shaped.text);
+        }
+    }
+    for (qsizetype i = 0; i < shaped.values.size(); ++i)
+        if (!BindValue(statement, int(i + 1), shaped.values[i])) {
+            Release(statement);
+            return nullptr;
+        }
+    return statement;
+}
+
+void CAdoConnection::Release(sqlite3_stmt* statement) {
+    if (!statement)
+        return;
+    const auto text = cachedTexts_.constFind(statement);
+    if (text == cachedTexts_.constEnd()) {
+        sqlite3_finalize(statement);
+        return;
+    }
+    sqlite3_reset(statement);
+    sqlite3_clear_bindings(statement);
+    statements_[*text].inUse = false;
+}
+
+// Statements in use stay until they are given back; those are then finalized on release.
+void CAdoConnection::FinalizeCachedStatements() {
+    for (auto it = statements_.begin(); it != statements_.end();) {
+        if (!it->inUse)
+            sqlite3_finalize(it->statement);
+        cachedTexts_.remove(it->statement);
+        it = statements_.erase(it);
+    }
+}
 
 CAdoConnection::~CAdoConnection() {
     Close();
@@ -46,11 +128,32 @@ bool CAdoConnection::Execute(const QString& sql) {
         return false;
     if (const auto move = ParseMoveColumn(sql))
         return ApplyMoveColumn(db_, *move);
-    const QByteArray text = WithStoredDateLiterals(sql).toUtf8();
-    return sqlite3_exec(db_, text.constData(), nullptr, nullptr, nullptr) == SQLITE_OK;
+    sqlite3_stmt* statement = Acquire(sql);
+    if (!statement)
+        return false;
+    int result;
+    while ((result = sqlite3_step(statement)) == SQLITE_ROW) {
+    }
+    Release(statement);
+    return result == SQLITE_DONE;
+}
+
+bool CAdoConnection::Begin() {
+    // IMMEDIATE takes the write lock at once, so that the transaction cannot fail half-way for
+    // want of it.
+    return Execute(QStringLiteral("BEGIN IMMEDIATE"));
+}
+
+bool CAdoConnection::Commit() {
+    return Execute(QStringLiteral("COMMIT"));
+}
+
+void CAdoConnection::Rollback() {
+    Execute(QStringLiteral("ROLLBACK"));
 }
 
 void CAdoConnection::Close() {
+    FinalizeCachedStatements();
     if (db_)
         sqlite3_close_v2(db_);
     db_ = nullptr;

@@ -1,6 +1,7 @@
 #include "store/AdoField.h"
 
 #include "store/AdoException.h"
+#include "text/DateFormat.h"
 
 #include <limits>
 
@@ -32,15 +33,13 @@ template <typename Integer> Integer Narrowed(qint64 value) {
     return Integer(value);
 }
 
-// The stored form, and the "MM/DD/YYYY HH:MM" literal that statements write.
+// The stored form "YYYY-MM-DD HH:MM:SS", and the "MM/DD/YYYY HH:MM" literal that statements
+// write; anything else is not a date.
 QDateTime ParseStoredDate(const QString& text) {
-    QDateTime date = QDateTime::fromString(text, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-    if (!date.isValid())
-        date = QDateTime::fromString(text, QStringLiteral("MM/dd/yyyy HH:mm"));
-    if (!date.isValid())
+    const auto date = ParsePlainDate(text);
+    if (!date)
         THROW_ADO(CAdoException::ConversionFailed);
-    date.setTimeSpec(Qt::UTC);
-    return date;
+    return *date;
 }
 
 } // namespace

@@ -29,52 +29,17 @@ QVariant StatementValue(sqlite3_stmt* statement, int column) {
     }
 }
 
-bool Bind(sqlite3_stmt* statement, int index, const QVariant& value) {
-    if (!value.isValid() || value.isNull())
-        return sqlite3_bind_null(statement, index) == SQLITE_OK;
-    switch (value.typeId()) {
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::Short:
-    case QMetaType::UShort:
-    case QMetaType::LongLong:
-    case QMetaType::Bool:
-        return sqlite3_bind_int64(statement, index, value.toLongLong()) == SQLITE_OK;
-    case QMetaType::Double:
-        return sqlite3_bind_double(statement, index, value.toDouble()) == SQLITE_OK;
-    case QMetaType::QByteArray: {
-        const QByteArray bytes = value.toByteArray();
-        return sqlite3_bind_blob(statement, index, bytes.constData(), int(bytes.size()),
-                                 SQLITE_TRANSIENT) == SQLITE_OK;
-    }
-    default: {
-        const QString text = value.toString();
-        return sqlite3_bind_text16(statement, index, text.utf16(), int(text.size() * 2),
-                                   SQLITE_TRANSIENT) == SQLITE_OK;
-    }
-    }
-}
-
-sqlite3_stmt* Prepare(sqlite3* db, const QString& sql) {
-    sqlite3_stmt* statement = nullptr;
-    if (!db || sqlite3_prepare16_v2(db, sql.utf16(), int(sql.size() * 2), &statement, nullptr) !=
-                   SQLITE_OK) {
-        sqlite3_finalize(statement);
-        return nullptr;
-    }
-    return statement;
-}
-
-// Runs a prepared change with its values bound; false when the engine refuses it.
-bool RunWithValues(sqlite3* db, const QString& sql, const std::vector<QVariant>& values) {
-    sqlite3_stmt* statement = Prepare(db, sql);
+// Runs a change with its values bound; false when the engine refuses it.
+bool RunWithValues(CAdoConnection& connection, const QString& sql,
+                   const std::vector<QVariant>& values) {
+    sqlite3_stmt* statement = connection.Acquire(sql);
     if (!statement)
         return false;
     bool bound = true;
     for (std::size_t i = 0; i < values.size() && bound; ++i)
-        bound = Bind(statement, int(i + 1), values[i]);
+        bound = BindValue(statement, int(i + 1), values[i]);
     const bool done = bound && sqlite3_step(statement) == SQLITE_DONE;
-    sqlite3_finalize(statement);
+    connection.Release(statement);
     return done;
 }
 
@@ -95,8 +60,8 @@ bool CAdoRecordset::Open(const QString& sql, CAdoConnection& connection, Mode mo
 }
 
 void CAdoRecordset::Close() {
-    if (statement_)
-        sqlite3_finalize(statement_);
+    if (statement_ && connection_)
+        connection_->Release(statement_);
     statement_ = nullptr;
     atEnd_ = true;
     rows_.clear();
@@ -115,7 +80,7 @@ void CAdoRecordset::ReadColumnInfo(sqlite3_stmt* statement, int firstColumn) {
 }
 
 bool CAdoRecordset::OpenRead(const QString& sql) {
-    statement_ = Prepare(connection_->Handle(), sql);
+    statement_ = connection_->Acquire(sql);
     if (!statement_)
         return false;
     ReadColumnInfo(statement_, 0);
@@ -136,8 +101,8 @@ bool CAdoRecordset::OpenWrite(const QString& sql) {
         return false;
     table_ = select->table;
     sqlite3_stmt* statement =
-        Prepare(connection_->Handle(), QStringLiteral("SELECT rowid, ") + select->columns +
-                                           QStringLiteral(" FROM ") + select->table + select->rest);
+        connection_->Acquire(QStringLiteral("SELECT rowid, ") + select->columns +
+                             QStringLiteral(" FROM ") + select->table + select->rest);
     if (!statement)
         return false;
     ReadColumnInfo(statement, 1);
@@ -150,7 +115,7 @@ bool CAdoRecordset::OpenWrite(const QString& sql) {
         row.changed.assign(row.values.size(), false);
         rows_.push_back(std::move(row));
     }
-    sqlite3_finalize(statement);
+    connection_->Release(statement);
     return result == SQLITE_DONE;
 }
 
@@ -181,13 +146,14 @@ bool CAdoRecordset::IsEOF() const {
 qint32 CAdoRecordset::GetRecordCount() {
     if (mode_ == Mode::Write)
         return qint32(rows_.size());
+    if (!connection_)
+        return -1;
     sqlite3_stmt* count =
-        Prepare(connection_ ? connection_->Handle() : nullptr,
-                QStringLiteral("SELECT COUNT(*) FROM (") + sql_ + QStringLiteral(")"));
+        connection_->Acquire(QStringLiteral("SELECT COUNT(*) FROM (") + sql_ + QStringLiteral(")"));
     if (!count)
         return -1;
     const qint32 rows = sqlite3_step(count) == SQLITE_ROW ? sqlite3_column_int(count, 0) : -1;
-    sqlite3_finalize(count);
+    connection_->Release(count);
     return rows;
 }
 
@@ -246,7 +212,7 @@ void CAdoRecordset::InsertRow(Row& row) {
         placeholders << QStringLiteral("?");
     const QString sql = QStringLiteral("INSERT INTO %1(%2) VALUES(%3)")
                             .arg(table_, columnNames_.join(u','), placeholders.join(u','));
-    if (!RunWithValues(connection_->Handle(), sql, row.values))
+    if (!RunWithValues(*connection_, sql, row.values))
         THROW_ADO(CAdoException::UpdateRefused);
     row.rowid = sqlite3_last_insert_rowid(connection_->Handle());
 }
@@ -264,6 +230,6 @@ void CAdoRecordset::UpdateRow(Row& row) {
     values.push_back(row.rowid);
     const QString sql =
         QStringLiteral("UPDATE %1 SET %2 WHERE rowid=?").arg(table_, assignments.join(u','));
-    if (!RunWithValues(connection_->Handle(), sql, values))
+    if (!RunWithValues(*connection_, sql, values))
         THROW_ADO(CAdoException::UpdateRefused);
 }

@@ -13,6 +13,7 @@
 #include "text/TextFile.h"
 
 #include <QSet>
+#include <algorithm>
 
 namespace {
 
@@ -45,7 +46,31 @@ struct CRssDatabase::MergeSettings {
     qint16 priority = 1;
     QString feedLabel;
     QString storedFeedDate; // FormatDateGmt text, empty when the feed is unknown
+    // The keyword Views (but "Whats New") and their keywords, case folded; read once per merge.
+    std::vector<std::pair<qint32, QStringList>> keywordViews;
 };
+
+namespace {
+
+// Rolls back unless committed: a merge that fails half-way leaves no trace.
+class MergeTransaction {
+public:
+    explicit MergeTransaction(CAdoConnection& connection) : connection_(connection) {
+        if (!connection_.Begin())
+            THROW_ADO(CAdoException::UpdateRefused);
+    }
+    ~MergeTransaction() {
+        if (!committed_)
+            connection_.Rollback();
+    }
+    bool Commit() { return committed_ = connection_.Commit(); }
+
+private:
+    CAdoConnection& connection_;
+    bool committed_ = false;
+};
+
+} // namespace
 
 bool CRssDatabase::MergeFeedFile(qint32 feedID, const QString& path, IExtendedDataQueue* queue) {
     const QString digest = Md5FileDigest(path);
@@ -53,13 +78,13 @@ bool CRssDatabase::MergeFeedFile(qint32 feedID, const QString& path, IExtendedDa
     if (const auto stored = GetFeed(feedID)) {
         if (!digest.isEmpty() && stored->LastDigestKey == digest)
             return true;
-        settings = {stored->MaxItems,
-                    stored->ExtendedData,
-                    stored->ExtendedAudio,
-                    stored->Priority,
-                    PlainTitle(stored->Title),
-                    stored->LastFeedDate.isValid() ? FormatDateGmt(stored->LastFeedDate)
-                                                   : QString()};
+        settings.maxItems = stored->MaxItems;
+        settings.extendedData = stored->ExtendedData;
+        settings.extendedAudio = stored->ExtendedAudio;
+        settings.priority = stored->Priority;
+        settings.feedLabel = PlainTitle(stored->Title);
+        if (stored->LastFeedDate.isValid())
+            settings.storedFeedDate = FormatDateGmt(stored->LastFeedDate);
     }
     CFeedData feed;
     if (!ParseFeedFile(feed, path))
@@ -69,16 +94,19 @@ bool CRssDatabase::MergeFeedFile(qint32 feedID, const QString& path, IExtendedDa
     if (channelDate && FormatDateGmt(*channelDate) == settings.storedFeedDate)
         return true;
 
+    // One transaction: other processes see the feed as it was or as merged, never half way.
     return WithAccess(false, [&] {
+        MergeTransaction transaction(*connection_);
         const QDateTime now = NowGmt();
         WriteFeedHeader(feedID, feed, digest, channelDate.value_or(now), now);
+        settings.keywordViews = KeywordViews();
         QList<qint32> seenItems;
         int extendedCount = 0;
         for (auto item = feed.Items.rbegin(); item != feed.Items.rend(); ++item)
             if (const auto id = MergeItem(feedID, *item, settings, now, extendedCount, queue))
                 seenItems << *id;
         TrimItems(feedID, settings.maxItems, seenItems);
-        return true;
+        return transaction.Commit();
     });
 }
 
@@ -147,14 +175,15 @@ std::optional<qint32> CRssDatabase::MergeItem(qint32 feedID, const CFeedItemData
                                          .arg(extendedCount)
                                          .arg(settings.feedLabel));
     }
-    if (settings.extendedAudio && !parsed.EnclosureUrl.isEmpty())
-        connection_->Execute(
+    if (settings.extendedAudio && !parsed.EnclosureUrl.isEmpty() &&
+        !connection_->Execute(
             QStringLiteral("Insert Into FeedItemAudioData(FeedItemID,FeedID,Link,Size,Status,"
                            "Keep) Values(%1,%2,%3,%4,0,0)")
                 .arg(SqlInt(id), SqlInt(feedID),
                      SqlText(DecodeEntities(DecodeEntities(parsed.EnclosureUrl)).left(ColumnLimit)),
-                     SqlInt(parsed.EnclosureLength)));
-    AddKeywordMemberships(feedID, id, parsed, settings.priority);
+                     SqlInt(parsed.EnclosureLength))))
+        THROW_ADO(CAdoException::UpdateRefused);
+    AddKeywordMemberships(feedID, id, parsed, settings);
     return id;
 }
 
@@ -177,32 +206,41 @@ void CRssDatabase::StoreTextPieces(const QString& table, qint32 feedID, qint32 f
     }
 }
 
+std::vector<std::pair<qint32, QStringList>> CRssDatabase::KeywordViews() {
+    std::vector<std::pair<qint32, QStringList>> views;
+    for (auto rows = Query(QStringLiteral("Select ViewID,Keywords From Views Where Status <> 0 "
+                                          "And Keywords <> '' And ViewID <> 1"));
+         !rows->IsEOF(); rows->MoveNext()) {
+        const qint32 viewID = rows->Field(0).GetLong();
+        QStringList keywords;
+        for (const QString& keyword : rows->Field(1).GetString().split(u','))
+            if (const QString folded = keyword.trimmed().toCaseFolded(); !folded.isEmpty())
+                keywords << folded;
+        views.emplace_back(viewID, keywords);
+    }
+    return views;
+}
+
 // Keyword Views take an item when one of their keywords occurs in its content or title, case
 // folded. "Whats New" never takes part.
 void CRssDatabase::AddKeywordMemberships(qint32 feedID, qint32 feedItemID,
-                                         const CFeedItemData& parsed, qint16 priority) {
+                                         const CFeedItemData& parsed,
+                                         const MergeSettings& settings) {
+    if (settings.keywordViews.empty())
+        return;
     const QString content = parsed.Content.toCaseFolded();
     const QString title = parsed.Title.toCaseFolded();
-    QList<qint32> matching;
-    for (auto views = Query(QStringLiteral("Select ViewID,Keywords From Views Where Status <> 0 "
-                                           "And Keywords <> '' And ViewID <> 1"));
-         !views->IsEOF(); views->MoveNext()) {
-        const qint32 viewID = views->Field(0).GetLong();
-        for (const QString& keyword : views->Field(1).GetString().split(u',')) {
-            const QString folded = keyword.trimmed().toCaseFolded();
-            if (!folded.isEmpty() && (content.contains(folded) || title.contains(folded))) {
-                matching << viewID;
-                break;
-            }
-        }
-    }
-    for (qint32 viewID : matching)
-        connection_->Execute(QStringLiteral("Insert Into ViewFeedItems(ViewID,FeedID,FeedItemID,"
-                                            "Priority) Values(%1,%2,%3,%4)")
-                                 .arg(viewID)
-                                 .arg(feedID)
-                                 .arg(feedItemID)
-                                 .arg(priority));
+    for (const auto& [viewID, keywords] : settings.keywordViews)
+        if (std::any_of(keywords.begin(), keywords.end(), [&](const QString& keyword) {
+                return content.contains(keyword) || title.contains(keyword);
+            }))
+            if (!connection_->Execute(QStringLiteral("Insert Into ViewFeedItems(ViewID,FeedID,"
+                                                     "FeedItemID,Priority) Values(%1,%2,%3,%4)")
+                                          .arg(viewID)
+                                          .arg(feedID)
+                                          .arg(feedItemID)
+                                          .arg(settings.priority)))
+                THROW_ADO(CAdoException::UpdateRefused);
 }
 
 // Locked items are never candidates. With "remove old data" off the newest MaxItems stay;

@@ -170,8 +170,9 @@ private:
     std::optional<qint32> MergeItem(qint32 feedID, const CFeedItemData& parsed,
                                     const MergeSettings& settings, const QDateTime& now,
                                     int& extendedCount, IExtendedDataQueue* queue);
+    std::vector<std::pair<qint32, QStringList>> KeywordViews();
     void AddKeywordMemberships(qint32 feedID, qint32 feedItemID, const CFeedItemData& parsed,
-                               qint16 priority);
+                               const MergeSettings& settings);
     void TrimItems(qint32 feedID, qint16 maxItems, const QList<qint32>& seenItems);
     bool ResetFeedsForNextDownload(const QString& sql, bool keepDisabled);
     QList<qint32> ShownFeedsOfView(const CViewRecord& view);

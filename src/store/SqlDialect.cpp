@@ -124,3 +124,68 @@ QString WithStoredDateLiterals(const QString& sql) {
     QString result = sql;
     return result.replace(literal, QStringLiteral("'\\3-\\1-\\2 \\4:\\5:00'"));
 }
+
+namespace {
+
+bool IsIdentifierChar(QChar c) {
+    return c.isLetterOrNumber() || c == u'_' || c == u'.';
+}
+
+bool IsDataStatement(const QString& sql) {
+    static const QRegularExpression data(QStringLiteral(R"(^\s*(select|insert|update|delete)\b)"),
+                                         QRegularExpression::CaseInsensitiveOption);
+    return data.match(sql).hasMatch();
+}
+
+} // namespace
+
+ParameterizedSql Parameterize(const QString& sql) {
+    if (sql.contains(u'?') || !IsDataStatement(sql))
+        return {sql, {}};
+    ParameterizedSql result;
+    result.text.reserve(sql.size());
+    const qsizetype size = sql.size();
+    for (qsizetype i = 0; i < size;) {
+        const QChar c = sql[i];
+        if (c == u'\'') {
+            QString literal;
+            qsizetype j = i + 1;
+            for (; j < size; ++j) {
+                if (sql[j] == u'\'') {
+                    if (j + 1 < size && sql[j + 1] == u'\'') {
+                        literal += u'\'';
+                        ++j;
+                        continue;
+                    }
+                    break;
+                }
+                literal += sql[j];
+            }
+            if (j >= size) // an unterminated literal: leave the statement to the engine
+                return {sql, {}};
+            result.text += u'?';
+            result.values << literal;
+            i = j + 1;
+        } else if (c.isDigit() && (i == 0 || !IsIdentifierChar(sql[i - 1]))) {
+            qsizetype j = i;
+            while (j < size && sql[j].isDigit())
+                ++j;
+            if (j < size && IsIdentifierChar(sql[j])) {
+                result.text += QStringView(sql).mid(i, j - i);
+            } else {
+                result.text += u'?';
+                result.values << QStringView(sql).mid(i, j - i).toLongLong();
+            }
+            i = j;
+        } else if (c == u'"') {
+            const qsizetype close = sql.indexOf(u'"', i + 1);
+            const qsizetype end = close < 0 ? size : close + 1;
+            result.text += QStringView(sql).mid(i, end - i);
+            i = end;
+        } else {
+            result.text += c;
+            ++i;
+        }
+    }
+    return result;
+}

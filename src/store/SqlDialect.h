@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <QVariant>
 #include <optional>
 
 struct sqlite3;
@@ -34,3 +35,12 @@ std::optional<OneTableSelect> ParseOneTableSelect(const QString& sql);
 // Date literals 'MM/DD/YYYY HH:MM' become the stored form 'YYYY-MM-DD HH:MM:00', so that
 // datetime columns compare and sort chronologically whoever wrote them.
 QString WithStoredDateLiterals(const QString& sql);
+
+// A data statement with its literals taken out as values: the same statement with other values
+// then has the same text, so that it is compiled once. Statements that already hold '?', and
+// those that are not Select, Insert, Update or Delete, are left as they are.
+struct ParameterizedSql {
+    QString text;
+    QList<QVariant> values;
+};
+ParameterizedSql Parameterize(const QString& sql);

@@ -2,6 +2,7 @@
 
 #include "text/NumberText.h"
 
+#include <QRegularExpression>
 #include <algorithm>
 #include <optional>
 
@@ -178,17 +179,30 @@ QDateTime ParseFeedDate(const QString& text) {
 }
 
 std::optional<QDateTime> ParsePlainDate(const QString& text) {
-    static const char* const formats[] = {"yyyy-MM-dd HH:mm:ss", "yyyy-MM-dd HH:mm", "yyyy-MM-dd",
-                                          "MM/dd/yyyy HH:mm:ss", "MM/dd/yyyy HH:mm", "MM/dd/yyyy"};
+    // Built in UTC from its parts: going through local time would cost a time-zone lookup per
+    // date, and the merge reads one per item.
+    static const QRegularExpression yearFirst(
+        QStringLiteral(R"(^(\d{4})-(\d{2})-(\d{2})(?: (\d{2}):(\d{2})(?::(\d{2}))?)?$)"));
+    static const QRegularExpression monthFirst(
+        QStringLiteral(R"(^(\d{2})/(\d{2})/(\d{4})(?: (\d{2}):(\d{2})(?::(\d{2}))?)?$)"));
     const QString trimmed = text.trimmed();
-    for (const char* format : formats) {
-        QDateTime date = QDateTime::fromString(trimmed, QString::fromLatin1(format));
-        if (date.isValid()) {
-            date.setTimeSpec(Qt::UTC);
-            return date;
-        }
+    if (trimmed.isEmpty() || !trimmed[0].isDigit())
+        return std::nullopt;
+    QRegularExpressionMatch match = yearFirst.match(trimmed);
+    int year = 1, month = 2, day = 3;
+    if (!match.hasMatch()) {
+        match = monthFirst.match(trimmed);
+        year = 3, month = 1, day = 2;
     }
-    return std::nullopt;
+    if (!match.hasMatch())
+        return std::nullopt;
+    const QDate date(match.captured(year).toInt(), match.captured(month).toInt(),
+                     match.captured(day).toInt());
+    const QTime time(match.captured(4).toInt(), match.captured(5).toInt(),
+                     match.captured(6).toInt());
+    if (!date.isValid() || !time.isValid())
+        return std::nullopt;
+    return QDateTime(date, time, Qt::UTC);
 }
 
 QDateTime ParseItemDate(const QString& text) {

@@ -130,6 +130,23 @@ TEST_F(FeedMergeTest, ItemsWhoseDuplicateTestCannotRunAreSkipped) {
     EXPECT_EQ(Count("FeedItemShortData"), 0);
 }
 
+TEST_F(FeedMergeTest, AMergeThatFailsHalfWayIsRolledBackWhole) {
+    ASSERT_TRUE(db_.MergeFeedFile(FeedID, FeedFile({{"Old", "old", "", "", "kept", ""}}), nullptr));
+    const QStringList before = Rows("Select * From Feeds");
+    // The engine refuses the text of the second new item.
+    Sql({"CREATE TRIGGER refuse BEFORE INSERT ON FeedItemShortData WHEN NEW.TextData = 'boom' "
+         "BEGIN SELECT RAISE(ABORT, 'refused'); END"});
+    EXPECT_FALSE(db_.MergeFeedFile(
+        FeedID,
+        FeedFile({{"Second", "s", "", "", "boom", ""}, {"First", "f", "", "", "fine", ""}},
+                 "Sun, 02 Jan 2005 10:30:15 GMT"),
+        nullptr));
+    EXPECT_EQ(Rows("Select Title From FeedItems"), QStringList{"Old"});
+    EXPECT_EQ(Rows("Select TextData From FeedItemShortData"), QStringList{"kept"});
+    EXPECT_EQ(Rows("Select * From Feeds"), before); // the header was not rewritten either
+    EXPECT_FALSE(db_.IsLocked());
+}
+
 TEST_F(FeedMergeTest, LongContentIsStoredInPieces) {
     const QString content = QString(31999, 'a') + QString(31999, 'b') + "cd";
     ASSERT_TRUE(db_.MergeFeedFile(FeedID, FeedFile({{"Long", "g", "", "", content, ""}}), nullptr));
