@@ -239,10 +239,8 @@ void CDownloadManager::StartItem(int index) {
 void CDownloadManager::WorkerLoop() {
     for (;;) {
         const CDownloadItem item = Item(index_);
-        const qint64 cap =
-            item.IsAudio ? qint64(maxItemMB_) * 1048576 : CHttpDownloader::DefaultSizeCap;
-        const bool downloaded = CHttpDownloader::Download(
-            item.Url, item.FilePath, useProxy_, proxyAddress_ + u':' + proxyPort_, false, cap);
+        HttpValidators received;
+        const CHttpDownloader::Result download = Fetch(item, received);
         // A forced cancel may have ended the run meanwhile: then the worker leaves quietly,
         // dropping the connection cache that only it could be using.
         if (runEnded_) {
@@ -251,9 +249,12 @@ void CDownloadManager::WorkerLoop() {
         }
         CHttpDownloader::CancelRequested = false;
         int result = 0;
-        if (downloaded) {
+        if (download != CHttpDownloader::Result::Failed) {
             Notify(DN_DOWNLOADED, 1);
-            result = Process(item) ? 1 : -1;
+            // "Not modified" is an unchanged feed, like a body whose digest is known.
+            result = download == CHttpDownloader::Result::NotModified || Process(item, received)
+                         ? 1
+                         : -1;
             if (runEnded_) {
                 CHttpDownloader::CloseCachedSession();
                 return;
@@ -265,12 +266,27 @@ void CDownloadManager::WorkerLoop() {
     EndRun(true);
 }
 
-bool CDownloadManager::Process(const CDownloadItem& item) {
+// Feeds are asked for conditionally with what the server said about their last body.
+CHttpDownloader::Result CDownloadManager::Fetch(const CDownloadItem& item,
+                                                HttpValidators& received) {
+    const QString proxy = proxyAddress_ + u':' + proxyPort_;
+    if (!item.IsAudio && item.FeedItemID == 0)
+        return CHttpDownloader::DownloadIfChanged(item.Url, item.FilePath, useProxy_, proxy,
+                                                  db_.GetHttpValidators(item.FeedID), received);
+    const qint64 cap =
+        item.IsAudio ? qint64(maxItemMB_) * 1048576 : CHttpDownloader::DefaultSizeCap;
+    return CHttpDownloader::Download(item.Url, item.FilePath, useProxy_, proxy, false, cap)
+               ? CHttpDownloader::Result::Complete
+               : CHttpDownloader::Result::Failed;
+}
+
+bool CDownloadManager::Process(const CDownloadItem& item, const HttpValidators& received) {
     if (item.IsAudio)
         return db_.SetAudioStatus(item.FeedItemID, 1);
     if (item.FeedItemID != 0)
         return db_.StoreExtendedData(item.FeedID, item.FeedItemID, item.FilePath, item.Url);
-    return db_.MergeFeedFile(item.FeedID, item.FilePath, this);
+    return db_.MergeFeedFile(item.FeedID, item.FilePath, this) &&
+           db_.SetHttpValidators(item.FeedID, received);
 }
 
 bool CDownloadManager::AfterItem(int result) {

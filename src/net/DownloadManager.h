@@ -1,6 +1,7 @@
 #pragma once
 
 #include "config/RegistrySettings.h"
+#include "net/HttpDownloader.h"
 #include "net/InternetConnection.h"
 #include "net/ReloadSchedule.h"
 #include "store/ExtendedDataQueue.h"
@@ -97,7 +98,8 @@ private:
     void Append(CDownloadItem item);
     void StartItem(int index);
     void WorkerLoop();
-    bool Process(const CDownloadItem& item);
+    CHttpDownloader::Result Fetch(const CDownloadItem& item, HttpValidators& received);
+    bool Process(const CDownloadItem& item, const HttpValidators& received);
     // True when the run goes on with another entry.
     bool AfterItem(int result);
     // Ends the run state once: by the worker at the end of its list, or by a forced cancel.

@@ -23,7 +23,26 @@ struct Transfer {
     qint64 written = 0;
     qint64 sizeCap;
     bool overCap = false;
+    HttpValidators validators; // from the response headers
 };
+
+// Keeps the ETag and Last-Modified headers of the final response.
+size_t ReadHeader(char* data, size_t size, size_t count, void* context) {
+    auto* transfer = static_cast<Transfer*>(context);
+    const QByteArray line = QByteArray(data, qsizetype(size * count)).trimmed();
+    if (line.startsWith("HTTP/"))
+        transfer->validators = {};
+    const qsizetype colon = line.indexOf(':');
+    if (colon > 0) {
+        const QByteArray name = line.left(colon).trimmed().toLower();
+        const QString value = QString::fromLatin1(line.mid(colon + 1).trimmed());
+        if (name == "etag")
+            transfer->validators.etag = value;
+        else if (name == "last-modified")
+            transfer->validators.lastModified = value;
+    }
+    return size * count;
+}
 
 size_t WriteBody(char* data, size_t size, size_t count, void* context) {
     auto* transfer = static_cast<Transfer*>(context);
@@ -127,35 +146,62 @@ void CHttpDownloader::CloseCachedSession() {
     cachedSession = nullptr;
 }
 
+namespace {
+
+struct Outcome {
+    CURLcode result = CURLE_FAILED_INIT;
+    long status = 0;
+    QString finalUrl;
+    HttpValidators validators;
+};
+
+// One transfer of `url` into the open file, with the conditional headers when given.
+Outcome Perform(const QString& url, QFile& file, bool useProxy, const QString& proxy,
+                qint64 sizeCap, const HttpValidators& known) {
+    Outcome outcome;
+    Transfer transfer{&file, 0, sizeCap, false, {}};
+    CURL* curl = AcquireSession();
+    if (!curl)
+        return outcome;
+    const QByteArray encodedUrl = url.toUtf8();
+    const QByteArray encodedProxy = proxy.toUtf8();
+    SetRequestOptions(curl, encodedUrl, useProxy, encodedProxy, transfer);
+    curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, ReadHeader);
+    curl_easy_setopt(curl, CURLOPT_HEADERDATA, &transfer);
+    curl_slist* headers = nullptr;
+    if (!known.etag.isEmpty())
+        headers =
+            curl_slist_append(headers, ("If-None-Match: " + known.etag).toLatin1().constData());
+    if (!known.lastModified.isEmpty())
+        headers = curl_slist_append(
+            headers, ("If-Modified-Since: " + known.lastModified).toLatin1().constData());
+    curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
+    outcome.result = curl_easy_perform(curl);
+    if (outcome.result == CURLE_COULDNT_CONNECT && !CHttpDownloader::CancelRequested)
+        outcome.result = curl_easy_perform(curl); // one retry of the connection
+    curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &outcome.status);
+    char* effective = nullptr;
+    curl_easy_getinfo(curl, CURLINFO_EFFECTIVE_URL, &effective);
+    outcome.finalUrl = effective ? QString::fromUtf8(effective) : url;
+    outcome.validators = transfer.validators;
+    curl_easy_setopt(curl, CURLOPT_HTTPHEADER, nullptr);
+    curl_slist_free_all(headers);
+    ReleaseSession(curl);
+    return outcome;
+}
+
+} // namespace
+
 bool CHttpDownloader::Download(const QString& url, const QString& targetPath, bool useProxy,
                                const QString& proxy, bool followRefresh, qint64 sizeCap) {
     QFile::remove(targetPath);
     QFile file(targetPath);
     if (!file.open(QIODevice::WriteOnly))
         return false;
-    Transfer transfer{&file, 0, sizeCap};
-    CURL* curl = AcquireSession();
-    if (!curl) {
-        file.remove();
-        return false;
-    }
-    const QByteArray encodedUrl = url.toUtf8();
-    const QByteArray encodedProxy = proxy.toUtf8();
-    SetRequestOptions(curl, encodedUrl, useProxy, encodedProxy, transfer);
-    CURLcode result = curl_easy_perform(curl);
-    if (result == CURLE_COULDNT_CONNECT && !CancelRequested) // one retry of the connection
-        result = curl_easy_perform(curl);
-
-    long status = 0;
-    curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
-    char* effective = nullptr;
-    curl_easy_getinfo(curl, CURLINFO_EFFECTIVE_URL, &effective);
-    const QString finalUrl = effective ? QString::fromUtf8(effective) : url;
-    ReleaseSession(curl);
+    const Outcome outcome = Perform(url, file, useProxy, proxy, sizeCap, {});
     file.close();
-
     const bool statusChecked = !SkipHeaders || followRefresh;
-    if (result != CURLE_OK || CancelRequested || (statusChecked && status != 200)) {
+    if (outcome.result != CURLE_OK || CancelRequested || (statusChecked && outcome.status != 200)) {
         file.remove();
         return false;
     }
@@ -164,9 +210,32 @@ bool CHttpDownloader::Download(const QString& url, const QString& targetPath, bo
     CTextFile page;
     if (!page.Open(targetPath, CTextFile::Mode::Read))
         return true;
-    const QString target = RefreshTarget(page.ReadAll(), HostOf(url), finalUrl);
+    const QString target = RefreshTarget(page.ReadAll(), HostOf(url), outcome.finalUrl);
     page.Close();
     if (target.isEmpty())
         return true;
     return Download(target, targetPath, useProxy, proxy, false, sizeCap);
+}
+
+CHttpDownloader::Result CHttpDownloader::DownloadIfChanged(const QString& url,
+                                                           const QString& targetPath, bool useProxy,
+                                                           const QString& proxy,
+                                                           const HttpValidators& known,
+                                                           HttpValidators& received) {
+    QFile::remove(targetPath);
+    QFile file(targetPath);
+    if (!file.open(QIODevice::WriteOnly))
+        return Result::Failed;
+    const Outcome outcome = Perform(url, file, useProxy, proxy, DefaultSizeCap, known);
+    file.close();
+    if (outcome.result == CURLE_OK && !CancelRequested && outcome.status == 304) {
+        file.remove();
+        return Result::NotModified;
+    }
+    if (outcome.result != CURLE_OK || CancelRequested || (!SkipHeaders && outcome.status != 200)) {
+        file.remove();
+        return Result::Failed;
+    }
+    received = outcome.status == 200 ? outcome.validators : HttpValidators();
+    return Result::Complete;
 }

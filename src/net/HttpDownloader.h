@@ -1,13 +1,18 @@
 #pragma once
 
+#include "store/Records.h"
+
 #include <QString>
 #include <atomic>
 
 // The one HTTP operation: fetch an address into a file. Redirects are followed, gzip and deflate
 // bodies are stored decoded, HTTPS certificates are verified, and a failed, cancelled or
 // oversized transfer never leaves a file behind.
+
 class CHttpDownloader {
 public:
+    enum class Result { Failed, Complete, NotModified };
+
     static constexpr const char* UserAgent =
         "Mozilla/2.0 (compatible; MSIE 3.02; Windows CE; 240x320)";
     // No feed or page may fill the disk.
@@ -28,4 +33,10 @@ public:
     // body in bytes.
     static bool Download(const QString& url, const QString& targetPath, bool useProxy,
                          const QString& proxy, bool followRefresh, qint64 sizeCap = DefaultSizeCap);
+
+    // A conditional request: `known` is sent back to the server; a "304 Not Modified" answer
+    // gives NotModified and no file. `received` gets the validators of a complete body.
+    static Result DownloadIfChanged(const QString& url, const QString& targetPath, bool useProxy,
+                                    const QString& proxy, const HttpValidators& known,
+                                    HttpValidators& received);
 };

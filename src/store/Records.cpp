@@ -83,6 +83,7 @@ QStringList WithID(const QStringList& prefixes, qint32 id) {
 
 // What hangs on a feed besides its row and its subscription links.
 const QStringList FeedDependents = {
+    QStringLiteral("Delete From FeedHttpValidators Where FeedID = "),
     QStringLiteral("Delete From ViewFeeds Where FeedID = "),
     QStringLiteral("Delete From ViewFeedItems Where FeedID = "),
     QStringLiteral("Delete From FeedItems Where FeedID = "),
@@ -91,8 +92,10 @@ const QStringList FeedDependents = {
     QStringLiteral("Delete From FeedItemAudioData Where FeedID = "),
 };
 
-// A feed's cached item data; a purge removes it and keeps the feed with its links.
+// A feed's cached item data; a purge removes it and keeps the feed with its links. What the
+// server said about the last body goes too, so that the next download is never skipped.
 const QStringList FeedItemData = {
+    QStringLiteral("Delete From FeedHttpValidators Where FeedID = "),
     QStringLiteral("Delete From ViewFeedItems Where FeedID = "),
     QStringLiteral("Delete From FeedItems Where FeedID = "),
     QStringLiteral("Delete From FeedItemShortData Where FeedID = "),
@@ -482,7 +485,8 @@ bool CRssDatabase::PurgeFeedData(qint32 feedID) {
 
 bool CRssDatabase::PurgeAllData() {
     const bool purged = WithAccess(false, [&] {
-        return ExecuteAll({QStringLiteral("Delete From ViewFeedItems"),
+        return ExecuteAll({QStringLiteral("Delete From FeedHttpValidators"),
+                           QStringLiteral("Delete From ViewFeedItems"),
                            QStringLiteral("Delete From FeedItems"),
                            QStringLiteral("Delete From FeedItemShortData"),
                            QStringLiteral("Delete From FeedItemLongData"),

@@ -80,6 +80,14 @@ struct CAudioEntry {
     QString FeedLabel;
 };
 
+// What a server said to recognise a feed's body again (its ETag and Last-Modified headers):
+// sent back, it lets the server answer "not modified" instead of sending the same body.
+struct HttpValidators {
+    QString etag;
+    QString lastModified;
+    bool IsEmpty() const { return etag.isEmpty() && lastModified.isEmpty(); }
+};
+
 // Item statuses, and the count kinds that select them.
 enum ItemStatus : qint16 { ItemHidden = 0, ItemUnread = 1, ItemRead = 2, ItemLocked = 3 };
 // View IDs the database is created with; IDs up to 3 are reserved.

@@ -60,6 +60,14 @@ const char* const CreateIndexes[] = {
     "CREATE INDEX ViewFeedItemsAlt_PI On ViewFeedItems(FeedItemID)",
 };
 
+// Beyond the tables above: what servers said about each feed's last body, so that unchanged
+// feeds are not sent again. Databases made before it get it when they are opened.
+const char* const CreateValidatorTable[] = {
+    "CREATE TABLE IF NOT EXISTS FeedHttpValidators(FeedID int,ETag varchar(255),LastModified "
+    "varchar(255))",
+    "CREATE INDEX IF NOT EXISTS FeedHttpValidators_PI On FeedHttpValidators(FeedID)",
+};
+
 // Every table a compaction copies, in this order; VersionInfo is the new file's own.
 const char* const CopiedTables[] = {
     "Views",
@@ -72,6 +80,7 @@ const char* const CopiedTables[] = {
     "FeedItemShortData",
     "FeedItemLongData",
     "FeedItemAudioData",
+    "FeedHttpValidators",
 };
 
 qint64 VolumeFreeKb(const QString& folder) {
@@ -176,6 +185,8 @@ bool CRssDatabase::CreateDatabase(const QString& path, bool askBeforeOverwrite,
         schema << QString::fromLatin1(statement);
     for (const char* statement : CreateIndexes)
         schema << QString::fromLatin1(statement);
+    for (const char* statement : CreateValidatorTable)
+        schema << QString::fromLatin1(statement);
     return ExecuteEach(connection, schema) && SeedStatistics(connection) &&
            WriteInitialRows(connection, noDefaultViews);
 }
@@ -203,6 +214,8 @@ int CRssDatabase::OpenDatabase(const QString& path, bool showMissingMessage) {
         return 0;
     }
     if (version == QLatin1String(CurrentVersion)) {
+        for (const char* statement : CreateValidatorTable)
+            connection_->Execute(QString::fromLatin1(statement));
         Unlock();
         isOpen_ = true;
         return 1;
@@ -342,6 +355,29 @@ QString CRssDatabase::GetDatabaseVersion() {
         Unlock();
         return QStringLiteral("0");
     }
+}
+
+HttpValidators CRssDatabase::GetHttpValidators(qint32 feedID) {
+    return WithAccess(HttpValidators(), [&] {
+        const auto row = Query(QStringLiteral("Select ETag,LastModified From FeedHttpValidators "
+                                              "Where FeedID = ") +
+                               SqlInt(feedID));
+        return row->IsEOF() ? HttpValidators()
+                            : HttpValidators{row->Field(0).GetString(), row->Field(1).GetString()};
+    });
+}
+
+bool CRssDatabase::SetHttpValidators(qint32 feedID, const HttpValidators& validators) {
+    return WithAccess(false, [&] {
+        return connection_->Execute(
+                   QStringLiteral("Delete From FeedHttpValidators Where FeedID = ") +
+                   SqlInt(feedID)) &&
+               (validators.IsEmpty() ||
+                connection_->Execute(QStringLiteral("Insert Into FeedHttpValidators(FeedID,ETag,"
+                                                    "LastModified) Values(%1,%2,%3)")
+                                         .arg(SqlInt(feedID), SqlText(validators.etag.left(255)),
+                                              SqlText(validators.lastModified.left(255)))));
+    });
 }
 
 bool CRssDatabase::RunExclusive(const std::function<bool(CAdoConnection&)>& work) {

@@ -73,6 +73,10 @@ public:
     // Replaces a subscription's feeds with those of a newly read list.
     bool RefreshSubscription(qint32 subscriptionID, const QString& listPath);
 
+    // The validators of a feed's last complete download; kept in a table of their own.
+    HttpValidators GetHttpValidators(qint32 feedID);
+    bool SetHttpValidators(qint32 feedID, const HttpValidators& validators);
+
     // Records
     std::optional<CViewRecord> GetView(qint32 viewID);
     std::optional<CFeedRecord> GetFeed(qint32 feedID);

@@ -122,6 +122,54 @@ TEST_F(DownloadRunTest, RunShowsEachFeedsOutcome) {
     EXPECT_FALSE(db_.HoldLock);
 }
 
+TEST_F(DownloadRunTest, NotModifiedFeedsAreUnchanged) {
+    LoopbackServer::Response tagged;
+    tagged.body = Feed("Tagged", 2);
+    tagged.etag = "\"v1\"";
+    server_.Set("/tagged", tagged);
+    LoopbackServer::Response dated;
+    dated.body = Feed("Dated", 1);
+    dated.lastModified = "Mon, 03 Jan 2005 10:30:15 GMT";
+    server_.Set("/dated", dated);
+    AddFeedAt(1, "Tagged feed", "/tagged", 2);
+    AddFeedAt(2, "Dated feed", "/dated", 1);
+    ASSERT_TRUE(RunAll());
+    EXPECT_EQ(db_.GetHttpValidators(1).etag, "\"v1\"");
+    EXPECT_EQ(db_.GetHttpValidators(2).lastModified, "Mon, 03 Jan 2005 10:30:15 GMT");
+    const QStringList before = Rows("Select * From Feeds Order By FeedID");
+
+    ASSERT_TRUE(RunAll());
+    EXPECT_EQ(server_.LastHeader("/tagged", "If-None-Match"), "\"v1\"");
+    EXPECT_EQ(server_.LastHeader("/dated", "If-Modified-Since"), "Mon, 03 Jan 2005 10:30:15 GMT");
+    EXPECT_TRUE(RowTexts().contains("Tagged feed|- Status: Done - Success|1"));
+    EXPECT_EQ(Rows("Select * From Feeds Order By FeedID"), before); // nothing written
+    EXPECT_EQ(Count("FeedItems"), 3);
+
+    // A purge forgets them, so that the next download is a whole one.
+    ASSERT_TRUE(db_.PurgeFeedData(1));
+    EXPECT_TRUE(db_.GetHttpValidators(1).IsEmpty());
+    ASSERT_TRUE(RunAll());
+    EXPECT_EQ(server_.LastHeader("/tagged", "If-None-Match"), "");
+    EXPECT_EQ(Count("FeedItems", "FeedID = 1"), 2);
+    ASSERT_TRUE(db_.PurgeAllData());
+    EXPECT_EQ(Count("FeedHttpValidators"), 0);
+}
+
+TEST_F(DownloadRunTest, NotificationsKeepTheirOrderPerEntry) {
+    for (qint32 feed = 1; feed <= 6; ++feed) {
+        server_.SetBody(QString("/f%1").arg(feed).toStdString(), Feed(QString("F%1").arg(feed), 5));
+        AddFeedAt(feed, QString("Feed %1").arg(feed), QString("/f%1").arg(feed).toStdString(),
+                  10 - feed);
+    }
+    ASSERT_TRUE(RunAll());
+    QStringList expected = {"3:6"};
+    for (int entry = 0; entry < 6; ++entry)
+        expected << QString("5:%1").arg(entry) << "7:1"
+                 << "6:1";
+    expected << "4:0";
+    EXPECT_EQ(recorder_.Log(), expected);
+}
+
 TEST_F(DownloadRunTest, ExtendedDataJoinsTheSameRun) {
     server_.SetBody("/ext", Feed("Ext", 2, server_.Url("")));
     server_.SetBody("/page0", "<a href=\"x.html\">zero</a>");

@@ -164,6 +164,15 @@ void LoopbackServer::Serve(int client) {
         response.status = 404;
         response.body = "not found";
     }
+    if (!response.etag.empty())
+        response.headers.emplace_back("ETag", response.etag);
+    if (!response.lastModified.empty())
+        response.headers.emplace_back("Last-Modified", response.lastModified);
+    if ((!response.etag.empty() && headers["if-none-match"] == response.etag) ||
+        (!response.lastModified.empty() && headers["if-modified-since"] == response.lastModified)) {
+        response.status = 304;
+        response.body.clear();
+    }
     if (response.hang) {
         while (!stopping_) {
             pollfd waiting{client, POLLIN, 0};

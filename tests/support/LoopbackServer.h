@@ -20,11 +20,13 @@ public:
         int status = 200;
         std::vector<std::pair<std::string, std::string>> headers;
         QByteArray body;
-        bool gzip = false;    // send the body gzip-compressed with its header
-        int chunkDelayMs = 0; // pause before each chunk of the body
-        int chunkBytes = 0;   // 0: the body in one piece
-        bool endless = false; // keep sending chunks until the client goes away
-        bool hang = false;    // accept the request and never answer
+        bool gzip = false;        // send the body gzip-compressed with its header
+        int chunkDelayMs = 0;     // pause before each chunk of the body
+        int chunkBytes = 0;       // 0: the body in one piece
+        bool endless = false;     // keep sending chunks until the client goes away
+        bool hang = false;        // accept the request and never answer
+        std::string etag;         // sent, and a matching If-None-Match gets 304
+        std::string lastModified; // sent, and a matching If-Modified-Since gets 304
     };
 
     LoopbackServer();
