@@ -1,6 +1,7 @@
 #include "net/DownloadManager.h"
 
 #include "config/AppSettings.h"
+#include "net/DownloadAhead.h"
 #include "net/HttpDownloader.h"
 #include "store/AudioCache.h"
 #include "store/RssDatabase.h"
@@ -8,6 +9,7 @@
 #include "text/RecordId.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QStorageInfo>
 
@@ -221,6 +223,11 @@ int CDownloadManager::StartRun() {
     Notify(DN_START, ItemCount());
     StartItem(0);
     WaitForWorker();
+    // Read here, so that no thread of the run but the worker touches the database.
+    validators_.clear();
+    for (int index = 0; index < ItemCount(); ++index)
+        if (const CDownloadItem item = Item(index); !item.IsAudio && item.FeedItemID == 0)
+            validators_[item.FeedID] = db_.GetHttpValidators(item.FeedID);
     db_.HoldLock = true;
     CHttpDownloader::KeepSession = true;
     worker_ = std::thread([this] { WorkerLoop(); });
@@ -237,10 +244,15 @@ void CDownloadManager::StartItem(int index) {
 }
 
 void CDownloadManager::WorkerLoop() {
+    // The next entries download while one is processed; they are still taken in order.
+    CDownloadAhead ahead(
+        EntriesFetchedAhead, [this] { return ItemCount(); },
+        [this](int index) { return Item(index); },
+        [this](const CDownloadItem& item, const QString& path, HttpValidators& received,
+               const std::atomic<bool>* abort) { return Fetch(item, path, received, abort); });
     for (;;) {
         const CDownloadItem item = Item(index_);
-        HttpValidators received;
-        const CHttpDownloader::Result download = Fetch(item, received);
+        const CDownloadAhead::Fetched download = ahead.Take(index_);
         // A forced cancel may have ended the run meanwhile: then the worker leaves quietly,
         // dropping the connection cache that only it could be using.
         if (runEnded_) {
@@ -249,12 +261,15 @@ void CDownloadManager::WorkerLoop() {
         }
         CHttpDownloader::CancelRequested = false;
         int result = 0;
-        if (download != CHttpDownloader::Result::Failed) {
+        if (download.result != CHttpDownloader::Result::Failed) {
             Notify(DN_DOWNLOADED, 1);
             // "Not modified" is an unchanged feed, like a body whose digest is known.
-            result = download == CHttpDownloader::Result::NotModified || Process(item, received)
+            result = download.result == CHttpDownloader::Result::NotModified ||
+                             Process(item, download.path, download.validators)
                          ? 1
                          : -1;
+            if (download.path != item.FilePath)
+                QFile::remove(download.path);
             if (runEnded_) {
                 CHttpDownloader::CloseCachedSession();
                 return;
@@ -267,25 +282,30 @@ void CDownloadManager::WorkerLoop() {
 }
 
 // Feeds are asked for conditionally with what the server said about their last body.
-CHttpDownloader::Result CDownloadManager::Fetch(const CDownloadItem& item,
-                                                HttpValidators& received) {
+CHttpDownloader::Result CDownloadManager::Fetch(const CDownloadItem& item, const QString& path,
+                                                HttpValidators& received,
+                                                const std::atomic<bool>* abort) {
     const QString proxy = proxyAddress_ + u':' + proxyPort_;
-    if (!item.IsAudio && item.FeedItemID == 0)
-        return CHttpDownloader::DownloadIfChanged(item.Url, item.FilePath, useProxy_, proxy,
-                                                  db_.GetHttpValidators(item.FeedID), received);
+    if (!item.IsAudio && item.FeedItemID == 0) {
+        const auto known = validators_.find(item.FeedID);
+        return CHttpDownloader::DownloadIfChanged(
+            item.Url, path, useProxy_, proxy,
+            known == validators_.end() ? HttpValidators() : known->second, received, abort);
+    }
     const qint64 cap =
         item.IsAudio ? qint64(maxItemMB_) * 1048576 : CHttpDownloader::DefaultSizeCap;
-    return CHttpDownloader::Download(item.Url, item.FilePath, useProxy_, proxy, false, cap)
+    return CHttpDownloader::Download(item.Url, path, useProxy_, proxy, false, cap, abort)
                ? CHttpDownloader::Result::Complete
                : CHttpDownloader::Result::Failed;
 }
 
-bool CDownloadManager::Process(const CDownloadItem& item, const HttpValidators& received) {
+bool CDownloadManager::Process(const CDownloadItem& item, const QString& path,
+                               const HttpValidators& received) {
     if (item.IsAudio)
         return db_.SetAudioStatus(item.FeedItemID, 1);
     if (item.FeedItemID != 0)
-        return db_.StoreExtendedData(item.FeedID, item.FeedItemID, item.FilePath, item.Url);
-    return db_.MergeFeedFile(item.FeedID, item.FilePath, this) &&
+        return db_.StoreExtendedData(item.FeedID, item.FeedItemID, path, item.Url);
+    return db_.MergeFeedFile(item.FeedID, path, this) &&
            db_.SetHttpValidators(item.FeedID, received);
 }
 

@@ -9,6 +9,7 @@
 
 #include <QString>
 #include <atomic>
+#include <map>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -51,6 +52,9 @@ public:
 // ask for, or pending audio enclosures. Each downloaded body goes to the data store.
 class CDownloadManager : public IExtendedDataQueue {
 public:
+    // How many entries download ahead of the one being processed.
+    static constexpr int EntriesFetchedAhead = 3;
+
     CDownloadManager(CRssDatabase& db, ConnectivityProbe probe = SystemHasInternetRoute);
     ~CDownloadManager() override;
     CDownloadManager(const CDownloadManager&) = delete;
@@ -98,8 +102,9 @@ private:
     void Append(CDownloadItem item);
     void StartItem(int index);
     void WorkerLoop();
-    CHttpDownloader::Result Fetch(const CDownloadItem& item, HttpValidators& received);
-    bool Process(const CDownloadItem& item, const HttpValidators& received);
+    CHttpDownloader::Result Fetch(const CDownloadItem& item, const QString& path,
+                                  HttpValidators& received, const std::atomic<bool>* abort);
+    bool Process(const CDownloadItem& item, const QString& path, const HttpValidators& received);
     // True when the run goes on with another entry.
     bool AfterItem(int result);
     // Ends the run state once: by the worker at the end of its list, or by a forced cancel.
@@ -124,6 +129,7 @@ private:
     std::mutex endMutex_;
     std::thread worker_;
 
+    std::map<qint32, HttpValidators> validators_; // per feed, read when the run starts
     bool useProxy_ = false;
     QString proxyAddress_;
     QString proxyPort_;

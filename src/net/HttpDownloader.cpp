@@ -15,8 +15,8 @@ std::atomic<bool> CHttpDownloader::CancelRequested{false};
 namespace {
 
 std::once_flag curlInitialised;
-std::mutex sessionMutex;
-CURL* cachedSession = nullptr;
+// Each thread that downloads during a run (the worker and the one fetching ahead) keeps its own.
+thread_local CURL* cachedSession = nullptr;
 
 struct Transfer {
     QFile* file;
@@ -24,6 +24,7 @@ struct Transfer {
     qint64 sizeCap;
     bool overCap = false;
     HttpValidators validators; // from the response headers
+    const std::atomic<bool>* abort = nullptr;
 };
 
 // Keeps the ETag and Last-Modified headers of the final response.
@@ -57,8 +58,9 @@ size_t WriteBody(char* data, size_t size, size_t count, void* context) {
     return size_t(bytes);
 }
 
-int CheckCancel(void*, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
-    return CHttpDownloader::CancelRequested ? 1 : 0;
+int CheckCancel(void* context, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+    const auto* transfer = static_cast<const Transfer*>(context);
+    return CHttpDownloader::CancelRequested || (transfer->abort && *transfer->abort) ? 1 : 0;
 }
 
 // The run's kept handle keeps its connection cache across downloads; other calls get their own.
@@ -66,7 +68,6 @@ CURL* AcquireSession() {
     std::call_once(curlInitialised, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
     if (!CHttpDownloader::KeepSession)
         return curl_easy_init();
-    std::lock_guard lock(sessionMutex);
     if (!cachedSession)
         cachedSession = curl_easy_init();
     curl_easy_reset(cachedSession);
@@ -74,7 +75,6 @@ CURL* AcquireSession() {
 }
 
 void ReleaseSession(CURL* curl) {
-    std::lock_guard lock(sessionMutex);
     if (curl != cachedSession)
         curl_easy_cleanup(curl);
 }
@@ -99,6 +99,7 @@ void SetRequestOptions(CURL* curl, const QByteArray& url, bool useProxy, const Q
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, &transfer);
     curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
     curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, CheckCancel);
+    curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &transfer);
     if (useProxy)
         curl_easy_setopt(curl, CURLOPT_PROXY, proxy.constData());
 }
@@ -140,7 +141,6 @@ QString HostOf(const QString& url) {
 } // namespace
 
 void CHttpDownloader::CloseCachedSession() {
-    std::lock_guard lock(sessionMutex);
     if (cachedSession)
         curl_easy_cleanup(cachedSession);
     cachedSession = nullptr;
@@ -157,9 +157,9 @@ struct Outcome {
 
 // One transfer of `url` into the open file, with the conditional headers when given.
 Outcome Perform(const QString& url, QFile& file, bool useProxy, const QString& proxy,
-                qint64 sizeCap, const HttpValidators& known) {
+                qint64 sizeCap, const HttpValidators& known, const std::atomic<bool>* abort) {
     Outcome outcome;
-    Transfer transfer{&file, 0, sizeCap, false, {}};
+    Transfer transfer{&file, 0, sizeCap, false, {}, abort};
     CURL* curl = AcquireSession();
     if (!curl)
         return outcome;
@@ -177,7 +177,8 @@ Outcome Perform(const QString& url, QFile& file, bool useProxy, const QString& p
             headers, ("If-Modified-Since: " + known.lastModified).toLatin1().constData());
     curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
     outcome.result = curl_easy_perform(curl);
-    if (outcome.result == CURLE_COULDNT_CONNECT && !CHttpDownloader::CancelRequested)
+    if (outcome.result == CURLE_COULDNT_CONNECT && !CHttpDownloader::CancelRequested &&
+        !(abort && *abort))
         outcome.result = curl_easy_perform(curl); // one retry of the connection
     curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &outcome.status);
     char* effective = nullptr;
@@ -193,12 +194,13 @@ Outcome Perform(const QString& url, QFile& file, bool useProxy, const QString& p
 } // namespace
 
 bool CHttpDownloader::Download(const QString& url, const QString& targetPath, bool useProxy,
-                               const QString& proxy, bool followRefresh, qint64 sizeCap) {
+                               const QString& proxy, bool followRefresh, qint64 sizeCap,
+                               const std::atomic<bool>* abort) {
     QFile::remove(targetPath);
     QFile file(targetPath);
     if (!file.open(QIODevice::WriteOnly))
         return false;
-    const Outcome outcome = Perform(url, file, useProxy, proxy, sizeCap, {});
+    const Outcome outcome = Perform(url, file, useProxy, proxy, sizeCap, {}, abort);
     file.close();
     const bool statusChecked = !SkipHeaders || followRefresh;
     if (outcome.result != CURLE_OK || CancelRequested || (statusChecked && outcome.status != 200)) {
@@ -214,21 +216,21 @@ bool CHttpDownloader::Download(const QString& url, const QString& targetPath, bo
     page.Close();
     if (target.isEmpty())
         return true;
-    return Download(target, targetPath, useProxy, proxy, false, sizeCap);
+    return Download(target, targetPath, useProxy, proxy, false, sizeCap, abort);
 }
 
-CHttpDownloader::Result CHttpDownloader::DownloadIfChanged(const QString& url,
-                                                           const QString& targetPath, bool useProxy,
-                                                           const QString& proxy,
-                                                           const HttpValidators& known,
-                                                           HttpValidators& received) {
+CHttpDownloader::Result
+CHttpDownloader::DownloadIfChanged(const QString& url, const QString& targetPath, bool useProxy,
+                                   const QString& proxy, const HttpValidators& known,
+                                   HttpValidators& received, const std::atomic<bool>* abort) {
     QFile::remove(targetPath);
     QFile file(targetPath);
     if (!file.open(QIODevice::WriteOnly))
         return Result::Failed;
-    const Outcome outcome = Perform(url, file, useProxy, proxy, DefaultSizeCap, known);
+    const Outcome outcome = Perform(url, file, useProxy, proxy, DefaultSizeCap, known, abort);
     file.close();
-    if (outcome.result == CURLE_OK && !CancelRequested && outcome.status == 304) {
+    const bool aborted = CancelRequested || (abort && *abort);
+    if (outcome.result == CURLE_OK && !aborted && outcome.status == 304) {
         file.remove();
         return Result::NotModified;
     }

@@ -21,22 +21,26 @@ public:
     // Process-wide settings and state shared by every call.
     static std::atomic<int> BufferSize;
     static std::atomic<bool> SkipHeaders;
-    // Set by the download run: one connection cache is reused across its downloads.
+    // Set by the download run: each of its threads reuses one connection cache across its
+    // downloads.
     static std::atomic<bool> KeepSession;
-    // Polled while a transfer runs; a set flag ends it as a failure.
+    // Polled while a transfer runs; a set flag ends it as a failure. A call may bring a flag of
+    // its own (`abort`) that ends its transfer the same way.
     static std::atomic<bool> CancelRequested;
-    // Drops the connection cache kept for a run.
+    // Drops the calling thread's connection cache kept for a run.
     static void CloseCachedSession();
 
     // TRUE when targetPath holds the whole body. The proxy is "host:port"; followRefresh
     // replaces an HTML refresh page by one further download of its target. sizeCap bounds the
     // body in bytes.
     static bool Download(const QString& url, const QString& targetPath, bool useProxy,
-                         const QString& proxy, bool followRefresh, qint64 sizeCap = DefaultSizeCap);
+                         const QString& proxy, bool followRefresh, qint64 sizeCap = DefaultSizeCap,
+                         const std::atomic<bool>* abort = nullptr);
 
     // A conditional request: `known` is sent back to the server; a "304 Not Modified" answer
     // gives NotModified and no file. `received` gets the validators of a complete body.
     static Result DownloadIfChanged(const QString& url, const QString& targetPath, bool useProxy,
                                     const QString& proxy, const HttpValidators& known,
-                                    HttpValidators& received);
+                                    HttpValidators& received,
+                                    const std::atomic<bool>* abort = nullptr);
 };

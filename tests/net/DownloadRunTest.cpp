@@ -155,8 +155,15 @@ TEST_F(DownloadRunTest, NotModifiedFeedsAreUnchanged) {
     EXPECT_EQ(Count("FeedHttpValidators"), 0);
 }
 
-TEST_F(DownloadRunTest, NotificationsKeepTheirOrderPerEntry) {
-    for (qint32 feed = 1; feed <= 6; ++feed) {
+TEST_F(DownloadRunTest, TransfersAheadKeepTheOrderOfNotifications) {
+    // The first feed is slow, so the ones after it are downloaded while it still arrives.
+    LoopbackServer::Response slow;
+    slow.body = Feed("F1", 5);
+    slow.chunkBytes = 200;
+    slow.chunkDelayMs = 40;
+    server_.Set("/f1", slow);
+    AddFeedAt(1, "Feed 1", "/f1", 10);
+    for (qint32 feed = 2; feed <= 6; ++feed) {
         server_.SetBody(QString("/f%1").arg(feed).toStdString(), Feed(QString("F%1").arg(feed), 5));
         AddFeedAt(feed, QString("Feed %1").arg(feed), QString("/f%1").arg(feed).toStdString(),
                   10 - feed);
@@ -168,6 +175,40 @@ TEST_F(DownloadRunTest, NotificationsKeepTheirOrderPerEntry) {
                  << "6:1";
     expected << "4:0";
     EXPECT_EQ(recorder_.Log(), expected);
+    EXPECT_EQ(Count("FeedItems"), 30);
+    EXPECT_TRUE(QDir(TheAppSettings().installFolder).entryList({"*.ahead*"}).isEmpty());
+}
+
+TEST_F(DownloadRunTest, CancellingStopsTheTransfersAhead) {
+    LoopbackServer::Response slow;
+    slow.body = Feed("Slow", 5);
+    slow.chunkBytes = 100;
+    slow.chunkDelayMs = 100;
+    server_.Set("/slow", slow);
+    LoopbackServer::Response endless;
+    endless.body = QByteArray(4096, 'x');
+    endless.endless = true;
+    endless.chunkDelayMs = 50;
+    server_.Set("/endless", endless);
+    server_.SetBody("/fast", Feed("Fast", 2));
+    AddFeedAt(1, "Slow", "/slow", 10);
+    AddFeedAt(2, "Fast", "/fast", 9);
+    AddFeedAt(3, "Endless", "/endless", 8);
+
+    manager_.LoadRunSettings();
+    ASSERT_TRUE(manager_.BuildFeedList(0));
+    manager_.SetObserver(&recorder_);
+    ASSERT_EQ(manager_.StartRun(), 1);
+    QThread::msleep(300); // the fast feed has been fetched ahead by now
+    EXPECT_EQ(server_.Hits("/fast"), 1);
+    model_.OnCancel();
+    QElapsedTimer timer;
+    timer.start();
+    manager_.WaitForWorker();
+    EXPECT_LT(timer.elapsed(), 5000);
+    EXPECT_EQ(Count("FeedItems", "FeedID = 2"), 0); // fetched ahead, never merged
+    EXPECT_EQ(RowTexts().last(), "Downloading Complete|Status: Cancelled by User|0");
+    EXPECT_TRUE(QDir(TheAppSettings().installFolder).entryList({"*.ahead*"}).isEmpty());
 }
 
 TEST_F(DownloadRunTest, ExtendedDataJoinsTheSameRun) {

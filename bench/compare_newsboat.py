@@ -1,0 +1,165 @@
+#!/usr/bin/env python3
+"""Times `quillpost-cli update` against `newsboat -x reload` on the same feeds, side by side.
+
+200 RSS 2.0 feeds of 50 items each (descriptions of about 700 characters in CDATA) are served
+from a loopback HTTP server. Each round runs the two programs alternately (A B A B ...): first
+a run into a fresh database / cache (every item new), then a run with every feed unchanged.
+Prints the medians, the ratios and quillpost's peak memory. Installs nothing: newsboat is
+skipped with a note when it is missing.
+
+    python3 bench/compare_newsboat.py [--rounds N] [--cli build/src/quillpost-cli]
+"""
+import argparse
+import functools
+import http.server
+import os
+import shutil
+import statistics
+import subprocess
+import sys
+import tempfile
+import threading
+import time
+
+FEEDS, ITEMS = 200, 50
+
+
+def feed_xml(feed):
+    items = []
+    for item in range(ITEMS):
+        text = (f"<p>Item {item} of feed {feed} reports on the <b>latest</b> developments; see "
+                f"<a href=\"http://example.org/{feed}/{item}\">the story</a>.</p>")
+        while len(text) < 700:
+            text += " <p>Officials said the plan would go ahead &amp; more details follow.</p>"
+        items.append(f"<item><title>Feed {feed} story {item}</title>"
+                     f"<link>http://example.org/{feed}/{item}</link>"
+                     f"<guid>http://example.org/{feed}/{item}</guid>"
+                     f"<pubDate>Mon, 03 Jan 2005 10:{item % 60:02d}:15 GMT</pubDate>"
+                     f"<description><![CDATA[{text}]]></description></item>")
+    return ("<?xml version=\"1.0\" encoding=\"utf-8\"?><rss version=\"2.0\"><channel>"
+            f"<title>Benchmark feed {feed}</title><link>http://example.org/{feed}</link>"
+            f"<description>Feed {feed}</description>" + "".join(items) + "</channel></rss>")
+
+
+class QuietHandler(http.server.SimpleHTTPRequestHandler):
+    def log_message(self, *args):
+        pass
+
+
+def serve(folder):
+    handler = functools.partial(QuietHandler, directory=folder)
+    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
+    threading.Thread(target=server.serve_forever, daemon=True).start()
+    return server
+
+
+def timed(command, env):
+    start = time.perf_counter()
+    subprocess.run(command, env=env, check=True, stdout=subprocess.DEVNULL,
+                   stderr=subprocess.DEVNULL)
+    return time.perf_counter() - start
+
+
+def peak_kb(command, env):
+    # Measured in a process of its own, whose only child is the command.
+    probe = ("import resource, subprocess, sys; "
+             "subprocess.run(sys.argv[1:], check=True, stdout=subprocess.DEVNULL, "
+             "stderr=subprocess.DEVNULL); "
+             "print(resource.getrusage(resource.RUSAGE_CHILDREN).ru_maxrss)")
+    output = subprocess.run([sys.executable, "-c", probe] + command, env=env, check=True,
+                            capture_output=True, text=True).stdout
+    return int(output.strip())
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--rounds", type=int, default=5)
+    parser.add_argument("--cli", default=os.path.join(os.path.dirname(__file__), "..", "build",
+                                                      "src", "quillpost-cli"))
+    options = parser.parse_args()
+    cli = os.path.abspath(options.cli)
+    if not os.path.exists(cli):
+        sys.exit(f"{cli} is missing: build the project first (bash scripts/test)")
+    newsboat = shutil.which("newsboat")
+
+    work = tempfile.mkdtemp(prefix="quillpost-vs-newsboat-")
+    www = os.path.join(work, "www")
+    os.makedirs(www)
+    for feed in range(FEEDS):
+        with open(os.path.join(www, f"feed{feed}.xml"), "w") as out:
+            out.write(feed_xml(feed))
+    size = sum(os.path.getsize(os.path.join(www, name)) for name in os.listdir(www))
+    server = serve(www)
+    urls = [f"http://127.0.0.1:{server.server_port}/feed{feed}.xml" for feed in range(FEEDS)]
+    print(f"{FEEDS} feeds x {ITEMS} items, {size / 1e6:.1f} MB, served on 127.0.0.1:"
+          f"{server.server_port}")
+
+    # quillpost: a private configuration; the first use imports a listing of the feeds.
+    env = dict(os.environ, XDG_CONFIG_HOME=os.path.join(work, "config"),
+               XDG_DATA_HOME=os.path.join(work, "data"), XDG_RUNTIME_DIR=os.path.join(work, "run"))
+    os.makedirs(env["XDG_RUNTIME_DIR"])
+    install = os.path.join(work, "install")
+    os.makedirs(os.path.join(install, "scripts"))
+    with open(os.path.join(install, "scripts", "sourceList.txt"), "w") as listing:
+        listing.write("<quillpost version=\"1.0\">" + "".join(
+            f"<source label=\"Feed {n}\" url=\"{url}\" isActive=\"1\"/>"
+            for n, url in enumerate(urls)) + "</quillpost>")
+    subprocess.run([cli, "config", "set", "Settings\\InstallPath", install], env=env, check=True)
+    subprocess.run([cli, "config", "set", "Settings\\UseCM", "0"], env=env, check=True)
+    subprocess.run([cli, "--yes", "init"], env=env, check=True, stdout=subprocess.DEVNULL,
+                   stderr=subprocess.DEVNULL)
+    database = os.path.join(install, "rss.qpdb")
+    pristine = database + ".pristine"
+    shutil.copy(database, pristine)
+
+    # newsboat: its own url list, configuration and cache.
+    nb_dir = os.path.join(work, "newsboat")
+    os.makedirs(nb_dir)
+    with open(os.path.join(nb_dir, "urls"), "w") as out:
+        out.write("\n".join(urls) + "\n")
+    with open(os.path.join(nb_dir, "config"), "w") as out:
+        out.write("reload-threads 1\n")
+    nb_cache = os.path.join(nb_dir, "cache.db")
+    nb_command = [newsboat or "newsboat", "-u", os.path.join(nb_dir, "urls"), "-C",
+                  os.path.join(nb_dir, "config"), "-c", nb_cache, "-x", "reload"]
+    if not newsboat:
+        print("newsboat is not installed: only quillpost is measured (apt-get install newsboat "
+              "to compare)")
+
+    results = {("quillpost", "first"): [], ("quillpost", "unchanged"): [],
+               ("newsboat", "first"): [], ("newsboat", "unchanged"): []}
+    peak = 0
+    for _ in range(options.rounds):
+        for phase in ("first", "unchanged"):
+            if phase == "first":
+                for suffix in ("", "-wal", "-shm"):
+                    if os.path.exists(database + suffix):
+                        os.remove(database + suffix)
+                shutil.copy(pristine, database)
+                for suffix in ("", "-journal"):
+                    if os.path.exists(nb_cache + suffix):
+                        os.remove(nb_cache + suffix)
+            results[("quillpost", phase)].append(timed([cli, "update"], env))
+            if newsboat:
+                results[("newsboat", phase)].append(timed(nb_command, env))
+    peak = peak_kb([cli, "update"], env)
+    shutil.copy(pristine, database)
+    for suffix in ("-wal", "-shm"):
+        if os.path.exists(database + suffix):
+            os.remove(database + suffix)
+    peak = max(peak, peak_kb([cli, "update"], env))
+
+    for phase in ("first", "unchanged"):
+        ours = statistics.median(results[("quillpost", phase)])
+        line = f"{phase:9} run: quillpost {ours:.3f} s"
+        if newsboat:
+            theirs = statistics.median(results[("newsboat", phase)])
+            line += f", newsboat {theirs:.3f} s, ratio quillpost/newsboat {ours / theirs:.2f}"
+        print(line + f"  (medians of {options.rounds})")
+    print(f"quillpost peak memory: {peak / 1024:.1f} MB")
+    server.shutdown()
+    shutil.rmtree(work)
+
+
+if __name__ == "__main__":
+    main()
