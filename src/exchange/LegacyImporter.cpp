@@ -48,24 +48,25 @@ void ForEachNamed(const CXmlNode* first, const char* name, Visit&& visit) {
 
 } // namespace
 
+namespace {
+// What sources and subscriptions share: a label (generated when empty), address and flags.
+template <typename Record> Record ReadListed(const CXmlNode* node, const char* untitledPrefix) {
+    Record record;
+    record.Label = OrGenerated(Text(node, "label"), untitledPrefix);
+    record.Url = Text(node, "url");
+    record.File = RawText(node, "file");
+    record.IsActive = Number(node, "isActive", record.IsActive);
+    record.IsToday = Number(node, "isToday", record.IsToday);
+    return record;
+}
+} // namespace
+
 CLegacyImporter::Source CLegacyImporter::ReadSource(const CXmlNode* node) const {
-    Source source;
-    source.Label = OrGenerated(Text(node, "label"), "No Title: ");
-    source.Url = Text(node, "url");
-    source.File = RawText(node, "file");
-    source.IsActive = Number(node, "isActive", source.IsActive);
-    source.IsToday = Number(node, "isToday", source.IsToday);
-    return source;
+    return ReadListed<Source>(node, "No Title: ");
 }
 
 CLegacyImporter::Subscription CLegacyImporter::ReadSubscription(const CXmlNode* node) const {
-    Subscription subscription;
-    subscription.Label = OrGenerated(Text(node, "label"), "Subscription: ");
-    subscription.Url = Text(node, "url");
-    subscription.File = RawText(node, "file");
-    subscription.IsActive = Number(node, "isActive", subscription.IsActive);
-    subscription.IsToday = Number(node, "isToday", subscription.IsToday);
-    return subscription;
+    return ReadListed<Subscription>(node, "Subscription: ");
 }
 
 bool CLegacyImporter::ReadLegacyListing(const QString& path) {

@@ -118,6 +118,16 @@ std::unique_ptr<CAdoRecordset> CRssDatabase::QueryForWrite(const QString& sql) {
     return recordset;
 }
 
+template <typename Record, typename Reader>
+std::optional<Record> CRssDatabase::ReadFirstRow(const QString& sql, Reader&& read) {
+    return WithAccess(std::optional<Record>(), [&]() -> std::optional<Record> {
+        const auto row = Query(sql);
+        if (row->IsEOF())
+            return std::nullopt;
+        return read(*row);
+    });
+}
+
 template <typename Change> bool CRssDatabase::ChangeFirstRow(const QString& sql, Change&& change) {
     return WithAccess(false, [&] {
         const auto row = QueryForWrite(sql);
@@ -141,63 +151,52 @@ bool CRssDatabase::ExecuteWithID(const QStringList& statementPrefixes, qint32 id
 }
 
 std::optional<CViewRecord> CRssDatabase::GetView(qint32 viewID) {
-    return WithAccess(std::optional<CViewRecord>(), [&]() -> std::optional<CViewRecord> {
-        const auto row = Query(QStringLiteral("Select ") + ViewColumns +
-                               QStringLiteral(" From Views Where ViewID = ") + SqlInt(viewID));
-        if (row->IsEOF())
-            return std::nullopt;
-        return ReadView(*row);
-    });
+    return ReadFirstRow<CViewRecord>(QStringLiteral("Select ") + ViewColumns +
+                                         QStringLiteral(" From Views Where ViewID = ") +
+                                         SqlInt(viewID),
+                                     ReadView);
 }
 
 std::optional<CFeedRecord> CRssDatabase::GetFeed(qint32 feedID) {
-    return WithAccess(std::optional<CFeedRecord>(), [&]() -> std::optional<CFeedRecord> {
-        const auto row = Query(QStringLiteral("Select ") + FeedColumns +
-                               QStringLiteral(" From Feeds Where FeedID = ") + SqlInt(feedID));
-        if (row->IsEOF())
-            return std::nullopt;
-        return ReadFeed(*row);
-    });
+    return ReadFirstRow<CFeedRecord>(QStringLiteral("Select ") + FeedColumns +
+                                         QStringLiteral(" From Feeds Where FeedID = ") +
+                                         SqlInt(feedID),
+                                     ReadFeed);
 }
 
 std::optional<CFeedItemRecord> CRssDatabase::GetItem(qint32 feedItemID) {
-    return WithAccess(std::optional<CFeedItemRecord>(), [&]() -> std::optional<CFeedItemRecord> {
-        const auto row = Query(QStringLiteral("Select FeedItemID,FeedID,Title,Status,GUID,LinkUrl,"
-                                              "LinkUrl2,ItemDate,Keywords,DateEntered From "
-                                              "FeedItems Where FeedItemID = ") +
-                               SqlInt(feedItemID));
-        if (row->IsEOF())
-            return std::nullopt;
-        CFeedItemRecord item;
-        item.FeedItemID = row->Field(0).GetLong();
-        item.FeedID = row->Field(1).GetLong();
-        item.Title = row->Field(2).GetString();
-        item.Status = row->Field(3).GetShort();
-        item.GUID = row->Field(4).GetString();
-        item.Link = row->Field(5).GetString();
-        item.Link += row->Field(6).GetString();
-        item.ItemDate = row->Field(7).GetDate();
-        item.Keywords = row->Field(8).GetString();
-        item.DateEntered = row->Field(9).GetDate();
-        return item;
-    });
+    return ReadFirstRow<CFeedItemRecord>(
+        QStringLiteral("Select FeedItemID,FeedID,Title,Status,GUID,LinkUrl,LinkUrl2,ItemDate,"
+                       "Keywords,DateEntered From FeedItems Where FeedItemID = ") +
+            SqlInt(feedItemID),
+        [](CAdoRecordset& row) {
+            CFeedItemRecord item;
+            item.FeedItemID = row.Field(0).GetLong();
+            item.FeedID = row.Field(1).GetLong();
+            item.Title = row.Field(2).GetString();
+            item.Status = row.Field(3).GetShort();
+            item.GUID = row.Field(4).GetString();
+            item.Link = row.Field(5).GetString();
+            item.Link += row.Field(6).GetString();
+            item.ItemDate = row.Field(7).GetDate();
+            item.Keywords = row.Field(8).GetString();
+            item.DateEntered = row.Field(9).GetDate();
+            return item;
+        });
 }
 
 std::optional<CSubscriptionRecord> CRssDatabase::GetSubscription(qint32 subscriptionID) {
-    return WithAccess(
-        std::optional<CSubscriptionRecord>(), [&]() -> std::optional<CSubscriptionRecord> {
-            const auto row = Query(QStringLiteral("Select SubscriptionID,ViewID,Title,"
-                                                  "SubscriptionUrl,IsFromFile From Subscriptions "
-                                                  "Where SubscriptionID = ") +
-                                   SqlInt(subscriptionID));
-            if (row->IsEOF())
-                return std::nullopt;
+    return ReadFirstRow<CSubscriptionRecord>(
+        QStringLiteral("Select SubscriptionID,ViewID,Title,SubscriptionUrl,IsFromFile From "
+                       "Subscriptions Where SubscriptionID = ") +
+            SqlInt(subscriptionID),
+        [](CAdoRecordset& row) {
             CSubscriptionRecord subscription;
-            subscription.SubscriptionID = row->Field(0).GetLong();
-            subscription.ViewID = row->Field(1).GetLong();
-            subscription.Title = row->Field(2).GetString();
-            subscription.SubscriptionUrl = row->Field(3).GetString();
-            subscription.IsFromFile = row->Field(4).GetBool();
+            subscription.SubscriptionID = row.Field(0).GetLong();
+            subscription.ViewID = row.Field(1).GetLong();
+            subscription.Title = row.Field(2).GetString();
+            subscription.SubscriptionUrl = row.Field(3).GetString();
+            subscription.IsFromFile = row.Field(4).GetBool();
             return subscription;
         });
 }

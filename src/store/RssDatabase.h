@@ -150,6 +150,9 @@ private:
     template <typename Result, typename Work> Result WithAccess(Result failure, Work&& work);
     // Runs statements in order; false at the first the engine refuses.
     bool ExecuteAll(const QStringList& statements);
+    // The first row of a query read into a record; none when there is no row.
+    template <typename Record, typename Reader>
+    std::optional<Record> ReadFirstRow(const QString& sql, Reader&& read);
     // Changes the first row of a write-mode query; a missing row changes nothing and succeeds.
     template <typename Change> bool ChangeFirstRow(const QString& sql, Change&& change);
     bool ExecuteWithID(const QStringList& statementPrefixes, qint32 id);
