@@ -2,10 +2,31 @@
 
 // The access bracket every data-store operation runs in; included by the files that make up
 // CRssDatabase only.
+#include "store/AdoException.h"
 #include "store/RssDatabase.h"
 #include "store/SqlText.h"
 
 #include <exception>
+
+// A transaction that rolls back unless committed: work that fails half-way leaves no trace.
+class ScopedTransaction {
+public:
+    explicit ScopedTransaction(CAdoConnection& connection) : connection_(connection) {
+        if (!connection_.Begin())
+            THROW_ADO(CAdoException::UpdateRefused);
+    }
+    ~ScopedTransaction() {
+        if (!committed_)
+            connection_.Rollback();
+    }
+    ScopedTransaction(const ScopedTransaction&) = delete;
+    ScopedTransaction& operator=(const ScopedTransaction&) = delete;
+    bool Commit() { return committed_ = connection_.Commit(); }
+
+private:
+    CAdoConnection& connection_;
+    bool committed_ = false;
+};
 
 template <typename Result, typename Work>
 Result CRssDatabase::WithAccess(Result failure, Work&& work) {

@@ -50,28 +50,6 @@ struct CRssDatabase::MergeSettings {
     std::vector<std::pair<qint32, QStringList>> keywordViews;
 };
 
-namespace {
-
-// Rolls back unless committed: a merge that fails half-way leaves no trace.
-class MergeTransaction {
-public:
-    explicit MergeTransaction(CAdoConnection& connection) : connection_(connection) {
-        if (!connection_.Begin())
-            THROW_ADO(CAdoException::UpdateRefused);
-    }
-    ~MergeTransaction() {
-        if (!committed_)
-            connection_.Rollback();
-    }
-    bool Commit() { return committed_ = connection_.Commit(); }
-
-private:
-    CAdoConnection& connection_;
-    bool committed_ = false;
-};
-
-} // namespace
-
 bool CRssDatabase::MergeFeedFile(qint32 feedID, const QString& path, IExtendedDataQueue* queue) {
     const QString digest = Md5FileDigest(path);
     MergeSettings settings;
@@ -96,7 +74,7 @@ bool CRssDatabase::MergeFeedFile(qint32 feedID, const QString& path, IExtendedDa
 
     // One transaction: other processes see the feed as it was or as merged, never half way.
     return WithAccess(false, [&] {
-        MergeTransaction transaction(*connection_);
+        ScopedTransaction transaction(*connection_);
         const QDateTime now = NowGmt();
         WriteFeedHeader(feedID, feed, digest, channelDate.value_or(now), now);
         settings.keywordViews = KeywordViews();

@@ -324,6 +324,7 @@ bool CRssDatabase::RebuildKeywordView(qint32 viewID, bool byTitle, bool byKeywor
     for (const QString& keyword : view->Keywords.split(u','))
         SearchItems(keyword, found, byTitle, byKeywords, byText, false);
     return WithAccess(false, [&] {
+        ScopedTransaction transaction(*connection_);
         qint32 priorityFeedID = 0;
         qint16 priority = 1;
         for (qsizetype i = 0; i < found.feedItemIDs.size(); ++i) {
@@ -341,7 +342,7 @@ bool CRssDatabase::RebuildKeywordView(qint32 viewID, bool byTitle, bool byKeywor
                                      .arg(found.feedItemIDs[i])
                                      .arg(priority));
         }
-        return true;
+        return transaction.Commit();
     });
 }
 
@@ -358,7 +359,8 @@ bool CRssDatabase::RebuildWhatsNew() {
                            .arg(rows->Field(1).GetLong())
                            .arg(rows->Field(0).GetLong());
         rows.reset();
-        return ExecuteAll(inserts);
+        ScopedTransaction transaction(*connection_);
+        return ExecuteAll(inserts) && transaction.Commit();
     });
 }
 
