@@ -41,3 +41,17 @@ Result CRssDatabase::WithAccess(Result failure, Work&& work) {
         return failure;
     }
 }
+
+// The item columns every list shows, by position: FeedItemID, FeedID, Title, Status, ItemDate,
+// LinkUrl, LinkUrl2 (the two halves of the link joined).
+inline CFeedItemRecord ReadListedItem(CAdoRecordset& row) {
+    CFeedItemRecord item;
+    item.FeedItemID = row.Field(0).GetLong();
+    item.FeedID = row.Field(1).GetLong();
+    item.Title = row.Field(2).GetString();
+    item.Status = row.Field(3).GetShort();
+    item.ItemDate = row.Field(4).GetDate();
+    item.Link = row.Field(5).GetString();
+    item.Link += row.Field(6).GetString();
+    return item;
+}

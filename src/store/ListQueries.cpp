@@ -10,18 +10,6 @@ namespace {
 const QString ItemColumns =
     QStringLiteral("FeedItemID,FeedID,Title,Status,ItemDate,LinkUrl,LinkUrl2");
 
-CFeedItemRecord ReadListedItem(CAdoRecordset& row) {
-    CFeedItemRecord item;
-    item.FeedItemID = row.Field(0).GetLong();
-    item.FeedID = row.Field(1).GetLong();
-    item.Title = row.Field(2).GetString();
-    item.Status = row.Field(3).GetShort();
-    item.ItemDate = row.Field(4).GetDate();
-    item.Link = row.Field(5).GetString();
-    item.Link += row.Field(6).GetString();
-    return item;
-}
-
 QString FeedOrder(const CViewRecord& view) {
     return view.SortBy == 0
                ? QStringLiteral(" Order By Feeds.Priority Desc, Feeds.LastFeedDate Desc")
