@@ -166,12 +166,18 @@ std::optional<CFeedRecord> CRssDatabase::GetFeed(qint32 feedID) {
 
 std::optional<CFeedItemRecord> CRssDatabase::GetItem(qint32 feedItemID) {
     return ReadFirstRow<CFeedItemRecord>(
-        QStringLiteral("Select FeedItemID,FeedID,Title,Status,ItemDate,LinkUrl,LinkUrl2,GUID,"
+        QStringLiteral("Select FeedItemID,FeedID,Title,Status,GUID,LinkUrl,LinkUrl2,ItemDate,"
                        "Keywords,DateEntered From FeedItems Where FeedItemID = ") +
             SqlInt(feedItemID),
         [](CAdoRecordset& row) {
-            CFeedItemRecord item = ReadListedItem(row);
-            item.GUID = row.Field(7).GetString();
+            CFeedItemRecord item;
+            item.FeedItemID = row.Field(0).GetLong();
+            item.FeedID = row.Field(1).GetLong();
+            item.Title = row.Field(2).GetString();
+            item.Status = row.Field(3).GetShort();
+            item.GUID = row.Field(4).GetString();
+            item.Link = row.Field(5).GetString() + row.Field(6).GetString();
+            item.ItemDate = row.Field(7).GetDate();
             item.Keywords = row.Field(8).GetString();
             item.DateEntered = row.Field(9).GetDate();
             return item;
