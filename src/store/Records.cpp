@@ -176,7 +176,8 @@ std::optional<CFeedItemRecord> CRssDatabase::GetItem(qint32 feedItemID) {
             item.Title = row.Field(2).GetString();
             item.Status = row.Field(3).GetShort();
             item.GUID = row.Field(4).GetString();
-            item.Link = row.Field(5).GetString() + row.Field(6).GetString();
+            item.Link = row.Field(5).GetString();
+            item.Link += row.Field(6).GetString();
             item.ItemDate = row.Field(7).GetDate();
             item.Keywords = row.Field(8).GetString();
             item.DateEntered = row.Field(9).GetDate();
