@@ -4,10 +4,10 @@
 
 #include <QFile>
 
-CDownloadAhead::CDownloadAhead(int depth, std::function<int()> count,
+CDownloadAhead::CDownloadAhead(int depth, int first, std::function<int()> count,
                                std::function<CDownloadItem(int)> item, Fetcher fetch)
     : depth_(depth), count_(std::move(count)), item_(std::move(item)), fetch_(std::move(fetch)),
-      thread_([this] { Run(); }) {}
+      current_(first), thread_([this] { Run(); }) {}
 
 // Transfers under way are abandoned: nothing fetched ahead is used once the run is over.
 CDownloadAhead::~CDownloadAhead() {

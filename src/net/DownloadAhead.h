@@ -26,8 +26,9 @@ public:
     using Fetcher = std::function<CHttpDownloader::Result(
         const CDownloadItem&, const QString&, HttpValidators&, const std::atomic<bool>*)>;
 
-    CDownloadAhead(int depth, std::function<int()> count, std::function<CDownloadItem(int)> item,
-                   Fetcher fetch);
+    // `first` is the entry the worker takes first: it is never fetched ahead.
+    CDownloadAhead(int depth, int first, std::function<int()> count,
+                   std::function<CDownloadItem(int)> item, Fetcher fetch);
     ~CDownloadAhead();
     CDownloadAhead(const CDownloadAhead&) = delete;
     CDownloadAhead& operator=(const CDownloadAhead&) = delete;
@@ -54,7 +55,7 @@ private:
     std::mutex mutex_;
     std::condition_variable changed_;
     std::map<int, Entry> entries_;
-    int current_ = -1;
+    int current_;
     std::atomic<bool> stop_{false};
     std::thread thread_;
 };

@@ -246,7 +246,7 @@ void CDownloadManager::StartItem(int index) {
 void CDownloadManager::WorkerLoop() {
     // The next entries download while one is processed; they are still taken in order.
     CDownloadAhead ahead(
-        EntriesFetchedAhead, [this] { return ItemCount(); },
+        EntriesFetchedAhead, index_, [this] { return ItemCount(); },
         [this](int index) { return Item(index); },
         [this](const CDownloadItem& item, const QString& path, HttpValidators& received,
                const std::atomic<bool>* abort) { return Fetch(item, path, received, abort); });
