@@ -31,11 +31,17 @@ QJsonArray IdArray(const QList<qint32>& ids) {
     return array;
 }
 
-QString IdText(const QList<qint32>& ids) {
-    QStringList texts;
-    for (qint32 id : ids)
-        texts << QString::number(id);
-    return texts.join(u',');
+// A value as the plain listing shows it: IDs joined by commas, flags as on/off.
+QString FieldText(const QJsonValue& value) {
+    if (value.isArray()) {
+        QStringList ids;
+        for (const auto& id : value.toArray())
+            ids << QString::number(id.toInt());
+        return ids.join(u',');
+    }
+    if (value.isBool())
+        return value.toBool() ? QStringLiteral("on") : QStringLiteral("off");
+    return value.isDouble() ? QString::number(value.toInt()) : value.toString();
 }
 
 } // namespace
@@ -49,16 +55,7 @@ void CCliApplication::PrintFields(const QList<std::pair<QString, QJsonValue>>& f
         return;
     }
     for (const auto& [name, value] : fields)
-        Print((name + u':').leftJustified(14) +
-              (value.isArray()    ? IdText([&value] {
-                  QList<qint32> ids;
-                  for (const auto& id : value.toArray())
-                      ids << id.toInt();
-                  return ids;
-              }())
-               : value.isBool()   ? (value.toBool() ? QStringLiteral("on") : QStringLiteral("off"))
-               : value.isDouble() ? QString::number(value.toInt())
-                                  : value.toString()));
+        Print((name + u':').leftJustified(14) + FieldText(value));
 }
 
 int CCliApplication::View(const QStringList& words) {
