@@ -181,7 +181,7 @@ int CCliApplication::Feed(const QStringList& words) {
          {"website", feed->LinkUrl},
          {"version", FeedTypeName(feed->FeedType)},
          {"priority", feed->Priority},
-         {"readAfter", ChoiceText(MarkReadAfterChoices(), feed->ReadAfter)},
+         {"readAfter", feed->ReadAfter},
          {"maxItems", feed->MaxItems},
          {"extendedData", feed->ExtendedData},
          {"audio", feed->ExtendedAudio},
