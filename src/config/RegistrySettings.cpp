@@ -45,7 +45,7 @@ QString CRegistrySettings::FilePath() const {
            company + u'/' + application + QStringLiteral(".conf");
 }
 
-// QSettings takes both separators for groups, so "RSSMap\Map5" nests like the spec's paths.
+// QSettings takes both separators for groups, so a section such as "RSSMap\Map5" nests.
 QString CRegistrySettings::KeyPath(const QString& section, const QString& key) const {
     const QString prefix =
         rootPath_.isEmpty() ? QString() : HiveName(hive_) + u'\\' + rootPath_ + u'\\';
