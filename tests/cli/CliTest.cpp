@@ -188,10 +188,7 @@ TEST_F(CliTest, BadInputIsRefusedWithOneLine) {
 }
 
 TEST_F(CliTest, ConcurrentRunsAreSerialised) {
-    LoopbackServer::Response slow;
-    slow.body = Feed("News", 3);
-    slow.chunkBytes = 64;
-    slow.chunkDelayMs = 100;
+    LoopbackServer::Response slow = LoopbackServer::Slow(Feed("News", 3), 64, 100);
     server_.Set("/news.xml", slow);
     const QTime now = QTime::currentTime();
     Cli({"config", "set", "AutoReload\\Time1", QString::number(now.hour() * 60 + now.minute())});
@@ -287,10 +284,7 @@ TEST_F(CliTest, MappingOverridesTheDateElement) {
 }
 
 TEST_F(CliTest, InterruptsCancelTheRun) {
-    LoopbackServer::Response slow;
-    slow.body = Feed("News", 3);
-    slow.chunkBytes = 32;
-    slow.chunkDelayMs = 100;
+    LoopbackServer::Response slow = LoopbackServer::Slow(Feed("News", 3), 32, 100);
     server_.Set("/news.xml", slow);
     server_.Set("/second.xml", slow);
     ASSERT_EQ(Cli({"add", server_.Url("/second.xml"), "--later"}).status, 0);

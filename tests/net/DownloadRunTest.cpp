@@ -157,10 +157,7 @@ TEST_F(DownloadRunTest, NotModifiedFeedsAreUnchanged) {
 
 TEST_F(DownloadRunTest, TransfersAheadKeepTheOrderOfNotifications) {
     // The first feed is slow, so the ones after it are downloaded while it still arrives.
-    LoopbackServer::Response slow;
-    slow.body = Feed("F1", 5);
-    slow.chunkBytes = 200;
-    slow.chunkDelayMs = 40;
+    LoopbackServer::Response slow = LoopbackServer::Slow(Feed("F1", 5), 200, 40);
     server_.Set("/f1", slow);
     AddFeedAt(1, "Feed 1", "/f1", 10);
     for (qint32 feed = 2; feed <= 6; ++feed) {
@@ -180,10 +177,7 @@ TEST_F(DownloadRunTest, TransfersAheadKeepTheOrderOfNotifications) {
 }
 
 TEST_F(DownloadRunTest, CancellingStopsTheTransfersAhead) {
-    LoopbackServer::Response slow;
-    slow.body = Feed("Slow", 5);
-    slow.chunkBytes = 100;
-    slow.chunkDelayMs = 100;
+    LoopbackServer::Response slow = LoopbackServer::Slow(Feed("Slow", 5), 100, 100);
     server_.Set("/slow", slow);
     LoopbackServer::Response endless;
     endless.body = QByteArray(4096, 'x');
@@ -227,10 +221,7 @@ TEST_F(DownloadRunTest, ExtendedDataJoinsTheSameRun) {
 }
 
 TEST_F(DownloadRunTest, FirstCancelFinishesTheEntrySecondStopsAtOnce) {
-    LoopbackServer::Response slow;
-    slow.body = Feed("Slow", 2);
-    slow.chunkBytes = 20;
-    slow.chunkDelayMs = 20;
+    LoopbackServer::Response slow = LoopbackServer::Slow(Feed("Slow", 2), 20, 20);
     server_.Set("/slow", slow);
     for (qint32 feed = 1; feed <= 3; ++feed)
         AddFeedAt(feed, QString("Feed %1").arg(feed), "/slow", 10 - feed);
@@ -296,10 +287,7 @@ TEST_F(DownloadRunTest, RunsAreRefusedWhileAnotherIsMarkedAsGoing) {
 
 TEST_F(DownloadRunTest, LostConnectionEndsTheRun) {
     store_.Write(Key::UseCM, 1);
-    LoopbackServer::Response slow;
-    slow.body = Feed("Slow", 1);
-    slow.chunkBytes = 10;
-    slow.chunkDelayMs = 30;
+    LoopbackServer::Response slow = LoopbackServer::Slow(Feed("Slow", 1), 10, 30);
     server_.Set("/slow", slow);
     AddFeedAt(1, "First", "/slow", 2);
     AddFeedAt(2, "Second", "/slow", 1);

@@ -103,10 +103,7 @@ TEST_F(HttpDownloaderTest, FollowsARefreshPageOnce) {
 }
 
 TEST_F(HttpDownloaderTest, CancelAndCapsLeaveNoFile) {
-    LoopbackServer::Response slow;
-    slow.body = QByteArray(200, 's');
-    slow.chunkBytes = 10;
-    slow.chunkDelayMs = 50;
+    LoopbackServer::Response slow = LoopbackServer::Slow(QByteArray(200, 's'), 10, 50);
     server_.Set("/slow", slow);
     std::thread canceller([] {
         std::this_thread::sleep_for(std::chrono::milliseconds(200));

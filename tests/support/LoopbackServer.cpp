@@ -75,6 +75,14 @@ LoopbackServer::~LoopbackServer() {
         worker.join();
 }
 
+LoopbackServer::Response LoopbackServer::Slow(const QByteArray& body, int chunkBytes, int delayMs) {
+    Response response;
+    response.body = body;
+    response.chunkBytes = chunkBytes;
+    response.chunkDelayMs = delayMs;
+    return response;
+}
+
 void LoopbackServer::Set(const std::string& path, Response response) {
     std::lock_guard lock(mutex_);
     responses_[path] = std::move(response);

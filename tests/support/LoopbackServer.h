@@ -34,6 +34,9 @@ public:
     LoopbackServer(const LoopbackServer&) = delete;
     LoopbackServer& operator=(const LoopbackServer&) = delete;
 
+    // A body sent in chunks of `chunkBytes` with a pause of `delayMs` before each.
+    static Response Slow(const QByteArray& body, int chunkBytes, int delayMs);
+
     void Set(const std::string& path, Response response);
     void SetBody(const std::string& path, const QByteArray& body, int status = 200);
     void SetRedirect(const std::string& path, const std::string& location);
