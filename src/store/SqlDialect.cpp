@@ -129,20 +129,31 @@ std::optional<QString> StoredFormOfDateLiteral(const QString& literal) {
            match.captured(4) + u':' + match.captured(5) + QStringLiteral(":00");
 }
 
-// "Insert Into T(a,b,c) Values(": the columns and where the values begin.
-struct InsertColumns {
-    QStringList names;
-    qsizetype valuesStart = -1;
-};
-
-InsertColumns InsertedColumns(const QString& sql) {
+// The column an Insert's value at `at` goes to: in "Insert Into T(a,b) Values(1,'x')" the
+// literal goes to b. Empty for a place outside an Insert's values.
+QString InsertedColumn(const QString& sql, qsizetype at) {
     static const QRegularExpression insert(
         QStringLiteral(R"(^\s*insert\s+into\s+[\w.]+\s*\(([^)']*)\)\s*values\s*\()"),
         QRegularExpression::CaseInsensitiveOption);
     const auto match = insert.match(sql);
-    if (!match.hasMatch())
+    if (!match.hasMatch() || at < match.capturedEnd())
         return {};
-    return {match.captured(1).split(u','), match.capturedEnd()};
+    qsizetype position = 0;
+    int depth = 0;
+    bool inLiteral = false;
+    for (const QChar c : QStringView(sql).mid(match.capturedEnd(), at - match.capturedEnd())) {
+        if (c == u'\'')
+            inLiteral = !inLiteral;
+        else if (inLiteral)
+            continue;
+        else if (c == u'(')
+            ++depth;
+        else if (c == u')')
+            --depth;
+        else if (c == u',' && depth == 0)
+            ++position;
+    }
+    return match.captured(1).split(u',').value(position).trimmed();
 }
 
 // The column of "Column = ", "Table.Column <> " and the like just before a literal, or of
@@ -160,36 +171,17 @@ QString ComparedColumn(QStringView before, QStringView after) {
     return {};
 }
 
-// The position of a value in an Insert's values list: the commas before it outside parentheses.
-qsizetype ValuePosition(QStringView valuesSoFar) {
-    qsizetype position = 0;
-    int depth = 0;
-    for (const QChar c : valuesSoFar) {
-        if (c == u'(')
-            ++depth;
-        else if (c == u')')
-            --depth;
-        else if (c == u',' && depth == 0)
-            ++position;
-    }
-    return position;
-}
-
 } // namespace
 
 ParameterizedSql Parameterize(const QString& sql, const QList<QVariant>& given,
                               const std::function<bool(QStringView)>& isDateColumn) {
     if (!IsDataStatement(sql))
         return {sql, given};
-    const InsertColumns insert = InsertedColumns(sql);
-    qsizetype valuesOutputStart = -1;
     qsizetype nextGiven = 0;
     ParameterizedSql result;
     result.text.reserve(sql.size());
     const qsizetype size = sql.size();
     for (qsizetype i = 0; i < size;) {
-        if (valuesOutputStart < 0 && insert.valuesStart >= 0 && i >= insert.valuesStart)
-            valuesOutputStart = result.text.size();
         const QChar c = sql[i];
         if (c == u'\'') {
             QString literal;
@@ -208,12 +200,9 @@ ParameterizedSql Parameterize(const QString& sql, const QList<QVariant>& given,
             if (j >= size) // an unterminated literal: leave the statement to the engine
                 return {sql, given};
             if (const auto stored = StoredFormOfDateLiteral(literal)) {
-                const QString column =
-                    valuesOutputStart >= 0
-                        ? insert.names
-                              .value(ValuePosition(QStringView(result.text).mid(valuesOutputStart)))
-                              .trimmed()
-                        : ComparedColumn(result.text, QStringView(sql).mid(j + 1));
+                QString column = InsertedColumn(sql, i);
+                if (column.isEmpty())
+                    column = ComparedColumn(result.text, QStringView(sql).mid(j + 1));
                 if (!column.isEmpty() && isDateColumn(column))
                     literal = *stored;
             }

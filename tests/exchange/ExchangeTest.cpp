@@ -190,16 +190,14 @@ TEST_F(OpmlExportTest, TitlesWithCharacterReferencesGoThroughExportBackupAndRest
     ASSERT_TRUE(ParseSubscriptionList(list, opml));
     EXPECT_EQ(list.Items.size(), 1u);
 
+    // The restore adds the saved feed again as a new record.
     const QString backup = env_.Path("b.qpbk");
     ASSERT_TRUE(SaveBackup(db_, backup));
-    const QString copy = env_.Path("copy.qpdb");
-    ASSERT_TRUE(db_.CreateDatabase(copy, false, false));
-    CRssDatabase restored;
-    ASSERT_EQ(restored.OpenDatabase(copy, false), 1);
-    ASSERT_TRUE(ImportBackup(restored, backup));
-    ASSERT_TRUE(restored.LoadFeedList(false));
-    ASSERT_EQ(restored.FeedList.size(), 1u);
-    EXPECT_EQ(restored.FeedList[0].Title, title);
+    ASSERT_TRUE(ImportBackup(db_, backup));
+    ASSERT_TRUE(db_.LoadFeedList(false));
+    ASSERT_EQ(db_.FeedList.size(), 2u);
+    for (const CFeedRecord& restored : db_.FeedList)
+        EXPECT_EQ(restored.Title, title);
 }
 
 using LegacyImportTest = StoreFixture;
