@@ -1,5 +1,6 @@
 #include "store/AdoConnection.h"
 
+#include "store/AdoException.h"
 #include "store/SqlDialect.h"
 
 #include <QFile>
@@ -8,7 +9,7 @@
 namespace {
 
 // WAL lets readers of other processes go on while one writes; NORMAL syncs at checkpoints
-// rather than on every statement, which each commit by themselves.
+// rather than at every commit.
 bool ConfigureConnection(sqlite3* db) {
     sqlite3_busy_timeout(db, 10000);
     return sqlite3_exec(db,
@@ -30,8 +31,7 @@ sqlite3* OpenFile(const QString& path, int flags) {
 // A statement cache this large holds every shape a merge and the lists use.
 constexpr qsizetype StatementCacheLimit = 256;
 
-} // namespace
-
+// Binds a value to a statement's parameter by its type.
 bool BindValue(sqlite3_stmt* statement, int index, const QVariant& value) {
     if (!value.isValid() || value.isNull())
         return sqlite3_bind_null(statement, index) == SQLITE_OK;
@@ -58,10 +58,13 @@ bool BindValue(sqlite3_stmt* statement, int index, const QVariant& value) {
     }
 }
 
-sqlite3_stmt* CAdoConnection::Acquire(const QString& sql) {
+} // namespace
+
+sqlite3_stmt* CAdoConnection::Acquire(const QString& sql, const QList<QVariant>& values) {
     if (!db_)
         return nullptr;
-    const ParameterizedSql shaped = Parameterize(WithStoredDateLiterals(sql));
+    const ParameterizedSql shaped =
+        Parameterize(sql, values, [this](QStringView column) { return IsDateColumn(column); });
     sqlite3_stmt* statement = nullptr;
     auto cached = statements_.find(shaped.text);
     if (cached != statements_.end() && !cached->inUse) {
@@ -123,11 +126,40 @@ int CAdoConnection::Open(const QString& path) {
     return db_ ? 0 : -13;
 }
 
+bool CAdoConnection::IsDateColumn(QStringView column) {
+    static const char* const query =
+        "SELECT 1 FROM sqlite_master AS t, pragma_table_info(t.name) AS c WHERE t.type = 'table' "
+        "AND c.name = ?1 COLLATE NOCASE AND c.type LIKE '%date%'";
+    sqlite3_stmt* statement = nullptr;
+    if (sqlite3_prepare_v2(db_, query, -1, &statement, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(statement);
+        return false;
+    }
+    const QStringView name = column.mid(column.lastIndexOf(u'.') + 1);
+    sqlite3_bind_text16(statement, 1, name.utf16(), int(name.size() * 2), SQLITE_TRANSIENT);
+    const bool declared = sqlite3_step(statement) == SQLITE_ROW;
+    sqlite3_finalize(statement);
+    return declared;
+}
+
+// The table is rebuilt in one transaction, so that a failure leaves it as it was.
+bool CAdoConnection::ApplyMoveColumn(const MoveColumn& move) {
+    const QStringList steps = MoveColumnStatements(db_, move);
+    if (steps.isEmpty())
+        return false;
+    try {
+        ScopedTransaction transaction(*this);
+        return ExecuteAll(steps) && transaction.Commit();
+    } catch (const CAdoException&) {
+        return false;
+    }
+}
+
 bool CAdoConnection::Execute(const QString& sql) {
     if (!db_)
         return false;
     if (const auto move = ParseMoveColumn(sql))
-        return ApplyMoveColumn(db_, *move);
+        return ApplyMoveColumn(*move);
     sqlite3_stmt* statement = Acquire(sql);
     if (!statement)
         return false;
@@ -136,6 +168,13 @@ bool CAdoConnection::Execute(const QString& sql) {
     }
     Release(statement);
     return result == SQLITE_DONE;
+}
+
+bool CAdoConnection::ExecuteAll(const QStringList& statements) {
+    for (const QString& statement : statements)
+        if (!Execute(statement))
+            return false;
+    return true;
 }
 
 bool CAdoConnection::Begin() {
@@ -150,6 +189,16 @@ bool CAdoConnection::Commit() {
 
 void CAdoConnection::Rollback() {
     Execute(QStringLiteral("ROLLBACK"));
+}
+
+ScopedTransaction::ScopedTransaction(CAdoConnection& connection) : connection_(connection) {
+    if (!connection_.Begin())
+        THROW_ADO(CAdoException::UpdateRefused);
+}
+
+ScopedTransaction::~ScopedTransaction() {
+    if (!committed_)
+        connection_.Rollback();
 }
 
 void CAdoConnection::Close() {

@@ -2,16 +2,16 @@
 
 #include <QHash>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 #include <initializer_list>
 
 struct sqlite3;
 struct sqlite3_stmt;
+struct MoveColumn;
 
-// Binds a value to a statement's parameter by its type.
-bool BindValue(sqlite3_stmt* statement, int index, const QVariant& value);
-
-// A connection to one database file. Every statement commits by itself.
+// A connection to one database file. A statement run outside a transaction commits by itself;
+// work that must land whole runs in a ScopedTransaction.
 class CAdoConnection {
 public:
     CAdoConnection() = default;
@@ -24,6 +24,8 @@ public:
     int Open(const QString& path);
     // Runs a statement that returns no rows; false when the engine refuses it.
     bool Execute(const QString& sql);
+    // Runs statements in order; false at the first the engine refuses.
+    bool ExecuteAll(const QStringList& statements);
     void Close();
 
     // A transaction: the statements run in it are kept together or not at all.
@@ -42,9 +44,10 @@ public:
     };
     bool SeedIndexStatistics(std::initializer_list<IndexStatistic> statistics);
 
-    // A compiled statement with the statement's literals bound, kept for the next statement of
-    // the same shape; null when the engine refuses the text. Give it back with Release.
-    sqlite3_stmt* Acquire(const QString& sql);
+    // A compiled statement with the statement's literals bound, and each '?' outside them bound
+    // to the next of `values`, kept for the next statement of the same shape; null when the
+    // engine refuses the text. Give it back with Release.
+    sqlite3_stmt* Acquire(const QString& sql, const QList<QVariant>& values = {});
     void Release(sqlite3_stmt* statement);
 
     // Whether the engine can be used at all.
@@ -55,6 +58,9 @@ public:
 
 private:
     void FinalizeCachedStatements();
+    bool ApplyMoveColumn(const MoveColumn& move);
+    // Whether some table declares a column of that name (a "Table." before it aside) datetime.
+    bool IsDateColumn(QStringView column);
 
     sqlite3* db_ = nullptr;
     struct CachedStatement {
@@ -63,4 +69,19 @@ private:
     };
     QHash<QString, CachedStatement> statements_;
     QHash<sqlite3_stmt*, QString> cachedTexts_;
+};
+
+// A transaction that rolls back unless committed: work that fails half-way leaves no trace.
+// Throws CAdoException when the transaction cannot begin.
+class ScopedTransaction {
+public:
+    explicit ScopedTransaction(CAdoConnection& connection);
+    ~ScopedTransaction();
+    ScopedTransaction(const ScopedTransaction&) = delete;
+    ScopedTransaction& operator=(const ScopedTransaction&) = delete;
+    bool Commit() { return committed_ = connection_.Commit(); }
+
+private:
+    CAdoConnection& connection_;
+    bool committed_ = false;
 };

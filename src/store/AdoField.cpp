@@ -48,11 +48,10 @@ QString StoredDateText(const QDateTime& utc) {
     return utc.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
 }
 
-void CAdoField::Point(const QVariant& value, const QString& declaredType, const QString& name,
+void CAdoField::Point(const QVariant& value, const QString& declaredType,
                       std::function<void(const QVariant&)> store) {
     value_ = value;
     declaredType_ = declaredType;
-    name_ = name;
     store_ = std::move(store);
 }
 

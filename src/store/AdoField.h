@@ -19,7 +19,6 @@ public:
     // Null gives an invalid date-time; a column not declared datetime, or text that is not a
     // date, throws -11. Dates are UTC.
     QDateTime GetDate() const;
-    QString GetName() const { return name_; }
 
     void SetValue(const QVariant& value);
     void SetString(const QString& value) { SetValue(value); }
@@ -30,13 +29,12 @@ public:
 
 private:
     friend class CAdoRecordset;
-    // Re-points the field at a column: its value, declared type and name, and where a write goes.
-    void Point(const QVariant& value, const QString& declaredType, const QString& name,
+    // Re-points the field at a column: its value and declared type, and where a write goes.
+    void Point(const QVariant& value, const QString& declaredType,
                std::function<void(const QVariant&)> store);
 
     QVariant value_;
     QString declaredType_;
-    QString name_;
     std::function<void(const QVariant&)> store_;
 };
 

@@ -32,13 +32,11 @@ QVariant StatementValue(sqlite3_stmt* statement, int column) {
 // Runs a change with its values bound; false when the engine refuses it.
 bool RunWithValues(CAdoConnection& connection, const QString& sql,
                    const std::vector<QVariant>& values) {
-    sqlite3_stmt* statement = connection.Acquire(sql);
+    sqlite3_stmt* statement =
+        connection.Acquire(sql, QList<QVariant>(values.begin(), values.end()));
     if (!statement)
         return false;
-    bool bound = true;
-    for (std::size_t i = 0; i < values.size() && bound; ++i)
-        bound = BindValue(statement, int(i + 1), values[i]);
-    const bool done = bound && sqlite3_step(statement) == SQLITE_DONE;
+    const bool done = sqlite3_step(statement) == SQLITE_DONE;
     connection.Release(statement);
     return done;
 }
@@ -53,7 +51,7 @@ bool CAdoRecordset::Open(const QString& sql, CAdoConnection& connection, Mode mo
     Close();
     connection_ = &connection;
     mode_ = mode;
-    sql_ = WithStoredDateLiterals(sql);
+    sql_ = sql;
     if (const auto path = CreateDatabasePath(sql))
         return CAdoConnection::CreateDatabaseFile(*path);
     return mode == Mode::Read ? OpenRead(sql_) : OpenWrite(sql_);
@@ -173,7 +171,7 @@ CAdoField& CAdoRecordset::Field(int index) {
             row.values[std::size_t(index)] = value;
             row.changed[std::size_t(index)] = true;
         };
-    field_.Point(ColumnValue(index), declaredTypes_[index], columnNames_[index], std::move(store));
+    field_.Point(ColumnValue(index), declaredTypes_[index], std::move(store));
     return field_;
 }
 

@@ -27,7 +27,6 @@ public:
     bool MoveFirst();
     bool MoveNext();
     bool IsEOF() const;
-    bool IsBOF() const { return false; }
     // The number of rows of the whole result, counted by the engine.
     qint32 GetRecordCount();
     int GetFieldCount() const { return int(columnNames_.size()); }

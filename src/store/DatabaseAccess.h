@@ -8,26 +8,6 @@
 
 #include <exception>
 
-// A transaction that rolls back unless committed: work that fails half-way leaves no trace.
-class ScopedTransaction {
-public:
-    explicit ScopedTransaction(CAdoConnection& connection) : connection_(connection) {
-        if (!connection_.Begin())
-            THROW_ADO(CAdoException::UpdateRefused);
-    }
-    ~ScopedTransaction() {
-        if (!committed_)
-            connection_.Rollback();
-    }
-    ScopedTransaction(const ScopedTransaction&) = delete;
-    ScopedTransaction& operator=(const ScopedTransaction&) = delete;
-    bool Commit() { return committed_ = connection_.Commit(); }
-
-private:
-    CAdoConnection& connection_;
-    bool committed_ = false;
-};
-
 template <typename Result, typename Work>
 Result CRssDatabase::WithAccess(Result failure, Work&& work) {
     if (!isOpen_ || !Connect() || !Lock())
@@ -39,6 +19,18 @@ Result CRssDatabase::WithAccess(Result failure, Work&& work) {
     } catch (const std::exception&) {
         Unlock();
         return failure;
+    }
+}
+
+// Hands each row of a query to `take` until it returns false. A row whose values cannot be read
+// (a stored date that is no date, say) is passed over: one bad row never hides the others.
+template <typename Take> void TakeReadableRows(CAdoRecordset& rows, Take&& take) {
+    for (; !rows.IsEOF(); rows.MoveNext()) {
+        try {
+            if (!take(rows))
+                return;
+        } catch (const CAdoException&) {
+        }
     }
 }
 

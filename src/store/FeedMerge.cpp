@@ -61,7 +61,9 @@ bool CRssDatabase::MergeFeedFile(qint32 feedID, const QString& path, IExtendedDa
         settings.extendedAudio = stored->ExtendedAudio;
         settings.priority = stored->Priority;
         settings.feedLabel = PlainTitle(stored->Title);
-        if (stored->LastFeedDate.isValid())
+        // A feed never merged (no digest yet) is never unchanged: its stored date is only the
+        // moment it was added, which an unreadable channel date would match.
+        if (stored->LastFeedDate.isValid() && !stored->LastDigestKey.isEmpty())
             settings.storedFeedDate = FormatDateGmt(stored->LastFeedDate);
     }
     CFeedData feed;
@@ -237,7 +239,7 @@ void CRssDatabase::TrimItems(qint32 feedID, qint16 maxItems, const QList<qint32>
             marked << id;
     }
     for (qint32 id : marked) {
-        if (!ExecuteAll(
+        if (!connection_->ExecuteAll(
                 {QStringLiteral("Delete From ViewFeedItems Where FeedItemID = ") + SqlInt(id),
                  QStringLiteral("Delete From FeedItems Where FeedItemID = ") + SqlInt(id),
                  QStringLiteral("Delete From FeedItemShortData Where FeedItemID = ") + SqlInt(id),
@@ -302,7 +304,7 @@ bool CRssDatabase::InsertFeed(const CFeedRecord& feed, qint32 viewID, qint32 sub
                                     "Values(%1,%2)")
                          .arg(subscriptionID)
                          .arg(feed.FeedID);
-        return ExecuteAll(links);
+        return connection_->ExecuteAll(links);
     });
 }
 

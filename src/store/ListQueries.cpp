@@ -97,19 +97,20 @@ bool CRssDatabase::LoadFeedList(bool byPriority) {
         byPriority ? QStringLiteral(" Order By Priority Desc, LastDownloadDate Asc, Title")
                    : QStringLiteral(" Order By Title");
     return WithAccess(false, [&] {
-        for (auto rows = Query(QStringLiteral("Select FeedID,Title,Status,Priority,LastFeedDate,"
-                                              "FeedUrl From Feeds Where Status <> 0") +
-                               order);
-             !rows->IsEOF(); rows->MoveNext()) {
+        const auto rows = Query(QStringLiteral("Select FeedID,Title,Status,Priority,LastFeedDate,"
+                                               "FeedUrl From Feeds Where Status <> 0") +
+                                order);
+        TakeReadableRows(*rows, [&](CAdoRecordset& row) {
             CFeedRecord feed;
-            feed.FeedID = rows->Field(0).GetLong();
-            feed.Title = rows->Field(1).GetString();
-            feed.Status = rows->Field(2).GetShort();
-            feed.Priority = rows->Field(3).GetShort();
-            feed.LastFeedDate = rows->Field(4).GetDate();
-            feed.FeedUrl = rows->Field(5).GetString();
+            feed.FeedID = row.Field(0).GetLong();
+            feed.Title = row.Field(1).GetString();
+            feed.Status = row.Field(2).GetShort();
+            feed.Priority = row.Field(3).GetShort();
+            feed.LastFeedDate = row.Field(4).GetDate();
+            feed.FeedUrl = row.Field(5).GetString();
             FeedList.push_back(feed);
-        }
+            return true;
+        });
         return true;
     });
 }
@@ -117,12 +118,16 @@ bool CRssDatabase::LoadFeedList(bool byPriority) {
 bool CRssDatabase::LoadFeedItems(qint32 feedID, int most) {
     ItemList.clear();
     return WithAccess(false, [&] {
-        for (auto rows =
-                 Query(QStringLiteral("Select ") + ItemColumns +
-                       QStringLiteral(" From FeedItems Where Status <> 0 And FeedID = ") +
-                       SqlInt(feedID) + QStringLiteral(" Order By ItemDate Desc,FeedItemID Desc"));
-             !rows->IsEOF() && (most == 0 || int(ItemList.size()) < most); rows->MoveNext())
-            ItemList.push_back(ReadListedItem(*rows));
+        const auto rows =
+            Query(QStringLiteral("Select ") + ItemColumns +
+                  QStringLiteral(" From FeedItems Where Status <> 0 And FeedID = ") +
+                  SqlInt(feedID) + QStringLiteral(" Order By ItemDate Desc,FeedItemID Desc"));
+        TakeReadableRows(*rows, [&](CAdoRecordset& row) {
+            if (most != 0 && int(ItemList.size()) >= most)
+                return false;
+            ItemList.push_back(ReadListedItem(row));
+            return true;
+        });
         return true;
     });
 }
@@ -141,14 +146,13 @@ QList<qint32> CRssDatabase::ShownFeedsOfView(const CViewRecord& view) {
 void CRssDatabase::AppendShownItems(const QString& sql, const CViewRecord& view, int perFeedCap,
                                     bool hideRead) {
     int taken = 0;
-    for (auto rows = Query(sql); !rows->IsEOF(); rows->MoveNext()) {
-        CFeedItemRecord item = ReadListedItem(*rows);
+    TakeReadableRows(*Query(sql), [&](CAdoRecordset& row) {
+        CFeedItemRecord item = ReadListedItem(row);
         if (!Shows(item, view, hideRead))
-            continue;
+            return true;
         ItemList.push_back(std::move(item));
-        if (int(ItemList.size()) >= view.NumToShow || (perFeedCap > 0 && ++taken >= perFeedCap))
-            return;
-    }
+        return int(ItemList.size()) < view.NumToShow && (perFeedCap <= 0 || ++taken < perFeedCap);
+    });
 }
 
 bool CRssDatabase::LoadViewItems(qint32 viewID, int fallbackCap, bool hideRead) {
@@ -348,7 +352,7 @@ bool CRssDatabase::RebuildWhatsNew() {
                            .arg(rows->Field(0).GetLong());
         rows.reset();
         ScopedTransaction transaction(*connection_);
-        return ExecuteAll(inserts) && transaction.Commit();
+        return connection_->ExecuteAll(inserts) && transaction.Commit();
     });
 }
 

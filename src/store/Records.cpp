@@ -139,15 +139,9 @@ template <typename Change> bool CRssDatabase::ChangeFirstRow(const QString& sql,
     });
 }
 
-bool CRssDatabase::ExecuteAll(const QStringList& statements) {
-    for (const QString& statement : statements)
-        if (!connection_->Execute(statement))
-            return false;
-    return true;
-}
-
 bool CRssDatabase::ExecuteWithID(const QStringList& statementPrefixes, qint32 id) {
-    return WithAccess(false, [&] { return ExecuteAll(WithID(statementPrefixes, id)); });
+    return WithAccess(false,
+                      [&] { return connection_->ExecuteAll(WithID(statementPrefixes, id)); });
 }
 
 std::optional<CViewRecord> CRssDatabase::GetView(qint32 viewID) {
@@ -349,7 +343,7 @@ bool CRssDatabase::SetViewFeeds(qint32 viewID, const QList<qint32>& feedIDs) {
                           "Insert Into ViewFeeds(ViewID,FeedID,Priority) Values(%1,%2,0)")
                           .arg(viewID)
                           .arg(feedID);
-    return WithAccess(false, [&] { return ExecuteAll(statements); });
+    return WithAccess(false, [&] { return connection_->ExecuteAll(statements); });
 }
 
 bool CRssDatabase::SetFeedViews(qint32 feedID, const QList<qint32>& viewIDs) {
@@ -360,7 +354,7 @@ bool CRssDatabase::SetFeedViews(qint32 feedID, const QList<qint32>& viewIDs) {
                           "Insert Into ViewFeeds(ViewID,FeedID,Priority) Values(%1,%2,0)")
                           .arg(viewID)
                           .arg(feedID);
-    return WithAccess(false, [&] { return ExecuteAll(statements); });
+    return WithAccess(false, [&] { return connection_->ExecuteAll(statements); });
 }
 
 bool CRssDatabase::DeleteView(qint32 viewID) {
@@ -431,7 +425,7 @@ bool CRssDatabase::DeleteSubscription(qint32 subscriptionID) {
             statements << QStringLiteral("Delete From Views Where ViewID = ") + SqlInt(viewID);
         statements << QStringLiteral("Delete From SubscriptionFeeds Where SubscriptionID = ") +
                           SqlInt(subscriptionID);
-        if (!ExecuteAll(statements))
+        if (!connection_->ExecuteAll(statements))
             return false;
         for (qint32 feedID : feedIDs)
             if (!DeleteFeedRows(feedID))
@@ -451,7 +445,7 @@ QList<qint32> CRssDatabase::SubscriptionFeedIDs(qint32 subscriptionID) {
 }
 
 bool CRssDatabase::DeleteFeedRows(qint32 feedID) {
-    return ExecuteAll(
+    return connection_->ExecuteAll(
         WithID(QStringList{QStringLiteral("Delete From Feeds Where FeedID = ")} << FeedDependents,
                feedID));
 }
@@ -478,18 +472,18 @@ bool CRssDatabase::PurgeFeedData(qint32 feedID) {
                                                         "Feeds Where FeedID = ") +
                                              SqlInt(feedID),
                                          false) &&
-               ExecuteAll(WithID(FeedItemData, feedID));
+               connection_->ExecuteAll(WithID(FeedItemData, feedID));
     });
 }
 
 bool CRssDatabase::PurgeAllData() {
     const bool purged = WithAccess(false, [&] {
-        return ExecuteAll({QStringLiteral("Delete From FeedHttpValidators"),
-                           QStringLiteral("Delete From ViewFeedItems"),
-                           QStringLiteral("Delete From FeedItems"),
-                           QStringLiteral("Delete From FeedItemShortData"),
-                           QStringLiteral("Delete From FeedItemLongData"),
-                           QStringLiteral("Delete From FeedItemAudioData")}) &&
+        return connection_->ExecuteAll({QStringLiteral("Delete From FeedHttpValidators"),
+                                        QStringLiteral("Delete From ViewFeedItems"),
+                                        QStringLiteral("Delete From FeedItems"),
+                                        QStringLiteral("Delete From FeedItemShortData"),
+                                        QStringLiteral("Delete From FeedItemLongData"),
+                                        QStringLiteral("Delete From FeedItemAudioData")}) &&
                ResetFeedsForNextDownload(QStringLiteral("Select FeedID,Status,LastDigestKey,"
                                                         "LastDownloadDate,LastFeedDate From Feeds"),
                                          true);

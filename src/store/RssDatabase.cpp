@@ -121,13 +121,6 @@ bool SeedStatistics(CAdoConnection& connection) {
     });
 }
 
-bool ExecuteEach(CAdoConnection& connection, const QStringList& statements) {
-    for (const QString& statement : statements)
-        if (!connection.Execute(statement))
-            return false;
-    return true;
-}
-
 } // namespace
 
 CRssDatabase::CRssDatabase()
@@ -145,7 +138,7 @@ bool CRssDatabase::WriteInitialRows(CAdoConnection& connection, bool noDefaultVi
     QStringList rows = {VersionInfoInsert(date)};
     if (!noDefaultViews)
         rows << DefaultViewInserts(date);
-    return ExecuteEach(connection, rows);
+    return connection.ExecuteAll(rows);
 }
 
 bool CRssDatabase::CreateDatabase(const QString& path, bool askBeforeOverwrite,
@@ -187,7 +180,7 @@ bool CRssDatabase::CreateDatabase(const QString& path, bool askBeforeOverwrite,
         schema << QString::fromLatin1(statement);
     for (const char* statement : CreateValidatorTable)
         schema << QString::fromLatin1(statement);
-    return ExecuteEach(connection, schema) && SeedStatistics(connection) &&
+    return connection.ExecuteAll(schema) && SeedStatistics(connection) &&
            WriteInitialRows(connection, noDefaultViews);
 }
 
@@ -252,11 +245,11 @@ int CRssDatabase::OpenDatabase(const QString& path, bool showMissingMessage) {
 // Version 1.0 files lack the feeds' ReadAfter column.
 bool CRssDatabase::UpgradeFromVersion1() {
     try {
-        if (!ExecuteEach(*connection_,
-                         {QStringLiteral("Delete From VersionInfo"),
-                          QStringLiteral("ALTER TABLE Feeds ADD ReadAfter smallint"),
-                          QStringLiteral("ALTER TABLE Feeds MOVE ReadAfter BEFORE MaxItems"),
-                          VersionInfoInsert(FormatDateShort(NowGmt()))}))
+        if (!connection_->ExecuteAll({QStringLiteral("Delete From VersionInfo"),
+                                      QStringLiteral("ALTER TABLE Feeds ADD ReadAfter smallint"),
+                                      QStringLiteral("ALTER TABLE Feeds MOVE ReadAfter BEFORE "
+                                                     "MaxItems"),
+                                      VersionInfoInsert(FormatDateShort(NowGmt()))}))
             return false;
         CAdoRecordset feeds;
         if (!feeds.Open(QStringLiteral("Select FeedID,ReadAfter from Feeds"), *connection_,
@@ -274,7 +267,6 @@ bool CRssDatabase::UpgradeFromVersion1() {
 }
 
 bool CRssDatabase::CloseDatabase() {
-    HoldConnection = false;
     Disconnect();
     isOpen_ = false;
     databasePath_.clear();
@@ -292,7 +284,7 @@ bool CRssDatabase::Connect() {
 }
 
 void CRssDatabase::Disconnect() {
-    if (HoldConnection || !connection_)
+    if (!connection_)
         return;
     Unlock();
     connection_.reset();
@@ -402,16 +394,15 @@ bool CRssDatabase::CopyTable(const QString& table, CAdoConnection& target) {
             !copy.Open(sql, target, CAdoRecordset::Mode::Write))
             return false;
         // One transaction for the whole table: the copy goes to a private new file.
-        target.Execute(QStringLiteral("BEGIN"));
+        ScopedTransaction transaction(target);
         for (source.MoveFirst(); !source.IsEOF(); source.MoveNext()) {
             copy.AddNew();
             for (int column = 0; column < source.GetFieldCount(); ++column)
                 copy.Field(column).SetValue(source.Field(column).GetValue());
             copy.Update();
         }
-        return target.Execute(QStringLiteral("COMMIT"));
+        return transaction.Commit();
     } catch (const std::exception&) {
-        target.Execute(QStringLiteral("ROLLBACK"));
         return false;
     }
 }
@@ -450,7 +441,6 @@ bool CRssDatabase::CompactDatabase() {
     }
     // The connection closes first, so that its journal is folded into the file it replaces; the
     // lock is kept until the new file is in place, so that no other process writes to the old.
-    HoldConnection = false;
     connection_.reset();
     const bool renamed = std::rename(QFile::encodeName(temporary).constData(),
                                      QFile::encodeName(databasePath_).constData()) == 0;

@@ -28,8 +28,6 @@ public:
     CRssDatabase(const CRssDatabase&) = delete;
     CRssDatabase& operator=(const CRssDatabase&) = delete;
 
-    // When on, Disconnect does nothing.
-    bool HoldConnection = false;
     // When on, Unlock does nothing: a download run takes the lock once and keeps it.
     bool HoldLock = false;
     bool UseLock = true;
@@ -148,8 +146,6 @@ public:
 private:
     // Runs `work` inside the access bracket; `failure` when the bracket fails or work throws.
     template <typename Result, typename Work> Result WithAccess(Result failure, Work&& work);
-    // Runs statements in order; false at the first the engine refuses.
-    bool ExecuteAll(const QStringList& statements);
     // The first row of a query read into a record; none when there is no row.
     template <typename Record, typename Reader>
     std::optional<Record> ReadFirstRow(const QString& sql, Reader&& read);

@@ -5,10 +5,6 @@
 
 namespace {
 
-bool Exec(sqlite3* db, const QString& sql) {
-    return sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, nullptr) == SQLITE_OK;
-}
-
 struct ColumnDefinition {
     QString name;
     QString type;
@@ -73,11 +69,11 @@ std::optional<MoveColumn> ParseMoveColumn(const QString& sql) {
     return MoveColumn{match.captured(1), match.captured(2), match.captured(3)};
 }
 
-bool ApplyMoveColumn(sqlite3* db, const MoveColumn& move) {
+QStringList MoveColumnStatements(sqlite3* db, const MoveColumn& move) {
     std::vector<ColumnDefinition> columns = TableColumns(db, move.table);
     const qsizetype from = ColumnIndex(columns, move.column);
     if (from < 0 || ColumnIndex(columns, move.before) < 0)
-        return false;
+        return {};
     const ColumnDefinition moved = columns[from];
     columns.erase(columns.begin() + from);
     columns.insert(columns.begin() + ColumnIndex(columns, move.before), moved);
@@ -88,22 +84,14 @@ bool ApplyMoveColumn(sqlite3* db, const MoveColumn& move) {
         names << column.name;
     }
     const QString rebuilt = move.table + QStringLiteral("__moving");
-    const QStringList indexes = IndexStatements(db, move.table);
-    QStringList steps = {
-        QStringLiteral("BEGIN"),
-        QStringLiteral("CREATE TABLE %1(%2)").arg(rebuilt, definitions.join(u',')),
-        QStringLiteral("INSERT INTO %1(%2) SELECT %2 FROM %3 ORDER BY rowid")
-            .arg(rebuilt, names.join(u','), move.table),
-        QStringLiteral("DROP TABLE %1").arg(move.table),
-        QStringLiteral("ALTER TABLE %1 RENAME TO %2").arg(rebuilt, move.table),
-    };
-    steps << indexes << QStringLiteral("COMMIT");
-    for (const QString& step : steps)
-        if (!Exec(db, step)) {
-            Exec(db, QStringLiteral("ROLLBACK"));
-            return false;
-        }
-    return true;
+    return QStringList{
+               QStringLiteral("CREATE TABLE %1(%2)").arg(rebuilt, definitions.join(u',')),
+               QStringLiteral("INSERT INTO %1(%2) SELECT %2 FROM %3 ORDER BY rowid")
+                   .arg(rebuilt, names.join(u','), move.table),
+               QStringLiteral("DROP TABLE %1").arg(move.table),
+               QStringLiteral("ALTER TABLE %1 RENAME TO %2").arg(rebuilt, move.table),
+           }
+           << IndexStatements(db, move.table);
 }
 
 std::optional<OneTableSelect> ParseOneTableSelect(const QString& sql) {
@@ -114,15 +102,6 @@ std::optional<OneTableSelect> ParseOneTableSelect(const QString& sql) {
     if (!match.hasMatch())
         return std::nullopt;
     return OneTableSelect{match.captured(1).trimmed(), match.captured(2), match.captured(3)};
-}
-
-QString WithStoredDateLiterals(const QString& sql) {
-    static const QRegularExpression literal(
-        QStringLiteral(R"('(\d\d)/(\d\d)/(\d{4}) (\d\d):(\d\d)')"));
-    if (!sql.contains(u'/'))
-        return sql;
-    QString result = sql;
-    return result.replace(literal, QStringLiteral("'\\3-\\1-\\2 \\4:\\5:00'"));
 }
 
 namespace {
@@ -137,11 +116,68 @@ bool IsDataStatement(const QString& sql) {
     return data.match(sql).hasMatch();
 }
 
+// 'MM/DD/YYYY HH:MM', the form statements write dates in, as stored: 'YYYY-MM-DD HH:MM:00'.
+std::optional<QString> StoredFormOfDateLiteral(const QString& literal) {
+    static const QRegularExpression form(
+        QStringLiteral(R"(^(\d\d)/(\d\d)/(\d{4}) (\d\d):(\d\d)$)"));
+    if (literal.size() != 16)
+        return std::nullopt;
+    const auto match = form.match(literal);
+    if (!match.hasMatch())
+        return std::nullopt;
+    return match.captured(3) + u'-' + match.captured(1) + u'-' + match.captured(2) + u' ' +
+           match.captured(4) + u':' + match.captured(5) + QStringLiteral(":00");
+}
+
+// The column an Insert's value at `at` goes to: in "Insert Into T(a,b) Values(1,'x')" the
+// literal goes to b. Empty for a place outside an Insert's values.
+QString InsertedColumn(const QString& sql, qsizetype at) {
+    static const QRegularExpression insert(
+        QStringLiteral(R"(^\s*insert\s+into\s+[\w.]+\s*\(([^)']*)\)\s*values\s*\()"),
+        QRegularExpression::CaseInsensitiveOption);
+    const auto match = insert.match(sql);
+    if (!match.hasMatch() || at < match.capturedEnd())
+        return {};
+    qsizetype position = 0;
+    int depth = 0;
+    bool inLiteral = false;
+    for (const QChar c : QStringView(sql).mid(match.capturedEnd(), at - match.capturedEnd())) {
+        if (c == u'\'')
+            inLiteral = !inLiteral;
+        else if (inLiteral)
+            continue;
+        else if (c == u'(')
+            ++depth;
+        else if (c == u')')
+            --depth;
+        else if (c == u',' && depth == 0)
+            ++position;
+    }
+    return match.captured(1).split(u',').value(position).trimmed();
+}
+
+// The column of "Column = ", "Table.Column <> " and the like just before a literal, or of
+// " = Column" just after it; empty when the literal is compared with no column.
+QString ComparedColumn(QStringView before, QStringView after) {
+    static const QRegularExpression columnFirst(
+        QStringLiteral(R"(([A-Za-z_][\w.]*)\s*(?:=|<>|!=|<=|>=|<|>)\s*$)"));
+    static const QRegularExpression columnLast(
+        QStringLiteral(R"(^\s*(?:=|<>|!=|<=|>=|<|>)\s*([A-Za-z_][\w.]*))"));
+    // The operator and column stand close to the literal; a short tail is enough to look at.
+    if (const auto match = columnFirst.match(before.right(160)); match.hasMatch())
+        return match.captured(1);
+    if (const auto match = columnLast.match(after.left(160)); match.hasMatch())
+        return match.captured(1);
+    return {};
+}
+
 } // namespace
 
-ParameterizedSql Parameterize(const QString& sql) {
-    if (sql.contains(u'?') || !IsDataStatement(sql))
-        return {sql, {}};
+ParameterizedSql Parameterize(const QString& sql, const QList<QVariant>& given,
+                              const std::function<bool(QStringView)>& isDateColumn) {
+    if (!IsDataStatement(sql))
+        return {sql, given};
+    qsizetype nextGiven = 0;
     ParameterizedSql result;
     result.text.reserve(sql.size());
     const qsizetype size = sql.size();
@@ -162,10 +198,22 @@ ParameterizedSql Parameterize(const QString& sql) {
                 literal += sql[j];
             }
             if (j >= size) // an unterminated literal: leave the statement to the engine
-                return {sql, {}};
+                return {sql, given};
+            if (const auto stored = StoredFormOfDateLiteral(literal)) {
+                QString column = InsertedColumn(sql, i);
+                if (column.isEmpty())
+                    column = ComparedColumn(result.text, QStringView(sql).mid(j + 1));
+                if (!column.isEmpty() && isDateColumn(column))
+                    literal = *stored;
+            }
             result.text += u'?';
             result.values << literal;
             i = j + 1;
+        } else if (c == u'?') {
+            // A parameter the caller binds: it takes the next of the given values.
+            result.text += u'?';
+            result.values << given.value(nextGiven++);
+            ++i;
         } else if (c.isDigit() && (i == 0 || !IsIdentifierChar(sql[i - 1]))) {
             qsizetype j = i;
             while (j < size && sql[j].isDigit())

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <functional>
 #include <optional>
 
 struct sqlite3;
@@ -21,8 +22,9 @@ struct MoveColumn {
 };
 std::optional<MoveColumn> ParseMoveColumn(const QString& sql);
 
-// Rebuilds the table with the column moved, keeping every row in order and the indexes.
-bool ApplyMoveColumn(sqlite3* db, const MoveColumn& move);
+// The statements that rebuild the table with the column moved, keeping every row in order and
+// the indexes; they belong in one transaction. None when either column is missing.
+QStringList MoveColumnStatements(sqlite3* db, const MoveColumn& move);
 
 // "Select <columns> From <table> <rest>": the parts of a one-table query.
 struct OneTableSelect {
@@ -32,15 +34,16 @@ struct OneTableSelect {
 };
 std::optional<OneTableSelect> ParseOneTableSelect(const QString& sql);
 
-// Date literals 'MM/DD/YYYY HH:MM' become the stored form 'YYYY-MM-DD HH:MM:00', so that
-// datetime columns compare and sort chronologically whoever wrote them.
-QString WithStoredDateLiterals(const QString& sql);
-
 // A data statement with its literals taken out as values: the same statement with other values
-// then has the same text, so that it is compiled once. Statements that already hold '?', and
-// those that are not Select, Insert, Update or Delete, are left as they are.
+// then has the same text, so that it is compiled once, and no value, whatever characters it holds,
+// is ever read as part of the statement. Each '?' outside the literals takes the next of `given`.
+// A date literal 'MM/DD/YYYY HH:MM' that is compared with, or inserted into, a column that
+// `isDateColumn` names takes the stored form 'YYYY-MM-DD HH:MM:00', so that datetime columns
+// compare and sort chronologically whoever wrote them; other texts stay as written, however
+// date-like. Statements other than Select, Insert, Update and Delete are left as they are.
 struct ParameterizedSql {
     QString text;
     QList<QVariant> values;
 };
-ParameterizedSql Parameterize(const QString& sql);
+ParameterizedSql Parameterize(const QString& sql, const QList<QVariant>& given,
+                              const std::function<bool(QStringView column)>& isDateColumn);

@@ -30,8 +30,21 @@ std::optional<QDateTime> MakeUtc(int year, int month, int day, int hour = 0, int
     return midnight.addSecs(qint64(hour) * 3600 + qint64(minute) * 60 + second);
 }
 
+// Two-digit years by RFC 2822's window (below 50 this century, else the last); other years
+// below 1000 in this millennium.
 int CenturyAdjusted(int year) {
+    if (year < 50)
+        return year + 2000;
+    if (year < 100)
+        return year + 1900;
     return year < 1000 ? year + 2000 : year;
+}
+
+// Outside these years no date is read: the stored form holds four-digit years, and a feed's
+// date before 1900 is a mistake.
+bool IsReadableYear(const QDateTime& value) {
+    const int year = value.date().year();
+    return year >= 1900 && year <= 9999;
 }
 
 // Splits at the first occurrence of a separator; nullopt when it is missing.
@@ -67,12 +80,16 @@ int NamedZoneHours(const QString& zone) {
     return 0;
 }
 
+// Abbreviated or written out; any other word is January.
 int MonthNumber(const QString& name) {
-    static const char16_t* const months[] = {u"jan", u"feb", u"mar", u"apr", u"may", u"jun",
-                                             u"jul", u"aug", u"sep", u"oct", u"nov", u"dec"};
-    for (int i = 0; i < 12; ++i)
-        if (name == QStringView(months[i]))
+    static const char16_t* const months[] = {u"january",   u"february", u"march",    u"april",
+                                             u"may",       u"june",     u"july",     u"august",
+                                             u"september", u"october",  u"november", u"december"};
+    for (int i = 0; i < 12; ++i) {
+        const QStringView month(months[i]);
+        if (name == month || name == month.left(3))
             return i + 1;
+    }
     return 1;
 }
 
@@ -171,11 +188,12 @@ QString YearMonthDayTime(const QDateTime& value) {
 } // namespace
 
 QDateTime ParseFeedDate(const QString& text) {
-    const QString trimmed = text.trimmed();
-    const bool iso = trimmed.contains(QChar(u'-')) && trimmed.contains(QChar(u'T')) &&
-                     !StartsWithDayName(trimmed);
-    const auto parsed = iso ? ParseIsoDate(trimmed) : ParseRfc822Date(trimmed);
-    return parsed && parsed->isValid() ? *parsed : NowGmt();
+    // Runs of blanks count as one: "Wed,  1 Feb 2006" pads its day to two places.
+    const QString simplified = text.simplified();
+    const bool iso = simplified.contains(QChar(u'-')) && simplified.contains(QChar(u'T')) &&
+                     !StartsWithDayName(simplified);
+    const auto parsed = iso ? ParseIsoDate(simplified) : ParseRfc822Date(simplified);
+    return parsed && parsed->isValid() && IsReadableYear(*parsed) ? *parsed : NowGmt();
 }
 
 std::optional<QDateTime> ParsePlainDate(const QString& text) {
@@ -206,7 +224,7 @@ std::optional<QDateTime> ParsePlainDate(const QString& text) {
 }
 
 QDateTime ParseItemDate(const QString& text) {
-    if (const auto plain = ParsePlainDate(text))
+    if (const auto plain = ParsePlainDate(text); plain && IsReadableYear(*plain))
         return *plain;
     return ParseFeedDate(text);
 }
@@ -236,8 +254,4 @@ QString FormatDateShort(const QDateTime& value) {
 
 QDateTime NowGmt() {
     return QDateTime::currentDateTimeUtc();
-}
-
-QString FormatInt(int n) {
-    return QString::number(n);
 }

@@ -7,8 +7,8 @@
 // Dates as feeds write them and as the screens and statements show them. Every stored date is
 // UTC; QDateTime values returned here carry Qt::UTC.
 
-// Reads an RFC 822 or ISO 8601 date text into UTC. Never fails: text it cannot read gives the
-// current time.
+// Reads an RFC 822 or ISO 8601 date text into UTC. Never fails: text it cannot read, and a
+// date outside the years 1900 to 9999, give the current time.
 QDateTime ParseFeedDate(const QString& text);
 
 // Plain numeric dates read as written, with no zone: "2005-01-03 10:30:15", "2005-01-03",
@@ -30,5 +30,3 @@ QString FormatDateLocal(const QDateTime& utc, const QDateTime& now);
 QString FormatDateShort(const QDateTime& value);
 
 QDateTime NowGmt();
-
-QString FormatInt(int n);

@@ -7,8 +7,11 @@
 
 namespace {
 
-// A reference this long or longer is never decoded.
-constexpr qsizetype LongestReference = 8;
+// A named reference longer than this is never decoded.
+constexpr qsizetype LongestNamedReference = 8;
+// A numeric reference with more digits than this is never decoded; eight hold every code point
+// in either base.
+constexpr qsizetype MostReferenceDigits = 8;
 
 struct NamedReference {
     const char16_t* name;
@@ -42,15 +45,29 @@ constexpr std::array<const char16_t*, 95> Latin1Names = {
     u"ugrave", u"uacute", u"ucirc",  u"uuml",   u"yacute", u"thorn",  u"yuml",
 };
 
-// "&#8217;" and the like: decimal only. A code point above U+FFFF becomes its surrogate pair;
-// anything else keeps its low 16 bits.
-QString NumericReferenceText(QStringView reference) {
-    const int code = ReadLeadingInt(reference.mid(2, reference.size() - 3));
-    if (code > 0xFFFF && code <= 0x10FFFF) {
-        const char32_t codePoint = char32_t(code);
-        return QString::fromUcs4(&codePoint, 1);
-    }
-    return QString(QChar(char16_t(unsigned(code) & 0xFFFF)));
+// NUL and the other C0 controls but tab, line feed and carriage return: no XML file may hold
+// them, so no stored text does either.
+bool IsForbiddenControl(char32_t c) {
+    return c < 0x20 && c != u'\t' && c != u'\n' && c != u'\r';
+}
+
+// A code point above U+FFFF becomes its surrogate pair. What is no character a text may hold
+// (a forbidden control, half a surrogate pair, a number beyond Unicode, a negative one) becomes
+// U+FFFD.
+QString CodePointText(int code) {
+    const bool character = code >= 0 && code <= 0x10FFFF && !IsForbiddenControl(char32_t(code)) &&
+                           !QChar::isSurrogate(char32_t(code));
+    const char32_t codePoint = character ? char32_t(code) : char32_t(QChar::ReplacementCharacter);
+    return QString::fromUcs4(&codePoint, 1);
+}
+
+// "&#8217;" and "&#x2019;" (or "&#X2019;"); digits read as far as they go.
+std::optional<QString> NumericReferenceText(QStringView reference) {
+    const bool hexadecimal = reference.startsWith(u"&#x", Qt::CaseInsensitive);
+    const QStringView digits = reference.mid(hexadecimal ? 3 : 2).chopped(1);
+    if (digits.size() > MostReferenceDigits)
+        return std::nullopt;
+    return CodePointText(ReadLeadingInt(digits, INT_MAX, hexadecimal ? 16 : 10));
 }
 
 std::optional<QChar> NamedReferenceCharacter(QStringView reference) {
@@ -66,6 +83,11 @@ std::optional<QChar> NamedReferenceCharacter(QStringView reference) {
 }
 
 std::optional<QString> ReferenceText(QStringView reference) {
+    if (reference.startsWith(u"&#"))
+        return NumericReferenceText(reference);
+    if (reference.size() > LongestNamedReference)
+        return std::nullopt;
+    // A short reference with a '#' anywhere else reads as a number all the same.
     if (reference.contains(u'#'))
         return NumericReferenceText(reference);
     if (const auto character = NamedReferenceCharacter(reference))
@@ -82,6 +104,13 @@ void ChopTrailingSpace(QString& text) {
 
 } // namespace
 
+QString ReplaceForbiddenControls(QString text) {
+    for (qsizetype i = 0; i < text.size(); ++i)
+        if (IsForbiddenControl(text.at(i).unicode()))
+            text[i] = QChar::ReplacementCharacter;
+    return text;
+}
+
 QString DecodeEntities(const QString& text) {
     QString result;
     result.reserve(text.size());
@@ -92,10 +121,7 @@ QString DecodeEntities(const QString& text) {
         const qsizetype semicolon = text.indexOf(u';', amp);
         if (semicolon < 0)
             break;
-        const qsizetype length = semicolon - amp + 1;
-        const auto replacement = length <= LongestReference
-                                     ? ReferenceText(QStringView(text).mid(amp, length))
-                                     : std::nullopt;
+        const auto replacement = ReferenceText(QStringView(text).mid(amp, semicolon - amp + 1));
         if (replacement) {
             result += QStringView(text).mid(copied, amp - copied);
             result += *replacement;

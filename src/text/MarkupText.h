@@ -5,9 +5,14 @@
 // Text helpers for the character data of feeds and for the files the program writes. None keeps
 // state; all may run on any thread.
 
-// Replaces character references: decimal numeric ones and the named ones of the basic and
-// HTML 4 Latin-1 tables. References of nine characters or more are left alone.
+// Replaces character references: numeric ones, decimal or hexadecimal, of up to eight digits,
+// and the named ones of the basic and HTML 4 Latin-1 tables; named references of nine characters
+// or more are left alone. A number that is no character a text may hold gives U+FFFD.
 QString DecodeEntities(const QString& text);
+
+// U+FFFD in place of NUL and every other C0 control but tab, line feed and carriage return: no
+// XML file may hold them, and every stored text may end up in one.
+QString ReplaceForbiddenControls(QString text);
 
 // Plain text of a markup text: CDATA unwrapped, each tag replaced by one space, trimmed.
 QString StripTags(const QString& text);

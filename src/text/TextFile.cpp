@@ -1,5 +1,7 @@
 #include "text/TextFile.h"
 
+#include "text/MarkupText.h"
+
 #include <QRegularExpression>
 #include <QStringDecoder>
 #include <optional>
@@ -13,8 +15,16 @@ std::optional<QString> DecodeStrictly(QStringDecoder& decoder, const QByteArray&
     return text;
 }
 
-bool HasUtf16ByteOrderMark(const QByteArray& bytes) {
-    return bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF");
+// UTF-16 by its byte-order mark, or, without one, by an opening "<?" in either byte order (as
+// XML 1.0's appendix F detects it); such bytes would pass for UTF-8 with a NUL after each letter.
+std::optional<QStringConverter::Encoding> Utf16Encoding(const QByteArray& bytes) {
+    if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF"))
+        return QStringConverter::Utf16;
+    if (bytes.startsWith(QByteArrayView("<\0?\0", 4)))
+        return QStringConverter::Utf16LE;
+    if (bytes.startsWith(QByteArrayView("\0<\0?", 4)))
+        return QStringConverter::Utf16BE;
+    return std::nullopt;
 }
 
 // The encoding named by an XML declaration at the very start ("<?xml ... encoding='KOI8-R'?>").
@@ -26,14 +36,14 @@ QByteArray DeclaredEncoding(const QByteArray& bytes) {
 }
 
 QString DecodeWithFallbacks(const QByteArray& bytes) {
+    if (const auto utf16 = Utf16Encoding(bytes)) {
+        QStringDecoder decoder(*utf16, QStringConverter::Flag::Stateless);
+        return decoder.decode(bytes);
+    }
     // Stateless: a sequence cut off at the end is an error, not bytes kept for a next call.
     QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
     if (auto text = DecodeStrictly(utf8, bytes))
         return *text;
-    if (HasUtf16ByteOrderMark(bytes)) {
-        QStringDecoder utf16(QStringConverter::Utf16, QStringConverter::Flag::Stateless);
-        return utf16.decode(bytes);
-    }
     if (const QByteArray declared = DeclaredEncoding(bytes); !declared.isEmpty()) {
         QStringDecoder named(declared.constData(), QStringConverter::Flag::Stateless);
         // A declared UTF-8 whose bytes are not UTF-8 is a mislabelled single-byte file.
@@ -114,5 +124,5 @@ QString CTextFile::Decode(const QByteArray& bytes) {
     const qsizetype nul = text.indexOf(QChar(u'\0'));
     if (nul >= 0)
         text.truncate(nul);
-    return text;
+    return ReplaceForbiddenControls(text);
 }

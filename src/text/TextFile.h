@@ -31,8 +31,9 @@ public:
     // replaced only once the new text is written whole. False when that failed.
     bool Close();
 
-    // The text of a file's bytes: UTF-8 when they are valid UTF-8; else by a UTF-16 byte-order
-    // mark or the encoding an XML declaration names; else Windows-1252. Cut at the first NUL.
+    // The text of a file's bytes: UTF-16 by a byte-order mark or an opening "<?"; else UTF-8 when
+    // they are valid UTF-8; else the encoding an XML declaration names; else Windows-1252. Cut at
+    // the first NUL, the other controls no XML file may hold replaced by U+FFFD.
     static QString Decode(const QByteArray& bytes);
 
 private:

@@ -7,6 +7,8 @@
 #include <QFile>
 #include <QRegularExpression>
 #include <libxml/parser.h>
+#include <libxml/tree.h>
+#include <optional>
 
 namespace {
 
@@ -144,6 +146,58 @@ TEST_F(OpmlExportTest, WritesTheListedFeeds) {
     EXPECT_FALSE(FileBytes(env_.Path("empty.opml")).contains("outline"));
     EXPECT_FALSE(ExportOpml(db_, {1}, env_.Path("no/dir/x.opml")));
     EXPECT_EQ(prompt_.messages.last(), "Export Error: Could not Save Subscription File");
+}
+
+// The first "title" attribute of an element named `name`, depth first; none when absent.
+std::optional<QString> TitleOf(xmlNodePtr node, const char* name) {
+    for (; node; node = node->next) {
+        if (node->type == XML_ELEMENT_NODE && xmlStrEqual(node->name, BAD_CAST name)) {
+            xmlChar* title = xmlGetProp(node, BAD_CAST "title");
+            const QString text = QString::fromUtf8(reinterpret_cast<const char*>(title));
+            xmlFree(title);
+            return text;
+        }
+        if (const auto found = TitleOf(node->children, name))
+            return found;
+    }
+    return std::nullopt;
+}
+
+// Hexadecimal references once gave titles holding NUL: the export was a file no reader takes and
+// the backup one that would not restore. A title from a feed goes the whole way unchanged.
+TEST_F(OpmlExportTest, TitlesWithCharacterReferencesGoThroughExportBackupAndRestore) {
+    CFeedRecord feed;
+    feed.FeedID = 5;
+    feed.FeedUrl = "http://x/feed";
+    ASSERT_TRUE(db_.InsertFeed(feed, 0, 0));
+    const QString file = env_.WriteFile(
+        "feed.xml", "<rss version=\"2.0\"><channel><title>Caf&#xE9; d&#x2019;&#x0;&#1;t "
+                    "&#128512;</title><item><title>i</title><guid>g</guid></item></channel></rss>");
+    ASSERT_TRUE(db_.MergeFeedFile(5, file, nullptr));
+    const QString title =
+        u"Caf\u00E9 d\u2019\uFFFD\uFFFDt "_qs + QString::fromUcs4(U"\U0001F600", 1);
+    ASSERT_EQ(db_.GetFeed(5)->Title, title);
+
+    const QString opml = env_.Path("out.opml");
+    ASSERT_TRUE(ExportOpml(db_, {5}, opml));
+    const QByteArray exported = FileBytes(opml);
+    xmlDocPtr parsed = xmlReadMemory(exported.constData(), int(exported.size()), "out.opml",
+                                     nullptr, XML_PARSE_NONET | XML_PARSE_NOERROR);
+    ASSERT_NE(parsed, nullptr);
+    EXPECT_EQ(TitleOf(xmlDocGetRootElement(parsed), "outline"), title);
+    xmlFreeDoc(parsed);
+    CFeedData list;
+    ASSERT_TRUE(ParseSubscriptionList(list, opml));
+    EXPECT_EQ(list.Items.size(), 1u);
+
+    // The restore adds the saved feed again as a new record.
+    const QString backup = env_.Path("b.qpbk");
+    ASSERT_TRUE(SaveBackup(db_, backup));
+    ASSERT_TRUE(ImportBackup(db_, backup));
+    ASSERT_TRUE(db_.LoadFeedList(false));
+    ASSERT_EQ(db_.FeedList.size(), 2u);
+    for (const CFeedRecord& restored : db_.FeedList)
+        EXPECT_EQ(restored.Title, title);
 }
 
 using LegacyImportTest = StoreFixture;

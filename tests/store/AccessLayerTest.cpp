@@ -114,6 +114,61 @@ TEST_F(AccessLayerTest, RefusedStatementsFailWithoutThrowing) {
     EXPECT_TRUE(CAdoConnection::IsEngineAvailable());
 }
 
+// Texts that hold a NUL, a question mark or both reach the engine as values, whatever the
+// statement around them: a statement never ends at a NUL of its text.
+TEST_F(AccessLayerTest, EveryLiteralIsBoundWhateverItHolds) {
+    const QString texts[] = {QStringLiteral("https://example.com/?p=2"),
+                             QStringLiteral("Don") + QChar(u'\0') + QStringLiteral("t panic"),
+                             QStringLiteral("?") + QChar(u'\0') + QStringLiteral("?"),
+                             QStringLiteral("it''s ? 'quoted'")};
+    int id = 0;
+    for (const QString& text : texts) {
+        const QString literal = u'\'' + QString(text).replace(u'\'', QStringLiteral("''")) + u'\'';
+        ASSERT_TRUE(
+            db_.Execute(QString("Insert Into T(ID,Name) Values(%1,%2)").arg(++id).arg(literal)))
+            << id;
+        CAdoRecordset rows;
+        ASSERT_TRUE(rows.Open("Select ID,Name From T Where Name = " + literal +
+                                  " And ID = " + QString::number(id),
+                              db_, CAdoRecordset::Mode::Read))
+            << id;
+        ASSERT_FALSE(rows.IsEOF()) << id;
+        EXPECT_EQ(rows.Field(1).GetString(), text) << id;
+        EXPECT_EQ(rows.GetRecordCount(), 1) << id;
+    }
+}
+
+// Only a literal compared with, or inserted into, a datetime column takes the stored date form.
+TEST_F(AccessLayerTest, DateLiteralsAreRewrittenForDatetimeColumnsOnly) {
+    ASSERT_TRUE(db_.Execute("Insert Into T(ID,Name,Made,Body) Values(1,'01/02/2005 10:30',"
+                            "'01/02/2005 10:30','12/25/2005 10:00')"));
+    ASSERT_TRUE(db_.Execute("Update T Set Body = '03/04/2006 11:00', Made = '03/04/2006 11:00' "
+                            "Where Name = '01/02/2005 10:30'"));
+    struct Case {
+        const char* where;
+        int rows;
+    };
+    const Case cases[] = {
+        {"Name = '01/02/2005 10:30'", 1},    {"Body = '03/04/2006 11:00'", 1},
+        {"Made = '03/04/2006 11:00'", 1},    {"T.Made >= '03/04/2006 11:00'", 1},
+        {"Made > '03/04/2006 11:00'", 0},    {"'03/04/2006 11:00' = Made", 1},
+        {"Made = '2006-03-04 11:00:00'", 1}, {"Made = '03/04/2006 11:00:00'", 0},
+        {"Name = '2005-01-02 10:30:00'", 0},
+    };
+    for (const Case& c : cases) {
+        CAdoRecordset rows;
+        ASSERT_TRUE(
+            rows.Open(QString("Select ID From T Where ") + c.where, db_, CAdoRecordset::Mode::Read))
+            << c.where;
+        EXPECT_EQ(rows.GetRecordCount(), c.rows) << c.where;
+    }
+    CAdoRecordset stored;
+    ASSERT_TRUE(stored.Open("Select Name,Made,Body From T", db_, CAdoRecordset::Mode::Read));
+    EXPECT_EQ(stored.Field(0).GetString(), "01/02/2005 10:30");
+    EXPECT_EQ(stored.Field(1).GetString(), "2006-03-04 11:00:00");
+    EXPECT_EQ(stored.Field(2).GetString(), "03/04/2006 11:00");
+}
+
 TEST_F(AccessLayerTest, MoveColumnKeepsRowsAndOrder) {
     ASSERT_TRUE(db_.Execute("CREATE INDEX T_PI On T(ID)"));
     for (int id : {3, 1, 2})
@@ -121,15 +176,18 @@ TEST_F(AccessLayerTest, MoveColumnKeepsRowsAndOrder) {
     ASSERT_TRUE(db_.Execute("ALTER TABLE T ADD Extra smallint"));
     ASSERT_TRUE(db_.Execute("ALTER TABLE T MOVE Extra BEFORE Num"));
     EXPECT_FALSE(db_.Execute("ALTER TABLE T MOVE Nothing BEFORE Num"));
+    ASSERT_TRUE(db_.Execute("Update T Set Extra = ID + 10"));
     CAdoRecordset rows;
     ASSERT_TRUE(rows.Open("Select * From T", db_, CAdoRecordset::Mode::Read));
-    QStringList names, ids;
-    for (int i = 0; i < rows.GetFieldCount(); ++i)
-        names << rows.Field(i).GetName();
-    for (; !rows.IsEOF(); rows.MoveNext())
-        ids << rows.Field("ID").GetString() + ":" + rows.Field("Name").GetString();
-    EXPECT_EQ(names.join(','), "ID,Name,Extra,Num,Made,Body");
-    EXPECT_EQ(ids.join(','), "3:n3,1:n1,2:n2");
+    // By position: ID, Name, Extra, Num, Made, Body.
+    QStringList values;
+    for (; !rows.IsEOF(); rows.MoveNext()) {
+        QStringList row;
+        for (int i = 0; i < rows.GetFieldCount(); ++i)
+            row << rows.Field(i).GetString();
+        values << row.join(',');
+    }
+    EXPECT_EQ(values, QStringList({"3,n3,13,3,,", "1,n1,11,1,,", "2,n2,12,2,,"}));
     CAdoRecordset index;
     ASSERT_TRUE(index.Open("Select name From sqlite_master Where type = 'index'", db_,
                            CAdoRecordset::Mode::Read));

@@ -1,6 +1,9 @@
 #include "StoreFixture.h"
 #include "config/AppSettings.h"
 
+#include <QLocale>
+#include <QStringEncoder>
+
 namespace {
 
 struct TestItem {
@@ -121,6 +124,88 @@ TEST_F(FeedMergeTest, IdentityByKeyAndTitle) {
     EXPECT_EQ(Count("FeedItems"), 7);
     EXPECT_EQ(Count("FeedItems", "Title = 'Nothing'"), 2);
     EXPECT_EQ(Count("FeedItems", "GUID = 'g''1'"), 2);
+}
+
+// WordPress writes GUIDs with '?'; a title with a hexadecimal reference once held a NUL, and
+// the two together cut the duplicate test's statement short, so the item was dropped.
+TEST_F(FeedMergeTest, TitlesWithReferencesAndGuidsWithQuestionMarksAreStored) {
+    const QString file = env_.WriteFile(
+        "wordpress.xml",
+        "<rss version=\"2.0\"><channel><title>Blog</title><item><title>Don&#x27;t panic</title>"
+        "<guid>https://example.com/?p=2</guid></item><item><title>Plain</title>"
+        "<guid>https://example.com/?p=1</guid></item></channel></rss>");
+    ASSERT_TRUE(db_.MergeFeedFile(FeedID, file, nullptr));
+    EXPECT_EQ(Items(), QStringList({"https://example.com/?p=2|Don't panic",
+                                    "https://example.com/?p=1|Plain"}));
+}
+
+// GUIDs, titles and date keys written like statement dates are found again as written.
+TEST_F(FeedMergeTest, DateLikeKeysAndTitlesAreFoundAgain) {
+    const std::vector<TestItem> items = {{"By guid", "01/02/2005 10:30", "", "", "", ""},
+                                         {"12/25/2005 10:00", "g", "", "", "", ""},
+                                         {"By date", "", "03/04/2005 11:00", "", "", ""}};
+    ASSERT_TRUE(
+        db_.MergeFeedFile(FeedID, FeedFile(items, "Sun, 02 Jan 2005 10:30:15 GMT"), nullptr));
+    ASSERT_TRUE(
+        db_.MergeFeedFile(FeedID, FeedFile(items, "Mon, 03 Jan 2005 10:30:15 GMT"), nullptr));
+    ASSERT_TRUE(
+        db_.MergeFeedFile(FeedID, FeedFile(items, "Tue, 04 Jan 2005 10:30:15 GMT"), nullptr));
+    EXPECT_EQ(Items(), QStringList({"01/02/2005 10:30|By guid", "g|12/25/2005 10:00",
+                                    "03/04/2005 11:00|By date"}));
+    EXPECT_EQ(Rows("Select ItemDate From FeedItems Where Title = 'By date'"),
+              QStringList{"2005-03-04 11:00:00"});
+}
+
+// A date past year 9999 is no date: the item and the feed take the time of the merge, and the
+// lists read them.
+TEST_F(FeedMergeTest, DatesBeyondYear9999AreUnreadable) {
+    const QDateTime before = NowGmt().addSecs(-1);
+    ASSERT_TRUE(
+        db_.MergeFeedFile(FeedID,
+                          FeedFile({{"Far", "g", "Mon, 03 Jan 20005 10:30:15 GMT", "", "", ""}},
+                                   "Mon, 03 Jan 20005 10:30:15 GMT"),
+                          nullptr));
+    ASSERT_TRUE(db_.LoadFeedList(false));
+    ASSERT_EQ(db_.FeedList.size(), 1u);
+    EXPECT_GE(db_.FeedList[0].LastFeedDate, before.addSecs(-60));
+    ASSERT_TRUE(db_.LoadFeedItems(FeedID, 0));
+    ASSERT_EQ(db_.ItemList.size(), 1u);
+    EXPECT_GE(db_.ItemList[0].ItemDate, before);
+}
+
+// "add" stores the feed with the current time as its date and merges its first download at
+// once: a channel date that cannot be read, or one of the same minute, must not make that
+// first merge look unchanged.
+TEST_F(FeedMergeTest, AFeedNeverMergedIsNeverUnchanged) {
+    const QString sameMinute =
+        QLocale::c().toString(NowGmt(), QStringLiteral("ddd, dd MMM yyyy HH:mm:ss 'GMT'"));
+    qint32 feedID = 500;
+    for (const QString& channelDate : {QStringLiteral("not a date"), sameMinute}) {
+        CFeedRecord feed;
+        feed.FeedID = ++feedID;
+        feed.FeedUrl = "http://example.org/new";
+        ASSERT_TRUE(db_.InsertFeed(feed, 0, 0));
+        ASSERT_TRUE(db_.MergeFeedFile(feedID, FeedFile({{"New", "n", "", "", "", ""}}, channelDate),
+                                      nullptr));
+        EXPECT_EQ(Count("FeedItems", QString("FeedID = %1").arg(feedID)), 1)
+            << channelDate.toStdString();
+    }
+}
+
+// A UTF-16 feed without a byte-order mark is read by its opening "<?".
+TEST_F(FeedMergeTest, Utf16FeedsWithoutByteOrderMarkAreMerged) {
+    const QString xml = u"<?xml version=\"1.0\" encoding=\"UTF-16\"?><rss version=\"2.0\">"
+                        u"<channel><title>Caf\u00E9</title><item><title>\u65E5\u672C</title>"
+                        u"<guid>u1</guid></item></channel></rss>"_qs;
+    for (const auto byteOrder : {QSysInfo::LittleEndian, QSysInfo::BigEndian}) {
+        db_.PurgeFeedData(FeedID);
+        QStringEncoder encoder(byteOrder == QSysInfo::LittleEndian ? QStringConverter::Utf16LE
+                                                                   : QStringConverter::Utf16BE);
+        const QString file = env_.WriteFile("utf16.xml", encoder.encode(xml));
+        ASSERT_TRUE(db_.MergeFeedFile(FeedID, file, nullptr)) << byteOrder;
+        EXPECT_EQ(db_.GetFeed(FeedID)->Title, u"Caf\u00E9"_qs);
+        EXPECT_EQ(Items(), QStringList{u"u1|\u65E5\u672C"_qs});
+    }
 }
 
 TEST_F(FeedMergeTest, ItemsWhoseDuplicateTestCannotRunAreSkipped) {

@@ -40,6 +40,26 @@ TEST_F(ListQueriesTest, ViewCapsPerFeedAndInAll) {
     EXPECT_FALSE(db_.LoadViewItems(12345, 10, false));
 }
 
+// Rows that earlier builds stored with five-digit years cannot be read; the lists show the
+// others all the same.
+TEST_F(ListQueriesTest, ARowThatCannotBeReadNeverStopsTheList) {
+    AddFeed(1, "Good");
+    AddFeed(2, "Bad");
+    AddItem(1, 10, now_);
+    AddItem(1, 11, now_);
+    AddItem(1, 12, now_.addSecs(-60));
+    Sql({"Update Feeds Set LastFeedDate = '20005-01-03 10:30:15' Where FeedID = 2",
+         "Update FeedItems Set ItemDate = '20005-01-03 10:30:15' Where FeedItemID = 11"});
+    ASSERT_TRUE(db_.LoadFeedList(false));
+    ASSERT_EQ(db_.FeedList.size(), 1u);
+    EXPECT_EQ(db_.FeedList[0].Title, "Good");
+    ASSERT_TRUE(db_.LoadFeedItems(1, 0));
+    EXPECT_EQ(ListedIDs(), QList<qint32>({10, 12}));
+    AddView(900, "V", {1});
+    ASSERT_TRUE(db_.LoadViewItems(900, 10, false));
+    EXPECT_EQ(ListedIDs(), QList<qint32>({12, 10}));
+}
+
 TEST_F(ListQueriesTest, ReadAndAgeFilters) {
     AddFeed(1, "F");
     AddItem(1, 10, now_.addSecs(-(3 * 86400 + 23 * 3600)));

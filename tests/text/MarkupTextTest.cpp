@@ -30,9 +30,15 @@ INSTANTIATE_TEST_SUITE_P(
         TextCase{"&iexcl;&frac14;&frac12;&frac34;&yuml;", u"\u00A1\u00BC\u00BD\u00BE\u00FF"_qs},
         TextCase{"a&nbsp;b&sp;c", "a b c"}, TextCase{"&lpar;&bsol;&rpar;", "(\\)"},
         TextCase{"it&#8217;s", u"it\u2019s"_qs}, TextCase{"&#039;", "'"},
-        TextCase{"&#x41;", QString(QChar(u'\0'))}, TextCase{"&#1234567;", "&#1234567;"},
+        TextCase{"&#x41;&#X2019;&#xe9;", u"A\u2019\u00E9"_qs},
         TextCase{"&#65601;", QString::fromUcs4(U"\U00010041", 1)},
-        TextCase{"&#128512;", "&#128512;"},
+        // Up to eight digits in either base; above U+FFFF a surrogate pair.
+        TextCase{"&#128512;&#x1F600;", QString::fromUcs4(U"\U0001F600\U0001F600", 2)},
+        TextCase{"&#00000065;&#x00000041;", "AA"},
+        TextCase{"&#000000065;&#x000000041;", "&#000000065;&#x000000041;"},
+        // No reference gives NUL or a control no XML file may hold; tab stays.
+        TextCase{"&#0;&#x0;&#;&#x;&#1;&#x1F;&#9;", u"\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\t"_qs},
+        TextCase{"&#1234567;&#xD800;&#-65;&#xFFFFFFFF;", u"\uFFFD\uFFFD\uFFFD\uFFFD"_qs},
         // A decoded ampersand never starts another reference.
         TextCase{"&amp;lt;", "&lt;"}, TextCase{"&amp;amp;x", "&amp;x"},
         TextCase{"&bogus; &lt;", "&bogus; <"}, TextCase{"&a&lt;", "&a<"}, TextCase{"", ""}));

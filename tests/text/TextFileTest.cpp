@@ -46,6 +46,11 @@ TEST_F(TextFileTest, DecodesByContentThenDeclarationThenWindows1252) {
         {"utf-8 with bom", "\xEF\xBB\xBF<a/>", "<a/>"},
         {"utf-16le bom", QByteArray("\xFF\xFE<\0a\0/\0>\0", 10), "<a/>"},
         {"utf-16be bom", QByteArray("\xFE\xFF\0<\0a\0/\0>", 10), "<a/>"},
+        // Without a byte-order mark the opening "<?" tells UTF-16 and its byte order.
+        {"utf-16le opening", QByteArray("<\0?\0x\0?\0>\0<\0a\0/\0>\0\xE9\0", 20),
+         u"<?x?><a/>\u00E9"_qs},
+        {"utf-16be opening", QByteArray("\0<\0?\0x\0?\0>\0<\0a\0/\0>\0\xE9", 20),
+         u"<?x?><a/>\u00E9"_qs},
         {"koi8-r declared", "<?xml version=\"1.0\" encoding=\"KOI8-R\"?><t>\xF0\xD2\xC9</t>",
          u"<?xml version=\"1.0\" encoding=\"KOI8-R\"?><t>\u041F\u0440\u0438</t>"_qs},
         {"shift_jis declared", "<?xml version='1.0' encoding='Shift_JIS'?>\x93\xFA",
@@ -56,6 +61,11 @@ TEST_F(TextFileTest, DecodesByContentThenDeclarationThenWindows1252) {
         {"unknown declared", "<?xml encoding=\"x-none\"?>\xE9",
          u"<?xml encoding=\"x-none\"?>\u00E9"_qs},
         {"nul cuts", QByteArray("ab\0cd", 5), "ab"},
+        {"controls no xml may hold",
+         "a\x01"
+         "b\tc\x0B\x1F"
+         "d\r\n",
+         u"a\uFFFDb\tc\uFFFD\uFFFDd\r\n"_qs},
         {"empty", "", ""},
     };
     for (const auto& c : cases)
