@@ -95,6 +95,40 @@ TEST_F(BackupTest, RestoresWhatItSaved) {
     EXPECT_EQ(restored.FeedList.size(), 4u);
 }
 
+// Texts that themselves hold what the file's escaping writes come back as they were.
+TEST_F(BackupTest, EveryTextComesBackExactly) {
+    const QStringList texts = {"&lt;lit&gt;", "&amp;",  "&amp;lt;", "&&lt;", "a &quot;b&quot;",
+                               "&#039;x",     "<&'\">", "R&D",      "&",     "&#39; & &gt"};
+    for (qsizetype i = 0; i < texts.size(); ++i) {
+        CViewRecord view;
+        view.ViewID = 400 + qint32(i);
+        view.Label = texts[i];
+        view.Keywords = texts[i];
+        ASSERT_TRUE(db_.InsertView(view));
+    }
+    const QString path = env_.Path("b.qpbk");
+    ASSERT_TRUE(SaveBackup(db_, path));
+    const QString copy = env_.Path("copy.qpdb");
+    ASSERT_TRUE(db_.CreateDatabase(copy, false, true));
+    CRssDatabase restored;
+    ASSERT_EQ(restored.OpenDatabase(copy, false), 1);
+    ASSERT_TRUE(ImportBackup(restored, path));
+    ASSERT_TRUE(restored.LoadViewList());
+    QStringList labels, keywords;
+    for (const CViewRecord& listed : restored.ViewList) {
+        const auto view = restored.GetView(listed.ViewID);
+        ASSERT_TRUE(view.has_value());
+        labels << view->Label;
+        keywords << view->Keywords;
+    }
+    labels.sort();
+    keywords.sort();
+    QStringList expected = texts;
+    expected.sort();
+    EXPECT_EQ(labels, expected);
+    EXPECT_EQ(keywords, expected);
+}
+
 TEST_F(BackupTest, RefusesOtherFilesAndDefaultsMissingValues) {
     const QString old = env_.WriteFile("old.qpbk", "<qpbk version=\"1.0\"><views><view id=\"9\" "
                                                    "label=\"V\"/></views></qpbk>");
