@@ -1,5 +1,6 @@
 // MergeFeedFile on a 500-item RSS 2.0 feed with 2 KB descriptions: the first merge into an empty
 // feed, the same file again (digest hit), and a changed file whose items are all stored already.
+// Then one document of many short items merged into an empty feed, which must grow linearly.
 #include "FeedGenerator.h"
 #include "store/RssDatabase.h"
 
@@ -85,8 +86,34 @@ void BM_Merge_AllItemsKnown(benchmark::State& state) {
     }
 }
 
+// A feed keeping every item, so that the whole document is stored.
+void BM_Merge_ManyItems(benchmark::State& state) {
+    MergeSetup& setup = Setup();
+    const int items = int(state.range(0));
+    const QString file = setup.dir.filePath(QStringLiteral("many%1.xml").arg(items));
+    MergeSetup::Write(file, GenerateRss20Items(items, 100));
+    for (auto _ : state) {
+        state.PauseTiming();
+        CFeedRecord feed;
+        feed.FeedID = setup.nextFeedID++;
+        feed.Title = QStringLiteral("Many");
+        feed.MaxItems = 32767;
+        setup.db.InsertFeed(feed, 0, 0);
+        state.ResumeTiming();
+        if (!setup.db.MergeFeedFile(feed.FeedID, file, nullptr))
+            state.SkipWithError("merge failed");
+    }
+    state.SetItemsProcessed(state.iterations() * items);
+}
+
 BENCHMARK(BM_Merge_FirstIntoEmptyFeed)->Unit(benchmark::kMillisecond)->Iterations(10);
 BENCHMARK(BM_Merge_DigestHit)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Merge_AllItemsKnown)->Unit(benchmark::kMillisecond)->Iterations(10);
+BENCHMARK(BM_Merge_ManyItems)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Arg(100000);
 
 } // namespace

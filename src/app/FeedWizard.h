@@ -4,6 +4,8 @@
 
 #include <QList>
 #include <QString>
+#include <QTemporaryFile>
+#include <memory>
 
 class CRssDatabase;
 class CDownloadManager;
@@ -34,7 +36,10 @@ public:
     static QString TitleForLater(const QString& url);
 
 private:
-    QString TempFile() const;
+    // The document at the address in a temporary file of its own; none when not downloaded.
+    std::unique_ptr<QTemporaryFile> Download(const QString& url) const;
+    bool IsKnownFeed(const QString& url);
+    bool IsKnownSubscription(const QString& address);
 
     CRssDatabase& db_;
     CDownloadManager& downloads_;

@@ -9,7 +9,16 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QSet>
 #include <cstdio>
+
+namespace {
+QString LockedMessage(const QString& path) {
+    return QStringLiteral("the database %1 is locked by another process (a download may be "
+                          "running); try again later")
+        .arg(path);
+}
+} // namespace
 
 const std::vector<CCliApplication::Command>& CCliApplication::Commands() {
     static const std::vector<Command> commands = {
@@ -135,9 +144,7 @@ bool CCliApplication::OpenDatabase() {
     case 1:
         return true;
     case -1:
-        Fail(QStringLiteral("the database %1 is locked by another process (a download may be "
-                            "running); try again later")
-                 .arg(path));
+        Fail(LockedMessage(path));
         return false;
     case -2:
         Fail(QStringLiteral("the database %1 needs an upgrade; run again with --yes to allow it")
@@ -185,13 +192,29 @@ int CCliApplication::Run(const QStringList& arguments) {
             }
             if (db_)
                 db_->SetAudioFolder(TheAppSettings().audioFolder);
-            const int status = (this->*command.run)(words);
+            const int status = RunCommand(command, words);
             db_.reset();
             InstallPrompt(nullptr);
             return status;
         }
     InstallPrompt(nullptr);
     return Usage(QStringLiteral("unknown command ") + name);
+}
+
+// A command holds the database lock from its first read to its last write, so that another
+// process's change never lands between them. Those that download take it themselves once their
+// document is in: a download must not keep every other process waiting.
+int CCliApplication::RunCommand(const Command& command, const QStringList& words) {
+    static const QSet<QString> downloading = {"add", "subscribe", "resubscribe", "update", "audio"};
+    if (!db_ || downloading.contains(QLatin1String(command.name)))
+        return (this->*command.run)(words);
+    int status = Failed;
+    if (!db_->RunExclusive([&](CAdoConnection&) {
+            status = (this->*command.run)(words);
+            return true;
+        }))
+        return Fail(LockedMessage(db_->DatabasePath()));
+    return status;
 }
 
 int CCliApplication::Init(const QStringList& words) {

@@ -28,6 +28,7 @@ private:
     int Fail(const QString& message, int status = Failed) const;
     int Usage(const QString& message) const;
     bool OpenDatabase();
+    int RunCommand(const Command& command, const QStringList& words);
     QString DatabasePath() const;
     void Print(const QString& text) const;
     void PrintJson(const QJsonValue& value) const;

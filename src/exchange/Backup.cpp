@@ -9,6 +9,7 @@
 #include "text/TextFile.h"
 
 #include <QHash>
+#include <algorithm>
 #include <functional>
 
 namespace {
@@ -78,6 +79,37 @@ const std::vector<Section>& Sections() {
     return sections;
 }
 
+// The references a saved text is read back with.
+struct Reference {
+    QLatin1StringView written;
+    QChar character;
+};
+constexpr Reference References[] = {
+    {QLatin1StringView("&amp;"), u'&'},  {QLatin1StringView("&lt;"), u'<'},
+    {QLatin1StringView("&gt;"), u'>'},   {QLatin1StringView("&#039;"), u'\''},
+    {QLatin1StringView("&quot;"), u'"'},
+};
+
+const Reference* ReferenceAt(const QString& text, qsizetype at) {
+    const QStringView rest = QStringView(text).sliced(at);
+    const auto found = std::find_if(
+        std::begin(References), std::end(References),
+        [&rest](const Reference& reference) { return rest.startsWith(reference.written); });
+    return found == std::end(References) ? nullptr : found;
+}
+
+// An ampersand becomes "&amp;" only where it would be read as the start of a reference, so
+// that a text holding "&lt;" itself comes back as written, while files of other texts keep the
+// layout every earlier reader knows.
+QString EscapedText(const QString& text) {
+    QString guarded;
+    guarded.reserve(text.size());
+    for (qsizetype at = 0; at < text.size(); ++at)
+        guarded +=
+            text[at] == u'&' && ReferenceAt(text, at) ? QStringLiteral("&amp;") : QString(text[at]);
+    return EscapeMarkup(guarded);
+}
+
 QString AttributeValue(CAdoRecordset& row, const Attribute& attribute) {
     CAdoField& field = row.Field(QString::fromLatin1(attribute.column));
     switch (attribute.form) {
@@ -86,7 +118,7 @@ QString AttributeValue(CAdoRecordset& row, const Attribute& attribute) {
     case Form::Flag:
         return field.GetBool() ? QStringLiteral("1") : QStringLiteral("0");
     default:
-        return EscapeMarkup(field.GetString());
+        return EscapedText(field.GetString());
     }
 }
 
@@ -107,13 +139,21 @@ QString SectionText(CAdoConnection& connection, const Section& section) {
     return text + QStringLiteral("  </") + QLatin1String(section.name) + QStringLiteral(">\n");
 }
 
-// The inverse of the escaping the file is written with, so that what was saved comes back.
+// The inverse of the escaping the file is written with, in one pass, so that what was saved
+// comes back: "&amp;lt;" is the text "&lt;", not "<".
 QString Unescaped(const CXmlNode* node, const char* attribute) {
-    QString value = CXmlDocument::GetAttribute(node, QString::fromLatin1(attribute));
-    return value.replace(QStringLiteral("&lt;"), QStringLiteral("<"))
-        .replace(QStringLiteral("&gt;"), QStringLiteral(">"))
-        .replace(QStringLiteral("&#039;"), QStringLiteral("'"))
-        .replace(QStringLiteral("&quot;"), QStringLiteral("\""));
+    const QString value = CXmlDocument::GetAttribute(node, QString::fromLatin1(attribute));
+    QString text;
+    text.reserve(value.size());
+    for (qsizetype at = 0; at < value.size();) {
+        if (const Reference* reference = ReferenceAt(value, at)) {
+            text += reference->character;
+            at += reference->written.size();
+        } else {
+            text += value[at++];
+        }
+    }
+    return text;
 }
 
 int Number(const CXmlNode* node, const char* attribute) {

@@ -15,7 +15,9 @@ QString Attribute(const CXmlNode* node, const char* name) {
 }
 
 // Visits every self-closed outline in document order, depth first: an element that is not
-// self-closed is a folder, whatever its name. Iterative, so that no nesting exhausts the stack.
+// self-closed is a folder, whatever its name, and also an entry when it has a feed address
+// (some programs write every element with an end tag). Iterative, so that no nesting exhausts
+// the stack.
 void WalkOutlineEntries(const CXmlDocument& document,
                         const std::function<void(const CXmlNode*)>& visitEntry) {
     std::vector<const CXmlNode*> resumeAt;
@@ -28,10 +30,21 @@ void WalkOutlineEntries(const CXmlDocument& document,
             visitEntry(node);
             node = node->NextSibling;
         } else {
+            if (!Attribute(node, "xmlUrl").isEmpty())
+                visitEntry(node);
             resumeAt.push_back(node->NextSibling);
             node = CXmlDocument::FirstChild(node);
         }
     }
+}
+
+// An entry's title: its `title`, else its `text`, else its address, so that no entry is
+// listed without a name.
+QString EntryTitle(const CXmlNode* outline) {
+    for (const char* name : {"title", "text", "xmlUrl"})
+        if (QString title = Attribute(outline, name); !title.isEmpty())
+            return title;
+    return {};
 }
 
 bool IsOutline(const CXmlNode* node) {
@@ -90,12 +103,10 @@ void ReadGenericSubscription(CFeedData& record, const CXmlDocument& document) {
                       TitleText::CDataUnwrapped, HeaderDates::DateCreatedToo);
     WalkOutlineEntries(document, [&record](const CXmlNode* outline) {
         CFeedItemData item;
-        item.Title = Attribute(outline, "title");
-        if (item.Title.isEmpty())
-            item.Title = Attribute(outline, "text");
+        item.Title = EntryTitle(outline);
         item.Link = Attribute(outline, "xmlUrl");
         item.Content = Attribute(outline, "description");
-        if (!item.Title.isEmpty() && !item.Link.isEmpty())
+        if (!item.Link.isEmpty())
             record.Items.push_back(std::move(item));
     });
 }
@@ -110,7 +121,7 @@ void ReadSharpReaderSubscription(CFeedData& record, const CXmlDocument& document
                                              QStringLiteral("rss")))
             return;
         CFeedItemData& item = record.Items.emplace_back();
-        item.Title = Attribute(outline, "title");
+        item.Title = EntryTitle(outline);
         item.Link = Attribute(outline, "xmlUrl");
         item.Content = Attribute(outline, "description");
     });

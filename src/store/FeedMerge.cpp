@@ -238,17 +238,9 @@ void CRssDatabase::TrimItems(qint32 feedID, qint16 maxItems, const QList<qint32>
         if (removeOldData ? !seen.contains(id) : ++position > maxItems)
             marked << id;
     }
-    for (qint32 id : marked) {
-        if (!connection_->ExecuteAll(
-                {QStringLiteral("Delete From ViewFeedItems Where FeedItemID = ") + SqlInt(id),
-                 QStringLiteral("Delete From FeedItems Where FeedItemID = ") + SqlInt(id),
-                 QStringLiteral("Delete From FeedItemShortData Where FeedItemID = ") + SqlInt(id),
-                 QStringLiteral("Delete From FeedItemLongData Where FeedItemID = ") + SqlInt(id),
-                 QStringLiteral("Delete From FeedItemAudioData Where FeedItemID = ") + SqlInt(id)}))
+    for (qint32 id : marked)
+        if (!DeleteItemRows(id))
             THROW_ADO(CAdoException::UpdateRefused);
-        if (const CAudioEntry* entry = AudioEntryOf(id))
-            DeleteCachedAudio(*entry);
-    }
 }
 
 bool CRssDatabase::StoreExtendedData(qint32 feedID, qint32 feedItemID, const QString& path,
@@ -308,31 +300,40 @@ bool CRssDatabase::InsertFeed(const CFeedRecord& feed, qint32 viewID, qint32 sub
     });
 }
 
+// A feed still listed stays as it is, with its items, settings and View memberships; one no
+// longer listed goes; a newly listed one is added empty, to be filled by the next download.
+// Under one lock and in one transaction, so that nobody sees the list half reloaded.
 bool CRssDatabase::RefreshSubscription(qint32 subscriptionID, const QString& listPath) {
     CFeedData list;
     if (!ParseSubscriptionList(list, listPath))
         return false;
-    const auto subscription = GetSubscription(subscriptionID);
-    const qint32 viewID = subscription ? subscription->ViewID : 0;
-    const bool cleared = WithAccess(false, [&] {
-        const QList<qint32> feedIDs = SubscriptionFeedIDs(subscriptionID);
-        if (!connection_->Execute(QStringLiteral("Delete From SubscriptionFeeds Where "
-                                                 "SubscriptionID = ") +
-                                  SqlInt(subscriptionID)))
-            return false;
-        for (qint32 feedID : feedIDs)
-            if (!DeleteFeedRows(feedID))
+    QSet<QString> listed;
+    for (const CFeedItemData& outline : list.Items)
+        listed.insert(PlainLink(outline.Link));
+    return RunExclusive([&](CAdoConnection& connection) {
+        ScopedTransaction transaction(connection);
+        const auto subscription = GetSubscription(subscriptionID);
+        const qint32 viewID = subscription ? subscription->ViewID : 0;
+        QSet<QString> present;
+        for (qint32 feedID : SubscriptionFeedIDs(subscriptionID)) {
+            const auto feed = GetFeed(feedID);
+            const QString address = feed ? feed->FeedUrl : QString();
+            if (listed.contains(address) && !present.contains(address))
+                present.insert(address);
+            else if (!DeleteFeed(feedID))
                 return false;
-        return true;
+        }
+        for (const CFeedItemData& outline : list.Items) {
+            if (present.contains(PlainLink(outline.Link)))
+                continue;
+            CFeedRecord feed;
+            feed.FeedID = NewRecordID();
+            feed.Title = outline.Title.left(TitleLimit);
+            feed.FeedUrl = outline.Link;
+            if (!InsertFeed(feed, viewID, subscriptionID))
+                return false;
+            present.insert(PlainLink(outline.Link));
+        }
+        return transaction.Commit();
     });
-    if (!cleared)
-        return false;
-    for (const CFeedItemData& outline : list.Items) {
-        CFeedRecord feed;
-        feed.FeedID = NewRecordID();
-        feed.Title = outline.Title.left(TitleLimit);
-        feed.FeedUrl = outline.Link;
-        InsertFeed(feed, viewID, subscriptionID);
-    }
-    return true;
 }

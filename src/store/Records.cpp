@@ -103,6 +103,15 @@ const QStringList FeedItemData = {
     QStringLiteral("Delete From FeedItemAudioData Where FeedID = "),
 };
 
+// An item's row and every row that hangs on it.
+const QStringList ItemRows = {
+    QStringLiteral("Delete From ViewFeedItems Where FeedItemID = "),
+    QStringLiteral("Delete From FeedItems Where FeedItemID = "),
+    QStringLiteral("Delete From FeedItemShortData Where FeedItemID = "),
+    QStringLiteral("Delete From FeedItemLongData Where FeedItemID = "),
+    QStringLiteral("Delete From FeedItemAudioData Where FeedItemID = "),
+};
+
 } // namespace
 
 std::unique_ptr<CAdoRecordset> CRssDatabase::Query(const QString& sql) {
@@ -269,6 +278,12 @@ bool CRssDatabase::UpdateFeed(const CFeedRecord& feed) {
         QStringLiteral("Select ") + FeedColumns + QStringLiteral(" From Feeds Where FeedID = ") +
             SqlInt(feed.FeedID),
         [&](CAdoRecordset& row) {
+            // What the old address's server said says nothing about the new one's body.
+            if (row.Field(QStringLiteral("FeedUrl")).GetString() != feed.FeedUrl &&
+                !connection_->Execute(
+                    QStringLiteral("Delete From FeedHttpValidators Where FeedID = ") +
+                    SqlInt(feed.FeedID)))
+                THROW_ADO(CAdoException::UpdateRefused);
             row.Field(QStringLiteral("Status")).SetShort(feed.Status);
             row.Field(QStringLiteral("FeedUrl")).SetString(feed.FeedUrl);
             row.Field(QStringLiteral("Priority")).SetShort(feed.Priority);
@@ -336,24 +351,21 @@ bool CRssDatabase::SetKeep(qint32 feedItemID, bool keep) {
 }
 
 bool CRssDatabase::SetViewFeeds(qint32 viewID, const QList<qint32>& feedIDs) {
-    QStringList statements = {QStringLiteral("Delete From ViewFeeds Where ViewID = ") +
-                              SqlInt(viewID)};
-    for (qint32 feedID : feedIDs)
-        statements << QStringLiteral(
-                          "Insert Into ViewFeeds(ViewID,FeedID,Priority) Values(%1,%2,0)")
-                          .arg(viewID)
-                          .arg(feedID);
-    return WithAccess(false, [&] { return connection_->ExecuteAll(statements); });
+    return ReplaceViewFeeds(QStringLiteral("ViewID"), viewID, feedIDs);
 }
 
 bool CRssDatabase::SetFeedViews(qint32 feedID, const QList<qint32>& viewIDs) {
-    QStringList statements = {QStringLiteral("Delete From ViewFeeds Where FeedID = ") +
-                              SqlInt(feedID)};
-    for (qint32 viewID : viewIDs)
-        statements << QStringLiteral(
-                          "Insert Into ViewFeeds(ViewID,FeedID,Priority) Values(%1,%2,0)")
-                          .arg(viewID)
-                          .arg(feedID);
+    return ReplaceViewFeeds(QStringLiteral("FeedID"), feedID, viewIDs);
+}
+
+bool CRssDatabase::ReplaceViewFeeds(const QString& column, qint32 id, const QList<qint32>& others) {
+    const QString otherColumn =
+        column == u"ViewID" ? QStringLiteral("FeedID") : QStringLiteral("ViewID");
+    QStringList statements = {QStringLiteral("Delete From ViewFeeds Where ") + column +
+                              QStringLiteral(" = ") + SqlInt(id)};
+    for (qint32 other : others)
+        statements << QStringLiteral("Insert Into ViewFeeds(%1,%2,Priority) Values(%3,%4,0)")
+                          .arg(column, otherColumn, SqlInt(id), SqlInt(other));
     return WithAccess(false, [&] { return connection_->ExecuteAll(statements); });
 }
 
@@ -393,13 +405,11 @@ bool CRssDatabase::DeleteFeed(qint32 feedID) {
 }
 
 bool CRssDatabase::DeleteItem(qint32 feedItemID) {
-    const bool deleted =
-        ExecuteWithID({QStringLiteral("Delete From ViewFeedItems Where FeedItemID = "),
-                       QStringLiteral("Delete From FeedItems Where FeedItemID = "),
-                       QStringLiteral("Delete From FeedItemShortData Where FeedItemID = "),
-                       QStringLiteral("Delete From FeedItemLongData Where FeedItemID = "),
-                       QStringLiteral("Delete From FeedItemAudioData Where FeedItemID = ")},
-                      feedItemID);
+    return WithAccess(false, [&] { return DeleteItemRows(feedItemID); });
+}
+
+bool CRssDatabase::DeleteItemRows(qint32 feedItemID) {
+    const bool deleted = connection_->ExecuteAll(WithID(ItemRows, feedItemID));
     if (const CAudioEntry* entry = AudioEntryOf(feedItemID))
         DeleteCachedAudio(*entry);
     return deleted;

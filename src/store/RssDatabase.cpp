@@ -11,7 +11,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStorageInfo>
-#include <cstdio>
 #include <utility>
 
 namespace {
@@ -60,27 +59,15 @@ const char* const CreateIndexes[] = {
     "CREATE INDEX ViewFeedItemsAlt_PI On ViewFeedItems(FeedItemID)",
 };
 
-// Beyond the tables above: what servers said about each feed's last body, so that unchanged
-// feeds are not sent again. Databases made before it get it when they are opened.
-const char* const CreateValidatorTable[] = {
+// Beyond the schema above, added later; databases made before get it when they are opened.
+const char* const CreateLaterSchema[] = {
+    // What servers said about each feed's last body, so that unchanged feeds are not sent again.
     "CREATE TABLE IF NOT EXISTS FeedHttpValidators(FeedID int,ETag varchar(255),LastModified "
     "varchar(255))",
     "CREATE INDEX IF NOT EXISTS FeedHttpValidators_PI On FeedHttpValidators(FeedID)",
-};
-
-// Every table a compaction copies, in this order; VersionInfo is the new file's own.
-const char* const CopiedTables[] = {
-    "Views",
-    "Feeds",
-    "ViewFeeds",
-    "ViewFeedItems",
-    "Subscriptions",
-    "SubscriptionFeeds",
-    "FeedItems",
-    "FeedItemShortData",
-    "FeedItemLongData",
-    "FeedItemAudioData",
-    "FeedHttpValidators",
+    // The merge's duplicate test looks an item up by feed and key: without it, each test reads
+    // every item of the feed, and a document of many items takes the square of their number.
+    "CREATE INDEX IF NOT EXISTS FeedItemsKey_PI On FeedItems(FeedID,GUID)",
 };
 
 qint64 VolumeFreeKb(const QString& folder) {
@@ -115,6 +102,7 @@ bool SeedStatistics(CAdoConnection& connection) {
         {"ViewFeedItems", "ViewFeedItemsAlt_PI", "10000 1"},
         {"FeedItems", "FeedItems_PI", "50000 1"},
         {"FeedItems", "FeedItemsAlt_PI", "50000 50"},
+        {"FeedItems", "FeedItemsKey_PI", "50000 50 1"},
         {"FeedItemShortData", "FeedItemShortData_PI", "50000 1"},
         {"FeedItemLongData", "FeedItemLongData_PI", "5000 1"},
         {"FeedItemAudioData", "FeedItemAudioData_PI", "500 1"},
@@ -178,7 +166,7 @@ bool CRssDatabase::CreateDatabase(const QString& path, bool askBeforeOverwrite,
         schema << QString::fromLatin1(statement);
     for (const char* statement : CreateIndexes)
         schema << QString::fromLatin1(statement);
-    for (const char* statement : CreateValidatorTable)
+    for (const char* statement : CreateLaterSchema)
         schema << QString::fromLatin1(statement);
     return connection.ExecuteAll(schema) && SeedStatistics(connection) &&
            WriteInitialRows(connection, noDefaultViews);
@@ -207,8 +195,7 @@ int CRssDatabase::OpenDatabase(const QString& path, bool showMissingMessage) {
         return 0;
     }
     if (version == QLatin1String(CurrentVersion)) {
-        for (const char* statement : CreateValidatorTable)
-            connection_->Execute(QString::fromLatin1(statement));
+        CreateMissingTables();
         Unlock();
         isOpen_ = true;
         return 1;
@@ -231,6 +218,7 @@ int CRssDatabase::OpenDatabase(const QString& path, bool showMissingMessage) {
         Disconnect();
         return 0;
     }
+    CreateMissingTables();
     Unlock();
     Disconnect();
     if (!Connect()) {
@@ -240,6 +228,11 @@ int CRssDatabase::OpenDatabase(const QString& path, bool showMissingMessage) {
     Unlock();
     isOpen_ = true;
     return 1;
+}
+
+void CRssDatabase::CreateMissingTables() {
+    for (const char* statement : CreateLaterSchema)
+        connection_->Execute(QString::fromLatin1(statement));
 }
 
 // Version 1.0 files lack the feeds' ReadAfter column.
@@ -384,68 +377,14 @@ bool CRssDatabase::RunExclusive(const std::function<bool(CAdoConnection&)>& work
     });
 }
 
-bool CRssDatabase::CopyTable(const QString& table, CAdoConnection& target) {
-    if (!isOpen_ || !Connect())
-        return false;
-    try {
-        const QString sql = QStringLiteral("Select * From ") + table;
-        CAdoRecordset source, copy;
-        if (!source.Open(sql, *connection_, CAdoRecordset::Mode::Read) ||
-            !copy.Open(sql, target, CAdoRecordset::Mode::Write))
-            return false;
-        // One transaction for the whole table: the copy goes to a private new file.
-        ScopedTransaction transaction(target);
-        for (source.MoveFirst(); !source.IsEOF(); source.MoveNext()) {
-            copy.AddNew();
-            for (int column = 0; column < source.GetFieldCount(); ++column)
-                copy.Field(column).SetValue(source.Field(column).GetValue());
-            copy.Update();
-        }
-        return transaction.Commit();
-    } catch (const std::exception&) {
-        return false;
-    }
-}
-
-// The copy is written beside the database and renamed over it, so that at every moment a
-// whole database file is in place, and a failure leaves the original untouched.
+// Compacted in place: VACUUM rebuilds the file in one transaction of its own, so that every
+// other connection, of this process or another, goes on with the same file and sees the
+// rebuild as one commit; the lock keeps this program's writers waiting meanwhile. The
+// checkpoint then hands the freed pages back to the volume.
 bool CRssDatabase::CompactDatabase() {
-    const QString temporary =
-        QFileInfo(databasePath_).absolutePath() + QStringLiteral("/rss1029102Temp.qpdb");
-    if (!CreateDatabase(temporary, false, true))
-        return false;
-    auto removeTemporary = [&temporary] {
-        for (const char* suffix : {"", "-wal", "-shm"})
-            QFile::remove(temporary + QString::fromLatin1(suffix));
-    };
-    if (!isOpen_ || !Connect()) {
-        removeTemporary();
-        return false;
-    }
-    if (!Lock()) {
-        removeTemporary();
-        return false;
-    }
-    WaitCursor wait;
-    bool copied = false;
-    {
-        CAdoConnection target;
-        copied = target.Open(temporary) == 0;
-        for (const char* table : CopiedTables)
-            copied = copied && CopyTable(QString::fromLatin1(table), target);
-    }
-    if (!copied) {
-        Unlock();
-        removeTemporary();
-        return false;
-    }
-    // The connection closes first, so that its journal is folded into the file it replaces; the
-    // lock is kept until the new file is in place, so that no other process writes to the old.
-    connection_.reset();
-    const bool renamed = std::rename(QFile::encodeName(temporary).constData(),
-                                     QFile::encodeName(databasePath_).constData()) == 0;
-    Unlock();
-    if (!renamed)
-        removeTemporary();
-    return renamed;
+    return WithAccess(false, [&] {
+        WaitCursor wait;
+        return connection_->Execute(QStringLiteral("VACUUM")) &&
+               connection_->Execute(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
+    });
 }

@@ -51,9 +51,8 @@ public:
     bool Lock();
     void Unlock();
     QString GetDatabaseVersion();
-    // Rewrites the file table by table into a fresh one that then replaces it in one rename.
+    // Rebuilds the file without its free pages, in place.
     bool CompactDatabase();
-    bool CopyTable(const QString& table, CAdoConnection& target);
 
     // Feed updates
     // Stores what a downloaded feed file brings: the feed's header, its new items with their
@@ -156,12 +155,19 @@ private:
     std::unique_ptr<CAdoRecordset> Query(const QString& sql);
     std::unique_ptr<CAdoRecordset> QueryForWrite(const QString& sql);
     bool UpgradeFromVersion1();
+    // The tables and indexes added after version 2.0 files were first written.
+    void CreateMissingTables();
     void RaiseRecordIdFloorToStoredIds();
     bool WriteInitialRows(CAdoConnection& connection, bool noDefaultViews);
     void DeleteCachedAudioOfFeed(qint32 feedID);
     void DeleteCachedAudio(const CAudioEntry& entry);
     const CAudioEntry* AudioEntryOf(qint32 feedItemID) const;
     bool SetKeep(qint32 feedItemID, bool keep);
+    // The item's rows and its cached enclosure; inside the access bracket.
+    bool DeleteItemRows(qint32 feedItemID);
+    // The memberships whose `column` (ViewID or FeedID) holds `id` become one with each of
+    // `others`.
+    bool ReplaceViewFeeds(const QString& column, qint32 id, const QList<qint32>& others);
     // The feed's row and every row that hangs on it but its subscription links.
     bool DeleteFeedRows(qint32 feedID);
     QList<qint32> SubscriptionFeedIDs(qint32 subscriptionID);

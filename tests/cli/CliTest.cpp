@@ -204,6 +204,55 @@ TEST_F(CliTest, ConcurrentRunsAreSerialised) {
     EXPECT_EQ(JsonList({"items", "--feed", FeedID("News")}).size(), 3);
 }
 
+// Two additions at once, their downloads overlapping: each feed is stored with its own
+// document's title and items, under a number of its own.
+TEST_F(CliTest, TwoAddsAtOnceKeepTheirFeedsApart) {
+    const QStringList names = {"One", "Two"};
+    std::vector<std::unique_ptr<QProcess>> adds;
+    for (const QString& name : names) {
+        const std::string path = "/" + name.toStdString() + ".xml";
+        server_.Set(path, LoopbackServer::Slow(Feed(name, 20), 256, 20));
+        adds.push_back(std::make_unique<QProcess>());
+        adds.back()->start(QUILLPOST_CLI, {"add", server_.Url(path)});
+    }
+    QStringList ids;
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        QProcess& add = *adds[size_t(i)];
+        ASSERT_TRUE(add.waitForFinished(60000));
+        EXPECT_EQ(add.exitCode(), 0) << add.readAllStandardError().toStdString();
+        ids << QString::fromUtf8(add.readAllStandardOutput()).trimmed();
+        EXPECT_EQ(FeedID(names[i]), ids.last());
+        const QJsonArray items = JsonList({"items", "--feed", ids.last()});
+        EXPECT_EQ(items.size(), 20) << names[i].toStdString();
+        for (const auto& item : items)
+            EXPECT_TRUE(item.toObject()["title"].toString().startsWith(names[i] + " story"));
+    }
+    EXPECT_NE(ids[0], ids[1]);
+}
+
+// A list file is kept by its absolute path, so that it is found again from any folder; a name
+// that is neither a file nor a web address is not taken for one.
+TEST_F(CliTest, SubscribedFilesAreKeptByTheirFullPath) {
+    QDir().mkpath(env_.Path("lists"));
+    env_.WriteFile("lists/my.opml", "<opml><body><outline text=\"A\" xmlUrl=\"http://a/\"/>"
+                                    "</body></opml>");
+    QProcess subscribe;
+    subscribe.setWorkingDirectory(env_.Path("lists"));
+    subscribe.start(QUILLPOST_CLI, {"subscribe", "my.opml"});
+    ASSERT_TRUE(subscribe.waitForFinished(60000));
+    ASSERT_EQ(subscribe.exitCode(), 0) << subscribe.readAllStandardError().toStdString();
+    const QString id = QString::fromUtf8(subscribe.readAllStandardOutput()).trimmed();
+    const QJsonArray subscriptions = JsonList({"subscriptions"});
+    ASSERT_EQ(subscriptions.size(), 1);
+    EXPECT_EQ(subscriptions[0].toObject()["url"].toString(), env_.Path("lists/my.opml"));
+    EXPECT_EQ(Cli({"resubscribe", id}).status, 0);
+
+    const Outcome missing = Cli({"subscribe", "nowhere.opml"});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_TRUE(missing.err.contains("No such file: nowhere.opml")) << missing.err.toStdString();
+    EXPECT_EQ(JsonList({"subscriptions"}).size(), 1);
+}
+
 QJsonObject JsonObject(const QString& text) {
     return QJsonDocument::fromJson(text.toUtf8()).object();
 }

@@ -37,6 +37,15 @@ protected:
              "Insert Into ViewFeeds(ViewID,FeedID,Priority) Values(2,10,1)",
              "Insert Into SubscriptionFeeds(SubscriptionID,FeedID) Values(300,20)"});
     }
+
+    // Saves a backup to `path` and imports it into a new database.
+    void SaveAndRestore(const QString& path, CRssDatabase& restored) {
+        ASSERT_TRUE(SaveBackup(db_, path));
+        const QString copy = env_.Path("copy.qpdb");
+        ASSERT_TRUE(db_.CreateDatabase(copy, false, false));
+        ASSERT_EQ(restored.OpenDatabase(copy, false), 1);
+        ASSERT_TRUE(ImportBackup(restored, path));
+    }
 };
 
 TEST_F(BackupTest, WritesTheExactLayout) {
@@ -73,13 +82,8 @@ TEST_F(BackupTest, WritesTheExactLayout) {
 TEST_F(BackupTest, RestoresWhatItSaved) {
     AddListings();
     const QString path = env_.Path("b.qpbk");
-    ASSERT_TRUE(SaveBackup(db_, path));
-
-    const QString copy = env_.Path("copy.qpdb");
-    ASSERT_TRUE(db_.CreateDatabase(copy, false, false));
     CRssDatabase restored;
-    ASSERT_EQ(restored.OpenDatabase(copy, false), 1);
-    ASSERT_TRUE(ImportBackup(restored, path));
+    ASSERT_NO_FATAL_FAILURE(SaveAndRestore(path, restored));
     ASSERT_TRUE(SaveBackup(restored, env_.Path("again.qpbk")));
     // The same listings with new identifiers: compare the files without the numbers.
     auto withoutIds = [](QByteArray bytes) {
@@ -95,6 +99,37 @@ TEST_F(BackupTest, RestoresWhatItSaved) {
     ASSERT_TRUE(ImportBackup(restored, path));
     ASSERT_TRUE(restored.LoadFeedList(false));
     EXPECT_EQ(restored.FeedList.size(), 4u);
+}
+
+// Texts that themselves hold what the file's escaping writes come back as they were.
+TEST_F(BackupTest, EveryTextComesBackExactly) {
+    const QStringList texts = {"&lt;lit&gt;", "&amp;",  "&amp;lt;", "&&lt;", "a &quot;b&quot;",
+                               "&#039;x",     "<&'\">", "R&D",      "&",     "&#39; & &gt"};
+    for (qsizetype i = 0; i < texts.size(); ++i) {
+        CViewRecord view;
+        view.ViewID = 400 + qint32(i);
+        view.Label = texts[i];
+        view.Keywords = texts[i];
+        ASSERT_TRUE(db_.InsertView(view));
+    }
+    CRssDatabase restored;
+    ASSERT_NO_FATAL_FAILURE(SaveAndRestore(env_.Path("b.qpbk"), restored));
+    ASSERT_TRUE(restored.LoadViewList());
+    QStringList labels, keywords;
+    for (const CViewRecord& listed : restored.ViewList) {
+        if (listed.ViewID <= SearchResultsViewID)
+            continue;
+        const auto view = restored.GetView(listed.ViewID);
+        ASSERT_TRUE(view.has_value());
+        labels << view->Label;
+        keywords << view->Keywords;
+    }
+    labels.sort();
+    keywords.sort();
+    QStringList expected = texts;
+    expected.sort();
+    EXPECT_EQ(labels, expected);
+    EXPECT_EQ(keywords, expected);
 }
 
 TEST_F(BackupTest, RefusesOtherFilesAndDefaultsMissingValues) {

@@ -40,8 +40,9 @@ TEST_F(SubscriptionListTest, GenericListWalksFoldersDepthFirst) {
     EXPECT_EQ(record_.FeedType, FeedTypeUnknown);
     EXPECT_EQ(record_.Title, "My Feeds");
     EXPECT_EQ(record_.Date, "Mon, 03 Jan 2005");
-    // C has an explicit end tag, so it is an empty folder rather than an entry.
-    EXPECT_EQ(ItemTitles(), QStringList({"A", "B", "D"}));
+    // An outline with an address is a feed, with or without an end tag; one without either
+    // title or text is named by its address.
+    EXPECT_EQ(ItemTitles(), QStringList({"A", "B", "http://x/", "C", "D"}));
     EXPECT_EQ(record_.Items[0].Link, "http://a/");
     EXPECT_EQ(record_.Items[0].Content, "about A");
 }
@@ -59,6 +60,23 @@ TEST_F(SubscriptionListTest, SharpReaderListsTakeRssEntriesOnly) {
         ParseList("<opml><head><title></title><x>SharpReader</x></head><body>"
                   "<outline title=\"R\" xmlUrl=\"http://r/\" type=\"rss\"/></body></opml>"));
     EXPECT_TRUE(record_.Title.startsWith("Subscription: ")) << record_.Title.toStdString();
+}
+
+// As exported before the first reload, feeds have an empty title and no text; others carry
+// only a text. Both kinds of list name each feed by its title, else text, else address.
+TEST_F(SubscriptionListTest, FeedsWithoutTitleAreNamedByTextOrAddress) {
+    const QByteArray outlines =
+        "<outline type=\"rss\" xmlUrl=\"http://a/\" htmlUrl=\"http://a/\" title=\"A\"/>"
+        "<outline type=\"rss\" xmlUrl=\"http://b/\" htmlUrl=\"\" title=\"\"/>"
+        "<outline type=\"rss\" text=\"C\" xmlUrl=\"http://c/\"/>"
+        "<outline type=\"rss\" title=\"\" text=\"D\" xmlUrl=\"http://d/\"/>";
+    for (const QByteArray head : {"Exported Feeds", "SharpReader subscriptions"}) {
+        ASSERT_TRUE(ParseList("<?xml version=\"1.0\"?><opml version=\"2.0\"><head><title>" + head +
+                              "</title></head><body>" + outlines + "</body></opml>"));
+        EXPECT_EQ(ItemTitles(), QStringList({"A", "http://b/", "C", "D"})) << head.constData();
+        ASSERT_EQ(record_.Items.size(), 4u);
+        EXPECT_EQ(record_.Items[3].Link, "http://d/");
+    }
 }
 
 TEST_F(SubscriptionListTest, NonOpmlIsRefused) {

@@ -335,4 +335,43 @@ TEST_F(FeedMergeTest, RefreshSubscriptionReplacesItsFeeds) {
     EXPECT_FALSE(db_.RefreshSubscription(9, env_.WriteFile("x.xml", "<rss/>")));
 }
 
+TEST_F(FeedMergeTest, ReloadingASubscriptionKeepsTheFeedsStillListed) {
+    CSubscriptionRecord subscription;
+    subscription.SubscriptionID = 9;
+    subscription.Title = "List";
+    ASSERT_TRUE(db_.InsertSubscription(subscription, false));
+    ASSERT_TRUE(db_.RefreshSubscription(
+        9, env_.WriteFile("first.opml", "<opml><body><outline text=\"A\" xmlUrl=\"http://a/\"/>"
+                                        "<outline text=\"B\" xmlUrl=\"http://b/?x=1&amp;y=2\"/>"
+                                        "<outline text=\"Gone\" xmlUrl=\"http://g/\"/>"
+                                        "</body></opml>")));
+    auto idOf = [this](const QString& title) {
+        return Rows("Select FeedID From Feeds Where Title = '" + title + "'").value(0).toInt();
+    };
+    const qint32 a = idOf("A"), b = idOf("B"), gone = idOf("Gone");
+    AddItem(a, 100, NowGmt());
+    AddItem(a, 101, NowGmt(), ItemLocked);
+    AddItem(gone, 102, NowGmt());
+    auto settings = db_.GetFeed(a);
+    settings->MaxItems = 7;
+    ASSERT_TRUE(db_.UpdateFeed(*settings));
+    AddView(500, "Mine", {a});
+
+    ASSERT_TRUE(db_.RefreshSubscription(
+        9, env_.WriteFile("second.opml",
+                          "<opml><body><outline text=\"B\" xmlUrl=\"http://b/?x=1&amp;y=2\"/>"
+                          "<outline text=\"A renamed\" xmlUrl=\"http://a/\"/>"
+                          "<outline text=\"New\" xmlUrl=\"http://n/\"/></body></opml>")));
+    EXPECT_EQ(Rows("Select FeedID,Title From Feeds Where FeedID <> 77 Order By Title"),
+              QStringList({QString("%1|A").arg(a), QString("%1|B").arg(b),
+                           QString("%1|New").arg(idOf("New"))}));
+    EXPECT_EQ(Rows("Select FeedItemID From FeedItems Order By FeedItemID"),
+              QStringList({"100", "101"}));
+    EXPECT_EQ(db_.GetFeed(a)->MaxItems, 7);
+    EXPECT_EQ(db_.GetFeedViewIDs(a)->size(), 2); // the subscription's View and Mine
+    EXPECT_EQ(Count("SubscriptionFeeds", "SubscriptionID = 9"), 3);
+    EXPECT_EQ(db_.GetViewFeedIDs(subscription.ViewID)->size(), 3);
+    EXPECT_EQ(Count("SubscriptionFeeds", QString("FeedID = %1").arg(gone)), 0);
+}
+
 } // namespace

@@ -58,6 +58,26 @@ TEST_F(RecordsTest, RecordsRoundTrip) {
     EXPECT_EQ(db_.GetView(stored->ViewID)->Label, "News & more");
 }
 
+// A new address may answer with the old one's ETag by chance; its body must still be read.
+TEST_F(RecordsTest, ANewAddressForgetsTheOldAddresssValidators) {
+    CFeedRecord feed;
+    feed.FeedID = 10;
+    feed.FeedUrl = "http://old.example/feed";
+    ASSERT_TRUE(db_.InsertFeed(feed, 0, 0));
+    const HttpValidators validators{"\"v1\"", "Mon, 03 Jan 2005 10:30:15 GMT"};
+    ASSERT_TRUE(db_.SetHttpValidators(10, validators));
+
+    auto stored = db_.GetFeed(10);
+    stored->Priority = 9;
+    ASSERT_TRUE(db_.UpdateFeed(*stored));
+    EXPECT_EQ(db_.GetHttpValidators(10).etag, validators.etag);
+
+    stored->FeedUrl = "http://new.example/feed";
+    ASSERT_TRUE(db_.UpdateFeed(*stored));
+    EXPECT_TRUE(db_.GetHttpValidators(10).IsEmpty());
+    EXPECT_EQ(db_.GetFeed(10)->FeedUrl, "http://new.example/feed");
+}
+
 TEST_F(RecordsTest, NewNumbersStayAboveThoseAnotherProcessStored) {
     const qint32 stored = SecondsSince2001() + 50000;
     AddItem(1, stored, NowGmt());
