@@ -112,9 +112,9 @@ int CCliApplication::Config(const QStringList& words) {
         return Success;
     }
     if (!intKey && !stringKey && !FieldMapKey::IsFieldMapKey(section, key))
-        return Fail(QStringLiteral("there is no key %1 (see quillpost-cli config list)")
-                        .arg(words[1]),
-                    UsageError);
+        return Fail(
+            QStringLiteral("there is no key %1 (see quillpost-cli config list)").arg(words[1]),
+            UsageError);
     if (intKey) {
         bool ok = false;
         const int value = words[2].toInt(&ok);

@@ -58,9 +58,8 @@ int CCliApplication::RunDownloads(int kind, qint32 id) {
     if (!started)
         return Failed;
     if (outcome.failures > 0)
-        return Fail(QStringLiteral("%1 of %2 downloads failed")
-                        .arg(outcome.failures)
-                        .arg(outcome.entries));
+        return Fail(
+            QStringLiteral("%1 of %2 downloads failed").arg(outcome.failures).arg(outcome.entries));
     return outcome.end == 0 ? Success : Failed;
 }
 

@@ -207,8 +207,7 @@ void CDownloadProgressModel::OnDownloadNotification(int code, int value) {
             if (!active_)
                 return;
             done_ = total_ = 0;
-            rows_.push_back({QStringLiteral("Downloading Complete"),
-                             EndStatus(value), InProgress});
+            rows_.push_back({QStringLiteral("Downloading Complete"), EndStatus(value), InProgress});
             header_ = QStringLiteral("Downloading Complete");
             active_ = false;
             outcome_.end = value;

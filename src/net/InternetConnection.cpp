@@ -71,8 +71,8 @@ void WaitDeliveringNetworkChanges(int milliseconds) {
     QDeadlineTimer deadline(milliseconds);
     while (!deadline.hasExpired()) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, int(deadline.remainingTime()));
-        std::this_thread::sleep_for(std::chrono::milliseconds(qMin<qint64>(
-            EventSliceMs, qMax<qint64>(deadline.remainingTime(), 0))));
+        std::this_thread::sleep_for(std::chrono::milliseconds(
+            qMin<qint64>(EventSliceMs, qMax<qint64>(deadline.remainingTime(), 0))));
     }
 }
 

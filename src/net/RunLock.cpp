@@ -9,8 +9,8 @@
 
 namespace {
 int OpenLockFile() {
-    return open(QFile::encodeName(CRunLock::FilePath()).constData(),
-                O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    return open(QFile::encodeName(CRunLock::FilePath()).constData(), O_RDWR | O_CREAT | O_CLOEXEC,
+                0600);
 }
 } // namespace
 

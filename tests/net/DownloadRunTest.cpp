@@ -66,13 +66,19 @@ protected:
         ASSERT_TRUE(db_.InsertFeed(feed, 0, 0));
     }
 
-    // Starts through the model, with the recorder in between, and waits for the end.
-    bool RunAll() {
+    // Starts a run of every feed with the recorder in between: StartRun's result, -1 when
+    // there is nothing to run.
+    int StartAll() {
         manager_.LoadRunSettings();
         if (!manager_.BuildFeedList(0))
-            return false;
+            return -1;
         manager_.SetObserver(&recorder_);
-        const bool started = manager_.StartRun() == 1;
+        return manager_.StartRun();
+    }
+
+    // Starts and waits for the end.
+    bool RunAll() {
+        const bool started = StartAll() == 1;
         manager_.WaitForWorker();
         return started;
     }
@@ -190,10 +196,7 @@ TEST_F(DownloadRunTest, CancellingStopsTheTransfersAhead) {
     AddFeedAt(2, "Fast", "/fast", 9);
     AddFeedAt(3, "Endless", "/endless", 8);
 
-    manager_.LoadRunSettings();
-    ASSERT_TRUE(manager_.BuildFeedList(0));
-    manager_.SetObserver(&recorder_);
-    ASSERT_EQ(manager_.StartRun(), 1);
+    ASSERT_EQ(StartAll(), 1);
     QThread::msleep(300); // the fast feed has been fetched ahead by now
     EXPECT_EQ(server_.Hits("/fast"), 1);
     model_.OnCancel();
@@ -227,10 +230,7 @@ TEST_F(DownloadRunTest, FirstCancelFinishesTheEntrySecondStopsAtOnce) {
     for (qint32 feed = 1; feed <= 3; ++feed)
         AddFeedAt(feed, QString("Feed %1").arg(feed), "/slow", 10 - feed);
 
-    manager_.LoadRunSettings();
-    ASSERT_TRUE(manager_.BuildFeedList(0));
-    manager_.SetObserver(&recorder_);
-    ASSERT_EQ(manager_.StartRun(), 1);
+    ASSERT_EQ(StartAll(), 1);
     QThread::msleep(100);
     model_.OnCancel();
     manager_.WaitForWorker();
@@ -325,10 +325,7 @@ TEST_F(DownloadRunTest, RunAfterAForcedCancelWaitsForTheAbandonedWorker) {
     server_.Set("/slow", LoopbackServer::Slow(Feed("Slow", 2), 20, 50));
     AddFeedAt(1, "Big", "/big", 9);
     AddFeedAt(2, "Slow", "/slow", 5);
-    manager_.LoadRunSettings();
-    ASSERT_TRUE(manager_.BuildFeedList(0));
-    manager_.SetObserver(&recorder_);
-    ASSERT_EQ(manager_.StartRun(), 1);
+    ASSERT_EQ(StartAll(), 1);
     QElapsedTimer timer;
     timer.start();
     while (!recorder_.Log().contains("7:1") && timer.elapsed() < 10000)

@@ -109,11 +109,10 @@ TEST_F(ScheduleTest, ComingOnlineIsSeenAcrossProcesses) {
 
 // The kernel's tables, as /proc gives them: a default route on any interface but loopback.
 TEST(ConnectivityTest, DefaultRoutesInTheKernelTables) {
-    const QByteArray ipv4Header = "Iface\tDestination\tGateway \tFlags\tRefCnt\tUse\tMetric\tMask\n";
-    const QByteArray ipv4Default =
-        "eth0\t00000000\t010200C0\t0003\t0\t0\t0\t00000000\t0\t0\t0\n";
-    const QByteArray ipv4Subnet =
-        "eth0\t000200C0\t00000000\t0001\t0\t0\t0\t00FFFFFF\t0\t0\t0\n";
+    const QByteArray ipv4Header =
+        "Iface\tDestination\tGateway \tFlags\tRefCnt\tUse\tMetric\tMask\n";
+    const QByteArray ipv4Default = "eth0\t00000000\t010200C0\t0003\t0\t0\t0\t00000000\t0\t0\t0\n";
+    const QByteArray ipv4Subnet = "eth0\t000200C0\t00000000\t0001\t0\t0\t0\t00FFFFFF\t0\t0\t0\n";
     const QByteArray ipv6Default =
         "00000000000000000000000000000000 00 00000000000000000000000000000000 00 "
         "fd000000000000000000000000000001 00000400 00000002 00000000 00000003     eth0\n";
