@@ -122,8 +122,9 @@ void CDownloadProgressModel::OnCancel() {
             active_ = true; // so that the end of the run is shown
         }
     }
-    manager_.Cancel(false);
+    // Shown before the cancel reaches the worker, whose entry outcome then lands on this row.
     Changed();
+    manager_.Cancel(false);
     if (!first && OnRefresh)
         OnRefresh();
 }

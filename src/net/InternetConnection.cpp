@@ -23,6 +23,21 @@ bool OnMainThread() {
     return application && QThread::currentThread() == application->thread();
 }
 
+std::optional<QByteArray> ReadWhole(const QString& path) {
+    // Files under /proc report the size 0: only reading to the end gives their text.
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    return file.readAll();
+}
+
+bool AnyLine(const QByteArray& table, const std::function<bool(const QList<QByteArray>&)>& match) {
+    for (const QByteArray& line : table.split('\n'))
+        if (match(line.simplified().split(' ')))
+            return true;
+    return false;
+}
+
 } // namespace
 
 // The platform's default back-end (NetworkManager) where its service runs, else any that
@@ -43,25 +58,6 @@ void LoadNetworkInformation() {
                      [](Reachability reachability) { reportedReachability = int(reachability); });
     backendLoaded = true;
 }
-
-namespace {
-
-std::optional<QByteArray> ReadWhole(const QString& path) {
-    // Files under /proc report the size 0: only reading to the end gives their text.
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    return file.readAll();
-}
-
-bool AnyLine(const QByteArray& table, const std::function<bool(const QList<QByteArray>&)>& match) {
-    for (const QByteArray& line : table.split('\n'))
-        if (match(line.simplified().split(' ')))
-            return true;
-    return false;
-}
-
-} // namespace
 
 void WaitDeliveringNetworkChanges(int milliseconds) {
     if (!OnMainThread()) {
