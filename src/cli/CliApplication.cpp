@@ -46,7 +46,7 @@ const std::vector<CCliApplication::Command>& CCliApplication::Commands() {
         {"restore", "restore FILE", true, &CCliApplication::Restore},
         {"purge", "purge [--feed ID]", true, &CCliApplication::Purge},
         {"compact", "compact", true, &CCliApplication::Compact},
-        {"config", "config get SECTION\\KEY | config set SECTION\\KEY VALUE", false,
+        {"config", "config get SECTION\\KEY | config set SECTION\\KEY VALUE | config list", false,
          &CCliApplication::Config},
         {"reload-if-due", "reload-if-due", false, &CCliApplication::ReloadIfDue},
         {"view",

@@ -11,7 +11,7 @@
 // desktop program.
 class CCliApplication {
 public:
-    enum ExitStatus { Success = 0, Failed = 1, UsageError = 2 };
+    enum ExitStatus { Success = 0, Failed = 1, UsageError = 2, Interrupted = 130 };
 
     int Run(const QStringList& arguments);
 
@@ -59,6 +59,7 @@ private:
     int Purge(const QStringList& words);
     int Compact(const QStringList& words);
     int Config(const QStringList& words);
+    int ConfigList();
     int ReloadIfDue(const QStringList& words);
     int View(const QStringList& words);
     int Feed(const QStringList& words);

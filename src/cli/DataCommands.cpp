@@ -5,6 +5,10 @@
 #include "exchange/OpmlExport.h"
 #include "store/Prompt.h"
 
+#include <QJsonArray>
+#include <QJsonObject>
+#include <algorithm>
+
 int CCliApplication::ExportOpml(const QStringList& words) {
     const CArguments arguments = CArguments::Parse(words, {"--view"}, {});
     if (!arguments.error.isEmpty() || arguments.positional.size() != 1)
@@ -88,9 +92,12 @@ int CCliApplication::Compact(const QStringList& words) {
 }
 
 int CCliApplication::Config(const QStringList& words) {
+    if (words.size() == 1 && words[0] == u"list")
+        return ConfigList();
     if (words.isEmpty() || (words[0] == u"get" && words.size() != 2) ||
         (words[0] == u"set" && words.size() != 3) || (words[0] != u"get" && words[0] != u"set"))
-        return Usage(QStringLiteral("config get SECTION\\KEY or config set SECTION\\KEY VALUE"));
+        return Usage(QStringLiteral(
+            "config get SECTION\\KEY, config set SECTION\\KEY VALUE or config list"));
     const qsizetype slash = words[1].lastIndexOf(u'\\');
     if (slash <= 0 || slash == words[1].size() - 1)
         return Usage(QStringLiteral("a key is written SECTION\\KEY"));
@@ -104,6 +111,10 @@ int CCliApplication::Config(const QStringList& words) {
                           : store.ReadString(section, key, QString()));
         return Success;
     }
+    if (!intKey && !stringKey && !FieldMapKey::IsFieldMapKey(section, key))
+        return Fail(
+            QStringLiteral("there is no key %1 (see quillpost-cli config list)").arg(words[1]),
+            UsageError);
     if (intKey) {
         bool ok = false;
         const int value = words[2].toInt(&ok);
@@ -113,5 +124,30 @@ int CCliApplication::Config(const QStringList& words) {
     } else {
         store.WriteString(section, key, words[2]);
     }
+    return Success;
+}
+
+// Every key of the store with its value and its default, by section.
+int CCliApplication::ConfigList() {
+    const CRegistrySettings store = CRegistrySettings::ForQuillpost();
+    QList<QStringList> rows;
+    for (const IntKey* key : AllIntKeys())
+        rows << QStringList{QString::fromLatin1(key->section) + u'\\' + QLatin1String(key->key),
+                            QString::number(store.Read(*key)),
+                            QString::number(key->runtimeDefault)};
+    for (const StringKey* key : AllStringKeys())
+        rows << QStringList{QString::fromLatin1(key->section) + u'\\' + QLatin1String(key->key),
+                            store.Read(*key), QString::fromUtf8(key->runtimeDefault)};
+    std::stable_sort(rows.begin(), rows.end(), [](const QStringList& a, const QStringList& b) {
+        return a[0].section(u'\\', 0, 0) < b[0].section(u'\\', 0, 0);
+    });
+    if (!json_) {
+        PrintTable({"KEY", "VALUE", "DEFAULT"}, rows);
+        return Success;
+    }
+    QJsonArray array;
+    for (const QStringList& row : rows)
+        array.append(QJsonObject{{"key", row[0]}, {"value", row[1]}, {"default", row[2]}});
+    PrintJson(array);
     return Success;
 }

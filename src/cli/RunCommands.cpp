@@ -6,7 +6,6 @@
 
 #include <atomic>
 #include <csignal>
-#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -21,7 +20,9 @@ enum RunKind { AllFeeds, OneFeed, OneView, AudioEnclosures };
 
 } // namespace
 
-// The first Ctrl-C asks the run to stop after its entry; the second stops it at once.
+// The first Ctrl-C asks the run to stop after its entry; the second stops it at once. The
+// status tells a timer what happened: 0 the run completed without a failed entry, 1 it could
+// not start, did not complete or an entry failed, 130 it was interrupted.
 int CCliApplication::RunDownloads(int kind, qint32 id) {
     // The lock is taken for the whole command, so that a second run in another process waits
     // and is refused instead of interleaving with this one.
@@ -30,6 +31,7 @@ int CCliApplication::RunDownloads(int kind, qint32 id) {
         return Fail(QStringLiteral("the database is locked by another process"));
     CDownloadManager manager(*db_);
     CDownloadProgressModel model(manager);
+    model.CancelAgainText = QStringLiteral("press Ctrl-C again to stop at once");
     CProgressPrinter printer(model, isatty(STDOUT_FILENO));
     model.OnChanged = [&printer] { printer.Update(); };
     interrupts = 0;
@@ -46,11 +48,19 @@ int CCliApplication::RunDownloads(int kind, qint32 id) {
             ++handled;
             model.OnCancel();
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        WaitDeliveringNetworkChanges(50);
     }
     manager.WaitForWorker();
     signal(SIGINT, SIG_DFL);
-    return started ? Success : Failed;
+    if (interrupts > 0)
+        return Interrupted;
+    const CDownloadProgressModel::Outcome outcome = model.LastOutcome();
+    if (!started)
+        return Failed;
+    if (outcome.failures > 0)
+        return Fail(
+            QStringLiteral("%1 of %2 downloads failed").arg(outcome.failures).arg(outcome.entries));
+    return outcome.end == 0 ? Success : Failed;
 }
 
 int CCliApplication::Update(const QStringList& words) {
@@ -87,11 +97,11 @@ int CCliApplication::ReloadIfDue(const QStringList& words) {
         return Usage(QStringLiteral("reload-if-due takes no arguments"));
     CReloadSchedule schedule;
     schedule.LoadRunSettings();
-    const auto due = schedule.IsReloadDue(SystemHasInternetRoute());
+    const auto due = schedule.IsReloadDue(SystemIsOnline());
     if (due == CReloadSchedule::Due::No)
         return Success;
     // A timer must not wait for a run of another process, nor start a second one.
-    if (CRegistrySettings::ForQuillpost().Read(Key::BackgroundStatus) == 1)
+    if (LiveBackgroundStatus(CRegistrySettings::ForQuillpost()) == 1)
         return Fail(QStringLiteral("a download run is in progress; this reload is skipped"));
     if (!OpenDatabase())
         return Failed;

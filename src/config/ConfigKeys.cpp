@@ -1,5 +1,8 @@
 #include "config/ConfigKeys.h"
 
+#include <QRegularExpression>
+#include <QStringList>
+
 namespace {
 
 const IntKey* const IntKeys[] = {
@@ -43,6 +46,7 @@ const IntKey* const IntKeys[] = {
     &Key::NextReload,
     &Key::ResetNextReload,
     &Key::BackgroundStatus,
+    &Key::WasOnline,
     &Key::TodayEnable,
     &Key::TodayUsePB,
     &Key::TodayDelay,
@@ -95,4 +99,19 @@ const IntKey* FindIntKey(const QString& section, const QString& key) {
 
 const StringKey* FindStringKey(const QString& section, const QString& key) {
     return Find(StringKeys, section, key);
+}
+
+QList<const IntKey*> AllIntKeys() {
+    return QList<const IntKey*>(std::begin(IntKeys), std::end(IntKeys));
+}
+
+QList<const StringKey*> AllStringKeys() {
+    return QList<const StringKey*>(std::begin(StringKeys), std::end(StringKeys));
+}
+
+bool FieldMapKey::IsFieldMapKey(const QString& section, const QString& key) {
+    static const QRegularExpression mapSection(QStringLiteral("^RSSMap\\\\Map\\d+$"),
+                                               QRegularExpression::CaseInsensitiveOption);
+    const QStringList keys = {Title, Link, Date, Content, XmlChildren};
+    return mapSection.match(section).hasMatch() && keys.contains(key, Qt::CaseInsensitive);
 }

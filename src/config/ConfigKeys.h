@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 
 // Every key of the configuration store with its type and default, so that no other file repeats
@@ -90,6 +91,8 @@ inline constexpr IntKey ResetNextReload{"AutoReload", "ResetNextReload", 0};
 inline constexpr IntKey BackgroundStatus{"AutoReload", "BackgroundStatus", 0};
 inline constexpr StringKey BackgroundLastRefresh{"AutoReload", "BackgroundLastRefresh", "0"};
 inline constexpr StringKey LastRefreshDate{"AutoReload", "LastRefreshDate", ""};
+// Whether the machine was online when the schedule last looked: coming online is a reload sign.
+inline constexpr IntKey WasOnline{"AutoReload", "WasOnline", 1};
 
 // Today (read by the Today-screen component as well)
 inline constexpr IntKey TodayEnable{"Today", "Enable", 0};
@@ -119,9 +122,11 @@ inline constexpr IntKey ItemViewCurrentFeedID{"ItemView", "CurrentFeedID", 0};
 
 } // namespace Key
 
-// Every key above, for lookups by name (the command line's "config get").
+// Every key above, for lookups by name and listings (the command line's "config").
 const IntKey* FindIntKey(const QString& section, const QString& key);
 const StringKey* FindStringKey(const QString& section, const QString& key);
+QList<const IntKey*> AllIntKeys();
+QList<const StringKey*> AllStringKeys();
 
 // Feed-format field overrides live in "RSSMap\Map" + the format's map index.
 namespace FieldMapKey {
@@ -131,4 +136,6 @@ inline constexpr const char* Date = "Date";
 inline constexpr const char* Content = "Content";
 inline constexpr const char* XmlChildren = "XmlChildren";
 QString Section(int mapIndex);
+// Whether a section and key name one of these overrides ("RSSMap\Map5", "Title").
+bool IsFieldMapKey(const QString& section, const QString& key);
 } // namespace FieldMapKey

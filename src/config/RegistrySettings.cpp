@@ -45,17 +45,50 @@ QString CRegistrySettings::FilePath() const {
            company + u'/' + application + QStringLiteral(".conf");
 }
 
-// QSettings takes both separators for groups, so a section such as "RSSMap\Map5" nests.
+namespace {
+
+// A key "Section\Key" is the INI section [Section] with the key Key, so that a person can edit
+// the file by hand: QSettings separates groups with '/' and writes a deeper path
+// ("RSSMap\Map5" + "Title") as [RSSMap] Map5\Title. The keys of "General" are the file's top
+// level, which QSettings writes as [General].
+QString SettingsPath(QString registryPath) {
+    registryPath.replace(u'\\', u'/');
+    const QLatin1String general("General/");
+    return registryPath.startsWith(general) ? registryPath.mid(general.size()) : registryPath;
+}
+
+// Earlier versions kept every key at the top level under its whole backslashed name
+// ("Settings%5CUseCM=0" in [General]). Such keys are moved where they belong the first time the
+// file is opened; a value already stored in the new form wins.
+void MoveOldFormKeys(QSettings& store) {
+    bool moved = false;
+    for (const QString& oldKey : store.childKeys()) {
+        if (!oldKey.contains(u'\\'))
+            continue;
+        const QString path = SettingsPath(oldKey);
+        if (!store.contains(path))
+            store.setValue(path, store.value(oldKey));
+        store.remove(oldKey);
+        moved = true;
+    }
+    if (moved)
+        store.sync();
+}
+
+} // namespace
+
 QString CRegistrySettings::KeyPath(const QString& section, const QString& key) const {
     const QString prefix =
         rootPath_.isEmpty() ? QString() : HiveName(hive_) + u'\\' + rootPath_ + u'\\';
-    return prefix + section + u'\\' + key;
+    return SettingsPath(prefix + section + u'\\' + key);
 }
 
 QVariant CRegistrySettings::ReadValue(const QString& section, const QString& key) const {
     if (!opened_)
         return {};
-    return QSettings(FilePath(), QSettings::IniFormat).value(KeyPath(section, key));
+    QSettings store(FilePath(), QSettings::IniFormat);
+    MoveOldFormKeys(store);
+    return store.value(KeyPath(section, key));
 }
 
 void CRegistrySettings::WriteValue(const QString& section, const QString& key,
@@ -63,6 +96,7 @@ void CRegistrySettings::WriteValue(const QString& section, const QString& key,
     if (!opened_)
         return;
     QSettings store(FilePath(), QSettings::IniFormat);
+    MoveOldFormKeys(store);
     store.setValue(KeyPath(section, key), value);
     store.sync();
 }

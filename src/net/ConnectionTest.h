@@ -15,5 +15,4 @@ struct NetworkSettings {
 
 // "Test Connection": fetches the connection-test document and tells the user through the
 // installed prompt what came of it. True when the document came with the expected version.
-bool TestConnection(const NetworkSettings& settings,
-                    ConnectivityProbe probe = SystemHasInternetRoute);
+bool TestConnection(const NetworkSettings& settings, ConnectivityProbe probe = SystemIsOnline);

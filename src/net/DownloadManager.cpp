@@ -4,6 +4,7 @@
 #include "net/DownloadAhead.h"
 #include "net/HttpDownloader.h"
 #include "store/AudioCache.h"
+#include "store/DiskFull.h"
 #include "store/RssDatabase.h"
 #include "text/DateFormat.h"
 #include "text/RecordId.h"
@@ -30,7 +31,7 @@ float FileMB(const QString& path) {
 
 CDownloadManager::CDownloadManager(CRssDatabase& db, ConnectivityProbe probe)
     : FreeSpaceKb(VolumeFreeKb), db_(db), schedule_(store_), connection_(probe) {
-    schedule_.ActiveSyncPresent = probe();
+    LoadNetworkInformation();
 }
 
 CDownloadManager::~CDownloadManager() {
@@ -42,6 +43,12 @@ CDownloadManager::~CDownloadManager() {
 void CDownloadManager::Notify(int code, int value) {
     if (observer_)
         observer_->OnDownloadNotification(code, value);
+}
+
+// What a worker abandoned by a forced cancel still does is no longer reported.
+void CDownloadManager::NotifyRun(int code, int value) {
+    if (!runEnded_)
+        Notify(code, value);
 }
 
 int CDownloadManager::ItemCount() const {
@@ -77,10 +84,8 @@ bool CDownloadManager::LoadRunSettings() {
 bool CDownloadManager::BuildList(const std::function<QList<qint32>()>& feedIDs) {
     if (busy_.exchange(true))
         return false;
-    {
-        std::lock_guard lock(itemsMutex_);
-        items_.clear();
-    }
+    ReclaimAbandonedRun();
+    ClearItems();
     db_.LoadFeedList(true);
     for (qint32 feedID : feedIDs()) {
         const auto feed = std::find_if(db_.FeedList.begin(), db_.FeedList.end(),
@@ -113,16 +118,14 @@ bool CDownloadManager::BuildViewList(qint32 viewID) {
 void CDownloadManager::QueueExtendedData(qint32 feedID, qint32 feedItemID, const QString& url,
                                          const QString& title) {
     Append({url, TheAppSettings().DownloadFilePath(), title, feedID, feedItemID, false});
-    Notify(DN_COUNT, ItemCount());
+    NotifyRun(DN_COUNT, ItemCount());
 }
 
 bool CDownloadManager::BuildAudioList() {
     if (busy_.exchange(true))
         return false;
-    {
-        std::lock_guard lock(itemsMutex_);
-        items_.clear();
-    }
+    ReclaimAbandonedRun();
+    ClearItems();
     AudioScanPos = 0;
     QDir().mkpath(db_.AudioFolder());
     freeSpaceKbAtBuild_ = FreeSpaceKb(db_.AudioFolder());
@@ -200,12 +203,13 @@ void CDownloadManager::ReleaseConnection() {
 int CDownloadManager::StartRun() {
     if (busy_)
         return 0;
+    ReclaimAbandonedRun();
     CHttpDownloader::CancelRequested = false;
     if (ItemCount() == 0) {
         Notify(DN_EMPTY, 0);
         return -1;
     }
-    if (store_.Read(Key::BackgroundStatus) == 1) {
+    if (LiveBackgroundStatus(store_) == 1) {
         Notify(DN_BUSY, 0);
         return -2;
     }
@@ -216,13 +220,15 @@ int CDownloadManager::StartRun() {
         Notify(DN_NO_CONNECTION, 0);
         return -3;
     }
+    runLock_.Hold();
     store_.Write(Key::BackgroundStatus, 1);
     aborted_ = false;
     lostNetwork_ = false;
+    diskFull_ = false;
+    TakeDiskFull(); // a sign given before this run is not its own
     runEnded_ = false;
     Notify(DN_START, ItemCount());
     StartItem(0);
-    WaitForWorker();
     // Read here, so that no thread of the run but the worker touches the database.
     validators_.clear();
     for (int index = 0; index < ItemCount(); ++index)
@@ -240,7 +246,7 @@ void CDownloadManager::StartItem(int index) {
         index_ = index;
         currentTitle_ = items_.at(std::size_t(index)).Title;
     }
-    Notify(DN_ITEM_START, index);
+    NotifyRun(DN_ITEM_START, index);
 }
 
 void CDownloadManager::WorkerLoop() {
@@ -262,7 +268,7 @@ void CDownloadManager::WorkerLoop() {
         CHttpDownloader::CancelRequested = false;
         int result = 0;
         if (download.result != CHttpDownloader::Result::Failed) {
-            Notify(DN_DOWNLOADED, 1);
+            NotifyRun(DN_DOWNLOADED, 1);
             // "Not modified" is an unchanged feed, like a body whose digest is known.
             result = download.result == CHttpDownloader::Result::NotModified ||
                              Process(item, download.path, download.validators)
@@ -311,12 +317,17 @@ bool CDownloadManager::Process(const CDownloadItem& item, const QString& path,
 
 bool CDownloadManager::AfterItem(int result) {
     CHttpDownloader::CancelRequested = false;
-    Notify(DN_ITEM_DONE, result);
+    NotifyRun(DN_ITEM_DONE, result);
     if (store_.Read(Key::BackgroundStatus) == 2)
         aborted_ = true;
     if (usesConnectionWatch_ && !connection_.Connected) {
         aborted_ = true;
         lostNetwork_ = true;
+    }
+    // Every later entry would fail the same way: the run stops and says why, once.
+    if (TakeDiskFull()) {
+        aborted_ = true;
+        diskFull_ = true;
     }
     const int next = index_ + 1;
     if (next >= ItemCount() || aborted_)
@@ -342,17 +353,20 @@ void CDownloadManager::EndRun(bool byWorker) {
         CHttpDownloader::CloseCachedSession();
     ReleaseConnection();
     CHttpDownloader::CancelRequested = false;
-    Notify(DN_END, lostNetwork_ ? 2 : aborted_ ? 1 : 0);
-    {
-        std::lock_guard itemsLock(itemsMutex_);
-        items_.clear();
-    }
+    Notify(DN_END, diskFull_ ? 3 : lostNetwork_ ? 2 : aborted_ ? 1 : 0);
+    // An abandoned worker still reads its entries: they go when it has left.
+    if (byWorker)
+        ClearItems();
+    else
+        listAbandoned_ = true;
     aborted_ = false;
     lostNetwork_ = false;
+    diskFull_ = false;
     busy_ = false;
     store_.Write(Key::BackgroundStatus, 0);
     store_.Write(Key::BackgroundLastRefresh, QString::number(SecondsSince2001()));
     store_.Write(Key::LastRefreshDate, FormatDateShort(QDateTime::currentDateTime()));
+    runLock_.Release();
 }
 
 void CDownloadManager::Cancel(bool force) {
@@ -375,9 +389,24 @@ void CDownloadManager::WaitForWorker() {
         worker_.join();
 }
 
+// After a forced cancel the worker may still be inside a transfer or a merge: nothing of a new
+// list, run or download may start before it has left, or it would report into the new run and
+// share the database with it.
+void CDownloadManager::ReclaimAbandonedRun() {
+    WaitForWorker();
+    if (listAbandoned_.exchange(false))
+        ClearItems();
+}
+
+void CDownloadManager::ClearItems() {
+    std::lock_guard lock(itemsMutex_);
+    items_.clear();
+}
+
 bool CDownloadManager::DownloadOne(const QString& url, const QString& filePath) {
     if (busy_.exchange(true))
         return false;
+    ReclaimAbandonedRun();
     CHttpDownloader::CancelRequested = false;
     bool downloaded = false;
     if (PrepareConnection()) {

@@ -4,6 +4,7 @@
 #include "net/HttpDownloader.h"
 #include "net/InternetConnection.h"
 #include "net/ReloadSchedule.h"
+#include "net/RunLock.h"
 #include "store/ExtendedDataQueue.h"
 #include "store/Records.h"
 
@@ -31,7 +32,7 @@ struct CDownloadItem {
 enum DownloadNotification {
     DN_BUSY = 1,          // refused: another run is marked as going
     DN_START = 3,         // value: number of entries
-    DN_END = 4,           // value: 0 completed, 1 cancelled, 2 network lost
+    DN_END = 4,           // value: 0 completed, 1 cancelled, 2 network lost, 3 disk full
     DN_ITEM_START = 5,    // value: index of the entry
     DN_ITEM_DONE = 6,     // value: 1 success, -1 processing failed, 0 download failed
     DN_DOWNLOADED = 7,    // value: 1
@@ -55,7 +56,7 @@ public:
     // How many entries download ahead of the one being processed.
     static constexpr int EntriesFetchedAhead = 3;
 
-    CDownloadManager(CRssDatabase& db, ConnectivityProbe probe = SystemHasInternetRoute);
+    CDownloadManager(CRssDatabase& db, ConnectivityProbe probe = SystemIsOnline);
     ~CDownloadManager() override;
     CDownloadManager(const CDownloadManager&) = delete;
     CDownloadManager& operator=(const CDownloadManager&) = delete;
@@ -99,6 +100,9 @@ private:
     bool PrepareConnection();
     void ReleaseConnection();
     void Notify(int code, int value);
+    void NotifyRun(int code, int value);
+    void ReclaimAbandonedRun();
+    void ClearItems();
     void Append(CDownloadItem item);
     void StartItem(int index);
     void WorkerLoop();
@@ -115,6 +119,7 @@ private:
     CRegistrySettings store_ = CRegistrySettings::ForQuillpost();
     CReloadSchedule schedule_;
     CInternetConnection connection_;
+    CRunLock runLock_; // held while BackgroundStatus names a run of this process
     IDownloadObserver* observer_ = nullptr;
 
     mutable std::mutex itemsMutex_;
@@ -125,7 +130,9 @@ private:
     std::atomic<bool> busy_{false};
     std::atomic<bool> aborted_{false};
     std::atomic<bool> lostNetwork_{false};
+    std::atomic<bool> diskFull_{false};
     std::atomic<bool> runEnded_{true};
+    std::atomic<bool> listAbandoned_{false}; // a forced cancel left the list to its worker
     std::mutex endMutex_;
     std::thread worker_;
 

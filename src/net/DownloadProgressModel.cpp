@@ -3,6 +3,21 @@
 #include "config/RegistrySettings.h"
 #include "store/Prompt.h"
 
+namespace {
+QString EndStatus(int endValue) {
+    switch (endValue) {
+    case 0:
+        return QStringLiteral("- Status: OK");
+    case 2:
+        return QStringLiteral("- Status: Lost Network Connection");
+    case 3:
+        return QStringLiteral("- Status: Stopped - the disk is full");
+    default:
+        return QStringLiteral("Status: Cancelled by User");
+    }
+}
+} // namespace
+
 CDownloadProgressModel::CDownloadProgressModel(CDownloadManager& manager) : manager_(manager) {}
 
 std::vector<CDownloadProgressModel::Row> CDownloadProgressModel::Rows() const {
@@ -28,6 +43,11 @@ int CDownloadProgressModel::Done() const {
 bool CDownloadProgressModel::IsActive() const {
     std::lock_guard lock(mutex_);
     return active_;
+}
+
+CDownloadProgressModel::Outcome CDownloadProgressModel::LastOutcome() const {
+    std::lock_guard lock(mutex_);
+    return outcome_;
 }
 
 void CDownloadProgressModel::Changed() {
@@ -56,6 +76,7 @@ bool CDownloadProgressModel::StartRun(const std::function<bool()>& build, const 
             return false;
         rows_.clear();
         cancelling_ = false;
+        outcome_ = Outcome();
     }
     Changed();
     manager_.LoadRunSettings();
@@ -94,16 +115,16 @@ void CDownloadProgressModel::OnCancel() {
         first = !cancelling_;
         if (first) {
             cancelling_ = true;
-            rows_.push_back({QStringLiteral("If downloading does not stop,"),
-                             QStringLiteral("in a few minutes. Press \"Cancel\", again."),
-                             InProgress});
+            rows_.push_back(
+                {QStringLiteral("If downloading does not stop,"), CancelAgainText, InProgress});
             header_ = QStringLiteral("Cancelling Download");
         } else {
             active_ = true; // so that the end of the run is shown
         }
     }
-    manager_.Cancel(false);
+    // Shown before the cancel reaches the worker, whose entry outcome then lands on this row.
     Changed();
+    manager_.Cancel(false);
     if (!first && OnRefresh)
         OnRefresh();
 }
@@ -143,6 +164,7 @@ void CDownloadProgressModel::OnDownloadNotification(int code, int value) {
         done_ = 0;
         active_ = true;
         total_ = value;
+        outcome_ = Outcome();
         break;
     }
     case DN_COUNT: {
@@ -165,9 +187,13 @@ void CDownloadProgressModel::OnDownloadNotification(int code, int value) {
             return;
         SetLastRow(QStringLiteral("- Status: Processing Data..."), InProgress);
         break;
-    case DN_ITEM_DONE:
-        if (!IsActive())
+    case DN_ITEM_DONE: {
+        std::unique_lock lock(mutex_);
+        if (!active_)
             return;
+        ++outcome_.entries;
+        outcome_.failures += value == 1 ? 0 : 1;
+        lock.unlock();
         if (value == 1)
             SetLastRow(QStringLiteral("- Status: Done - Success"), Succeeded);
         else
@@ -175,19 +201,17 @@ void CDownloadProgressModel::OnDownloadNotification(int code, int value) {
                                    : QStringLiteral("- Status: Done - Failed To Download"),
                        Failed);
         break;
+    }
     case DN_END: {
         {
             std::lock_guard lock(mutex_);
             if (!active_)
                 return;
             done_ = total_ = 0;
-            rows_.push_back({QStringLiteral("Downloading Complete"),
-                             value == 0   ? QStringLiteral("- Status: OK")
-                             : value == 2 ? QStringLiteral("- Status: Lost Network Connection")
-                                          : QStringLiteral("Status: Cancelled by User"),
-                             InProgress});
+            rows_.push_back({QStringLiteral("Downloading Complete"), EndStatus(value), InProgress});
             header_ = QStringLiteral("Downloading Complete");
             active_ = false;
+            outcome_.end = value;
         }
         CRegistrySettings::ForQuillpost().Write(Key::TodayHasChanged, 1);
         Changed();

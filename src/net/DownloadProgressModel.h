@@ -18,6 +18,14 @@ public:
         int icon = InProgress;
     };
 
+    // How the last run ended: the DN_END value (-1 before an end), its entries and how many
+    // of them failed.
+    struct Outcome {
+        int end = -1;
+        int entries = 0;
+        int failures = 0;
+    };
+
     explicit CDownloadProgressModel(CDownloadManager& manager);
 
     // Each builds its list and starts the run; true only when the run started.
@@ -34,6 +42,10 @@ public:
     int Total() const;
     int Done() const;
     bool IsActive() const;
+    Outcome LastOutcome() const;
+
+    // The status of the row a first cancel adds: how the user stops the run at once.
+    QString CancelAgainText = QStringLiteral("in a few minutes. Press \"Cancel\", again.");
 
     // Called after every change of the rows (on the thread that reported it).
     std::function<void()> OnChanged;
@@ -56,4 +68,5 @@ private:
     int done_ = 0;
     bool active_ = false;
     bool cancelling_ = false;
+    Outcome outcome_;
 };

@@ -1,33 +1,114 @@
 #include "net/InternetConnection.h"
 
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QFile>
+#include <QNetworkInformation>
+#include <QThread>
 #include <QUrl>
 
 namespace {
 
-// True when a line of a kernel routing table matches.
-bool AnyRoute(const char* table, const std::function<bool(const QList<QByteArray>&)>& isDefault) {
-    QFile routes(QString::fromLatin1(table));
-    if (!routes.open(QIODevice::ReadOnly))
-        return false;
-    while (!routes.atEnd())
-        if (isDefault(routes.readLine().simplified().split(' ')))
+using Reachability = QNetworkInformation::Reachability;
+
+// What the loaded back-end last reported, where every thread may read it: the back-end itself
+// lives on the main thread, which delivers its changes.
+std::atomic<bool> backendLoaded{false};
+std::atomic<int> reportedReachability{int(Reachability::Unknown)};
+
+constexpr int EventSliceMs = 20;
+
+bool OnMainThread() {
+    const QCoreApplication* application = QCoreApplication::instance();
+    return application && QThread::currentThread() == application->thread();
+}
+
+std::optional<QByteArray> ReadWhole(const QString& path) {
+    // Files under /proc report the size 0: only reading to the end gives their text.
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    return file.readAll();
+}
+
+bool AnyLine(const QByteArray& table, const std::function<bool(const QList<QByteArray>&)>& match) {
+    for (const QByteArray& line : table.split('\n'))
+        if (match(line.simplified().split(' ')))
             return true;
     return false;
 }
 
 } // namespace
 
-bool SystemHasInternetRoute() {
-    // IPv4: destination 00000000. IPv6: destination :: with prefix length 0, not on loopback.
-    return AnyRoute("/proc/net/route",
-                    [](const QList<QByteArray>& fields) {
-                        return fields.size() > 1 && fields[1] == "00000000";
-                    }) ||
-           AnyRoute("/proc/net/ipv6_route", [](const QList<QByteArray>& fields) {
-               return fields.size() > 9 && fields[0] == QByteArray(32, '0') && fields[1] == "00" &&
-                      fields[9] != "lo";
-           });
+// The platform's default back-end (NetworkManager) where its service runs, else any that
+// reports reachability (GLib's network monitor). Tried once, on the main thread.
+void LoadNetworkInformation() {
+    static bool tried = false;
+    if (tried || !OnMainThread())
+        return;
+    tried = true;
+    if (!QNetworkInformation::loadDefaultBackend() &&
+        !QNetworkInformation::loadBackendByFeatures(QNetworkInformation::Feature::Reachability))
+        return;
+    QNetworkInformation* information = QNetworkInformation::instance();
+    if (!information || !information->supports(QNetworkInformation::Feature::Reachability))
+        return;
+    reportedReachability = int(information->reachability());
+    QObject::connect(information, &QNetworkInformation::reachabilityChanged, information,
+                     [](Reachability reachability) { reportedReachability = int(reachability); });
+    backendLoaded = true;
+}
+
+void WaitDeliveringNetworkChanges(int milliseconds) {
+    if (!OnMainThread()) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+        return;
+    }
+    QDeadlineTimer deadline(milliseconds);
+    while (!deadline.hasExpired()) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, int(deadline.remainingTime()));
+        std::this_thread::sleep_for(std::chrono::milliseconds(
+            qMin<qint64>(EventSliceMs, qMax<qint64>(deadline.remainingTime(), 0))));
+    }
+}
+
+bool HasDefaultIPv4Route(const QByteArray& table) {
+    // Destination 00000000.
+    return AnyLine(table, [](const QList<QByteArray>& fields) {
+        return fields.size() > 1 && fields[1] == "00000000";
+    });
+}
+
+bool HasDefaultIPv6Route(const QByteArray& table) {
+    // Destination :: with prefix length 0, not the loopback's "unreachable" entry.
+    return AnyLine(table, [](const QList<QByteArray>& fields) {
+        return fields.size() > 9 && fields[0] == QByteArray(32, '0') && fields[1] == "00" &&
+               fields[9] != "lo";
+    });
+}
+
+std::optional<bool> RoutingTablesSayOnline(const QString& ipv4Table, const QString& ipv6Table) {
+    const std::optional<QByteArray> ipv4 = ReadWhole(ipv4Table);
+    const std::optional<QByteArray> ipv6 = ReadWhole(ipv6Table);
+    if (!ipv4 && !ipv6)
+        return std::nullopt;
+    return (ipv4 && HasDefaultIPv4Route(*ipv4)) || (ipv6 && HasDefaultIPv6Route(*ipv6));
+}
+
+std::optional<bool> NetworkInformationSaysOnline() {
+    LoadNetworkInformation();
+    if (!backendLoaded)
+        return std::nullopt;
+    const auto reachability = Reachability(reportedReachability.load());
+    if (reachability == Reachability::Unknown)
+        return std::nullopt;
+    return reachability == Reachability::Online;
+}
+
+bool SystemIsOnline() {
+    if (const std::optional<bool> reported = NetworkInformationSaysOnline())
+        return *reported;
+    return RoutingTablesSayOnline().value_or(true);
 }
 
 CInternetConnection::CInternetConnection(ConnectivityProbe probe) : probe_(std::move(probe)) {}
@@ -86,7 +167,7 @@ void CInternetConnection::Watch() {
 int CInternetConnection::ConnectAndWait() {
     ConnectAsync();
     for (int attempt = 0; attempt < 20 && !Connected; ++attempt)
-        std::this_thread::sleep_for(std::chrono::milliseconds(WatchIntervalMs));
+        WaitDeliveringNetworkChanges(WatchIntervalMs);
     return Connected ? 0 : 1;
 }
 

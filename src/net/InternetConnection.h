@@ -1,23 +1,43 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <atomic>
 #include <condition_variable>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 // Whether the machine has a usable route to the Internet right now.
 using ConnectivityProbe = std::function<bool()>;
 
-// A default route in the kernel's IPv4 or IPv6 routing table.
-bool SystemHasInternetRoute();
+// Whether the machine is online: what the system's network information reports (NetworkManager
+// or GLib), else whether the kernel has a default route. Where neither answers the machine
+// counts as online, so that a download fails with its own reason rather than being refused.
+bool SystemIsOnline();
+
+// Loads a back-end of the system's network information once. Only the application's main thread
+// loads one (it delivers the back-end's changes); on any other thread this does nothing.
+void LoadNetworkInformation();
+// What the loaded back-end reports; none without one or while it does not know.
+std::optional<bool> NetworkInformationSaysOnline();
+// Whether the kernel's routing tables hold a default route; none when they cannot be read.
+std::optional<bool>
+RoutingTablesSayOnline(const QString& ipv4Table = QStringLiteral("/proc/net/route"),
+                       const QString& ipv6Table = QStringLiteral("/proc/net/ipv6_route"));
+// A default route in the text of /proc/net/route or of /proc/net/ipv6_route.
+bool HasDefaultIPv4Route(const QByteArray& table);
+bool HasDefaultIPv6Route(const QByteArray& table);
+// Sleeps; on the main thread it goes on delivering events meanwhile, the network
+// information's changes among them.
+void WaitDeliveringNetworkChanges(int milliseconds);
 
 // The connection a download run needs: found up, or waited for, and watched while the run
 // holds it, so that the run can stop when the network goes away.
 class CInternetConnection {
 public:
-    explicit CInternetConnection(ConnectivityProbe probe = SystemHasInternetRoute);
+    explicit CInternetConnection(ConnectivityProbe probe = SystemIsOnline);
     ~CInternetConnection();
     CInternetConnection(const CInternetConnection&) = delete;
     CInternetConnection& operator=(const CInternetConnection&) = delete;

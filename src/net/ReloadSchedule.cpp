@@ -30,9 +30,16 @@ void CReloadSchedule::LoadRunSettings() {
         const int time = store_.Read(*TimeKeys[i]);
         Times[i] = time >= 1 ? time : -1;
     }
-    ComputeNextReload();
+    ComputeNextReloadIfUnset();
     const int autoTime = store_.Read(Key::AudioAutoTime);
     AutoTime = autoTime < 1 ? -1 : autoTime;
+}
+
+void CReloadSchedule::ComputeNextReloadIfUnset() {
+    const bool hasInterval = store_.Read(Key::ReloadFrequency) != 0;
+    const bool isSet = store_.Read(Key::NextReload) != -1;
+    if (hasInterval != isSet)
+        ComputeNextReload();
 }
 
 void CReloadSchedule::ComputeNextReload() {
@@ -57,9 +64,10 @@ CReloadSchedule::Due CReloadSchedule::IsReloadDue(bool online) {
 CReloadSchedule::Due CReloadSchedule::IsReloadDue(int nowMinute, qint32 nowSeconds, bool online) {
     Due due = Due::No;
     if (OnActiveSync) {
-        const bool cameOnline = online && !ActiveSyncPresent;
-        ActiveSyncPresent = online;
-        if (cameOnline)
+        const bool wasOnline = store_.Read(Key::WasOnline) != 0;
+        if (online != wasOnline)
+            store_.Write(Key::WasOnline, online ? 1 : 0);
+        if (online && !wasOnline)
             due = Due::Feeds;
     }
     if (due == Due::No && std::any_of(Times.begin(), Times.end(), [nowMinute](int time) {

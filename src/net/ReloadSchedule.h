@@ -13,14 +13,17 @@ public:
 
     explicit CReloadSchedule(CRegistrySettings store = CRegistrySettings::ForQuillpost());
 
-    // Reads the schedule and writes NextReload.
+    // Reads the schedule; NextReload is computed when it is unset (or left from an interval
+    // since switched off), so that an interval reload keeps its minute until that comes.
     void LoadRunSettings();
     // NextReload: the minute of the day an interval reload falls on, -1 without an interval.
     void ComputeNextReload(int nowMinute);
     void ComputeNextReload();
 
     // The rule for a reload now: the minute of the day, SecondsSince2001, and whether the
-    // machine is online (the sign that used to be a desktop cradle: offline to online).
+    // machine is online (the sign that used to be a desktop cradle: offline to online). Whether
+    // it was online when last looked at is kept in the store, because a timer asks each time
+    // from a new process.
     Due IsReloadDue(int nowMinute, qint32 nowSeconds, bool online);
     Due IsReloadDue(bool online);
     bool HasSchedule() const;
@@ -33,12 +36,12 @@ public:
     bool OnActiveSync = false;
     std::array<int, 6> Times{-1, -1, -1, -1, -1, -1};
     int AutoTime = -1;
-    // Whether the machine was online when last looked at.
-    bool ActiveSyncPresent = true;
 
     // A reload this soon after the end of the last run is not due.
     static constexpr int MinimumSecondsBetweenRuns = 300;
 
 private:
+    void ComputeNextReloadIfUnset();
+
     CRegistrySettings store_;
 };

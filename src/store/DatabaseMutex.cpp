@@ -53,10 +53,12 @@ CDatabaseMutex::~CDatabaseMutex() {
 }
 
 QString CDatabaseMutex::LockFilePath(const QString& name) {
-    QString folder = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (folder.isEmpty() || !QDir(folder).exists())
-        folder = QDir::tempPath();
-    return folder + u'/' + name + QStringLiteral(".lock");
+    const QString runtimeFolder = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!runtimeFolder.isEmpty() && QDir(runtimeFolder).exists())
+        return runtimeFolder + u'/' + name + QStringLiteral(".lock");
+    // The temporary folder is shared by every user: each gets a lock of their own.
+    return QDir::tempPath() + u'/' + name + u'-' + QString::number(getuid()) +
+           QStringLiteral(".lock");
 }
 
 bool CDatabaseMutex::Lock(int timeoutMs) {

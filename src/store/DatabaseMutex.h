@@ -18,7 +18,8 @@ public:
     bool Lock(int timeoutMs);
     void Unlock();
 
-    // The lock file of a name: $XDG_RUNTIME_DIR/<name>.lock, else in the temporary folder.
+    // The lock file of a name: $XDG_RUNTIME_DIR/<name>.lock, else <name>-<user id>.lock in the
+    // temporary folder.
     static QString LockFilePath(const QString& name);
 
     // The state every object of one name in a process shares.

@@ -5,6 +5,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QMap>
 #include <QProcess>
 #include <QTime>
 #include <csignal>
@@ -42,7 +43,6 @@ protected:
                        "<quillpost version=\"1.0\"><source label=\"News\" url=\"" +
                            server_.Url("/news.xml").toUtf8() + "\" isActive=\"1\"/></quillpost>");
         ASSERT_EQ(Cli({"config", "set", "Settings\\InstallPath", install}).status, 0);
-        ASSERT_EQ(Cli({"config", "set", "Settings\\UseCM", "0"}).status, 0);
         ASSERT_EQ(Cli({"--yes", "init"}).status, 0);
     }
 
@@ -129,7 +129,11 @@ TEST_F(CliTest, SubscriptionsExportBackupAndPurge) {
     EXPECT_EQ(Cli({"--yes", "unsubscribe", subscription}).status, 0);
     EXPECT_EQ(JsonList({"subscriptions"}).size(), 1);
 
-    ASSERT_EQ(Cli({"update"}).status, 0);
+    // The listing's feeds (http://a/, http://b/) cannot be downloaded; both News feeds can.
+    const Outcome update = Cli({"update"});
+    ASSERT_EQ(update.status, 1);
+    EXPECT_EQ(update.err, "quillpost-cli: 2 of 4 downloads failed\n") << update.out.toStdString();
+    EXPECT_TRUE(update.out.contains("News - Status: Done - Success")) << update.out.toStdString();
     const QString backup = env_.Path("saved.qpbk");
     EXPECT_EQ(Cli({"backup", backup}).status, 0);
     const QString other = env_.Path("other.qpdb");
@@ -342,11 +346,88 @@ TEST_F(CliTest, InterruptsCancelTheRun) {
     ASSERT_TRUE(update.waitForReadyRead(10000));
     kill(pid_t(update.processId()), SIGINT);
     ASSERT_TRUE(update.waitForFinished(60000));
+    EXPECT_EQ(update.exitCode(), 130);
     const QString out = QString::fromUtf8(update.readAllStandardOutput());
     EXPECT_TRUE(out.endsWith("Downloading Complete Status: Cancelled by User\n"))
         << out.toStdString();
+    EXPECT_TRUE(out.contains("press Ctrl-C again to stop at once")) << out.toStdString();
+    EXPECT_FALSE(out.contains("Press \"Cancel\"")) << out.toStdString();
     EXPECT_EQ(out.count("Status: Downloading Data..."), 1); // the second feed never started
     EXPECT_EQ(Cli({"config", "get", "AutoReload\\BackgroundStatus"}).out, "0\n");
+}
+
+// A timer reads the exit status: 0 only for a completed run in which nothing failed.
+TEST_F(CliTest, UpdateExitStatusTellsWhetherEveryFeedCame) {
+    server_.SetBody("/gone.xml", "not here", 404);
+    ASSERT_EQ(Cli({"add", server_.Url("/gone.xml"), "--later"}).status, 0);
+    const Outcome failed = Cli({"update"});
+    EXPECT_EQ(failed.status, 1);
+    EXPECT_EQ(failed.err, "quillpost-cli: 1 of 2 downloads failed\n");
+    EXPECT_TRUE(failed.out.contains("News - Status: Done - Success")) << failed.out.toStdString();
+
+    const Outcome one = Cli({"update", "--feed", FeedID("News")});
+    EXPECT_EQ(one.status, 0) << one.err.toStdString();
+    EXPECT_EQ(one.err, "");
+}
+
+// A run killed outright leaves its state behind; the next run sees that nobody owns it.
+TEST_F(CliTest, RunStateOfAKilledRunCountsAsIdle) {
+    server_.Set("/news.xml", LoopbackServer::Slow(Feed("News", 3), 64, 100));
+    QProcess update;
+    update.start(QUILLPOST_CLI, {"update"});
+    ASSERT_TRUE(update.waitForReadyRead(10000));
+    update.kill();
+    ASSERT_TRUE(update.waitForFinished(10000));
+    EXPECT_EQ(Cli({"config", "get", "AutoReload\\BackgroundStatus"}).out, "1\n");
+
+    server_.SetBody("/news.xml", Feed("News", 3));
+    const Outcome again = Cli({"update"});
+    EXPECT_EQ(again.status, 0) << again.err.toStdString();
+    EXPECT_TRUE(again.out.contains("News - Status: Done - Success")) << again.out.toStdString();
+    EXPECT_EQ(Cli({"config", "get", "AutoReload\\BackgroundStatus"}).out, "0\n");
+}
+
+// Each timer run is a new process: what makes a reload due must outlive it.
+TEST_F(CliTest, TimerReloadsFireAcrossProcesses) {
+    const QTime now = QTime::currentTime();
+    const QString minute = QString::number(now.hour() * 60 + now.minute());
+    const struct {
+        const char* name;
+        QStringList settings;
+    } cases[] = {
+        {"interval", {"AutoReload\\Frequency", "15", "AutoReload\\NextReload", minute}},
+        {"coming online", {"AutoReload\\OnAS", "1", "AutoReload\\WasOnline", "0"}},
+    };
+    for (const auto& c : cases) {
+        Cli({"config", "set", "AutoReload\\BackgroundLastRefresh", "0"});
+        for (qsizetype i = 0; i < c.settings.size(); i += 2)
+            ASSERT_EQ(Cli({"config", "set", c.settings[i], c.settings[i + 1]}).status, 0);
+        const Outcome due = Cli({"reload-if-due"});
+        EXPECT_EQ(due.status, 0) << c.name << due.err.toStdString();
+        EXPECT_TRUE(due.out.contains("Downloading Complete - Status: OK"))
+            << c.name << due.out.toStdString();
+        Cli({"config", "set", "AutoReload\\Frequency", "0"});
+        Cli({"config", "set", "AutoReload\\OnAS", "0"});
+    }
+}
+
+TEST_F(CliTest, ConfigKnowsItsKeys) {
+    const Outcome unknown = Cli({"config", "set", "Settings\\UseCN", "0"});
+    EXPECT_EQ(unknown.status, 2);
+    EXPECT_TRUE(unknown.err.contains("config list")) << unknown.err.toStdString();
+    EXPECT_EQ(Cli({"config", "get", "Settings\\UseCN"}).out, "\n");
+    EXPECT_EQ(Cli({"config", "set", "RSSMap\\Map5\\Title", "dc:title"}).status, 0);
+
+    ASSERT_EQ(Cli({"config", "set", "Settings\\UseProxy", "1"}).status, 0);
+    QMap<QString, QPair<QString, QString>> listed;
+    for (const auto& entry : JsonList({"config", "list"})) {
+        const QJsonObject key = entry.toObject();
+        listed[key["key"].toString()] = {key["value"].toString(), key["default"].toString()};
+    }
+    EXPECT_EQ(listed.value("Settings\\UseProxy"), qMakePair(QString("1"), QString("0")));
+    EXPECT_EQ(listed.value("Settings\\UseCM"), qMakePair(QString("1"), QString("1")));
+    EXPECT_EQ(listed.value("AutoReload\\BackgroundLastRefresh").second, "0");
+    EXPECT_TRUE(Cli({"config", "list"}).out.contains("Settings\\UseProxy"));
 }
 
 TEST_F(CliTest, LockedDatabaseIsRefused) {

@@ -4,6 +4,7 @@
 #include "support/QtPrinters.h"
 #include "support/TestEnvironment.h"
 
+#include <QDir>
 #include <QFile>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
@@ -14,6 +15,16 @@ namespace {
 
 class RegistrySettingsTest : public ::testing::Test {
 protected:
+    QString FileText() const {
+        QFile file(FilePath());
+        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    }
+    void WriteFileText(const QByteArray& text) const {
+        QDir().mkpath(env_.ConfigFolder() + "/Oxbowfield");
+        env_.WriteFile("config/Oxbowfield/Quillpost.conf", text);
+    }
+    QString FilePath() const { return env_.ConfigFolder() + "/Oxbowfield/Quillpost.conf"; }
+
     TestEnvironment env_;
     CRegistrySettings store_ = CRegistrySettings::ForQuillpost();
 };
@@ -52,6 +63,35 @@ TEST_F(RegistrySettingsTest, ValuesRoundTripPerSectionAndKey) {
     // A string where a number is expected reads as the default.
     store_.WriteString("General", "DateFormat", "abc");
     EXPECT_EQ(reopened.Read(Key::DateFormat), 1);
+}
+
+// A person edits the file by hand: a section is an INI section, its keys are the INI keys.
+TEST_F(RegistrySettingsTest, SectionsAreIniSections) {
+    store_.Write(Key::UseCM, 0);
+    store_.Write(Key::Database, "/d.qpdb");
+    store_.WriteString(FieldMapKey::Section(5), FieldMapKey::Title, "dc:title");
+    const QString text = FileText();
+    EXPECT_TRUE(text.contains("[Settings]\nUseCM=0\n")) << text.toStdString();
+    EXPECT_TRUE(text.contains("[General]\nDatabase=/d.qpdb\n")) << text.toStdString();
+    EXPECT_TRUE(text.contains("[RSSMap]\nMap5\\Title=dc:title\n")) << text.toStdString();
+
+    WriteFileText("[Settings]\nUseProxy=1\n\n[RSSMap]\nMap6\\Link=dc:link\n");
+    EXPECT_EQ(store_.Read(Key::UseProxy), 1);
+    EXPECT_EQ(store_.ReadString(FieldMapKey::Section(6), FieldMapKey::Link, ""), "dc:link");
+}
+
+TEST_F(RegistrySettingsTest, KeysOfTheEarlierFormAreMovedOnce) {
+    WriteFileText("[General]\nSettings%5CUseCM=0\nGeneral%5CFontSize=12\n"
+                  "RSSMap%5CMap5%5CTitle=dc:title\nAutoReload%5CFrequency=15\n\n"
+                  "[AutoReload]\nFrequency=30\n");
+    EXPECT_EQ(store_.Read(Key::UseCM), 0);
+    EXPECT_EQ(store_.Read(Key::FontSize), 12);
+    EXPECT_EQ(store_.ReadString(FieldMapKey::Section(5), FieldMapKey::Title, ""), "dc:title");
+    EXPECT_EQ(store_.Read(Key::ReloadFrequency), 30); // the value in the new form wins
+    const QString text = FileText();
+    EXPECT_FALSE(text.contains("%5C")) << text.toStdString();
+    EXPECT_TRUE(text.contains("[Settings]\nUseCM=0\n")) << text.toStdString();
+    EXPECT_TRUE(text.contains("[General]\nFontSize=12\n")) << text.toStdString();
 }
 
 TEST_F(RegistrySettingsTest, UnopenedStoreReadsDefaultsAndWritesNothing) {

@@ -8,6 +8,7 @@
 
 #include <QElapsedTimer>
 #include <QThread>
+#include <sqlite3.h>
 
 namespace {
 
@@ -51,7 +52,6 @@ protected:
         StoreFixture::SetUp();
         TheAppSettings().installFolder = env_.Path("install");
         QDir().mkpath(TheAppSettings().installFolder);
-        store_.Write(Key::UseCM, 0);
         CHttpDownloader::SkipHeaders = true;
     }
 
@@ -66,13 +66,19 @@ protected:
         ASSERT_TRUE(db_.InsertFeed(feed, 0, 0));
     }
 
-    // Starts through the model, with the recorder in between, and waits for the end.
-    bool RunAll() {
+    // Starts a run of every feed with the recorder in between: StartRun's result, -1 when
+    // there is nothing to run.
+    int StartAll() {
         manager_.LoadRunSettings();
         if (!manager_.BuildFeedList(0))
-            return false;
+            return -1;
         manager_.SetObserver(&recorder_);
-        const bool started = manager_.StartRun() == 1;
+        return manager_.StartRun();
+    }
+
+    // Starts and waits for the end.
+    bool RunAll() {
+        const bool started = StartAll() == 1;
         manager_.WaitForWorker();
         return started;
     }
@@ -86,7 +92,8 @@ protected:
 
     CRegistrySettings store_ = CRegistrySettings::ForQuillpost();
     LoopbackServer server_;
-    ConnectivityProbe probe_ = [] { return true; };
+    // The system's own answer, as every user gets it; tests of a lost network replace it.
+    ConnectivityProbe probe_ = SystemIsOnline;
     CDownloadManager manager_{db_, [this] { return probe_(); }};
     CDownloadProgressModel model_{manager_};
     Recorder recorder_{model_};
@@ -189,10 +196,7 @@ TEST_F(DownloadRunTest, CancellingStopsTheTransfersAhead) {
     AddFeedAt(2, "Fast", "/fast", 9);
     AddFeedAt(3, "Endless", "/endless", 8);
 
-    manager_.LoadRunSettings();
-    ASSERT_TRUE(manager_.BuildFeedList(0));
-    manager_.SetObserver(&recorder_);
-    ASSERT_EQ(manager_.StartRun(), 1);
+    ASSERT_EQ(StartAll(), 1);
     QThread::msleep(300); // the fast feed has been fetched ahead by now
     EXPECT_EQ(server_.Hits("/fast"), 1);
     model_.OnCancel();
@@ -226,10 +230,7 @@ TEST_F(DownloadRunTest, FirstCancelFinishesTheEntrySecondStopsAtOnce) {
     for (qint32 feed = 1; feed <= 3; ++feed)
         AddFeedAt(feed, QString("Feed %1").arg(feed), "/slow", 10 - feed);
 
-    manager_.LoadRunSettings();
-    ASSERT_TRUE(manager_.BuildFeedList(0));
-    manager_.SetObserver(&recorder_);
-    ASSERT_EQ(manager_.StartRun(), 1);
+    ASSERT_EQ(StartAll(), 1);
     QThread::msleep(100);
     model_.OnCancel();
     manager_.WaitForWorker();
@@ -263,6 +264,16 @@ TEST_F(DownloadRunTest, FirstCancelFinishesTheEntrySecondStopsAtOnce) {
 TEST_F(DownloadRunTest, RunsAreRefusedWhileAnotherIsMarkedAsGoing) {
     server_.SetBody("/good", Feed("Good", 1));
     AddFeedAt(1, "Good feed", "/good", 1);
+    // A state left by a run whose process has died counts as idle.
+    store_.Write(Key::BackgroundStatus, 1);
+    EXPECT_TRUE(model_.StartFeedRun(0));
+    manager_.WaitForWorker();
+    EXPECT_TRUE(prompt_.questions.isEmpty());
+    EXPECT_EQ(RowTexts().last(), "Downloading Complete|- Status: OK|0");
+
+    // A run that is alive is asked about.
+    CRunLock otherRun;
+    otherRun.Hold();
     store_.Write(Key::BackgroundStatus, 1);
     prompt_.threeWayAnswers = {IPrompt::Answer::No};
     EXPECT_FALSE(model_.StartFeedRun(0));
@@ -286,7 +297,6 @@ TEST_F(DownloadRunTest, RunsAreRefusedWhileAnotherIsMarkedAsGoing) {
 }
 
 TEST_F(DownloadRunTest, LostConnectionEndsTheRun) {
-    store_.Write(Key::UseCM, 1);
     LoopbackServer::Response slow = LoopbackServer::Slow(Feed("Slow", 1), 10, 30);
     server_.Set("/slow", slow);
     AddFeedAt(1, "First", "/slow", 2);
@@ -306,6 +316,59 @@ TEST_F(DownloadRunTest, LostConnectionEndsTheRun) {
     EXPECT_FALSE(model_.StartFeedRun(0));
     EXPECT_EQ(prompt_.messages.last(),
               "Download Error: Could not establish an Internet connection.");
+}
+
+// The worker a forced cancel abandons may still be merging: the next run waits for it, so that
+// nothing of the old run is reported as the new one's and the two never share the database.
+TEST_F(DownloadRunTest, RunAfterAForcedCancelWaitsForTheAbandonedWorker) {
+    server_.SetBody("/big", Feed("Big", 3000));
+    server_.Set("/slow", LoopbackServer::Slow(Feed("Slow", 2), 20, 50));
+    AddFeedAt(1, "Big", "/big", 9);
+    AddFeedAt(2, "Slow", "/slow", 5);
+    ASSERT_EQ(StartAll(), 1);
+    QElapsedTimer timer;
+    timer.start();
+    while (!recorder_.Log().contains("7:1") && timer.elapsed() < 10000)
+        QThread::usleep(200);
+    model_.OnCancel();
+    model_.OnCancel();
+    const QStringList atCancel = recorder_.Log();
+    ASSERT_EQ(atCancel.last(), "4:1");
+    ASSERT_FALSE(atCancel.join(' ').contains("6:")) << "the merge ended before the cancel";
+
+    ASSERT_TRUE(RunAll());
+    const QStringList log = recorder_.Log();
+    EXPECT_EQ(log.mid(atCancel.size()),
+              QStringList({"3:2", "5:0", "7:1", "6:1", "5:1", "7:1", "6:1", "4:0"}));
+    EXPECT_GT(Count("FeedItems", "FeedID = 1"), 0);
+    EXPECT_EQ(Count("FeedItems", "FeedID = 2"), 2);
+}
+
+// Lets the database grow no further: SQLite then answers as on a full disk.
+void FillTheDisk(CRssDatabase& db) {
+    ASSERT_TRUE(db.RunExclusive([](CAdoConnection& connection) {
+        // Never set below the current size, so 1 means "as big as it is now".
+        return sqlite3_exec(connection.Handle(), "PRAGMA max_page_count = 1", nullptr, nullptr,
+                            nullptr) == SQLITE_OK;
+    }));
+}
+
+TEST_F(DownloadRunTest, FullDiskStopsTheRunAndSaysSo) {
+    for (qint32 feed = 1; feed <= 3; ++feed) {
+        const std::string path = QString("/f%1").arg(feed).toStdString();
+        server_.SetBody(path, Feed(QString("F%1").arg(feed), 200));
+        AddFeedAt(feed, QString("Feed %1").arg(feed), path, 10 - feed);
+    }
+    FillTheDisk(db_);
+    ASSERT_TRUE(model_.StartFeedRun(0));
+    manager_.WaitForWorker();
+    EXPECT_EQ(RowTexts(), QStringList({"Starting Download Process...||0",
+                                       "Feed 1|- Status: Done - Failed To Process|2",
+                                       "Downloading Complete|- Status: Stopped - the disk is "
+                                       "full|0"}));
+    EXPECT_EQ(model_.LastOutcome().end, 3);
+    EXPECT_EQ(Count("FeedItems"), 0);
+    EXPECT_EQ(store_.Read(Key::BackgroundStatus), 0);
 }
 
 } // namespace

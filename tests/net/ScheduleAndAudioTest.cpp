@@ -67,11 +67,71 @@ TEST_F(ScheduleTest, IntervalAndComingOnline) {
     store_.Write(Key::ReloadFrequency, 0);
     store_.Write(Key::ReloadOnAS, 1);
     schedule_.LoadRunSettings();
-    schedule_.ActiveSyncPresent = false;
+    EXPECT_EQ(schedule_.IsReloadDue(699, 1000000, false), Due::No);
     EXPECT_EQ(schedule_.IsReloadDue(700, 1000000, true), Due::Feeds);
     EXPECT_EQ(schedule_.IsReloadDue(701, 1000000, true), Due::No); // once per appearance
     EXPECT_EQ(schedule_.IsReloadDue(702, 1000000, false), Due::No);
     EXPECT_EQ(schedule_.IsReloadDue(703, 1000000, true), Due::Feeds);
+}
+
+// A timer evaluates the rule from a new process each minute, with the schedule read afresh.
+TEST_F(ScheduleTest, IntervalMinuteIsKeptUntilItComes) {
+    using Due = CReloadSchedule::Due;
+    store_.Write(Key::ReloadFrequency, 15);
+    schedule_.ComputeNextReload(600); // by the run that ended at 10:00
+    CReloadSchedule timer(store_);
+    timer.LoadRunSettings();
+    EXPECT_EQ(store_.Read(Key::NextReload), 615);
+    EXPECT_EQ(timer.IsReloadDue(615, 1000000, true), Due::Feeds);
+
+    // Unset, it is computed from now; left from an interval switched off, it is cleared.
+    store_.Write(Key::NextReload, -1);
+    timer.LoadRunSettings();
+    EXPECT_TRUE(CReloadSchedule::MinutesMatch(store_.Read(Key::NextReload),
+                                              (CReloadSchedule::CurrentMinute() + 15) % 1440));
+    store_.Write(Key::ReloadFrequency, 0);
+    timer.LoadRunSettings();
+    EXPECT_EQ(store_.Read(Key::NextReload), -1);
+}
+
+TEST_F(ScheduleTest, ComingOnlineIsSeenAcrossProcesses) {
+    using Due = CReloadSchedule::Due;
+    store_.Write(Key::ReloadOnAS, 1);
+    auto timerRun = [this](int minute, bool online) {
+        CReloadSchedule timer(store_);
+        timer.LoadRunSettings();
+        return timer.IsReloadDue(minute, 1000000, online);
+    };
+    EXPECT_EQ(timerRun(700, false), Due::No);
+    EXPECT_EQ(timerRun(701, true), Due::Feeds);
+    EXPECT_EQ(timerRun(702, true), Due::No);
+}
+
+// The kernel's tables, as /proc gives them: a default route on any interface but loopback.
+TEST(ConnectivityTest, DefaultRoutesInTheKernelTables) {
+    const QByteArray ipv4Header =
+        "Iface\tDestination\tGateway \tFlags\tRefCnt\tUse\tMetric\tMask\n";
+    const QByteArray ipv4Default = "eth0\t00000000\t010200C0\t0003\t0\t0\t0\t00000000\t0\t0\t0\n";
+    const QByteArray ipv4Subnet = "eth0\t000200C0\t00000000\t0001\t0\t0\t0\t00FFFFFF\t0\t0\t0\n";
+    const QByteArray ipv6Default =
+        "00000000000000000000000000000000 00 00000000000000000000000000000000 00 "
+        "fd000000000000000000000000000001 00000400 00000002 00000000 00000003     eth0\n";
+    const QByteArray ipv6Unreachable =
+        "00000000000000000000000000000000 00 00000000000000000000000000000000 00 "
+        "00000000000000000000000000000000 ffffffff 00000001 00000000 00200200       lo\n";
+    EXPECT_TRUE(HasDefaultIPv4Route(ipv4Header + ipv4Subnet + ipv4Default));
+    EXPECT_FALSE(HasDefaultIPv4Route(ipv4Header + ipv4Subnet));
+    EXPECT_TRUE(HasDefaultIPv6Route(ipv6Unreachable + ipv6Default));
+    EXPECT_FALSE(HasDefaultIPv6Route(ipv6Unreachable));
+
+    TestEnvironment env;
+    const QString ipv4 = env.WriteFile("route", ipv4Header + ipv4Subnet);
+    const QString ipv6 = env.WriteFile("ipv6_route", ipv6Default);
+    const QString missing = env.Path("missing");
+    EXPECT_EQ(RoutingTablesSayOnline(ipv4, ipv6), true);
+    EXPECT_EQ(RoutingTablesSayOnline(ipv4, missing), false);
+    // Tables that cannot be read give no answer: the machine then counts as connected.
+    EXPECT_EQ(RoutingTablesSayOnline(missing, missing), std::nullopt);
 }
 
 class AudioAdmissionTest : public StoreFixture {

@@ -1,12 +1,18 @@
 #include "StoreFixture.h"
 #include "config/RegistrySettings.h"
+#include "store/DatabaseMutex.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QThread>
 #include <atomic>
 #include <thread>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -328,6 +334,35 @@ TEST_F(RssDatabaseTest, LockIsReentrantForOneThreadAndSharedWithOthers) {
     db_.Unlock();
     other.join();
     EXPECT_TRUE(otherThreadGotIt);
+}
+
+// Without a runtime folder the lock lives in the temporary folder that every user shares: each
+// user has a lock file of their own there, or the first user's file would shut out the others.
+TEST(DatabaseMutexTest, LockFileIsPerUserWithoutARuntimeFolder) {
+    ScopedEnv noRuntimeFolder("XDG_RUNTIME_DIR", "");
+    const QString name = QStringLiteral("QuillpostTestMutex%1").arg(getpid());
+    EXPECT_EQ(CDatabaseMutex::LockFilePath(name),
+              QDir::tempPath() + "/" + name + "-" + QString::number(getuid()) + ".lock");
+    if (getuid() != 0)
+        GTEST_SKIP() << "a second user needs root to be played";
+    CDatabaseMutex mine(name);
+    ASSERT_TRUE(mine.Lock(1000));
+    constexpr uid_t otherUser = 65534;
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (setuid(otherUser) != 0)
+            _exit(2);
+        const int fd = open(QFile::encodeName(CDatabaseMutex::LockFilePath(name)).constData(),
+                            O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        _exit(fd >= 0 && flock(fd, LOCK_EX | LOCK_NB) == 0 ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    mine.Unlock();
+    QFile::remove(CDatabaseMutex::LockFilePath(name));
+    QFile::remove(QDir::tempPath() + "/" + name + "-" + QString::number(otherUser) + ".lock");
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 }
 
 } // namespace
