@@ -305,7 +305,7 @@ bool CDownloadManager::Process(const CDownloadItem& item, const QString& path,
         return db_.SetAudioStatus(item.FeedItemID, 1);
     if (item.FeedItemID != 0)
         return db_.StoreExtendedData(item.FeedID, item.FeedItemID, path, item.Url);
-    return db_.MergeFeedFile(item.FeedID, path, this) &&
+    return db_.MergeFeedFile(item.FeedID, path, this, received.contentType) &&
            db_.SetHttpValidators(item.FeedID, received);
 }
 

@@ -27,7 +27,7 @@ struct Transfer {
     const std::atomic<bool>* abort = nullptr;
 };
 
-// Keeps the ETag and Last-Modified headers of the final response.
+// Keeps the ETag, Last-Modified and Content-Type headers of the final response.
 size_t ReadHeader(char* data, size_t size, size_t count, void* context) {
     auto* transfer = static_cast<Transfer*>(context);
     const QByteArray line = QByteArray(data, qsizetype(size * count)).trimmed();
@@ -41,6 +41,8 @@ size_t ReadHeader(char* data, size_t size, size_t count, void* context) {
             transfer->validators.etag = value;
         else if (name == "last-modified")
             transfer->validators.lastModified = value;
+        else if (name == "content-type")
+            transfer->validators.contentType = value;
     }
     return size * count;
 }

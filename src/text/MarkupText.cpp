@@ -1,5 +1,6 @@
 #include "text/MarkupText.h"
 
+#include "text/HtmlReferences.h"
 #include "text/NumberText.h"
 
 #include <array>
@@ -70,7 +71,7 @@ std::optional<QString> ReferenceText(QStringView reference) {
         return NumericReferenceText(reference);
     if (const auto character = NamedReferenceCharacter(reference))
         return QString(*character);
-    return std::nullopt;
+    return HtmlNamedReferenceText(reference);
 }
 
 void ChopTrailingSpace(QString& text) {
@@ -93,9 +94,10 @@ QString DecodeEntities(const QString& text) {
         if (semicolon < 0)
             break;
         const qsizetype length = semicolon - amp + 1;
+        // Only HTML's names run past the length of the references the program always read.
         const auto replacement = length <= LongestReference
                                      ? ReferenceText(QStringView(text).mid(amp, length))
-                                     : std::nullopt;
+                                     : HtmlNamedReferenceText(QStringView(text).mid(amp, length));
         if (replacement) {
             result += QStringView(text).mid(copied, amp - copied);
             result += *replacement;

@@ -5,8 +5,9 @@
 // Text helpers for the character data of feeds and for the files the program writes. None keeps
 // state; all may run on any thread.
 
-// Replaces character references: decimal numeric ones and the named ones of the basic and
-// HTML 4 Latin-1 tables. References of nine characters or more are left alone.
+// Replaces character references: decimal numeric ones, the named ones of the basic and HTML 4
+// Latin-1 tables, then HTML's full table of names. References of nine characters or more are
+// left alone unless they are one of HTML's longer names.
 QString DecodeEntities(const QString& text);
 
 // Plain text of a markup text: CDATA unwrapped, each tag replaced by one space, trimmed.

@@ -32,8 +32,9 @@ public:
     bool Close();
 
     // The text of a file's bytes: UTF-8 when they are valid UTF-8; else by a UTF-16 byte-order
-    // mark or the encoding an XML declaration names; else Windows-1252. Cut at the first NUL.
-    static QString Decode(const QByteArray& bytes);
+    // mark or the encoding an XML declaration names; else by the charset of the HTTP answer's
+    // `contentType` ("text/xml; charset=windows-1251"); else Windows-1252. Cut at the first NUL.
+    static QString Decode(const QByteArray& bytes, const QString& contentType = {});
 
 private:
     QString path_;
