@@ -46,13 +46,14 @@ CFeedWizard::Result CFeedWizard::AddFeed(const QString& url, bool later, CFeedRe
     feed.FeedID = NewRecordID();
     feed.FeedUrl = url;
     feed.Priority = qint16(std::clamp<int>(feed.Priority, 0, 100));
+    QString contentType; // of the answer, for a feed that names no encoding
     if (later) {
         feed.Title = TitleForLater(url);
     } else {
-        if (!downloads_.DownloadOne(url, TempFile()))
+        if (!downloads_.DownloadOne(url, TempFile(), &contentType))
             return Failure(QStringLiteral("Status: Failed to Download"));
         CFeedData parsed;
-        if (!ParseFeedFile(parsed, TempFile()))
+        if (!ParseFeedFile(parsed, TempFile(), {url, contentType}))
             return Failure(QStringLiteral("Status: Failed to Parse Feed"));
         feed.Title = parsed.Title;
         feed.Description = parsed.Description;
@@ -62,7 +63,7 @@ CFeedWizard::Result CFeedWizard::AddFeed(const QString& url, bool later, CFeedRe
     if (!db_.InsertFeed(feed, 0, 0))
         return Failure(QStringLiteral("Status: Failed to Add Feed"));
     if (!later)
-        db_.MergeFeedFile(feed.FeedID, TempFile(), nullptr);
+        db_.MergeFeedFile(feed.FeedID, TempFile(), nullptr, contentType);
     if (!viewIDs.isEmpty())
         db_.SetFeedViews(feed.FeedID, viewIDs);
     if (feed.ExtendedData)

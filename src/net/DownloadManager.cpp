@@ -375,14 +375,16 @@ void CDownloadManager::WaitForWorker() {
         worker_.join();
 }
 
-bool CDownloadManager::DownloadOne(const QString& url, const QString& filePath) {
+bool CDownloadManager::DownloadOne(const QString& url, const QString& filePath,
+                                   QString* contentType) {
     if (busy_.exchange(true))
         return false;
     CHttpDownloader::CancelRequested = false;
     bool downloaded = false;
     if (PrepareConnection()) {
-        downloaded = CHttpDownloader::Download(url, filePath, useProxy_,
-                                               proxyAddress_ + u':' + proxyPort_, false);
+        downloaded =
+            CHttpDownloader::Download(url, filePath, useProxy_, proxyAddress_ + u':' + proxyPort_,
+                                      false, CHttpDownloader::DefaultSizeCap, nullptr, contentType);
         ReleaseConnection();
     }
     busy_ = false;

@@ -197,7 +197,7 @@ Outcome Perform(const QString& url, QFile& file, bool useProxy, const QString& p
 
 bool CHttpDownloader::Download(const QString& url, const QString& targetPath, bool useProxy,
                                const QString& proxy, bool followRefresh, qint64 sizeCap,
-                               const std::atomic<bool>* abort) {
+                               const std::atomic<bool>* abort, QString* contentType) {
     QFile::remove(targetPath);
     QFile file(targetPath);
     if (!file.open(QIODevice::WriteOnly))
@@ -209,6 +209,8 @@ bool CHttpDownloader::Download(const QString& url, const QString& targetPath, bo
         file.remove();
         return false;
     }
+    if (contentType)
+        *contentType = outcome.validators.contentType;
     if (!followRefresh)
         return true;
     CTextFile page;
@@ -218,7 +220,7 @@ bool CHttpDownloader::Download(const QString& url, const QString& targetPath, bo
     page.Close();
     if (target.isEmpty())
         return true;
-    return Download(target, targetPath, useProxy, proxy, false, sizeCap, abort);
+    return Download(target, targetPath, useProxy, proxy, false, sizeCap, abort, contentType);
 }
 
 CHttpDownloader::Result
