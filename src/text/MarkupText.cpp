@@ -3,6 +3,7 @@
 #include "text/HtmlReferences.h"
 #include "text/NumberText.h"
 
+#include <algorithm>
 #include <array>
 #include <optional>
 
@@ -81,6 +82,24 @@ void ChopTrailingSpace(QString& text) {
     text.truncate(end);
 }
 
+// What EscapeXml writes for a character; empty for one kept as it is.
+QStringView XmlEscape(QChar c) {
+    switch (c.unicode()) {
+    case u'&':
+        return u"&amp;";
+    case u'<':
+        return u"&lt;";
+    case u'>':
+        return u"&gt;";
+    case u'"':
+        return u"&quot;";
+    case u'\'':
+        return u"&#039;";
+    default:
+        return {};
+    }
+}
+
 } // namespace
 
 QString DecodeEntities(const QString& text) {
@@ -156,13 +175,31 @@ QString UnwrapCData(const QString& text) {
     return result.trimmed();
 }
 
+// Measured first and written in place, runs of plain characters copied whole: feed readers
+// escape whole articles with it.
 QString EscapeXml(const QString& text) {
-    QString result = text;
-    return result.replace(u'&', QStringLiteral("&amp;"))
-        .replace(u'<', QStringLiteral("&lt;"))
-        .replace(u'>', QStringLiteral("&gt;"))
-        .replace(u'"', QStringLiteral("&quot;"))
-        .replace(u'\'', QStringLiteral("&#039;"));
+    // Every character that needs escaping sorts at or below '>'.
+    auto special = [](QChar c) { return c.unicode() <= u'>' && !XmlEscape(c).isEmpty(); };
+    qsizetype length = text.size();
+    for (const QChar c : text)
+        if (special(c))
+            length += XmlEscape(c).size() - 1;
+    if (length == text.size())
+        return text;
+    QString result(length, Qt::Uninitialized);
+    QChar* out = result.data();
+    const QChar* run = text.constData();
+    const QChar* const end = run + text.size();
+    for (const QChar* c = run; c != end; ++c) {
+        if (!special(*c))
+            continue;
+        out = std::copy(run, c, out);
+        const QStringView escape = XmlEscape(*c);
+        out = std::copy(escape.begin(), escape.end(), out);
+        run = c + 1;
+    }
+    std::copy(run, end, out);
+    return result;
 }
 
 QString EscapeMarkup(const QString& text) {
