@@ -1,5 +1,9 @@
 #include "FeedGenerator.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
 namespace {
 
 QByteArray Description(int item, int chars) {
@@ -11,6 +15,11 @@ QByteArray Description(int item, int chars) {
         text += " <p>Officials said on Tuesday that the plan, first proposed in 2004, would "
                 "go ahead &amp; that <i>further details</i> follow next week.</p>";
     return text;
+}
+
+// The description as an XML feed carries HTML: escaped.
+QByteArray Escaped(QByteArray html) {
+    return html.replace("&", "&amp;").replace("<", "&lt;").replace(">", "&gt;");
 }
 
 QByteArray RssItem(int i, int descriptionChars) {
@@ -63,4 +72,57 @@ QByteArray GenerateAtom03Feed(int targetBytes) {
                 "xmlns=\"http://www.w3.org/1999/xhtml\">" +
                 Description(i, 700) + "</div></content></entry>\n";
     return feed + "</feed>\n";
+}
+
+QByteArray GenerateAtom10Feed(int targetBytes) {
+    QByteArray feed = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
+                      "<feed xmlns=\"http://www.w3.org/2005/Atom\" xml:lang=\"en\" "
+                      "xml:base=\"https://example.org/blog/\">\n"
+                      "<title>Benchmark Atom 1.0</title><subtitle>Generated</subtitle>"
+                      "<link rel=\"self\" href=\"atom.xml\"/><link href=\"./\"/>"
+                      "<id>tag:example.org,2025:feed</id><updated>2025-03-01T10:30:15Z</updated>\n";
+    for (int i = 0; feed.size() < targetBytes; ++i) {
+        const QByteArray n = QByteArray::number(i);
+        feed += "<entry><title type=\"html\">Entry " + n +
+                " &amp;amp; more</title>"
+                "<link rel=\"alternate\" type=\"text/html\" href=\"posts/" +
+                n +
+                "\"/>"
+                "<id>tag:example.org,2025:" +
+                n +
+                "</id><published>2025-03-01T10:30:15Z"
+                "</published><updated>2025-03-01T11:30:15Z</updated><author><name>Reporter"
+                "</name></author><category term=\"news\"/><summary>Short summary</summary>"
+                "<content type=\"html\">" +
+                Escaped(Description(i, 700)) + "</content></entry>\n";
+    }
+    return feed + "</feed>\n";
+}
+
+QByteArray GenerateJsonFeed(int targetBytes) {
+    QJsonObject feed{{"version", "https://jsonfeed.org/version/1.1"},
+                     {"title", "Benchmark JSON Feed"},
+                     {"home_page_url", "https://example.org/"},
+                     {"feed_url", "https://example.org/feed.json"}};
+    QJsonArray items;
+    qsizetype bytes = 200;
+    for (int i = 0; bytes < targetBytes; ++i) {
+        const QString n = QString::number(i);
+        QJsonObject item{{"id", "tag:example.org,2025:" + n},
+                         {"url", "https://example.org/posts/" + n},
+                         {"title", "Story number " + n + " & more"},
+                         {"content_html", QString::fromUtf8(Description(i, 700))},
+                         {"date_published", "2025-03-01T10:30:15Z"},
+                         {"authors", QJsonArray{QJsonObject{{"name", "Reporter"}}}},
+                         {"tags", QJsonArray{"news", "world"}}};
+        if (i % 10 == 0)
+            item["attachments"] =
+                QJsonArray{QJsonObject{{"url", "https://example.org/audio/" + n + ".mp3"},
+                                       {"mime_type", "audio/mpeg"},
+                                       {"size_in_bytes", 1234567}}};
+        bytes += QJsonDocument(item).toJson(QJsonDocument::Compact).size() + 1;
+        items.append(item);
+    }
+    feed["items"] = items;
+    return QJsonDocument(feed).toJson(QJsonDocument::Indented);
 }

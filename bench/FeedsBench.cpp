@@ -1,8 +1,10 @@
-// ParseFeedFile on 1 MB feeds against libxml2 building its tree from the same bytes.
+// ParseFeedFile on 1 MB feeds against libxml2 building its tree from the same bytes, and on a
+// 1 MB JSON Feed against QJsonDocument::fromJson alone.
 #include "FeedGenerator.h"
 #include "feeds/FeedParser.h"
 
 #include <QFile>
+#include <QJsonDocument>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <libxml/parser.h>
@@ -55,6 +57,16 @@ const FeedFile& Atom03() {
     return feed;
 }
 
+const FeedFile& Atom10() {
+    static const FeedFile feed(GenerateAtom10Feed(FeedBytes));
+    return feed;
+}
+
+const FeedFile& JsonFeed() {
+    static const FeedFile feed(GenerateJsonFeed(FeedBytes));
+    return feed;
+}
+
 void BM_ParseFeedFile_Rss20(benchmark::State& state) {
     ParseWithQuillpost(state, Rss20());
 }
@@ -66,6 +78,25 @@ void BM_ParseFeedFile_Atom03(benchmark::State& state) {
 }
 void BM_Libxml2Tree_Atom03(benchmark::State& state) {
     ParseWithLibxml2(state, Atom03());
+}
+
+void BM_ParseFeedFile_Atom10(benchmark::State& state) {
+    ParseWithQuillpost(state, Atom10());
+}
+void BM_Libxml2Tree_Atom10(benchmark::State& state) {
+    ParseWithLibxml2(state, Atom10());
+}
+void BM_ParseFeedFile_JsonFeed(benchmark::State& state) {
+    ParseWithQuillpost(state, JsonFeed());
+}
+void BM_QJsonFromJson_JsonFeed(benchmark::State& state) {
+    for (auto _ : state) {
+        const QJsonDocument document = QJsonDocument::fromJson(JsonFeed().bytes);
+        if (!document.isObject())
+            state.SkipWithError("not JSON");
+        benchmark::DoNotOptimize(document);
+    }
+    state.SetBytesProcessed(state.iterations() * JsonFeed().bytes.size());
 }
 
 // The reader on 100 000 start tags that are never closed.
@@ -84,6 +115,10 @@ BENCHMARK(BM_ParseFeedFile_Rss20)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Libxml2Tree_Rss20)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ParseFeedFile_Atom03)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Libxml2Tree_Atom03)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ParseFeedFile_Atom10)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Libxml2Tree_Atom10)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ParseFeedFile_JsonFeed)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_QJsonFromJson_JsonFeed)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Parse_UnclosedTags)->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -29,7 +29,8 @@ CFeedWizard::CFeedWizard(CRssDatabase& db, CDownloadManager& downloads)
 
 // A file of its own beside rssTemp.xml for each download, so that two processes adding at once
 // never read each other's document; removed when it goes out of scope.
-std::unique_ptr<QTemporaryFile> CFeedWizard::Download(const QString& url) const {
+std::unique_ptr<QTemporaryFile> CFeedWizard::Download(const QString& url,
+                                                      QString* contentType) const {
     const QFileInfo shared(TheAppSettings().TempFeedPath());
     auto file =
         std::make_unique<QTemporaryFile>(shared.absolutePath() + u'/' + shared.completeBaseName() +
@@ -37,7 +38,7 @@ std::unique_ptr<QTemporaryFile> CFeedWizard::Download(const QString& url) const 
     if (!file->open())
         return nullptr;
     file->close();
-    if (!downloads_.DownloadOne(url, file->fileName()))
+    if (!downloads_.DownloadOne(url, file->fileName(), contentType))
         return nullptr;
     return file;
 }
@@ -70,15 +71,16 @@ CFeedWizard::Result CFeedWizard::AddFeed(const QString& url, bool later, CFeedRe
         return duplicate;
     feed.FeedUrl = url;
     feed.Priority = qint16(std::clamp<int>(feed.Priority, 0, 100));
+    QString contentType; // of the answer, for a feed that names no encoding
     std::unique_ptr<QTemporaryFile> document;
     if (later) {
         feed.Title = TitleForLater(url);
     } else {
-        document = Download(url);
+        document = Download(url, &contentType);
         if (!document)
             return Failure(QStringLiteral("Status: Failed to Download"));
         CFeedData parsed;
-        if (!ParseFeedFile(parsed, document->fileName()))
+        if (!ParseFeedFile(parsed, document->fileName(), {url, contentType}))
             return Failure(QStringLiteral("Status: Failed to Parse Feed"));
         feed.Title = parsed.Title;
         feed.Description = parsed.Description;
@@ -95,7 +97,7 @@ CFeedWizard::Result CFeedWizard::AddFeed(const QString& url, bool later, CFeedRe
         if (!db_.InsertFeed(feed, 0, 0))
             return false;
         if (document)
-            db_.MergeFeedFile(feed.FeedID, document->fileName(), nullptr);
+            db_.MergeFeedFile(feed.FeedID, document->fileName(), nullptr, contentType);
         if (!viewIDs.isEmpty())
             db_.SetFeedViews(feed.FeedID, viewIDs);
         result = {QString(), QString(), feed.FeedID};

@@ -36,8 +36,10 @@ public:
     static QString TitleForLater(const QString& url);
 
 private:
-    // The document at the address in a temporary file of its own; none when not downloaded.
-    std::unique_ptr<QTemporaryFile> Download(const QString& url) const;
+    // The document at the address in a temporary file of its own, and the answer's content type
+    // when asked for; none when not downloaded.
+    std::unique_ptr<QTemporaryFile> Download(const QString& url,
+                                             QString* contentType = nullptr) const;
     bool IsKnownFeed(const QString& url);
     bool IsKnownSubscription(const QString& address);
 

@@ -3,7 +3,8 @@
 #include "config/RegistrySettings.h"
 
 namespace {
-constexpr int AtomFormat = 6;
+constexpr int Atom03Format = 6;
+constexpr int Atom10Format = 7;
 
 QString Folded(const QString& name) {
     return name.toLower().remove(u' ');
@@ -12,7 +13,7 @@ QString Folded(const QString& name) {
 
 const QStringList& MappingFormats() {
     static const QStringList formats = {"RSS 0.90", "RSS 0.91", "RSS 0.92", "RSS 0.93",
-                                        "RSS 1.0",  "RSS 2.0",  "Atom 0.3"};
+                                        "RSS 1.0",  "RSS 2.0",  "Atom 0.3", "Atom 1.0"};
     return formats;
 }
 
@@ -24,8 +25,14 @@ int MappingFormatIndex(const QString& name) {
 }
 
 QStringList DefaultMappingElements(int formatIndex) {
-    return formatIndex == AtomFormat ? QStringList{"title", "link", "issued", "content"}
-                                     : QStringList{"title", "link", "pubDate", "description"};
+    switch (formatIndex) {
+    case Atom03Format:
+        return {"title", "link", "issued", "content"};
+    case Atom10Format:
+        return {"title", "link", "published", "content"};
+    default:
+        return {"title", "link", "pubDate", "description"};
+    }
 }
 
 FieldMapping ReadFieldMapping(int formatIndex) {

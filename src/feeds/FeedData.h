@@ -20,6 +20,8 @@ enum FeedTypeCode : qint16 {
     FeedTypeOpmlGeneric = 10,
     FeedTypeAtom03 = 11,
     FeedTypeSearchResults = 12,
+    FeedTypeAtom10 = 13,
+    FeedTypeJsonFeed = 14, // versions 1.0 and 1.1
 };
 
 // One item (or one outline of an OPML list). Every text is raw as found in the document:

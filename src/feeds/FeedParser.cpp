@@ -1,29 +1,39 @@
 #include "feeds/FeedParser.h"
 
+#include "feeds/FeedLinks.h"
 #include "feeds/ItemReader.h"
+#include "feeds/JsonFeedReader.h"
 #include "feeds/SubscriptionList.h"
 #include "text/MarkupText.h"
 #include "text/RecordId.h"
+#include "text/TextFile.h"
+
+#include <QFile>
 
 namespace {
 
 const QString Rss10Namespace = QStringLiteral("http://purl.org/rss/1.0/");
 const QString Rss090Namespace = QStringLiteral("http://my.netscape.com/rdf/simple/0.9/");
+const QString Atom10Namespace = QStringLiteral("http://www.w3.org/2005/Atom");
 
 bool RootVersionIs(const CXmlNode* root, const char16_t* version) {
     return CXmlDocument::HasAttributeValue(root, QStringLiteral("version"),
                                            QString::fromUtf16(version));
 }
 
+// An rss root without a version (or with one written so that it cannot be read) is read as
+// RSS 2.0, as every other reader does; so are 2.01 and 2.1.
 qint16 RssVersionType(const CXmlNode* rss) {
     static const std::pair<const char16_t*, qint16> versions[] = {
         {u"0.91", FeedTypeRss091}, {u"0.92", FeedTypeRss092}, {u"0.93", FeedTypeRss093},
         {u"2.0", FeedTypeRss20},   {u"2", FeedTypeRss20},     {u"0.94", FeedTypeRss20},
-        {u"1.0", FeedTypeRss20},
+        {u"1.0", FeedTypeRss20},   {u"2.01", FeedTypeRss20},  {u"2.1", FeedTypeRss20},
     };
     for (const auto& [version, type] : versions)
         if (RootVersionIs(rss, version))
             return type;
+    if (CXmlDocument::GetAttribute(rss, QStringLiteral("version")).isEmpty())
+        return FeedTypeRss20;
     return FeedTypeUnknown;
 }
 
@@ -47,10 +57,11 @@ struct FeedFormat {
 };
 
 constexpr FeedFormat FeedFormats[] = {
-    {FeedTypeRss090, u"RSS v0.90", u"RSS 0.90"},  {FeedTypeRss091, u"RSS v0.91", u"RSS 0.91"},
-    {FeedTypeRss092, u"RSS v0.92", u"RSS 0.92"},  {FeedTypeRss093, u"RSS v0.93", u"RSS 0.93"},
-    {FeedTypeRss10, u"RSS v1.0", u"RSS 1.0"},     {FeedTypeRss20, u"RSS v2.0", u"RSS 2.0"},
-    {FeedTypeAtom03, u"ATOM v0.3", u"Atom 0.03"},
+    {FeedTypeRss090, u"RSS v0.90", u"RSS 0.90"},    {FeedTypeRss091, u"RSS v0.91", u"RSS 0.91"},
+    {FeedTypeRss092, u"RSS v0.92", u"RSS 0.92"},    {FeedTypeRss093, u"RSS v0.93", u"RSS 0.93"},
+    {FeedTypeRss10, u"RSS v1.0", u"RSS 1.0"},       {FeedTypeRss20, u"RSS v2.0", u"RSS 2.0"},
+    {FeedTypeAtom03, u"ATOM v0.3", u"Atom 0.03"},   {FeedTypeAtom10, u"Atom 1.0", u"Atom 1.0"},
+    {FeedTypeJsonFeed, u"JSON Feed", u"JSON Feed"}, // the reader adds the version read
 };
 
 const FeedFormat* FindFormat(qint16 feedType) {
@@ -94,8 +105,31 @@ void ReadAtomFeed(CFeedData& record, const CXmlDocument& document) {
     ReadItems(record, FeedTypeAtom03, document.FindNode(QStringLiteral("feed\\entry")));
 }
 
+// The feed's first alternate link is its web site; relative links resolve against the feed's
+// address and xml:base.
+void ReadAtom10Feed(CFeedData& record, const CXmlDocument& document,
+                    const QString& documentAddress) {
+    record.Version = VersionLabel(FeedTypeAtom10);
+    for (const CXmlNode* child =
+             CXmlDocument::FirstChild(document.FindNode(QStringLiteral("feed")));
+         child; child = child->NextSibling) {
+        const QString& name = child->Name;
+        if (NameIs(name, u"title"))
+            record.Title = UnwrapCData(Atom10Title(child));
+        else if (NameIs(name, u"link") && IsAlternateLink(child) && record.Link.isEmpty())
+            record.Link = ResolveLink(CXmlDocument::GetAttribute(child, QStringLiteral("href")),
+                                      LinkBase(child, documentAddress));
+        else if (NameIs(name, u"subtitle"))
+            record.Description = Atom10Title(child);
+        else if (NameIs(name, u"updated"))
+            record.Date = child->Text;
+    }
+    ReadItems(record, FeedTypeAtom10, document.FindNode(QStringLiteral("feed\\entry")),
+              documentAddress);
+}
+
 // Reads the document by its detected type; false when the type has no reader.
-bool ReadByType(CFeedData& record, const CXmlDocument& document) {
+bool ReadByType(CFeedData& record, const CXmlDocument& document, const QString& address) {
     switch (record.FeedType) {
     case FeedTypeRss090:
     case FeedTypeRss091:
@@ -109,6 +143,9 @@ bool ReadByType(CFeedData& record, const CXmlDocument& document) {
         return true;
     case FeedTypeAtom03:
         ReadAtomFeed(record, document);
+        return true;
+    case FeedTypeAtom10:
+        ReadAtom10Feed(record, document, address);
         return true;
     case FeedTypeOpml10:
     case FeedTypeOpml11:
@@ -142,9 +179,12 @@ qint16 DetectFeedType(const CXmlDocument& document) {
     if (const CXmlNode* rss = document.FindNode(QStringLiteral("rss"));
         rss && RssVersionType(rss) != FeedTypeUnknown)
         return RssVersionType(rss);
-    if (const CXmlNode* feed = document.FindNode(QStringLiteral("feed"));
-        feed && RootVersionIs(feed, u"0.3"))
-        return FeedTypeAtom03;
+    if (const CXmlNode* feed = document.FindNode(QStringLiteral("feed"))) {
+        if (RootVersionIs(feed, u"0.3"))
+            return FeedTypeAtom03;
+        if (CXmlDocument::HasAttributeValue(feed, QStringLiteral("xmlns"), Atom10Namespace))
+            return FeedTypeAtom10;
+    }
     if (const CXmlNode* opml = document.FindNode(QStringLiteral("opml")))
         return OpmlType(document, opml);
     return FeedTypeUnknown;
@@ -188,17 +228,24 @@ void ReadRss20Channel(CFeedData& record, const CXmlDocument& document) {
     ReadItems(record, record.FeedType, document.FindNode(QStringLiteral("rss\\channel\\item")));
 }
 
-bool ParseFeedFile(CFeedData& record, const QString& path) {
+bool ParseFeedFile(CFeedData& record, const QString& path, const FeedOrigin& origin) {
     ResetFeedData(record);
-    CXmlDocument document;
-    if (!document.LoadFile(path))
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
         return false;
-    record.FeedType = DetectFeedType(document);
-    if (!ReadByType(record, document)) {
-        const qint16 feedType = record.FeedType;
-        ResetFeedData(record);
-        record.FeedType = feedType;
-        return false;
+    const QByteArray bytes = file.readAll();
+    // A JSON Feed is known by what it says it is, never by its address or content type.
+    if (!ReadJsonFeed(record, bytes, origin.address)) {
+        CXmlDocument document;
+        if (!document.Parse(CTextFile::Decode(bytes, origin.contentType)))
+            return false;
+        record.FeedType = DetectFeedType(document);
+        if (!ReadByType(record, document, origin.address)) {
+            const qint16 feedType = record.FeedType;
+            ResetFeedData(record);
+            record.FeedType = feedType;
+            return false;
+        }
     }
     EnsureTitle(record, QStringLiteral("No Title: "));
     record.SourcePath = path;

@@ -6,9 +6,17 @@
 // Which format a loaded document is, by its root, its version and its namespace.
 qint16 DetectFeedType(const CXmlDocument& document);
 
-// Reads a feed file (any RSS, Atom 0.3, or OPML taken as a feed) into the record. False when the
-// file cannot be loaded or is of no supported kind; the record is then cleared but for FeedType.
-bool ParseFeedFile(CFeedData& record, const QString& path);
+// Where a feed file came from: its address, against which relative links resolve, and the
+// Content-Type of the HTTP answer, whose charset decodes a file that names no encoding.
+struct FeedOrigin {
+    QString address;
+    QString contentType;
+};
+
+// Reads a feed file (any RSS, Atom 0.3 or 1.0, JSON Feed, or OPML taken as a feed) into the
+// record. False when the file cannot be loaded or is of no supported kind; the record is then
+// cleared but for FeedType.
+bool ParseFeedFile(CFeedData& record, const QString& path, const FeedOrigin& origin = {});
 
 void ResetFeedData(CFeedData& record);
 

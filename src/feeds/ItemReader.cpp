@@ -1,6 +1,8 @@
 #include "feeds/ItemReader.h"
 
 #include "config/RegistrySettings.h"
+#include "feeds/FeedLinks.h"
+#include "text/MarkupText.h"
 #include "text/NumberText.h"
 
 namespace {
@@ -42,6 +44,16 @@ QString AtomContent(const CXmlNode* child) {
                : child->Text;
 }
 
+void SetAudioEnclosure(CFeedItemData& item, const QString& url, const QString& length) {
+    item.EnclosureUrl = url;
+    item.EnclosureLength = qMax(0, ReadLeadingInt(length));
+}
+
+// content:encoded is the whole article; description is often a teaser of it.
+bool HasFullContent(qint16 feedType) {
+    return feedType == FeedTypeRss20 || feedType == FeedTypeRss10;
+}
+
 void ApplyRssRule(CFeedItemData& item, const CXmlNode* child, const QString& name, qint16 feedType,
                   const FieldOverrides& overrides) {
     const bool searchResult = feedType == FeedTypeSearchResults;
@@ -65,15 +77,16 @@ void ApplyRssRule(CFeedItemData& item, const CXmlNode* child, const QString& nam
         item.Date = child->Text;
     else if (Overrides(overrides.content, name))
         item.Content = OverriddenContent(child, overrides);
+    else if (NameIs(name, u"content:encoded") && HasFullContent(feedType) &&
+             (overrides.content.isEmpty() || item.Content.isEmpty()))
+        item.Content = child->Text;
     else if (NameIs(name, u"description") && item.Content.isEmpty())
         item.Content = child->Text;
     else if (NameIs(name, u"enclosure") &&
              CXmlDocument::HasAttributeValue(child, QStringLiteral("type"),
-                                             QStringLiteral("audio/mpeg"))) {
-        item.EnclosureUrl = CXmlDocument::GetAttribute(child, QStringLiteral("url"));
-        item.EnclosureLength =
-            qMax(0, ReadLeadingInt(CXmlDocument::GetAttribute(child, QStringLiteral("length"))));
-    }
+                                             QStringLiteral("audio/mpeg")))
+        SetAudioEnclosure(item, CXmlDocument::GetAttribute(child, QStringLiteral("url")),
+                          CXmlDocument::GetAttribute(child, QStringLiteral("length")));
 }
 
 void ApplyAtomRule(CFeedItemData& item, const CXmlNode* child, const QString& name,
@@ -100,7 +113,87 @@ void ApplyAtomRule(CFeedItemData& item, const CXmlNode* child, const QString& na
         item.Content = AtomContent(child);
 }
 
+// Atom 1.0 text: "xhtml" is a div whose content is the markup; other xml types carry markup
+// as they are; "html" is escaped markup as found; "text" (the default) is literal, so its
+// ampersands are escaped once more for the readers that decode the content as markup.
+QString Atom10Content(const CXmlNode* child) {
+    const QString type = CXmlDocument::GetAttribute(child, QStringLiteral("type"));
+    if (type == u"xhtml") {
+        const CXmlNode* div = CXmlDocument::FirstChild(child);
+        const bool wrapped = div && (NameIs(div->Name, u"div") || div->Name.endsWith(u":div"));
+        return CXmlDocument::InnerXml(wrapped ? div : child);
+    }
+    if (type.contains(u"xml"))
+        return CXmlDocument::InnerXml(child);
+    if (type.isEmpty() || type == u"text")
+        return QString(child->Text).replace(u'&', QStringLiteral("&amp;"));
+    return child->Text;
+}
+
+void ApplyAtom10LinkRule(CFeedItemData& item, const CXmlNode* link,
+                         const QString& documentAddress) {
+    const QString href = CXmlDocument::GetAttribute(link, QStringLiteral("href"));
+    const QUrl base = LinkBase(link, documentAddress);
+    if (IsAlternateLink(link) && item.Link.isEmpty())
+        item.Link = ResolveLink(href, base);
+    else if (CXmlDocument::GetAttribute(link, QStringLiteral("rel")) == u"enclosure" &&
+             CXmlDocument::HasAttributeValue(link, QStringLiteral("type"),
+                                             QStringLiteral("audio/mpeg")))
+        SetAudioEnclosure(item, ResolveLink(href, base),
+                          CXmlDocument::GetAttribute(link, QStringLiteral("length")));
+}
+
+void ApplyAtom10Rule(CFeedItemData& item, const CXmlNode* child, const QString& name,
+                     const FieldOverrides& overrides, const QString& documentAddress) {
+    if (NameIs(name, u"id"))
+        item.Guid = child->Text;
+    else if (Overrides(overrides.title, name))
+        item.Title = child->Text;
+    else if (NameIs(name, u"title") && item.Title.isEmpty())
+        item.Title = Atom10Title(child);
+    else if (Overrides(overrides.link, name))
+        item.Link = child->Text;
+    else if (NameIs(name, u"link"))
+        ApplyAtom10LinkRule(item, child, documentAddress);
+    else if (Overrides(overrides.date, name))
+        item.Date = child->Text;
+    else if (NameIs(name, u"published") && (overrides.date.isEmpty() || item.Date.isEmpty()))
+        item.Date = child->Text;
+    else if (NameIs(name, u"updated") && item.Date.isEmpty())
+        item.Date = child->Text;
+    else if (Overrides(overrides.content, name))
+        item.Content = OverriddenContent(child, overrides);
+    else if (NameIs(name, u"content") && (overrides.content.isEmpty() || item.Content.isEmpty()))
+        item.Content = Atom10Content(child);
+    else if (NameIs(name, u"summary") && item.Content.isEmpty())
+        item.Content = Atom10Content(child);
+}
+
+bool IsAtom(qint16 feedType) {
+    return feedType == FeedTypeAtom03 || feedType == FeedTypeAtom10;
+}
+
+// The item's permanent identifier when it is a web address: an Atom id, or an RSS guid that
+// does not say isPermaLink="false". The last one counts, as for the item's Guid.
+QString Permalink(const CXmlNode* item, qint16 feedType) {
+    const bool atom = IsAtom(feedType);
+    QString permalink;
+    for (const CXmlNode* child = CXmlDocument::FirstChild(item); child; child = child->NextSibling)
+        if (NameIs(child->Name, atom ? u"id" : u"guid"))
+            permalink = atom || CXmlDocument::GetAttribute(child, QStringLiteral("isPermaLink"))
+                                        .compare(u"false", Qt::CaseInsensitive) != 0
+                            ? child->Text
+                            : QString();
+    return IsWebAddress(UnwrapCData(permalink)) ? permalink.trimmed() : QString();
+}
+
 } // namespace
+
+QString Atom10Title(const CXmlNode* title) {
+    return CXmlDocument::GetAttribute(title, QStringLiteral("type")) == u"xhtml"
+               ? Atom10Content(title)
+               : title->Text;
+}
 
 int FieldMapIndex(qint16 feedType) {
     switch (feedType) {
@@ -118,25 +211,31 @@ int FieldMapIndex(qint16 feedType) {
         return 5;
     case FeedTypeAtom03:
         return 6;
+    case FeedTypeAtom10:
+        return 7;
     default:
         return -1;
     }
 }
 
-void ReadItems(CFeedData& record, qint16 feedType, const CXmlNode* firstItem) {
+void ReadItems(CFeedData& record, qint16 feedType, const CXmlNode* firstItem,
+               const QString& documentAddress) {
     const FieldOverrides overrides = FieldOverrides::Load(feedType);
-    const bool atom = feedType == FeedTypeAtom03;
-    const QString itemName = atom ? QStringLiteral("entry") : QStringLiteral("item");
+    const QString itemName = IsAtom(feedType) ? QStringLiteral("entry") : QStringLiteral("item");
     for (const CXmlNode* node = firstItem; node; node = node->NextSibling) {
         if (node != firstItem && !NameIs(node->Name, itemName))
             continue;
         CFeedItemData& item = record.Items.emplace_back();
         for (const CXmlNode* child = CXmlDocument::FirstChild(node); child;
              child = child->NextSibling) {
-            if (atom)
+            if (feedType == FeedTypeAtom10)
+                ApplyAtom10Rule(item, child, child->Name, overrides, documentAddress);
+            else if (feedType == FeedTypeAtom03)
                 ApplyAtomRule(item, child, child->Name, overrides);
             else
                 ApplyRssRule(item, child, child->Name, feedType, overrides);
         }
+        if (item.Link.isEmpty())
+            item.Link = Permalink(node, feedType);
     }
 }

@@ -8,5 +8,10 @@ int FieldMapIndex(qint16 feedType);
 
 // Appends an item for `firstItem` and each following sibling named item (entry for Atom),
 // mapping children to fields by the format's rules and the user's field-mapping overrides,
-// which are read afresh on every call.
-void ReadItems(CFeedData& record, qint16 feedType, const CXmlNode* firstItem);
+// which are read afresh on every call. An item without a link gets its permanent identifier
+// when that is a web address; Atom 1.0 links resolve against `documentAddress` and xml:base.
+void ReadItems(CFeedData& record, qint16 feedType, const CXmlNode* firstItem,
+               const QString& documentAddress = {});
+
+// An Atom 1.0 title as written; an xhtml one has its markup written out.
+QString Atom10Title(const CXmlNode* title);

@@ -311,7 +311,7 @@ bool CDownloadManager::Process(const CDownloadItem& item, const QString& path,
         return db_.SetAudioStatus(item.FeedItemID, 1);
     if (item.FeedItemID != 0)
         return db_.StoreExtendedData(item.FeedID, item.FeedItemID, path, item.Url);
-    return db_.MergeFeedFile(item.FeedID, path, this) &&
+    return db_.MergeFeedFile(item.FeedID, path, this, received.contentType) &&
            db_.SetHttpValidators(item.FeedID, received);
 }
 
@@ -403,15 +403,17 @@ void CDownloadManager::ClearItems() {
     items_.clear();
 }
 
-bool CDownloadManager::DownloadOne(const QString& url, const QString& filePath) {
+bool CDownloadManager::DownloadOne(const QString& url, const QString& filePath,
+                                   QString* contentType) {
     if (busy_.exchange(true))
         return false;
     ReclaimAbandonedRun();
     CHttpDownloader::CancelRequested = false;
     bool downloaded = false;
     if (PrepareConnection()) {
-        downloaded = CHttpDownloader::Download(url, filePath, useProxy_,
-                                               proxyAddress_ + u':' + proxyPort_, false);
+        downloaded =
+            CHttpDownloader::Download(url, filePath, useProxy_, proxyAddress_ + u':' + proxyPort_,
+                                      false, CHttpDownloader::DefaultSizeCap, nullptr, contentType);
         ReleaseConnection();
     }
     busy_ = false;

@@ -79,8 +79,8 @@ public:
     // The first cancel lets the current entry finish; a second one, or force, ends the run
     // state at once (the worker abandons its transfer and exits by itself).
     void Cancel(bool force);
-    // One download outside a run.
-    bool DownloadOne(const QString& url, const QString& filePath);
+    // One download outside a run; `contentType`, when given, gets the answer's Content-Type.
+    bool DownloadOne(const QString& url, const QString& filePath, QString* contentType = nullptr);
     // Blocks until the worker of the last run has exited.
     void WaitForWorker();
 

@@ -27,7 +27,7 @@ struct Transfer {
     const std::atomic<bool>* abort = nullptr;
 };
 
-// Keeps the ETag and Last-Modified headers of the final response.
+// Keeps the ETag, Last-Modified and Content-Type headers of the final response.
 size_t ReadHeader(char* data, size_t size, size_t count, void* context) {
     auto* transfer = static_cast<Transfer*>(context);
     const QByteArray line = QByteArray(data, qsizetype(size * count)).trimmed();
@@ -41,6 +41,8 @@ size_t ReadHeader(char* data, size_t size, size_t count, void* context) {
             transfer->validators.etag = value;
         else if (name == "last-modified")
             transfer->validators.lastModified = value;
+        else if (name == "content-type")
+            transfer->validators.contentType = value;
     }
     return size * count;
 }
@@ -195,7 +197,7 @@ Outcome Perform(const QString& url, QFile& file, bool useProxy, const QString& p
 
 bool CHttpDownloader::Download(const QString& url, const QString& targetPath, bool useProxy,
                                const QString& proxy, bool followRefresh, qint64 sizeCap,
-                               const std::atomic<bool>* abort) {
+                               const std::atomic<bool>* abort, QString* contentType) {
     QFile::remove(targetPath);
     QFile file(targetPath);
     if (!file.open(QIODevice::WriteOnly))
@@ -207,6 +209,8 @@ bool CHttpDownloader::Download(const QString& url, const QString& targetPath, bo
         file.remove();
         return false;
     }
+    if (contentType)
+        *contentType = outcome.validators.contentType;
     if (!followRefresh)
         return true;
     CTextFile page;
@@ -216,7 +220,7 @@ bool CHttpDownloader::Download(const QString& url, const QString& targetPath, bo
     page.Close();
     if (target.isEmpty())
         return true;
-    return Download(target, targetPath, useProxy, proxy, false, sizeCap, abort);
+    return Download(target, targetPath, useProxy, proxy, false, sizeCap, abort, contentType);
 }
 
 CHttpDownloader::Result

@@ -32,10 +32,10 @@ public:
 
     // TRUE when targetPath holds the whole body. The proxy is "host:port"; followRefresh
     // replaces an HTML refresh page by one further download of its target. sizeCap bounds the
-    // body in bytes.
+    // body in bytes. `contentType`, when given, gets the answer's Content-Type.
     static bool Download(const QString& url, const QString& targetPath, bool useProxy,
                          const QString& proxy, bool followRefresh, qint64 sizeCap = DefaultSizeCap,
-                         const std::atomic<bool>* abort = nullptr);
+                         const std::atomic<bool>* abort = nullptr, QString* contentType = nullptr);
 
     // A conditional request: `known` is sent back to the server; a "304 Not Modified" answer
     // gives NotModified and no file. `received` gets the validators of a complete body.

@@ -50,10 +50,13 @@ struct CRssDatabase::MergeSettings {
     std::vector<std::pair<qint32, QStringList>> keywordViews;
 };
 
-bool CRssDatabase::MergeFeedFile(qint32 feedID, const QString& path, IExtendedDataQueue* queue) {
+bool CRssDatabase::MergeFeedFile(qint32 feedID, const QString& path, IExtendedDataQueue* queue,
+                                 const QString& contentType) {
     const QString digest = Md5FileDigest(path);
     MergeSettings settings;
+    FeedOrigin origin{QString(), contentType};
     if (const auto stored = GetFeed(feedID)) {
+        origin.address = stored->FeedUrl;
         if (!digest.isEmpty() && stored->LastDigestKey == digest)
             return true;
         settings.maxItems = stored->MaxItems;
@@ -67,7 +70,7 @@ bool CRssDatabase::MergeFeedFile(qint32 feedID, const QString& path, IExtendedDa
             settings.storedFeedDate = FormatDateGmt(stored->LastFeedDate);
     }
     CFeedData feed;
-    if (!ParseFeedFile(feed, path))
+    if (!ParseFeedFile(feed, path, origin))
         return false;
     const std::optional<QDateTime> channelDate =
         feed.Date.isEmpty() ? std::nullopt : std::optional(ParseItemDate(feed.Date));

@@ -85,6 +85,9 @@ struct CAudioEntry {
 struct HttpValidators {
     QString etag;
     QString lastModified;
+    // Not a validator and never stored: the answer's Content-Type, whose charset decodes a body
+    // that names no encoding of its own.
+    QString contentType;
     bool IsEmpty() const { return etag.isEmpty() && lastModified.isEmpty(); }
 };
 

@@ -347,8 +347,9 @@ HttpValidators CRssDatabase::GetHttpValidators(qint32 feedID) {
         const auto row = Query(QStringLiteral("Select ETag,LastModified From FeedHttpValidators "
                                               "Where FeedID = ") +
                                SqlInt(feedID));
-        return row->IsEOF() ? HttpValidators()
-                            : HttpValidators{row->Field(0).GetString(), row->Field(1).GetString()};
+        return row->IsEOF()
+                   ? HttpValidators()
+                   : HttpValidators{row->Field(0).GetString(), row->Field(1).GetString(), {}};
     });
 }
 

@@ -57,8 +57,10 @@ public:
     // Feed updates
     // Stores what a downloaded feed file brings: the feed's header, its new items with their
     // text, enclosures and keyword-View memberships, and trims old items. True also when the
-    // file shows the feed unchanged.
-    bool MergeFeedFile(qint32 feedID, const QString& path, IExtendedDataQueue* queue);
+    // file shows the feed unchanged. `contentType` is the HTTP answer's, for the character set
+    // of a file that names none; relative links resolve against the feed's stored address.
+    bool MergeFeedFile(qint32 feedID, const QString& path, IExtendedDataQueue* queue,
+                       const QString& contentType = {});
     // Stores an item's fetched page, its relative links made absolute.
     bool StoreExtendedData(qint32 feedID, qint32 feedItemID, const QString& path,
                            const QString& pageUrl);

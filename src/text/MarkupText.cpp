@@ -1,7 +1,9 @@
 #include "text/MarkupText.h"
 
+#include "text/HtmlReferences.h"
 #include "text/NumberText.h"
 
+#include <algorithm>
 #include <array>
 #include <optional>
 
@@ -85,14 +87,15 @@ std::optional<QChar> NamedReferenceCharacter(QStringView reference) {
 std::optional<QString> ReferenceText(QStringView reference) {
     if (reference.startsWith(u"&#"))
         return NumericReferenceText(reference);
+    // Only HTML's names run past the length of the references the program always read.
     if (reference.size() > LongestNamedReference)
-        return std::nullopt;
+        return HtmlNamedReferenceText(reference);
     // A short reference with a '#' anywhere else reads as a number all the same.
     if (reference.contains(u'#'))
         return NumericReferenceText(reference);
     if (const auto character = NamedReferenceCharacter(reference))
         return QString(*character);
-    return std::nullopt;
+    return HtmlNamedReferenceText(reference);
 }
 
 void ChopTrailingSpace(QString& text) {
@@ -100,6 +103,24 @@ void ChopTrailingSpace(QString& text) {
     while (end > 0 && text[end - 1].isSpace())
         --end;
     text.truncate(end);
+}
+
+// What EscapeXml writes for a character; empty for one kept as it is.
+QStringView XmlEscape(QChar c) {
+    switch (c.unicode()) {
+    case u'&':
+        return u"&amp;";
+    case u'<':
+        return u"&lt;";
+    case u'>':
+        return u"&gt;";
+    case u'"':
+        return u"&quot;";
+    case u'\'':
+        return u"&#039;";
+    default:
+        return {};
+    }
 }
 
 } // namespace
@@ -180,13 +201,31 @@ QString UnwrapCData(const QString& text) {
     return result.trimmed();
 }
 
+// Measured first and written in place, runs of plain characters copied whole: feed readers
+// escape whole articles with it.
 QString EscapeXml(const QString& text) {
-    QString result = text;
-    return result.replace(u'&', QStringLiteral("&amp;"))
-        .replace(u'<', QStringLiteral("&lt;"))
-        .replace(u'>', QStringLiteral("&gt;"))
-        .replace(u'"', QStringLiteral("&quot;"))
-        .replace(u'\'', QStringLiteral("&#039;"));
+    // Every character that needs escaping sorts at or below '>'.
+    auto special = [](QChar c) { return c.unicode() <= u'>' && !XmlEscape(c).isEmpty(); };
+    qsizetype length = text.size();
+    for (const QChar c : text)
+        if (special(c))
+            length += XmlEscape(c).size() - 1;
+    if (length == text.size())
+        return text;
+    QString result(length, Qt::Uninitialized);
+    QChar* out = result.data();
+    const QChar* run = text.constData();
+    const QChar* const end = run + text.size();
+    for (const QChar* c = run; c != end; ++c) {
+        if (!special(*c))
+            continue;
+        out = std::copy(run, c, out);
+        const QStringView escape = XmlEscape(*c);
+        out = std::copy(escape.begin(), escape.end(), out);
+        run = c + 1;
+    }
+    std::copy(run, end, out);
+    return result;
 }
 
 QString EscapeMarkup(const QString& text) {

@@ -6,8 +6,9 @@
 // state; all may run on any thread.
 
 // Replaces character references: numeric ones, decimal or hexadecimal, of up to eight digits,
-// and the named ones of the basic and HTML 4 Latin-1 tables; named references of nine characters
-// or more are left alone. A number that is no character a text may hold gives U+FFFD.
+// the named ones of the basic and HTML 4 Latin-1 tables, then HTML's full table of names.
+// References of nine characters or more are left alone unless they are one of HTML's longer
+// names. A number that is no character a text may hold gives U+FFFD.
 QString DecodeEntities(const QString& text);
 
 // U+FFFD in place of NUL and every other C0 control but tab, line feed and carriage return: no

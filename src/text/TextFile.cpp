@@ -35,7 +35,28 @@ QByteArray DeclaredEncoding(const QByteArray& bytes) {
     return match.hasMatch() ? match.captured(1).toLatin1() : QByteArray();
 }
 
-QString DecodeWithFallbacks(const QByteArray& bytes) {
+// The charset parameter of a MIME type ("text/xml; charset=KOI8-R"), quotes removed.
+QByteArray CharsetParameter(const QString& contentType) {
+    static const QRegularExpression charset(
+        QStringLiteral(R"(;\s*charset\s*=\s*["']?([A-Za-z0-9._:-]+))"),
+        QRegularExpression::CaseInsensitiveOption);
+    const auto match = charset.match(contentType);
+    return match.hasMatch() ? match.captured(1).toLatin1() : QByteArray();
+}
+
+// The bytes in the encoding a declaration or a header names; none when the name is unknown or
+// is UTF-8, since bytes that reach here are not UTF-8: such a label is a mistake.
+std::optional<QString> DecodeAsNamed(const QByteArray& bytes, const QByteArray& encoding) {
+    if (encoding.isEmpty())
+        return std::nullopt;
+    QStringDecoder named(encoding.constData(), QStringConverter::Flag::Stateless);
+    if (!named.isValid() ||
+        QStringConverter::encodingForName(encoding.constData()) == QStringConverter::Utf8)
+        return std::nullopt;
+    return named.decode(bytes);
+}
+
+QString DecodeWithFallbacks(const QByteArray& bytes, const QString& contentType) {
     if (const auto utf16 = Utf16Encoding(bytes)) {
         QStringDecoder decoder(*utf16, QStringConverter::Flag::Stateless);
         return decoder.decode(bytes);
@@ -44,13 +65,11 @@ QString DecodeWithFallbacks(const QByteArray& bytes) {
     QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
     if (auto text = DecodeStrictly(utf8, bytes))
         return *text;
-    if (const QByteArray declared = DeclaredEncoding(bytes); !declared.isEmpty()) {
-        QStringDecoder named(declared.constData(), QStringConverter::Flag::Stateless);
-        // A declared UTF-8 whose bytes are not UTF-8 is a mislabelled single-byte file.
-        if (named.isValid() &&
-            QStringConverter::encodingForName(declared.constData()) != QStringConverter::Utf8)
-            return named.decode(bytes);
-    }
+    if (auto text = DecodeAsNamed(bytes, DeclaredEncoding(bytes)))
+        return *text;
+    // What the server said the document is, when the document itself says nothing.
+    if (auto text = DecodeAsNamed(bytes, CharsetParameter(contentType)))
+        return *text;
     QStringDecoder windows1252("windows-1252", QStringConverter::Flag::Stateless);
     if (windows1252.isValid())
         return windows1252.decode(bytes);
@@ -119,8 +138,8 @@ bool CTextFile::Close() {
     return saved;
 }
 
-QString CTextFile::Decode(const QByteArray& bytes) {
-    QString text = DecodeWithFallbacks(bytes);
+QString CTextFile::Decode(const QByteArray& bytes, const QString& contentType) {
+    QString text = DecodeWithFallbacks(bytes, contentType);
     const qsizetype nul = text.indexOf(QChar(u'\0'));
     if (nul >= 0)
         text.truncate(nul);

@@ -32,9 +32,10 @@ public:
     bool Close();
 
     // The text of a file's bytes: UTF-16 by a byte-order mark or an opening "<?"; else UTF-8 when
-    // they are valid UTF-8; else the encoding an XML declaration names; else Windows-1252. Cut at
+    // they are valid UTF-8; else the encoding an XML declaration names; else the charset of the
+    // HTTP answer's `contentType` ("text/xml; charset=windows-1251"); else Windows-1252. Cut at
     // the first NUL, the other controls no XML file may hold replaced by U+FFFD.
-    static QString Decode(const QByteArray& bytes);
+    static QString Decode(const QByteArray& bytes, const QString& contentType = {});
 
 private:
     QString path_;

@@ -1,3 +1,4 @@
+#include "feeds/FeedData.h"
 #include "support/LoopbackServer.h"
 #include "support/QtPrinters.h"
 #include "support/TestEnvironment.h"
@@ -312,7 +313,7 @@ TEST_F(CliTest, InvalidChoicesNameTheAllowedValues) {
         {{"add", "http://x/", "--read-after", "30"}, "0, 1, 2, 3, 4, 5, 10, 20"},
         {{"view", "add", "V", "--sort", "title"}, "priority, feed-date, item-date"},
         {{"mapping", "show", "RSS 3.0"},
-         "RSS 0.90, RSS 0.91, RSS 0.92, RSS 0.93, RSS 1.0, RSS 2.0, Atom 0.3"},
+         "RSS 0.90, RSS 0.91, RSS 0.92, RSS 0.93, RSS 1.0, RSS 2.0, Atom 0.3, Atom 1.0"},
     };
     for (const auto& c : cases) {
         const Outcome outcome = Cli(c.arguments);
@@ -334,6 +335,36 @@ TEST_F(CliTest, MappingOverridesTheDateElement) {
     ASSERT_EQ(added.status, 0) << added.err.toStdString();
     EXPECT_EQ(JsonList({"items", "--feed", added.out.trimmed()})[0].toObject()["date"].toString(),
               "2004-06-01 10:00:00");
+}
+
+// Added through the wizard: the answer's charset decodes the feed before it is first stored,
+// and the new format shows as type, version and mapping section.
+TEST_F(CliTest, AddsAnAtom10FeedWhoseCharsetOnlyTheAnswerNames) {
+    LoopbackServer::Response atom;
+    atom.body = "<feed xmlns=\"http://www.w3.org/2005/Atom\"><title>\xC0\xF2\xEE\xEC</title>"
+                "<entry><id>tag:a,1</id><title>\xCF\xF0\xE8\xE2\xE5\xF2</title>"
+                "<link href=\"e/1\"/></entry></feed>";
+    atom.headers = {{"Content-Type", "application/atom+xml; charset=windows-1251"}};
+    server_.Set("/atom.xml", atom);
+    const Outcome added = Cli({"add", server_.Url("/atom.xml")});
+    ASSERT_EQ(added.status, 0) << added.err.toStdString();
+    const QString id = added.out.trimmed();
+    const QJsonObject shown = JsonObject(Cli({"--json", "feed", "show", id}).out);
+    EXPECT_EQ(shown["title"].toString(), u"\u0410\u0442\u043E\u043C"_qs);
+    EXPECT_EQ(shown["version"].toString(), "Atom 1.0");
+    const QJsonObject item = JsonList({"items", "--feed", id})[0].toObject();
+    EXPECT_EQ(item["title"].toString(), u"\u041F\u0440\u0438\u0432\u0435\u0442"_qs);
+    EXPECT_EQ(item["link"].toString(), server_.Url("/e/1"));
+    EXPECT_EQ(Cli({"update"}).status, 0);
+    EXPECT_EQ(JsonList({"items", "--feed", id}).size(), 1);
+    QList<int> types;
+    for (const auto& feed : JsonList({"feeds"}))
+        if (QString::number(feed.toObject()["id"].toInt()) == id)
+            types << feed.toObject()["type"].toInt();
+    EXPECT_EQ(types, QList<int>{FeedTypeAtom10});
+    EXPECT_TRUE(Cli({"mapping", "show", "atom1.0"})
+                    .out.startsWith("Atom 1.0: title <title> , link <link> , date <published> , "
+                                    "content <content> ,"));
 }
 
 TEST_F(CliTest, InterruptsCancelTheRun) {

@@ -162,6 +162,30 @@ TEST_F(DownloadRunTest, NotModifiedFeedsAreUnchanged) {
     EXPECT_EQ(Count("FeedHttpValidators"), 0);
 }
 
+// The bytes name no encoding of their own; only the answer's Content-Type tells windows-1251.
+TEST_F(DownloadRunTest, CharsetOfTheAnswerDecodesAFeedThatNamesNone) {
+    const QByteArray body = "<rss version=\"2.0\"><channel><title>\xCD\xEE\xE2\xEE\xF1\xF2\xE8"
+                            "</title><item><title>\xCF\xF0\xE8\xE2\xE5\xF2</title><guid>1</guid>"
+                            "</item></channel></rss>";
+    LoopbackServer::Response labelled;
+    labelled.body = body;
+    labelled.headers = {{"Content-Type", "application/rss+xml; charset=windows-1251"}};
+    server_.Set("/labelled", labelled);
+    LoopbackServer::Response unlabelled;
+    unlabelled.body = body;
+    unlabelled.headers = {{"Content-Type", "application/rss+xml"}};
+    server_.Set("/unlabelled", unlabelled);
+    AddFeedAt(1, "Labelled", "/labelled", 2);
+    AddFeedAt(2, "Unlabelled", "/unlabelled", 1);
+    ASSERT_TRUE(RunAll());
+    EXPECT_EQ(db_.GetFeed(1)->Title, u"\u041D\u043E\u0432\u043E\u0441\u0442\u0438"_qs);
+    EXPECT_EQ(Rows("Select Title From FeedItems Where FeedID = 1"),
+              QStringList{u"\u041F\u0440\u0438\u0432\u0435\u0442"_qs});
+    // Without a charset the Windows-1252 fallback stays.
+    EXPECT_EQ(Rows("Select Title From FeedItems Where FeedID = 2"),
+              QStringList{u"\u00CF\u00F0\u00E8\u00E2\u00E5\u00F2"_qs});
+}
+
 TEST_F(DownloadRunTest, TransfersAheadKeepTheOrderOfNotifications) {
     // The first feed is slow, so the ones after it are downloaded while it still arrives.
     LoopbackServer::Response slow = LoopbackServer::Slow(Feed("F1", 5), 200, 40);

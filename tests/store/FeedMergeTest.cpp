@@ -374,4 +374,119 @@ TEST_F(FeedMergeTest, ReloadingASubscriptionKeepsTheFeedsStillListed) {
     EXPECT_EQ(Count("SubscriptionFeeds", QString("FeedID = %1").arg(gone)), 0);
 }
 
+TEST_F(FeedMergeTest, Atom10FeedIsStoredWithResolvedLinksAndContentByType) {
+    ASSERT_TRUE(db_.MergeFeedFile(
+        FeedID,
+        env_.WriteFile(
+            "atom10.xml",
+            "<feed xmlns=\"http://www.w3.org/2005/Atom\"><title type=\"html\">A &amp;amp; B"
+            "</title><link href=\"/\"/><updated>2025-03-01T10:00:00Z</updated>"
+            "<entry><id>tag:e,1</id><title>Html</title><link href=\"posts/1\"/>"
+            "<published>2025-02-28T08:00:00Z</published>"
+            "<content type=\"html\">&lt;p&gt;Hi&lt;/p&gt;</content></entry>"
+            "<entry xml:base=\"https://other.example/x/\"><id>tag:e,2</id><title>Xhtml</title>"
+            "<link rel=\"alternate\" href=\"two\"/><content type=\"xhtml\"><div "
+            "xmlns=\"http://www.w3.org/1999/xhtml\"><p>Two</p></div></content></entry>"
+            "<entry><id>http://example.org/e/3</id><title>Text</title>"
+            "<content>1 &lt; 2</content></entry></feed>"),
+        nullptr));
+    const auto feed = db_.GetFeed(FeedID);
+    EXPECT_EQ(feed->FeedType, FeedTypeAtom10);
+    EXPECT_EQ(feed->Title, "A & B");
+    EXPECT_EQ(feed->LinkUrl, "http://example.org/");
+    EXPECT_EQ(Rows("Select GUID,Title,LinkUrl From FeedItems Order By FeedItemID Desc"),
+              QStringList({"tag:e,1|Html|http://example.org/posts/1",
+                           "tag:e,2|Xhtml|https://other.example/x/two",
+                           "http://example.org/e/3|Text|http://example.org/e/3"}));
+    EXPECT_EQ(Rows("Select ItemDate From FeedItems Where GUID = 'tag:e,1'"),
+              QStringList{"2025-02-28 08:00:00"});
+    EXPECT_EQ(Rows("Select TextData From FeedItemShortData Order By FeedItemID Desc"),
+              QStringList({"&lt;p&gt;Hi&lt;/p&gt;", "<p>\nTwo\n</p>\n", "1 &amp;lt; 2"}));
+}
+
+TEST_F(FeedMergeTest, JsonFeedIsStoredWithItsAudioAttachments) {
+    CFeedRecord feed = *db_.GetFeed(FeedID);
+    feed.ExtendedAudio = true;
+    ASSERT_TRUE(db_.UpdateFeed(feed));
+    ASSERT_TRUE(db_.MergeFeedFile(
+        FeedID,
+        env_.WriteFile(
+            "feed.json",
+            R"({"version": "https://jsonfeed.org/version/1.1", "title": "Fish & <i>chips</i>",
+                "home_page_url": "https://json.example/?a=1&b=2",
+                "items": [{"id": "j1", "title": "Episode 1 & 2", "url": "/ep/1",
+                           "content_html": "<p>Show &amp; tell</p>",
+                           "date_published": "2025-03-01T10:00:00Z",
+                           "attachments": [{"url": "https://cdn.example/1.mp3",
+                                            "mime_type": "audio/mpeg", "size_in_bytes": 5000}]},
+                          {"id": "j2", "title": "Notes", "content_text": "x < y"}]})"),
+        nullptr));
+    EXPECT_EQ(db_.GetFeed(FeedID)->FeedType, FeedTypeJsonFeed);
+    EXPECT_EQ(db_.GetFeed(FeedID)->Title, "Fish & chips");
+    EXPECT_EQ(db_.GetFeed(FeedID)->LinkUrl, "https://json.example/?a=1&b=2");
+    EXPECT_EQ(
+        Rows("Select GUID,Title,LinkUrl,ItemDate From FeedItems Order By FeedItemID Desc").first(),
+        "j1|Episode 1 & 2|http://example.org/ep/1|2025-03-01 10:00:00");
+    EXPECT_EQ(Rows("Select TextData From FeedItemShortData Order By FeedItemID Desc"),
+              QStringList({"&lt;p&gt;Show &amp;amp; tell&lt;/p&gt;", "x &amp;lt; y"}));
+    EXPECT_EQ(Rows("Select Link,Size From FeedItemAudioData"),
+              QStringList{"https://cdn.example/1.mp3|5000"});
+}
+
+TEST_F(FeedMergeTest, UnversionedRssStoresFullContentAndPermalinks) {
+    ASSERT_TRUE(db_.MergeFeedFile(
+        FeedID,
+        env_.WriteFile("rss.xml",
+                       "<rss xmlns:content=\"http://purl.org/rss/1.0/modules/content/\"><channel>"
+                       "<title>No version</title><item><title>Full</title>"
+                       "<guid>http://example.org/p/1?x=1&amp;y=2</guid>"
+                       "<description>Teaser</description>"
+                       "<content:encoded><![CDATA[<p>The whole story</p>]]></content:encoded>"
+                       "</item></channel></rss>"),
+        nullptr));
+    EXPECT_EQ(db_.GetFeed(FeedID)->FeedType, FeedTypeRss20);
+    EXPECT_EQ(Rows("Select Title,LinkUrl From FeedItems"),
+              QStringList{"Full|http://example.org/p/1?x=1&y=2"});
+    EXPECT_EQ(Rows("Select TextData From FeedItemShortData"),
+              QStringList{"<![CDATA[<p>The whole story</p>]]>"});
+}
+
+// A server that moves its feed from Atom 0.3 to 1.0 keeps the ids of its entries: the stored
+// items stay, with their state, and only new entries are added.
+TEST_F(FeedMergeTest, Atom03SubscriptionGoesOnWhenItsServerSwitchesToAtom10) {
+    auto entry = [](const char* id, const char* title, const char* date) {
+        return QByteArray("<entry><id>") + id + "</id><title>" + title + "</title><link href=\"" +
+               id + "\"/><issued>" + date + "</issued><published>" + date + "</published></entry>";
+    };
+    ASSERT_TRUE(db_.MergeFeedFile(
+        FeedID,
+        env_.WriteFile("v03.xml", "<feed version=\"0.3\"><title>Moving</title>" +
+                                      entry("http://example.org/2", "Two", "2025-01-02T00:00:00Z") +
+                                      entry("http://example.org/1", "One", "2025-01-01T00:00:00Z") +
+                                      "</feed>"),
+        nullptr));
+    EXPECT_EQ(db_.GetFeed(FeedID)->FeedType, FeedTypeAtom03);
+    const QStringList before = Rows("Select FeedItemID,GUID,Title From FeedItems");
+    ASSERT_EQ(before.size(), 2);
+    Sql({"Update FeedItems Set Status = 3 Where Title = 'One'"});
+
+    ASSERT_TRUE(db_.MergeFeedFile(
+        FeedID,
+        env_.WriteFile("v10.xml",
+                       "<feed xmlns=\"http://www.w3.org/2005/Atom\"><title>Moving"
+                       "</title>" +
+                           entry("http://example.org/3", "Three", "2025-01-03T00:00:00Z") +
+                           entry("http://example.org/2", "Two", "2025-01-02T00:00:00Z") +
+                           entry("http://example.org/1", "One", "2025-01-01T00:00:00Z") +
+                           "</feed>"),
+        nullptr));
+    EXPECT_EQ(db_.GetFeed(FeedID)->FeedType, FeedTypeAtom10);
+    const QStringList after = Rows("Select FeedItemID,GUID,Title From FeedItems");
+    EXPECT_EQ(after.size(), 3);
+    for (const QString& row : before)
+        EXPECT_TRUE(after.contains(row)) << row.toStdString();
+    EXPECT_EQ(Rows("Select Title,Status From FeedItems Order By FeedItemID Desc"),
+              QStringList({"Three|1", "Two|1", "One|3"}));
+}
+
 } // namespace

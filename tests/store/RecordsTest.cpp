@@ -64,7 +64,7 @@ TEST_F(RecordsTest, ANewAddressForgetsTheOldAddresssValidators) {
     feed.FeedID = 10;
     feed.FeedUrl = "http://old.example/feed";
     ASSERT_TRUE(db_.InsertFeed(feed, 0, 0));
-    const HttpValidators validators{"\"v1\"", "Mon, 03 Jan 2005 10:30:15 GMT"};
+    const HttpValidators validators{"\"v1\"", "Mon, 03 Jan 2005 10:30:15 GMT", {}};
     ASSERT_TRUE(db_.SetHttpValidators(10, validators));
 
     auto stored = db_.GetFeed(10);

@@ -109,7 +109,7 @@ TEST_F(RssDatabaseTest, Version1FileIsUpgradedWhenTheUserAgrees) {
     EXPECT_EQ(CRegistrySettings::ForQuillpost().Read(Key::TodayHasChanged), 1);
 
     // The upgraded file has every later table at once, without being opened again.
-    const HttpValidators validators{"\"v1\"", ""};
+    const HttpValidators validators{"\"v1\"", "", {}};
     ASSERT_TRUE(upgraded.SetHttpValidators(7, validators));
     EXPECT_EQ(upgraded.GetHttpValidators(7).etag, validators.etag);
     EXPECT_TRUE(upgraded.CompactDatabase());

@@ -43,6 +43,23 @@ INSTANTIATE_TEST_SUITE_P(
         TextCase{"&amp;lt;", "&lt;"}, TextCase{"&amp;amp;x", "&amp;x"},
         TextCase{"&bogus; &lt;", "&bogus; <"}, TextCase{"&a&lt;", "&a<"}, TextCase{"", ""}));
 
+// HTML's full table after the basic and Latin-1 ones, names of any length, case counting.
+INSTANTIATE_TEST_SUITE_P(
+    HtmlNames, DecodeEntitiesTest,
+    ::testing::Values(
+        TextCase{"wait&hellip; it&rsquo;s &ldquo;x&rdquo; &mdash; &euro;5",
+                 u"wait\u2026 it\u2019s \u201Cx\u201D \u2014 \u20AC5"_qs},
+        TextCase{"&alefsym;&thetasym;&Omega;&rarr;&hArr;&forall;&infin;&ne;&le;",
+                 u"\u2135\u03D1\u03A9\u2192\u21D4\u2200\u221E\u2260\u2264"_qs},
+        TextCase{"&CounterClockwiseContourIntegral;", u"\u2233"_qs},
+        TextCase{"&NotEqualTilde;", u"\u2242\u0338"_qs},
+        TextCase{"&Afr;", QString::fromUcs4(U"\U0001D504", 1)},
+        // The basic table still comes first: &nbsp; and &hyphen; stay as they were read.
+        TextCase{"a&nbsp;b&hyphen;c&NBSP;d", "a b-c d"},
+        TextCase{"&Hellip; &HELLIP;", "&Hellip; &HELLIP;"},
+        TextCase{"&CounterClockwiseContourIntegralX;", "&CounterClockwiseContourIntegralX;"},
+        TextCase{u"&h\u00E9llip; &amp;hellip;"_qs, u"&h\u00E9llip; &hellip;"_qs}));
+
 TEST(StripTags, ReplacesTagsBySingleSpaces) {
     EXPECT_EQ(StripTags("A <b>bold</b>word"), "A bold word");
     // Only white space before a tag is dropped.

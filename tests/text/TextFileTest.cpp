@@ -72,6 +72,27 @@ TEST_F(TextFileTest, DecodesByContentThenDeclarationThenWindows1252) {
         EXPECT_EQ(CTextFile::Decode(c.bytes), c.expected) << c.name;
 }
 
+// An HTTP answer's charset decides only where the document itself says nothing.
+TEST_F(TextFileTest, ContentTypeCharsetComesAfterTheDocumentsOwnSigns) {
+    const QByteArray cyrillic = "<t>\xCF\xF0\xE8</t>"; // windows-1251
+    const QString decoded = u"<t>\u041F\u0440\u0438</t>"_qs;
+    const std::pair<const char*, QString> types[] = {
+        {"application/rss+xml; charset=windows-1251", decoded},
+        {"text/xml;CHARSET=\"Windows-1251\"", decoded},
+        {"text/xml; format=flowed; charset='cp1251'", decoded},
+        {"text/xml", u"<t>\u00CF\u00F0\u00E8</t>"_qs},
+        {"text/xml; charset=x-unknown", u"<t>\u00CF\u00F0\u00E8</t>"_qs},
+        {"text/xml; charset=utf-8", u"<t>\u00CF\u00F0\u00E8</t>"_qs},
+    };
+    for (const auto& [type, expected] : types)
+        EXPECT_EQ(CTextFile::Decode(cyrillic, type), expected) << type;
+
+    const QByteArray declared = "<?xml version=\"1.0\" encoding=\"KOI8-R\"?><t>\xF0\xD2\xC9</t>";
+    EXPECT_TRUE(CTextFile::Decode(declared, "text/xml; charset=windows-1251")
+                    .endsWith(u"<t>\u041F\u0440\u0438</t>"_qs));
+    EXPECT_EQ(CTextFile::Decode("caf\xC3\xA9", "text/xml; charset=windows-1251"), u"caf\u00E9"_qs);
+}
+
 TEST_F(TextFileTest, WritesUtf8WithCrLfLineEnds) {
     const QString path = env_.Path("out.xml");
     CTextFile file;

@@ -1,0 +1,20 @@
+#pragma once
+
+#include "feeds/XmlDocument.h"
+
+#include <QString>
+#include <QUrl>
+
+// The base a node's relative links resolve against: the document's address, refined by each
+// xml:base from the root down to the node. Empty when the document has no web address.
+QUrl LinkBase(const CXmlNode* node, const QString& documentAddress);
+
+// `href` made absolute against `base`; unchanged when it is absolute already or there is no
+// absolute base.
+QString ResolveLink(const QString& href, const QUrl& base);
+
+// An http or https address, which an item without a link can be reached through.
+bool IsWebAddress(const QString& text);
+
+// An Atom link without rel, or with rel="alternate", points at the page of its feed or entry.
+bool IsAlternateLink(const CXmlNode* link);
