@@ -16,10 +16,21 @@ namespace {
 CFeedWizard::Result Failure(const QString& error, const QString& caption = QString()) {
     return {error, caption, 0};
 }
+
+// A list refused for its size is named as such, not as a list that could not be parsed.
+CFeedWizard::Result TooLargeListFailure() {
+    return Failure(QStringLiteral("Status: Subscription file is larger than %1 MB and was not read")
+                       .arg(MaxSubscriptionFileBytes / (1024 * 1024)));
+}
 } // namespace
 
 CFeedWizard::CFeedWizard(CRssDatabase& db, CDownloadManager& downloads)
     : db_(db), downloads_(downloads) {}
+
+// The wizard's status line, with the reason the user can act on.
+CFeedWizard::Result CFeedWizard::DownloadFailure() const {
+    return Failure(QStringLiteral("Status: Failed to Download - ") + downloads_.LastNote());
+}
 
 QString CFeedWizard::TempFile() const {
     return TheAppSettings().TempFeedPath();
@@ -50,7 +61,7 @@ CFeedWizard::Result CFeedWizard::AddFeed(const QString& url, bool later, CFeedRe
         feed.Title = TitleForLater(url);
     } else {
         if (!downloads_.DownloadOne(url, TempFile()))
-            return Failure(QStringLiteral("Status: Failed to Download"));
+            return DownloadFailure();
         CFeedData parsed;
         if (!ParseFeedFile(parsed, TempFile()))
             return Failure(QStringLiteral("Status: Failed to Parse Feed"));
@@ -85,7 +96,9 @@ CFeedWizard::Result CFeedWizard::Subscribe(const QString& urlOrFile, const QStri
                            QStringLiteral("Duplicate Subscription"));
     const QString listFile = fromFile ? urlOrFile : TempFile();
     if (!fromFile && !downloads_.DownloadOne(urlOrFile, listFile))
-        return Failure(QStringLiteral("Status: Failed to Download"));
+        return DownloadFailure();
+    if (IsSubscriptionFileTooLarge(listFile))
+        return TooLargeListFailure();
     CFeedData list;
     if (!ParseSubscriptionList(list, listFile))
         return Failure(QStringLiteral("Status: Failed to Parse Subscription file"));
@@ -108,7 +121,9 @@ CFeedWizard::Result CFeedWizard::Resubscribe(qint32 subscriptionID) {
     const QString listFile = subscription->IsFromFile ? subscription->SubscriptionUrl : TempFile();
     if (!subscription->IsFromFile &&
         !downloads_.DownloadOne(subscription->SubscriptionUrl, listFile))
-        return Failure(QStringLiteral("Status: Failed to Download"));
+        return DownloadFailure();
+    if (IsSubscriptionFileTooLarge(listFile))
+        return TooLargeListFailure();
     if (!db_.RefreshSubscription(subscriptionID, listFile))
         return Failure(QStringLiteral("Status: Failed to Parse Subscription file"));
     return {QString(), QString(), subscriptionID};

@@ -35,6 +35,7 @@ public:
 
 private:
     QString TempFile() const;
+    Result DownloadFailure() const;
 
     CRssDatabase& db_;
     CDownloadManager& downloads_;
