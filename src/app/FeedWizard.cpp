@@ -22,6 +22,12 @@ bool IsWebAddress(const QString& text) {
     return text.startsWith(QStringLiteral("http://"), Qt::CaseInsensitive) ||
            text.startsWith(QStringLiteral("https://"), Qt::CaseInsensitive);
 }
+
+// A list refused for its size is named as such, not as a list that could not be parsed.
+CFeedWizard::Result TooLargeListFailure() {
+    return Failure(QStringLiteral("Status: Subscription file is larger than %1 MB and was not read")
+                       .arg(MaxSubscriptionFileBytes / (1024 * 1024)));
+}
 } // namespace
 
 CFeedWizard::CFeedWizard(CRssDatabase& db, CDownloadManager& downloads)
@@ -47,6 +53,11 @@ bool CFeedWizard::IsKnownFeed(const QString& url) {
     db_.LoadFeedList(false);
     return std::any_of(db_.FeedList.cbegin(), db_.FeedList.cend(),
                        [&url](const CFeedRecord& existing) { return existing.FeedUrl == url; });
+}
+
+// The wizard's status line, with the reason the user can act on.
+CFeedWizard::Result CFeedWizard::DownloadFailure() const {
+    return Failure(QStringLiteral("Status: Failed to Download - ") + downloads_.LastNote());
 }
 
 QString CFeedWizard::TitleForLater(const QString& url) {
@@ -78,7 +89,7 @@ CFeedWizard::Result CFeedWizard::AddFeed(const QString& url, bool later, CFeedRe
     } else {
         document = Download(url, &contentType);
         if (!document)
-            return Failure(QStringLiteral("Status: Failed to Download"));
+            return DownloadFailure();
         CFeedData parsed;
         if (!ParseFeedFile(parsed, document->fileName(), {url, contentType}))
             return Failure(QStringLiteral("Status: Failed to Parse Feed"));
@@ -124,8 +135,10 @@ CFeedWizard::Result CFeedWizard::Subscribe(const QString& urlOrFile, const QStri
         return duplicate;
     std::unique_ptr<QTemporaryFile> document;
     if (!fromFile && !(document = Download(address)))
-        return Failure(QStringLiteral("Status: Failed to Download"));
+        return DownloadFailure();
     const QString listFile = fromFile ? address : document->fileName();
+    if (IsSubscriptionFileTooLarge(listFile))
+        return TooLargeListFailure();
     CFeedData list;
     if (!ParseSubscriptionList(list, listFile))
         return Failure(QStringLiteral("Status: Failed to Parse Subscription file"));
@@ -164,9 +177,11 @@ CFeedWizard::Result CFeedWizard::Resubscribe(qint32 subscriptionID) {
                        QStringLiteral("Notice"));
     std::unique_ptr<QTemporaryFile> document;
     if (!subscription->IsFromFile && !(document = Download(subscription->SubscriptionUrl)))
-        return Failure(QStringLiteral("Status: Failed to Download"));
-    if (!db_.RefreshSubscription(subscriptionID,
-                                 document ? document->fileName() : subscription->SubscriptionUrl))
+        return DownloadFailure();
+    const QString listFile = document ? document->fileName() : subscription->SubscriptionUrl;
+    if (IsSubscriptionFileTooLarge(listFile))
+        return TooLargeListFailure();
+    if (!db_.RefreshSubscription(subscriptionID, listFile))
         return Failure(QStringLiteral("Status: Failed to Parse Subscription file"));
     return {QString(), QString(), subscriptionID};
 }

@@ -42,6 +42,7 @@ private:
                                              QString* contentType = nullptr) const;
     bool IsKnownFeed(const QString& url);
     bool IsKnownSubscription(const QString& address);
+    Result DownloadFailure() const;
 
     CRssDatabase& db_;
     CDownloadManager& downloads_;

@@ -4,7 +4,8 @@
 
 namespace {
 QString RowText(const CDownloadProgressModel::Row& row) {
-    return row.status.isEmpty() ? row.title : row.title + u' ' + row.status;
+    const QString text = row.status.isEmpty() ? row.title : row.title + u' ' + row.status;
+    return row.note.isEmpty() ? text : text + QStringLiteral(" - ") + row.note;
 }
 } // namespace
 
@@ -15,8 +16,7 @@ void CProgressPrinter::Update() {
     std::lock_guard lock(mutex_);
     const auto rows = model_.Rows();
     for (std::size_t i = 0; i < rows.size(); ++i) {
-        const bool changed = i >= printed_.size() || printed_[i].status != rows[i].status ||
-                             printed_[i].title != rows[i].title;
+        const bool changed = i >= printed_.size() || RowText(printed_[i]) != RowText(rows[i]);
         if (!changed)
             continue;
         const bool final = rows[i].icon != CDownloadProgressModel::InProgress ||

@@ -4,6 +4,7 @@
 #include "text/MarkupText.h"
 #include "text/RecordId.h"
 
+#include <QFileInfo>
 #include <functional>
 
 namespace {
@@ -146,10 +147,14 @@ void ReadOpmlAsFeed(CFeedData& record, const CXmlDocument& document) {
     }
 }
 
+bool IsSubscriptionFileTooLarge(const QString& path) {
+    return QFileInfo(path).size() > MaxSubscriptionFileBytes;
+}
+
 bool ParseSubscriptionList(CFeedData& record, const QString& path) {
     ResetFeedData(record);
     CXmlDocument document;
-    if (!document.LoadFile(path))
+    if (IsSubscriptionFileTooLarge(path) || !document.LoadFile(path))
         return false;
     switch (DetectFeedType(document)) {
     case FeedTypeOpmlSharpReader:

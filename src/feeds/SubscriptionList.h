@@ -3,8 +3,13 @@
 #include "feeds/FeedData.h"
 #include "feeds/XmlDocument.h"
 
+// No real subscription list comes near this size, and reading a file takes several times its
+// size in memory: larger files are refused unread.
+constexpr qint64 MaxSubscriptionFileBytes = 20LL * 1024 * 1024;
+bool IsSubscriptionFileTooLarge(const QString& path);
+
 // Reads an OPML subscription list: one item per feed entry, with the list's title. FeedType
-// stays 0. False when the file cannot be loaded or is not OPML.
+// stays 0. False when the file cannot be loaded, is too large or is not OPML.
 bool ParseSubscriptionList(CFeedData& record, const QString& path);
 
 // Reads the result document of the feed-search service: an RSS 2.0 document whose items

@@ -46,9 +46,8 @@ void CDownloadAhead::Run() {
             continue;
         }
         lock.unlock();
-        Fetched fetched;
-        fetched.path = item.FilePath + QStringLiteral(".ahead%1").arg(index);
-        fetched.result = fetch_(item, fetched.path, fetched.validators, &stop_);
+        const Fetched fetched =
+            fetch_(item, item.FilePath + QStringLiteral(".ahead%1").arg(index), &stop_);
         lock.lock();
         entries_[index].fetched = fetched;
         entries_[index].state = State::Done;
@@ -66,10 +65,7 @@ CDownloadAhead::Fetched CDownloadAhead::Take(int index) {
         entries_[index].state = State::Taken;
         lock.unlock();
         const CDownloadItem item = item_(index);
-        Fetched fetched;
-        fetched.path = item.FilePath;
-        fetched.result = fetch_(item, fetched.path, fetched.validators, nullptr);
-        return fetched;
+        return fetch_(item, item.FilePath, nullptr);
     }
     changed_.wait(lock, [&] { return entries_[index].state == State::Done; });
     Entry& entry = entries_[index];

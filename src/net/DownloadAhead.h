@@ -21,10 +21,11 @@ public:
         CHttpDownloader::Result result = CHttpDownloader::Result::Failed;
         QString path;
         HttpValidators validators;
+        QString failure; // why it failed, for the user
     };
-    // Fetches an entry into a file; a set abort flag ends the transfer.
-    using Fetcher = std::function<CHttpDownloader::Result(
-        const CDownloadItem&, const QString&, HttpValidators&, const std::atomic<bool>*)>;
+    // Fetches an entry into the file at `path`; a set abort flag ends the transfer.
+    using Fetcher =
+        std::function<Fetched(const CDownloadItem&, const QString& path, const std::atomic<bool>*)>;
 
     // `first` is the entry the worker takes first: it is never fetched ahead.
     CDownloadAhead(int depth, int first, std::function<int()> count,

@@ -66,6 +66,11 @@ QString CDownloadManager::CurrentTitle() const {
     return currentTitle_;
 }
 
+QString CDownloadManager::LastNote() const {
+    std::lock_guard lock(itemsMutex_);
+    return lastNote_;
+}
+
 void CDownloadManager::Append(CDownloadItem item) {
     std::lock_guard lock(itemsMutex_);
     items_.push_back(std::move(item));
@@ -148,6 +153,9 @@ bool CDownloadManager::AddAudioItem(qint32 feedID, qint32 feedItemID, const QStr
                                     qint64 sizeBytes, const QString& title,
                                     const QString& feedLabel) {
     const QString path = AudioCacheFilePath(db_.AudioFolder(), feedLabel, link);
+    // An enclosure whose file would lie outside the cache is refused.
+    if (path.isEmpty())
+        return false;
     QDir().mkpath(QFileInfo(path).path());
     const float sizeMB = float(sizeBytes) / BytesPerMB;
     // Enclosures without a usable announced size are never downloaded.
@@ -227,6 +235,7 @@ int CDownloadManager::StartRun() {
     diskFull_ = false;
     TakeDiskFull(); // a sign given before this run is not its own
     runEnded_ = false;
+    extendedDataLeft_ = ExtendedDataPerRun;
     Notify(DN_START, ItemCount());
     StartItem(0);
     // Read here, so that no thread of the run but the worker touches the database.
@@ -254,8 +263,9 @@ void CDownloadManager::WorkerLoop() {
     CDownloadAhead ahead(
         EntriesFetchedAhead, index_, [this] { return ItemCount(); },
         [this](int index) { return Item(index); },
-        [this](const CDownloadItem& item, const QString& path, HttpValidators& received,
-               const std::atomic<bool>* abort) { return Fetch(item, path, received, abort); });
+        [this](const CDownloadItem& item, const QString& path, const std::atomic<bool>* abort) {
+            return Fetch(item, path, abort);
+        });
     for (;;) {
         const CDownloadItem item = Item(index_);
         const CDownloadAhead::Fetched download = ahead.Take(index_);
@@ -267,11 +277,12 @@ void CDownloadManager::WorkerLoop() {
         }
         CHttpDownloader::CancelRequested = false;
         int result = 0;
+        QString note = download.failure;
         if (download.result != CHttpDownloader::Result::Failed) {
             NotifyRun(DN_DOWNLOADED, 1);
             // "Not modified" is an unchanged feed, like a body whose digest is known.
             result = download.result == CHttpDownloader::Result::NotModified ||
-                             Process(item, download.path, download.validators)
+                             Process(item, download.path, download.validators, note)
                          ? 1
                          : -1;
             if (download.path != item.FilePath)
@@ -281,42 +292,73 @@ void CDownloadManager::WorkerLoop() {
                 return;
             }
         }
-        if (!AfterItem(result))
+        if (!AfterItem(result, note))
             break;
     }
     EndRun(true);
 }
 
 // Feeds are asked for conditionally with what the server said about their last body.
-CHttpDownloader::Result CDownloadManager::Fetch(const CDownloadItem& item, const QString& path,
-                                                HttpValidators& received,
+CDownloadAhead::Fetched CDownloadManager::Fetch(const CDownloadItem& item, const QString& path,
                                                 const std::atomic<bool>* abort) {
+    CDownloadAhead::Fetched fetched;
+    fetched.path = path;
     const QString proxy = proxyAddress_ + u':' + proxyPort_;
     if (!item.IsAudio && item.FeedItemID == 0) {
         const auto known = validators_.find(item.FeedID);
-        return CHttpDownloader::DownloadIfChanged(
+        fetched.result = CHttpDownloader::DownloadIfChanged(
             item.Url, path, useProxy_, proxy,
-            known == validators_.end() ? HttpValidators() : known->second, received, abort);
+            known == validators_.end() ? HttpValidators() : known->second, fetched.validators,
+            abort);
+    } else {
+        const auto limits =
+            item.IsAudio ? CHttpDownloader::Limits::ForEnclosure(qint64(maxItemMB_) * 1048576)
+                         : CHttpDownloader::Limits();
+        fetched.result =
+            CHttpDownloader::Download(item.Url, path, useProxy_, proxy, false, limits, abort)
+                ? CHttpDownloader::Result::Complete
+                : CHttpDownloader::Result::Failed;
     }
-    const qint64 cap =
-        item.IsAudio ? qint64(maxItemMB_) * 1048576 : CHttpDownloader::DefaultSizeCap;
-    return CHttpDownloader::Download(item.Url, path, useProxy_, proxy, false, cap, abort)
-               ? CHttpDownloader::Result::Complete
-               : CHttpDownloader::Result::Failed;
+    fetched.failure = CHttpDownloader::LastFailure();
+    return fetched;
 }
 
 bool CDownloadManager::Process(const CDownloadItem& item, const QString& path,
-                               const HttpValidators& received) {
+                               const HttpValidators& received, QString& note) {
     if (item.IsAudio)
         return db_.SetAudioStatus(item.FeedItemID, 1);
     if (item.FeedItemID != 0)
-        return db_.StoreExtendedData(item.FeedID, item.FeedItemID, path, item.Url);
+        return StoreExtendedData(item, path, note);
     return db_.MergeFeedFile(item.FeedID, path, this, received.contentType) &&
            db_.SetHttpValidators(item.FeedID, received);
 }
 
-bool CDownloadManager::AfterItem(int result) {
+// Pages are stored within the item's and the run's limit; what was left out is told.
+bool CDownloadManager::StoreExtendedData(const CDownloadItem& item, const QString& path,
+                                         QString& note) {
+    if (extendedDataLeft_ <= 0) {
+        note = QStringLiteral("not stored: the %1 KB of pages one run may store are used up")
+                   .arg(ExtendedDataPerRun / 1024);
+        return false;
+    }
+    const qint64 limit = std::min(CRssDatabase::ExtendedDataLimit, extendedDataLeft_);
+    const auto kept = db_.StoreExtendedData(item.FeedID, item.FeedItemID, path, item.Url, limit);
+    if (!kept)
+        return false;
+    extendedDataLeft_ -= kept->characters;
+    if (kept->cut)
+        note = QStringLiteral("cut to %1 KB of text").arg(limit / 1024);
+    else if (kept->markupDropped)
+        note = QStringLiteral("stored as text without markup");
+    return true;
+}
+
+bool CDownloadManager::AfterItem(int result, const QString& note) {
     CHttpDownloader::CancelRequested = false;
+    {
+        std::lock_guard lock(itemsMutex_);
+        lastNote_ = note;
+    }
     NotifyRun(DN_ITEM_DONE, result);
     if (store_.Read(Key::BackgroundStatus) == 2)
         aborted_ = true;
@@ -410,11 +452,17 @@ bool CDownloadManager::DownloadOne(const QString& url, const QString& filePath,
     ReclaimAbandonedRun();
     CHttpDownloader::CancelRequested = false;
     bool downloaded = false;
+    QString failure = QStringLiteral("no Internet connection");
     if (PrepareConnection()) {
         downloaded =
             CHttpDownloader::Download(url, filePath, useProxy_, proxyAddress_ + u':' + proxyPort_,
-                                      false, CHttpDownloader::DefaultSizeCap, nullptr, contentType);
+                                      false, {}, nullptr, contentType);
+        failure = CHttpDownloader::LastFailure();
         ReleaseConnection();
+    }
+    {
+        std::lock_guard lock(itemsMutex_);
+        lastNote_ = downloaded ? QString() : failure;
     }
     busy_ = false;
     return downloaded;

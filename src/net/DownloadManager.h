@@ -1,6 +1,7 @@
 #pragma once
 
 #include "config/RegistrySettings.h"
+#include "net/DownloadAhead.h"
 #include "net/HttpDownloader.h"
 #include "net/InternetConnection.h"
 #include "net/ReloadSchedule.h"
@@ -55,6 +56,8 @@ class CDownloadManager : public IExtendedDataQueue {
 public:
     // How many entries download ahead of the one being processed.
     static constexpr int EntriesFetchedAhead = 3;
+    // The most text the pages of one run may add to the database, in characters.
+    static constexpr qint64 DefaultExtendedDataPerRun = 50LL * 1024 * 1024;
 
     CDownloadManager(CRssDatabase& db, ConnectivityProbe probe = SystemIsOnline);
     ~CDownloadManager() override;
@@ -88,6 +91,9 @@ public:
     int ItemCount() const;
     CDownloadItem Item(int index) const;
     QString CurrentTitle() const;
+    // Why the entry just done (or the last DownloadOne) failed, or what was cut of it; empty
+    // when there is nothing to say.
+    QString LastNote() const;
     CReloadSchedule& Schedule() { return schedule_; }
 
     // The audio accounting of the last list built.
@@ -95,6 +101,8 @@ public:
     int AudioScanPos = 0;
     // The free kilobytes of the audio folder's volume; replaceable for tests.
     std::function<qint64(const QString&)> FreeSpaceKb;
+    // Replaceable for tests.
+    qint64 ExtendedDataPerRun = DefaultExtendedDataPerRun;
 
 private:
     bool PrepareConnection();
@@ -106,11 +114,14 @@ private:
     void Append(CDownloadItem item);
     void StartItem(int index);
     void WorkerLoop();
-    CHttpDownloader::Result Fetch(const CDownloadItem& item, const QString& path,
-                                  HttpValidators& received, const std::atomic<bool>* abort);
-    bool Process(const CDownloadItem& item, const QString& path, const HttpValidators& received);
+    CDownloadAhead::Fetched Fetch(const CDownloadItem& item, const QString& path,
+                                  const std::atomic<bool>* abort);
+    // `note` gets what the user should know of the outcome: why it failed, what was cut.
+    bool Process(const CDownloadItem& item, const QString& path, const HttpValidators& received,
+                 QString& note);
+    bool StoreExtendedData(const CDownloadItem& item, const QString& path, QString& note);
     // True when the run goes on with another entry.
-    bool AfterItem(int result);
+    bool AfterItem(int result, const QString& note);
     // Ends the run state once: by the worker at the end of its list, or by a forced cancel.
     void EndRun(bool byWorker);
     bool BuildList(const std::function<QList<qint32>()>& feedIDs);
@@ -126,6 +137,7 @@ private:
     std::vector<CDownloadItem> items_;
     int index_ = 0;
     QString currentTitle_;
+    QString lastNote_;
 
     std::atomic<bool> busy_{false};
     std::atomic<bool> aborted_{false};
@@ -137,6 +149,7 @@ private:
     std::thread worker_;
 
     std::map<qint32, HttpValidators> validators_; // per feed, read when the run starts
+    qint64 extendedDataLeft_ = 0;                 // characters the run's pages may still add
     bool useProxy_ = false;
     QString proxyAddress_;
     QString proxyPort_;

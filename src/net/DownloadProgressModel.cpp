@@ -60,11 +60,12 @@ void CDownloadProgressModel::AddRow(const QString& title, const QString& status,
     rows_.push_back({title, status, icon});
 }
 
-void CDownloadProgressModel::SetLastRow(const QString& status, int icon) {
+void CDownloadProgressModel::SetLastRow(const QString& status, int icon, const QString& note) {
     std::lock_guard lock(mutex_);
     if (!rows_.empty()) {
         rows_.back().status = status;
         rows_.back().icon = icon;
+        rows_.back().note = note;
     }
 }
 
@@ -195,11 +196,11 @@ void CDownloadProgressModel::OnDownloadNotification(int code, int value) {
         outcome_.failures += value == 1 ? 0 : 1;
         lock.unlock();
         if (value == 1)
-            SetLastRow(QStringLiteral("- Status: Done - Success"), Succeeded);
+            SetLastRow(QStringLiteral("- Status: Done - Success"), Succeeded, manager_.LastNote());
         else
             SetLastRow(value == -1 ? QStringLiteral("- Status: Done - Failed To Process")
                                    : QStringLiteral("- Status: Done - Failed To Download"),
-                       Failed);
+                       Failed, manager_.LastNote());
         break;
     }
     case DN_END: {

@@ -16,6 +16,9 @@ public:
         QString title;
         QString status;
         int icon = InProgress;
+        // Why the entry failed or what was cut of it ("HTTP 404", "timed out"); shown beside
+        // the status.
+        QString note = QString();
     };
 
     // How the last run ended: the DN_END value (-1 before an end), its entries and how many
@@ -56,7 +59,7 @@ private:
     bool StartRun(const std::function<bool()>& build, const QString& emptyText,
                   const QString& emptyCaption);
     void AddRow(const QString& title, const QString& status, int icon = InProgress);
-    void SetLastRow(const QString& status, int icon);
+    void SetLastRow(const QString& status, int icon, const QString& note = QString());
     void Changed();
     void AnswerBusyNotice();
 

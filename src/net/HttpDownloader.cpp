@@ -2,7 +2,7 @@
 
 #include "text/TextFile.h"
 
-#include <QFile>
+#include <QSaveFile>
 #include <QUrl>
 #include <curl/curl.h>
 #include <mutex>
@@ -12,14 +12,19 @@ std::atomic<bool> CHttpDownloader::SkipHeaders{true};
 std::atomic<bool> CHttpDownloader::KeepSession{false};
 std::atomic<bool> CHttpDownloader::CancelRequested{false};
 
+TransferLimits TransferLimits::ForEnclosure(qint64 sizeCap) {
+    return {sizeCap, DefaultTimeMs + sizeCap * 1000 / SlowestEnclosureBytesPerSecond};
+}
+
 namespace {
 
 std::once_flag curlInitialised;
 // Each thread that downloads during a run (the worker and the one fetching ahead) keeps its own.
 thread_local CURL* cachedSession = nullptr;
+thread_local QString lastFailure;
 
 struct Transfer {
-    QFile* file;
+    QIODevice* file;
     qint64 written = 0;
     qint64 sizeCap;
     bool overCap = false;
@@ -47,6 +52,7 @@ size_t ReadHeader(char* data, size_t size, size_t count, void* context) {
     return size * count;
 }
 
+// The body goes to the file in writes of at most BufferSize bytes.
 size_t WriteBody(char* data, size_t size, size_t count, void* context) {
     auto* transfer = static_cast<Transfer*>(context);
     const qint64 bytes = qint64(size * count);
@@ -54,8 +60,12 @@ size_t WriteBody(char* data, size_t size, size_t count, void* context) {
         transfer->overCap = true;
         return 0;
     }
-    if (transfer->file->write(data, bytes) != bytes)
-        return 0;
+    const qint64 chunk = std::max(1, CHttpDownloader::BufferSize.load());
+    for (qint64 offset = 0; offset < bytes; offset += chunk) {
+        const qint64 piece = std::min(chunk, bytes - offset);
+        if (transfer->file->write(data + offset, piece) != piece)
+            return 0;
+    }
     transfer->written += bytes;
     return size_t(bytes);
 }
@@ -76,34 +86,68 @@ CURL* AcquireSession() {
     return cachedSession;
 }
 
-void ReleaseSession(CURL* curl) {
-    if (curl != cachedSession)
+// A handle whose transfer failed is never used again: whatever state the failure left in it
+// goes with it.
+void ReleaseSession(CURL* curl, bool failed) {
+    if (curl != cachedSession) {
         curl_easy_cleanup(curl);
+    } else if (failed) {
+        curl_easy_cleanup(curl);
+        cachedSession = nullptr;
+    }
 }
 
-void SetRequestOptions(CURL* curl, const QByteArray& url, bool useProxy, const QByteArray& proxy,
-                       Transfer& transfer) {
-    curl_easy_setopt(curl, CURLOPT_URL, url.constData());
-    curl_easy_setopt(curl, CURLOPT_USERAGENT, CHttpDownloader::UserAgent);
-    curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
-    curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 10L);
-    curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, 5000L);
-    // Ten seconds without a byte end the transfer.
-    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
-    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, 10L);
-    curl_easy_setopt(curl, CURLOPT_ACCEPT_ENCODING, "");
-    curl_easy_setopt(curl, CURLOPT_BUFFERSIZE,
-                     long(std::max(1024, CHttpDownloader::BufferSize.load())));
-    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, WriteBody);
-    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &transfer);
-    curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
-    curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, CheckCancel);
-    curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &transfer);
+// Sets options one after the other and keeps the first that libcurl refused: a transfer never
+// runs with part of its options silently missing.
+class OptionSetter {
+public:
+    explicit OptionSetter(CURL* curl) : curl_(curl) {}
+
+    template <typename Value> OptionSetter& Set(CURLoption option, Value value) {
+        if (refusal_.isEmpty())
+            if (const CURLcode code = curl_easy_setopt(curl_, option, value); code != CURLE_OK)
+                refusal_ = Describe(option, code);
+        return *this;
+    }
+    // Empty while every option was taken.
+    const QString& Refusal() const { return refusal_; }
+
+private:
+    static QString Describe(CURLoption option, CURLcode code) {
+        const curl_easyoption* known = curl_easy_option_by_id(option);
+        return QStringLiteral("libcurl refused the option %1: %2")
+            .arg(known ? QString::fromLatin1(known->name) : QString::number(option),
+                 QString::fromUtf8(curl_easy_strerror(code)));
+    }
+
+    CURL* curl_;
+    QString refusal_;
+};
+
+void SetRequestOptions(OptionSetter& options, const QByteArray& url, bool useProxy,
+                       const QByteArray& proxy, qint64 timeLimitMs, Transfer& transfer) {
+    options.Set(CURLOPT_URL, url.constData())
+        .Set(CURLOPT_USERAGENT, CHttpDownloader::UserAgent)
+        .Set(CURLOPT_FOLLOWLOCATION, 1L)
+        .Set(CURLOPT_MAXREDIRS, 10L)
+        .Set(CURLOPT_PROTOCOLS_STR, "http,https")
+        .Set(CURLOPT_REDIR_PROTOCOLS_STR, "http,https")
+        .Set(CURLOPT_CONNECTTIMEOUT_MS, 5000L)
+        // Ten seconds without a byte end the transfer, and so does the overall limit.
+        .Set(CURLOPT_LOW_SPEED_LIMIT, 1L)
+        .Set(CURLOPT_LOW_SPEED_TIME, 10L)
+        .Set(CURLOPT_TIMEOUT_MS, long(timeLimitMs))
+        .Set(CURLOPT_ACCEPT_ENCODING, "")
+        .Set(CURLOPT_NOSIGNAL, 1L)
+        .Set(CURLOPT_WRITEFUNCTION, WriteBody)
+        .Set(CURLOPT_WRITEDATA, &transfer)
+        .Set(CURLOPT_NOPROGRESS, 0L)
+        .Set(CURLOPT_XFERINFOFUNCTION, CheckCancel)
+        .Set(CURLOPT_XFERINFODATA, &transfer)
+        .Set(CURLOPT_HEADERFUNCTION, ReadHeader)
+        .Set(CURLOPT_HEADERDATA, &transfer);
     if (useProxy)
-        curl_easy_setopt(curl, CURLOPT_PROXY, proxy.constData());
+        options.Set(CURLOPT_PROXY, proxy.constData());
 }
 
 // The address an HTML refresh page points to, or empty when the page asks for none.
@@ -155,21 +199,16 @@ struct Outcome {
     long status = 0;
     QString finalUrl;
     HttpValidators validators;
+    QString refusedOption; // set when the transfer could not be set up
+    bool overCap = false;
+    bool notModified = false; // a 304 answer to a conditional request
 };
 
-// One transfer of `url` into the open file, with the conditional headers when given.
-Outcome Perform(const QString& url, QFile& file, bool useProxy, const QString& proxy,
-                qint64 sizeCap, const HttpValidators& known, const std::atomic<bool>* abort) {
-    Outcome outcome;
-    Transfer transfer{&file, 0, sizeCap, false, {}, abort};
-    CURL* curl = AcquireSession();
-    if (!curl)
-        return outcome;
-    const QByteArray encodedUrl = url.toUtf8();
-    const QByteArray encodedProxy = proxy.toUtf8();
-    SetRequestOptions(curl, encodedUrl, useProxy, encodedProxy, transfer);
-    curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, ReadHeader);
-    curl_easy_setopt(curl, CURLOPT_HEADERDATA, &transfer);
+bool Aborted(const std::atomic<bool>* abort) {
+    return CHttpDownloader::CancelRequested || (abort && *abort);
+}
+
+curl_slist* ConditionalHeaders(const HttpValidators& known) {
     curl_slist* headers = nullptr;
     if (!known.etag.isEmpty())
         headers =
@@ -177,38 +216,121 @@ Outcome Perform(const QString& url, QFile& file, bool useProxy, const QString& p
     if (!known.lastModified.isEmpty())
         headers = curl_slist_append(
             headers, ("If-Modified-Since: " + known.lastModified).toLatin1().constData());
-    curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
-    outcome.result = curl_easy_perform(curl);
-    if (outcome.result == CURLE_COULDNT_CONNECT && !CHttpDownloader::CancelRequested &&
-        !(abort && *abort))
-        outcome.result = curl_easy_perform(curl); // one retry of the connection
-    curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &outcome.status);
-    char* effective = nullptr;
-    curl_easy_getinfo(curl, CURLINFO_EFFECTIVE_URL, &effective);
-    outcome.finalUrl = effective ? QString::fromUtf8(effective) : url;
-    outcome.validators = transfer.validators;
+    return headers;
+}
+
+// One transfer of `url` into the open file, with the conditional headers when given.
+Outcome Perform(const QString& url, QIODevice& file, bool useProxy, const QString& proxy,
+                const CHttpDownloader::Limits& limits, const HttpValidators& known,
+                const std::atomic<bool>* abort) {
+    Outcome outcome;
+    Transfer transfer{&file, 0, limits.sizeBytes, false, {}, abort};
+    CURL* curl = AcquireSession();
+    if (!curl)
+        return outcome;
+    const QByteArray encodedUrl = url.toUtf8();
+    const QByteArray encodedProxy = proxy.toUtf8();
+    curl_slist* headers = ConditionalHeaders(known);
+    OptionSetter options(curl);
+    SetRequestOptions(options, encodedUrl, useProxy, encodedProxy, limits.timeMs, transfer);
+    options.Set(CURLOPT_HTTPHEADER, headers);
+    outcome.refusedOption = options.Refusal();
+    if (outcome.refusedOption.isEmpty()) {
+        outcome.result = curl_easy_perform(curl);
+        if (outcome.result == CURLE_COULDNT_CONNECT && !Aborted(abort))
+            outcome.result = curl_easy_perform(curl); // one retry of the connection
+        curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &outcome.status);
+        char* effective = nullptr;
+        curl_easy_getinfo(curl, CURLINFO_EFFECTIVE_URL, &effective);
+        outcome.finalUrl = effective ? QString::fromUtf8(effective) : url;
+        outcome.validators = transfer.validators;
+    }
+    outcome.overCap = transfer.overCap;
     curl_easy_setopt(curl, CURLOPT_HTTPHEADER, nullptr);
     curl_slist_free_all(headers);
-    ReleaseSession(curl);
+    ReleaseSession(curl, !outcome.refusedOption.isEmpty() || outcome.result != CURLE_OK);
+    return outcome;
+}
+
+QString TransferFailure(const Outcome& outcome, const CHttpDownloader::Limits& limits) {
+    switch (outcome.result) {
+    case CURLE_COULDNT_RESOLVE_HOST:
+        return QStringLiteral("could not resolve host");
+    case CURLE_COULDNT_RESOLVE_PROXY:
+        return QStringLiteral("could not resolve proxy");
+    case CURLE_COULDNT_CONNECT:
+        return QStringLiteral("could not connect");
+    case CURLE_OPERATION_TIMEDOUT:
+        return QStringLiteral("timed out");
+    case CURLE_PEER_FAILED_VERIFICATION:
+        return QStringLiteral("certificate not trusted");
+    case CURLE_SSL_CONNECT_ERROR:
+        return QStringLiteral("secure connection failed");
+    case CURLE_ABORTED_BY_CALLBACK:
+        return QStringLiteral("cancelled");
+    case CURLE_UNSUPPORTED_PROTOCOL:
+    case CURLE_URL_MALFORMAT:
+        return QStringLiteral("not an http or https address");
+    case CURLE_TOO_MANY_REDIRECTS:
+        return QStringLiteral("too many redirects");
+    case CURLE_WRITE_ERROR:
+        return outcome.overCap ? QStringLiteral("larger than %1 KB").arg(limits.sizeBytes / 1024)
+                               : QStringLiteral("could not write the file");
+    default:
+        return QString::fromUtf8(curl_easy_strerror(outcome.result)).toLower();
+    }
+}
+
+// Empty when the transfer brought a body that may be kept. An HTTP error status is a failure
+// whatever SkipHeaders says: the body of an error page is never taken for the document.
+QString FailureOf(const Outcome& outcome, const CHttpDownloader::Limits& limits,
+                  const std::atomic<bool>* abort, bool statusChecked) {
+    if (!outcome.refusedOption.isEmpty())
+        return outcome.refusedOption;
+    if (Aborted(abort))
+        return QStringLiteral("cancelled");
+    if (outcome.result != CURLE_OK)
+        return TransferFailure(outcome, limits);
+    if (outcome.status >= 400 || (statusChecked && outcome.status != 200))
+        return QStringLiteral("HTTP %1").arg(outcome.status);
+    return {};
+}
+
+// Downloads into a file beside the target that replaces it only once it holds a whole body.
+// Sets lastFailure; the outcome tells the caller what came.
+Outcome Fetch(const QString& url, const QString& targetPath, bool useProxy, const QString& proxy,
+              const CHttpDownloader::Limits& limits, const HttpValidators& known,
+              const std::atomic<bool>* abort, bool statusChecked) {
+    lastFailure.clear();
+    QSaveFile file(targetPath);
+    if (!file.open(QIODevice::WriteOnly)) {
+        lastFailure = QStringLiteral("could not create ") + targetPath;
+        return {};
+    }
+    Outcome outcome = Perform(url, file, useProxy, proxy, limits, known, abort);
+    outcome.notModified =
+        !known.IsEmpty() && outcome.result == CURLE_OK && outcome.status == 304 && !Aborted(abort);
+    if (outcome.notModified)
+        return outcome; // the empty file is discarded
+    lastFailure = FailureOf(outcome, limits, abort, statusChecked);
+    if (lastFailure.isEmpty() && !file.commit())
+        lastFailure = QStringLiteral("could not write ") + targetPath;
     return outcome;
 }
 
 } // namespace
 
+QString CHttpDownloader::LastFailure() {
+    return lastFailure;
+}
+
 bool CHttpDownloader::Download(const QString& url, const QString& targetPath, bool useProxy,
-                               const QString& proxy, bool followRefresh, qint64 sizeCap,
+                               const QString& proxy, bool followRefresh, const Limits& limits,
                                const std::atomic<bool>* abort, QString* contentType) {
-    QFile::remove(targetPath);
-    QFile file(targetPath);
-    if (!file.open(QIODevice::WriteOnly))
+    const Outcome outcome =
+        Fetch(url, targetPath, useProxy, proxy, limits, {}, abort, !SkipHeaders || followRefresh);
+    if (!lastFailure.isEmpty())
         return false;
-    const Outcome outcome = Perform(url, file, useProxy, proxy, sizeCap, {}, abort);
-    file.close();
-    const bool statusChecked = !SkipHeaders || followRefresh;
-    if (outcome.result != CURLE_OK || CancelRequested || (statusChecked && outcome.status != 200)) {
-        file.remove();
-        return false;
-    }
     if (contentType)
         *contentType = outcome.validators.contentType;
     if (!followRefresh)
@@ -220,28 +342,19 @@ bool CHttpDownloader::Download(const QString& url, const QString& targetPath, bo
     page.Close();
     if (target.isEmpty())
         return true;
-    return Download(target, targetPath, useProxy, proxy, false, sizeCap, abort, contentType);
+    return Download(target, targetPath, useProxy, proxy, false, limits, abort, contentType);
 }
 
 CHttpDownloader::Result
 CHttpDownloader::DownloadIfChanged(const QString& url, const QString& targetPath, bool useProxy,
                                    const QString& proxy, const HttpValidators& known,
                                    HttpValidators& received, const std::atomic<bool>* abort) {
-    QFile::remove(targetPath);
-    QFile file(targetPath);
-    if (!file.open(QIODevice::WriteOnly))
-        return Result::Failed;
-    const Outcome outcome = Perform(url, file, useProxy, proxy, DefaultSizeCap, known, abort);
-    file.close();
-    const bool aborted = CancelRequested || (abort && *abort);
-    if (outcome.result == CURLE_OK && !aborted && outcome.status == 304) {
-        file.remove();
+    const Outcome outcome =
+        Fetch(url, targetPath, useProxy, proxy, Limits(), known, abort, !SkipHeaders);
+    if (outcome.notModified)
         return Result::NotModified;
-    }
-    if (outcome.result != CURLE_OK || CancelRequested || (!SkipHeaders && outcome.status != 200)) {
-        file.remove();
+    if (!lastFailure.isEmpty())
         return Result::Failed;
-    }
     received = outcome.status == 200 ? outcome.validators : HttpValidators();
     return Result::Complete;
 }

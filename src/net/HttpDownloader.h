@@ -9,17 +9,36 @@
 // bodies are stored decoded, HTTPS certificates are verified, and a failed, cancelled or
 // oversized transfer never leaves a file behind.
 
+// What one transfer may take: bytes of body and milliseconds from start to end.
+struct TransferLimits {
+    // No feed or page may fill the disk,
+    static constexpr qint64 DefaultSizeCap = 50LL * 1024 * 1024;
+    // nor keep a run busy for as long as its server likes, however steadily its bytes come.
+    static constexpr qint64 DefaultTimeMs = 60 * 1000;
+    // An enclosure gets the time a slow line needs for the largest one admitted.
+    static constexpr qint64 SlowestEnclosureBytesPerSecond = 32 * 1024;
+
+    qint64 sizeBytes = DefaultSizeCap;
+    qint64 timeMs = DefaultTimeMs;
+
+    static TransferLimits ForEnclosure(qint64 sizeCap);
+};
+
 class CHttpDownloader {
 public:
     enum class Result { Failed, Complete, NotModified };
+    using Limits = TransferLimits;
 
     static constexpr const char* UserAgent =
         "Mozilla/2.0 (compatible; MSIE 3.02; Windows CE; 240x320)";
-    // No feed or page may fill the disk.
-    static constexpr qint64 DefaultSizeCap = 50LL * 1024 * 1024;
+    static constexpr qint64 DefaultSizeCap = TransferLimits::DefaultSizeCap;
+    static constexpr qint64 DefaultTimeLimitMs = TransferLimits::DefaultTimeMs;
 
     // Process-wide settings and state shared by every call.
+    // The size of each write to the file; curl's own receive buffer is left as it is.
     static std::atomic<int> BufferSize;
+    // False: only a 200 answer is a success; true: only an HTTP error status (400 and up)
+    // fails, other statuses are not looked at.
     static std::atomic<bool> SkipHeaders;
     // Set by the download run: each of its threads reuses one connection cache across its
     // downloads.
@@ -30,11 +49,12 @@ public:
     // Drops the calling thread's connection cache kept for a run.
     static void CloseCachedSession();
 
-    // TRUE when targetPath holds the whole body. The proxy is "host:port"; followRefresh
-    // replaces an HTML refresh page by one further download of its target. sizeCap bounds the
-    // body in bytes. `contentType`, when given, gets the answer's Content-Type.
+    // TRUE when targetPath holds the whole body. Whatever stood at targetPath is replaced only
+    // by a complete body; a failed transfer leaves it as it was. The proxy is "host:port";
+    // followRefresh replaces an HTML refresh page by one further download of its target.
+    // `contentType`, when given, gets the answer's Content-Type.
     static bool Download(const QString& url, const QString& targetPath, bool useProxy,
-                         const QString& proxy, bool followRefresh, qint64 sizeCap = DefaultSizeCap,
+                         const QString& proxy, bool followRefresh, const Limits& limits = {},
                          const std::atomic<bool>* abort = nullptr, QString* contentType = nullptr);
 
     // A conditional request: `known` is sent back to the server; a "304 Not Modified" answer
@@ -43,4 +63,8 @@ public:
                                     const QString& proxy, const HttpValidators& known,
                                     HttpValidators& received,
                                     const std::atomic<bool>* abort = nullptr);
+
+    // Why the calling thread's last download failed, in a few words for the user ("HTTP 404",
+    // "could not resolve host", "timed out"); empty after a success.
+    static QString LastFailure();
 };

@@ -1,17 +1,46 @@
 #include "store/AudioCache.h"
 
+#include <QDir>
+#include <QFileInfo>
+#include <QUrl>
+
 namespace {
 
-// A path component that stays inside its folder.
-QString SafeComponent(const QString& name, const QString& replacement) {
-    return (name.isEmpty() || name == u"." || name == u"..") ? replacement : name;
+bool IsOnlyDots(const QString& name) {
+    return std::all_of(name.begin(), name.end(), [](QChar c) { return c == u'.'; });
 }
 
-QString FileNameOf(const QString& url) {
-    qsizetype separator = url.lastIndexOf(u'\\');
-    if (separator < 0)
-        separator = url.lastIndexOf(u'/');
-    return url.mid(separator + 1);
+QString LastSegment(const QString& text) {
+    const qsizetype separator = std::max(text.lastIndexOf(u'/'), text.lastIndexOf(u'\\'));
+    return text.mid(separator + 1);
+}
+
+// The name without path separators and control characters; empty when only dots are left.
+QString StrippedName(const QString& name) {
+    QString stripped;
+    for (QChar c : name)
+        if (c != u'/' && c != u'\\' && c.category() != QChar::Other_Control)
+            stripped += c;
+    return IsOnlyDots(stripped) ? QString() : stripped;
+}
+
+QString OrReplacement(const QString& name, const QString& replacement) {
+    return name.isEmpty() ? replacement : name;
+}
+
+// The path with every part that exists resolved through its symbolic links; the parts that
+// do not exist yet are joined to it as written.
+QString ResolvedPath(const QString& path) {
+    QString existing = QDir::cleanPath(path);
+    QString rest;
+    while (!existing.isEmpty() && !QFileInfo::exists(existing)) {
+        const qsizetype slash = existing.lastIndexOf(u'/');
+        if (slash <= 0)
+            return QDir::cleanPath(path);
+        rest = existing.mid(slash) + rest;
+        existing.truncate(slash);
+    }
+    return QFileInfo(existing).canonicalFilePath() + rest;
 }
 
 } // namespace
@@ -28,8 +57,21 @@ QString UnknownFeedLabel() {
     return QStringLiteral("rss");
 }
 
+QString SafeFileName(const QString& name) {
+    // Decoding comes after the split, so that an encoded separator names no folder; whatever
+    // separator the decoding brings is then removed.
+    return StrippedName(QUrl::fromPercentEncoding(LastSegment(name).toUtf8()));
+}
+
+bool IsInsideFolder(const QString& path, const QString& folder) {
+    const QString inside = ResolvedPath(folder) + u'/';
+    return ResolvedPath(path).startsWith(inside);
+}
+
 QString AudioCacheFilePath(const QString& audioFolder, const QString& feedLabel,
                            const QString& enclosureUrl) {
-    return audioFolder + u'/' + SafeComponent(feedLabel, UnknownFeedLabel()) + u'/' +
-           SafeComponent(FileNameOf(enclosureUrl), QStringLiteral("enclosure.mp3"));
+    const QString path = audioFolder + u'/' +
+                         OrReplacement(StrippedName(feedLabel), UnknownFeedLabel()) + u'/' +
+                         OrReplacement(SafeFileName(enclosureUrl), QStringLiteral("enclosure.mp3"));
+    return IsInsideFolder(path, audioFolder) ? path : QString();
 }

@@ -9,6 +9,16 @@
 QString FeedLabelOf(const QString& feedTitle);
 QString UnknownFeedLabel();
 
-// No label or file name ever leads out of the cache folder: empty, "." and ".." are replaced.
+// A file name taken from a feed, made safe to join to a folder: the last segment of `name`
+// after '/' or '\', percent-decoded once, with every path separator and control character
+// removed. Empty when nothing usable is left, or only dots.
+QString SafeFileName(const QString& name);
+
+// True when `path` lies inside `folder`, symbolic links of the parts that exist resolved.
+bool IsInsideFolder(const QString& path, const QString& folder);
+
+// The cache file of an enclosure. An unusable label becomes "rss", an unusable file name
+// "enclosure.mp3"; empty (the enclosure is refused) when the result would not lie inside the
+// cache folder.
 QString AudioCacheFilePath(const QString& audioFolder, const QString& feedLabel,
                            const QString& enclosureUrl);

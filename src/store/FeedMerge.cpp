@@ -246,16 +246,26 @@ void CRssDatabase::TrimItems(qint32 feedID, qint16 maxItems, const QList<qint32>
             THROW_ADO(CAdoException::UpdateRefused);
 }
 
-bool CRssDatabase::StoreExtendedData(qint32 feedID, qint32 feedItemID, const QString& path,
-                                     const QString& pageUrl) {
+std::optional<CRssDatabase::StoredPage>
+CRssDatabase::StoreExtendedData(qint32 feedID, qint32 feedItemID, const QString& path,
+                                const QString& pageUrl, qint64 maxCharacters) {
     CTextFile file;
     if (!file.Open(path, CTextFile::Mode::Read))
-        return true;
-    const QString page = RewriteRelativeLinks(file.ReadAll(), pageUrl);
-    return WithAccess(false, [&] {
+        return StoredPage();
+    StoredPage kept;
+    QString page = RewriteRelativeLinks(file.ReadAll(), pageUrl);
+    if (page.size() > maxCharacters) {
+        page = StripTags(page);
+        kept.markupDropped = true;
+        kept.cut = page.size() > maxCharacters;
+        page.truncate(maxCharacters);
+    }
+    kept.characters = page.size();
+    const bool stored = WithAccess(false, [&] {
         StoreTextPieces(QStringLiteral("FeedItemLongData"), feedID, feedItemID, page);
         return true;
     });
+    return stored ? std::optional(kept) : std::nullopt;
 }
 
 bool CRssDatabase::InsertFeed(const CFeedRecord& feed, qint32 viewID, qint32 subscriptionID,

@@ -377,7 +377,9 @@ bool CRssDatabase::DeleteView(qint32 viewID) {
 }
 
 void CRssDatabase::DeleteCachedAudio(const CAudioEntry& entry) {
-    QFile::remove(AudioCacheFilePath(audioFolder_, entry.FeedLabel, entry.Link));
+    if (const QString path = AudioCacheFilePath(audioFolder_, entry.FeedLabel, entry.Link);
+        !path.isEmpty())
+        QFile::remove(path);
 }
 
 void CRssDatabase::DeleteCachedAudioOfFeed(qint32 feedID) {

@@ -61,9 +61,20 @@ public:
     // of a file that names none; relative links resolve against the feed's stored address.
     bool MergeFeedFile(qint32 feedID, const QString& path, IExtendedDataQueue* queue,
                        const QString& contentType = {});
-    // Stores an item's fetched page, its relative links made absolute.
-    bool StoreExtendedData(qint32 feedID, qint32 feedItemID, const QString& path,
-                           const QString& pageUrl);
+    // A megabyte of text is plenty for reading a page offline, and no page may fill the disk.
+    static constexpr qint64 ExtendedDataLimit = 1024 * 1024;
+    // What was kept of a page: its characters, and whether its markup or text was dropped.
+    struct StoredPage {
+        qint64 characters = 0;
+        bool markupDropped = false;
+        bool cut = false;
+    };
+    // Stores an item's fetched page, its relative links made absolute. A page of more than
+    // `maxCharacters` is stored as its text without markup, cut at `maxCharacters`. Nothing
+    // when the storing failed.
+    std::optional<StoredPage> StoreExtendedData(qint32 feedID, qint32 feedItemID,
+                                                const QString& path, const QString& pageUrl,
+                                                qint64 maxCharacters = ExtendedDataLimit);
     // Titles and addresses as a feed writes them are decoded and stripped of markup; plain ones
     // (restored from a backup) are stored as they are.
     enum class FeedText { AsInFeed, Plain };

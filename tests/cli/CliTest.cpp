@@ -149,6 +149,24 @@ TEST_F(CliTest, SubscriptionsExportBackupAndPurge) {
     EXPECT_TRUE(QFile::exists(env_.Path("install/rssAutoBAK.qpbk")));
 }
 
+TEST_F(CliTest, FailuresSayWhy) {
+    server_.SetBody("/news.xml", "gone", 404);
+    const Outcome update = Cli({"update"});
+    EXPECT_TRUE(update.out.contains("News - Status: Done - Failed To Download - HTTP 404\n"))
+        << update.out.toStdString();
+    const Outcome add = Cli({"add", server_.Url("/missing.xml")});
+    EXPECT_EQ(add.status, 1);
+    EXPECT_TRUE(add.err.contains("Status: Failed to Download - HTTP 404")) << add.err.toStdString();
+
+    QFile big(env_.Path("big.opml"));
+    ASSERT_TRUE(big.open(QIODevice::WriteOnly) && big.resize(20 * 1024 * 1024 + 1));
+    big.close();
+    const Outcome subscribe = Cli({"subscribe", big.fileName()});
+    EXPECT_EQ(subscribe.status, 1);
+    EXPECT_TRUE(subscribe.err.contains("Subscription file is larger than 20 MB and was not read"))
+        << subscribe.err.toStdString();
+}
+
 TEST_F(CliTest, ReloadWhenDue) {
     EXPECT_EQ(Cli({"reload-if-due"}).out, ""); // nothing scheduled
     const QTime now = QTime::currentTime();

@@ -85,6 +85,13 @@ TEST_F(SubscriptionListTest, NonOpmlIsRefused) {
     EXPECT_FALSE(ParseList(""));
 }
 
+TEST_F(SubscriptionListTest, OversizedListsAreRefusedUnread) {
+    const QByteArray list = "<opml><body><outline text=\"A\" xmlUrl=\"http://a/\"/></body></opml>";
+    ASSERT_TRUE(ParseList(list));
+    EXPECT_FALSE(ParseList(list + QByteArray(MaxSubscriptionFileBytes, ' ')));
+    EXPECT_TRUE(IsSubscriptionFileTooLarge(env_.Path("list.opml")));
+}
+
 TEST_F(SubscriptionListTest, OpmlReadAsAFeedListsSubOutlines) {
     const QByteArray body = "<body><outline text=\"Top\" htmlUrl=\"http://top/\" "
                             "description=\"Desc\"><outline text=\"A\" description=\"a1\">"

@@ -6,7 +6,9 @@
 #include "support/LoopbackServer.h"
 #include "text/RecordId.h"
 
+#include <QDirIterator>
 #include <QElapsedTimer>
+#include <QSet>
 #include <QThread>
 #include <sqlite3.h>
 
@@ -90,6 +92,15 @@ protected:
         return rows;
     }
 
+    // "title|note" of every row that has a note.
+    QStringList Notes() const {
+        QStringList notes;
+        for (const auto& row : model_.Rows())
+            if (!row.note.isEmpty())
+                notes << row.title + u'|' + row.note;
+        return notes;
+    }
+
     CRegistrySettings store_ = CRegistrySettings::ForQuillpost();
     LoopbackServer server_;
     // The system's own answer, as every user gets it; tests of a lost network replace it.
@@ -127,6 +138,30 @@ TEST_F(DownloadRunTest, RunShowsEachFeedsOutcome) {
                   store_.Read(Key::LastRefreshDate).mid(10));
     EXPECT_EQ(store_.Read(Key::TodayHasChanged), 1);
     EXPECT_FALSE(db_.HoldLock);
+}
+
+TEST_F(DownloadRunTest, RowsKeepTheReasonOfEachFailure) {
+    server_.SetBody("/good", Feed("Good", 1));
+    // An error page that reads as a feed is still never merged.
+    server_.SetBody("/gone", Feed("Error page", 2), 404);
+    server_.SetBody("/html", "<html><body>not a feed</body></html>");
+    AddFeedAt(1, "Good feed", "/good", 9);
+    AddFeedAt(2, "Gone feed", "/gone", 8);
+    AddFeedAt(3, "Broken feed", "/html", 7);
+    CFeedRecord unreachable;
+    unreachable.FeedID = 4;
+    unreachable.Title = "Unreachable";
+    unreachable.FeedUrl = "http://127.0.0.1:1/feed";
+    ASSERT_TRUE(db_.InsertFeed(unreachable, 0, 0));
+
+    ASSERT_TRUE(RunAll());
+    EXPECT_EQ(RowTexts().mid(1, 4),
+              QStringList({"Good feed|- Status: Done - Success|1",
+                           "Gone feed|- Status: Done - Failed To Download|2",
+                           "Broken feed|- Status: Done - Failed To Process|2",
+                           "Unreachable|- Status: Done - Failed To Download|2"}));
+    EXPECT_EQ(Notes(), QStringList({"Gone feed|HTTP 404", "Unreachable|could not connect"}));
+    EXPECT_EQ(Count("FeedItems", "FeedID = 2"), 0);
 }
 
 TEST_F(DownloadRunTest, NotModifiedFeedsAreUnchanged) {
@@ -246,6 +281,33 @@ TEST_F(DownloadRunTest, ExtendedDataJoinsTheSameRun) {
     EXPECT_EQ(Rows("Select TextData From FeedItemLongData Where TextData Like '%zero%'"),
               QStringList{"<a href=\"" + server_.Url("/x.html") + "\">zero</a>"});
     EXPECT_TRUE(RowTexts().contains("Extended Data (2) for: Extended|- Status: Done - Success|1"));
+}
+
+TEST_F(DownloadRunTest, ExtendedDataIsCappedPerItemAndPerRun) {
+    // Entries are queued from the last item of the document to the first.
+    server_.SetBody("/ext", Feed("Ext", 4, server_.Url("")));
+    server_.SetBody("/page3", QByteArray(1100 * 1024, 'a'));
+    QByteArray markup;
+    while (markup.size() < 1100 * 1024)
+        markup += "<i>b</i>";
+    server_.SetBody("/page2", markup);
+    server_.SetBody("/page1", QByteArray(1000 * 1024, 'c'));
+    server_.SetBody("/page0", "d");
+    AddFeedAt(1, "Extended", "/ext", 1, true);
+    manager_.ExtendedDataPerRun = 2 * 1024 * 1024;
+    ASSERT_TRUE(RunAll());
+
+    const QString title = "Extended Data (%1) for: Extended";
+    const QStringList notes = Notes();
+    ASSERT_EQ(notes.size(), 4) << notes.join('\n').toStdString();
+    EXPECT_EQ(notes[0], title.arg(1) + "|cut to 1024 KB of text");
+    EXPECT_EQ(notes[1], title.arg(2) + "|stored as text without markup");
+    EXPECT_TRUE(notes[2].startsWith(title.arg(3) + "|cut to ")) << notes[2].toStdString();
+    EXPECT_EQ(notes[3],
+              title.arg(4) + "|not stored: the 2048 KB of pages one run may store are used up");
+    EXPECT_TRUE(RowTexts().contains(title.arg(4) + "|- Status: Done - Failed To Process|2"));
+    EXPECT_EQ(Rows("Select sum(length(TextData)) From FeedItemLongData"),
+              QStringList{QString::number(2 * 1024 * 1024)});
 }
 
 TEST_F(DownloadRunTest, FirstCancelFinishesTheEntrySecondStopsAtOnce) {
@@ -418,6 +480,62 @@ TEST_F(DownloadRunTest, AudioRunFillsTheCacheWithinTheItemLimit) {
     Sql({"Delete From FeedItemAudioData"});
     EXPECT_FALSE(model_.StartAudioRun());
     EXPECT_EQ(prompt_.messages.last(), "Download Notice: No Audio Content available for download.");
+}
+
+// The files under `root`, but those of the folders the run itself writes in (the cache, the
+// configuration, the lock) and the database's own.
+QSet<QString> FilesOutside(const QString& root, const QStringList& skipped) {
+    QSet<QString> files;
+    QDirIterator it(root, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        const bool inSkipped = std::any_of(skipped.begin(), skipped.end(), [&](const QString& f) {
+            return path.startsWith(f + u'/');
+        });
+        if (!inSkipped && !QFileInfo(path).fileName().startsWith("rss.qpdb"))
+            files << path;
+    }
+    return files;
+}
+
+TEST_F(DownloadRunTest, EnclosuresNeverReachOutsideTheCache) {
+    AddFeed(1, "Show");
+    QDir().mkpath(env_.Path("outside"));
+    const QString victim = env_.WriteFile("outside/target.txt", "precious");
+    LoopbackServer::Response enclosure;
+    enclosure.body = QByteArray(4096, 'x');
+    server_.SetFallback(enclosure);
+    // Relative to the feed's folder <cache>/Show, each leads to outside/target.txt.
+    const QStringList names = {
+        "enc\\/../../outside/target.txt",
+        "enc\\..\\..\\outside\\target.txt",
+        "enc%5C%2F..%2F..%2Foutside%2Ftarget.txt",
+        "enc/..\\../outside\\target.txt",
+        "enc\\/" + victim,
+        "..",
+        "...",
+    };
+    qint32 item = 10;
+    for (const QString& host : {server_.Url("/"), QString("http://127.0.0.1:1/")})
+        for (const QString& name : names)
+            Sql({QString("Insert Into FeedItemAudioData(FeedItemID,FeedID,Link,Size,Status,Keep) "
+                         "Values(%1,1,'%2',4096,0,0)")
+                     .arg(item++)
+                     .arg(host + name)});
+    const QString cache = env_.Path("audio");
+    const QStringList skipped = {cache, env_.ConfigFolder(), env_.Path("runtime")};
+    const QString root = QFileInfo(cache).path();
+    const QSet<QString> before = FilesOutside(root, skipped);
+
+    ASSERT_TRUE(model_.StartAudioRun());
+    manager_.WaitForWorker();
+    QFile file(victim);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), "precious");
+    EXPECT_EQ(FilesOutside(root, skipped), before);
+    // The reachable ones did land in the cache.
+    EXPECT_GT(Count("FeedItemAudioData", "Status = 1"), 0);
+    EXPECT_TRUE(QFile::exists(cache + "/Show/target.txt"));
 }
 
 TEST_F(DownloadRunTest, ConnectionTestReportsWhatItFound) {

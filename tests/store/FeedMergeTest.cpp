@@ -313,6 +313,29 @@ TEST_F(FeedMergeTest, ExtendedDataIsStoredWithAbsoluteLinks) {
     EXPECT_FALSE(db_.GetItemText(6, 1).has_value());
 }
 
+TEST_F(FeedMergeTest, OverlongPagesAreStoredAsTextWithinTheLimit) {
+    const struct {
+        QByteArray page;
+        const char* stored;
+        bool markupDropped;
+        bool cut;
+    } cases[] = {
+        {"<p>short</p>", "<p>short</p>", false, false},
+        {"<p>a</p><p>b</p><p>c</p>", "a b c", true, false},
+        {"<p>0123456789abcdef</p>", "0123456789ab", true, true},
+    };
+    qint32 item = 10;
+    for (const auto& c : cases) {
+        const QString page = env_.WriteFile("page.htm", c.page);
+        const auto kept = db_.StoreExtendedData(FeedID, ++item, page, "http://x/", 12);
+        ASSERT_TRUE(kept.has_value());
+        EXPECT_EQ(db_.GetItemText(item, 1)->Text, c.stored);
+        EXPECT_EQ(kept->characters, QString(c.stored).size());
+        EXPECT_EQ(kept->markupDropped, c.markupDropped) << c.page.constData();
+        EXPECT_EQ(kept->cut, c.cut) << c.page.constData();
+    }
+}
+
 TEST_F(FeedMergeTest, RefreshSubscriptionReplacesItsFeeds) {
     CSubscriptionRecord subscription;
     subscription.SubscriptionID = 9;

@@ -240,4 +240,38 @@ TEST(AudioCache, PathsStayInsideTheCacheFolder) {
     EXPECT_EQ(AudioCacheFilePath("/c", ".", "c:\\a\\b.mp3"), "/c/rss/b.mp3");
 }
 
+TEST(AudioCache, FileNamesFromFeedsNameNoOtherFolder) {
+    const struct {
+        const char* url;
+        const char* file;
+    } cases[] = {
+        {"http://h/enc\\/../../../../home/user/.bashrc", ".bashrc"},
+        {"http://h/enc\\..\\..\\x.mp3", "x.mp3"},
+        {"http://h/enc%5C%2F..%2F..%2Fx.mp3", "enc....x.mp3"},
+        {"http://h/a/..\\b/..\\c.mp3", "c.mp3"},
+        {"http://h/%2e%2e", "enclosure.mp3"},
+        {"http://h/....", "enclosure.mp3"},
+        {"http://h/a%00b%0Ac\x7f.mp3", "abc.mp3"},
+        {"http://h/show%20one.mp3", "show one.mp3"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(AudioCacheFilePath("/c", "Feed", c.url), QString("/c/Feed/") + c.file) << c.url;
+    EXPECT_EQ(AudioCacheFilePath("/c",
+                                 "a\x01\x1f"
+                                 "b",
+                                 "http://h/x.mp3"),
+              "/c/ab/x.mp3");
+    EXPECT_EQ(AudioCacheFilePath("/c", "...", "http://h/x.mp3"), "/c/rss/x.mp3");
+}
+
+TEST(AudioCache, AFolderLinkedOutsideTheCacheIsRefused) {
+    TestEnvironment env;
+    const QString cache = env.Path("audio");
+    QDir().mkpath(cache);
+    QDir().mkpath(env.Path("outside"));
+    ASSERT_TRUE(QFile::link(env.Path("outside"), cache + "/Linked"));
+    EXPECT_EQ(AudioCacheFilePath(cache, "Linked", "http://h/x.mp3"), "");
+    EXPECT_EQ(AudioCacheFilePath(cache, "Plain", "http://h/x.mp3"), cache + "/Plain/x.mp3");
+}
+
 } // namespace

@@ -102,6 +102,11 @@ void LoopbackServer::SetRedirect(const std::string& path, const std::string& loc
     Set(path, response);
 }
 
+void LoopbackServer::SetFallback(Response response) {
+    std::lock_guard lock(mutex_);
+    fallback_ = std::move(response);
+}
+
 QString LoopbackServer::Url(const std::string& path) const {
     return QStringLiteral("http://127.0.0.1:%1").arg(port_) + QString::fromStdString(path);
 }
@@ -165,6 +170,9 @@ void LoopbackServer::Serve(int client) {
         lastHeaders_[path] = headers;
         if (auto it = responses_.find(path); it != responses_.end()) {
             response = it->second;
+            known = true;
+        } else if (fallback_) {
+            response = *fallback_;
             known = true;
         }
     }

@@ -7,13 +7,14 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
 // An HTTP/1.1 server on 127.0.0.1 and a free port, inside the test process. Each path answers
-// with a scripted response; unknown paths get 404. Connections are served on threads of their
-// own and closed after one response.
+// with a scripted response; unknown paths get the fallback response, 404 unless one is set.
+// Connections are served on threads of their own and closed after one response.
 class LoopbackServer {
 public:
     struct Response {
@@ -40,6 +41,7 @@ public:
     void Set(const std::string& path, Response response);
     void SetBody(const std::string& path, const QByteArray& body, int status = 200);
     void SetRedirect(const std::string& path, const std::string& location);
+    void SetFallback(Response response);
 
     QString Url(const std::string& path) const;
     int Port() const { return port_; }
@@ -58,6 +60,7 @@ private:
     std::thread acceptor_;
     std::mutex mutex_;
     std::map<std::string, Response> responses_;
+    std::optional<Response> fallback_;
     std::map<std::string, int> hits_;
     std::map<std::string, std::map<std::string, std::string>> lastHeaders_;
     std::vector<std::thread> workers_;
