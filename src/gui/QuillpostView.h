@@ -92,6 +92,12 @@ private:
     void ShowNotYetAvailable(const QString& what, const QString& meanwhile);
     void OpenSettings();
     void OpenDatabaseOptions();
+    void OpenOtherDatabase();
+    void CreateNewDatabase();
+    void ImportFromBackup();
+    void PurgeDatabase();
+    void SaveAsBackup();
+    void ApplyNewCurrentDatabase(const QString& path);
     void OpenNetworkConnection();
     void OpenFeed(qint32 feedID);
 
