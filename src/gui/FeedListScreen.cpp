@@ -4,8 +4,6 @@
 #include "store/Prompt.h"
 #include "store/RssDatabase.h"
 
-#include <QApplication>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QListView>
 #include <QStackedWidget>
@@ -14,20 +12,16 @@
 
 CFeedListScreen::CFeedListScreen(QWidget* parent)
     : CScreen(Id, QStringLiteral("RSSFeeds"), parent),
-      strip_(new QLabel(QStringLiteral("Listing is being loaded..."))), body_(new QStackedWidget),
-      list_(new QListView), emptyNote_(new QLabel) {
-    strip_->setObjectName(QStringLiteral("TitleStrip"));
+      strip_(MakeTitleStrip(QStringLiteral("Listing is being loaded..."))),
+      body_(new QStackedWidget), list_(new QListView),
+      emptyNote_(MakeNote(QStringLiteral(
+          "<p><b>No Feeds to show</b></p><p>Add Feeds with the Feed Wizard, or open another "
+          "database through <i>Options &rarr; RSS Database...</i></p>"))) {
     list_->setModel(&model_);
     list_->setUniformItemSizes(true);
     list_->setIconSize(QSize(16, 16));
     list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     list_->setFrameShape(QFrame::NoFrame);
-    emptyNote_->setAlignment(Qt::AlignCenter);
-    emptyNote_->setWordWrap(true);
-    emptyNote_->setObjectName(QStringLiteral("EmptyNote"));
-    emptyNote_->setText(QStringLiteral("<p><b>No Feeds to show</b></p><p>Add Feeds with the Feed "
-                                       "Wizard, or open another database through "
-                                       "<i>Options &rarr; RSS Database...</i></p>"));
     body_->addWidget(list_);
     body_->addWidget(emptyNote_);
 
@@ -98,16 +92,15 @@ void CFeedListScreen::Refresh(CRssDatabase& db) {
 void CFeedListScreen::OnNavigationKey(NavigationKey key) {
     switch (key) {
     case NavigationKey::Up:
-    case NavigationKey::Down:
-    case NavigationKey::Action: {
-        // The list's own keys: it moves its selection and opens the Feed on Enter.
-        const int code = key == NavigationKey::Up     ? Qt::Key_Up
-                         : key == NavigationKey::Down ? Qt::Key_Down
-                                                      : Qt::Key_Return;
-        QKeyEvent press(QEvent::KeyPress, code, Qt::NoModifier);
-        QApplication::sendEvent(list_, &press);
+        MoveSelection(list_, -1);
         return;
-    }
+    case NavigationKey::Down:
+        MoveSelection(list_, 1);
+        return;
+    case NavigationKey::Action:
+        if (list_->currentIndex().isValid())
+            emit feedActivated(SelectedFeedID());
+        return;
     case NavigationKey::Left:
         emit itemListRequested();
         return;

@@ -5,16 +5,12 @@
 
 CItemListScreen::CItemListScreen(QWidget* parent)
     : CScreen(Id, QStringLiteral("RSSView"), parent),
-      strip_(new QLabel(QStringLiteral("Listing is being loaded..."))), page_(new QLabel) {
-    strip_->setObjectName(QStringLiteral("TitleStrip"));
-    page_->setObjectName(QStringLiteral("EmptyNote"));
-    page_->setAlignment(Qt::AlignCenter);
-    page_->setWordWrap(true);
-    page_->setText(QStringLiteral(
-        "<p><b>The item list will stand here</b></p><p>The items of the chosen Feed or View, "
-        "marked unread, read or locked, and the reading pane that shows one item at a time "
-        "come in the next version.</p><p>Meanwhile <tt>quillpost-cli items</tt> and "
-        "<tt>quillpost-cli show</tt> list and read them.</p>"));
+      strip_(MakeTitleStrip(QStringLiteral("Listing is being loaded..."))),
+      page_(MakeNote(QStringLiteral(
+          "<p><b>The item list will stand here</b></p><p>The items of the chosen Feed or View, "
+          "marked unread, read or locked, and the reading pane that shows one item at a time "
+          "come in the next version.</p><p>Meanwhile <tt>quillpost-cli items</tt> and "
+          "<tt>quillpost-cli show</tt> list and read them.</p>"))) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
@@ -23,7 +19,8 @@ CItemListScreen::CItemListScreen(QWidget* parent)
 }
 
 void CItemListScreen::ShowSource(const QString& stripText) {
-    strip_->setText(stripText);
+    strip_->setText(stripText.isEmpty() ? QStringLiteral("Choose a Feed in the feed list")
+                                        : stripText);
 }
 
 QString CItemListScreen::StripText() const {

@@ -23,11 +23,12 @@ constexpr int StartupDelayMs = 300;
 constexpr int ScheduleIntervalMs = 60 * 1000;
 } // namespace
 
-CQuillpostView::CQuillpostView(const StartOptions& options, QWidget* parent)
+CQuillpostView::CQuillpostView(const StartOptions& options, ConnectivityProbe probe,
+                               QWidget* parent)
     : QWidget(parent), options_(options), bars_(new QStackedWidget), screens_(new QStackedWidget),
       feedList_(new CFeedListScreen), itemList_(new CItemListScreen),
-      progress_(new CDownloadProgressWnd(db_)), startupTimer_(new QTimer(this)),
-      scheduleTimer_(new QTimer(this)) {
+      progress_(new CDownloadProgressWnd(db_, probe)), startupTimer_(new QTimer(this)),
+      scheduleTimer_(new QTimer(this)), probe_(std::move(probe)) {
     setObjectName(QStringLiteral("QuillpostView"));
     CreateActions();
     CreateMainMenu();
@@ -360,7 +361,7 @@ void CQuillpostView::EvaluateReloadSchedule() {
     if (!startupDone_ || !db_.IsOpen() || progress_->IsActive() || progress_->IsRunning())
         return;
     schedule_.LoadRunSettings();
-    const CReloadSchedule::Due due = schedule_.IsReloadDue(SystemHasInternetRoute());
+    const CReloadSchedule::Due due = schedule_.IsReloadDue(probe_());
     if (due == CReloadSchedule::Due::No)
         return;
     // A reload of another process (quillpost-cli reload-if-due) is going: this one is skipped
