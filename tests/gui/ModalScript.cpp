@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QTest>
@@ -61,9 +62,12 @@ void ModalScript::Poll() {
             chooser->reject();
             return;
         }
-        name->clear();
-        QTest::keyClicks(name, path);
-        QTest::keyClick(name, Qt::Key_Return);
+        // Set, not typed: typing opens the name completer, which would take the Return.
+        name->setText(path);
+        auto* buttons = chooser->findChild<QDialogButtonBox*>();
+        for (QAbstractButton* button : buttons->buttons())
+            if (buttons->buttonRole(button) == QDialogButtonBox::AcceptRole)
+                QTest::mouseClick(button, Qt::LeftButton);
     } else if (!steps_.empty()) {
         auto step = std::move(steps_.front());
         steps_.pop_front();

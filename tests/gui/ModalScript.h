@@ -8,7 +8,7 @@
 
 // Answers the modal dialogs the program opens, in the order they come, with real clicks and
 // key presses: message boxes are recorded as "caption: text" and get the scripted button (OK
-// or No when nothing is scripted); file choosers get a typed name or are cancelled.
+// or No when nothing is scripted); file choosers get a name filled in or are cancelled.
 class ModalScript : public QObject {
 public:
     ModalScript();
