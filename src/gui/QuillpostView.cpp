@@ -284,14 +284,16 @@ void CQuillpostView::OnActivationRequested() {
     frame->showNormal();
     frame->raise();
     frame->activateWindow();
+    // The flag is lowered before the dialog opens, so that a further hand-over while it is
+    // open does not open a second one.
     const CRegistrySettings store = CRegistrySettings::ForQuillpost();
-    if (store.Read(Key::StartMode) == 1) {
-        const bool wasSettingsOnly = options_.settingsOnly;
+    const bool openSettings = store.Read(Key::StartMode) == 1;
+    store.Write(Key::StartMode, 0);
+    if (openSettings && !options_.settingsOnly) {
         options_.settingsOnly = true;
         OpenSettings();
-        options_.settingsOnly = wasSettingsOnly;
+        options_.settingsOnly = false;
     }
-    store.Write(Key::StartMode, 0);
 }
 
 void CQuillpostView::OnCommand(int command) {
