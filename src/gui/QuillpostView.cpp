@@ -6,11 +6,11 @@
 #include "gui/HelpWindow.h"
 #include "gui/Icons.h"
 #include "gui/ItemListScreen.h"
+#include "store/Prompt.h"
 
 #include <QAction>
 #include <QKeySequence>
 #include <QMenu>
-#include <QMessageBox>
 #include <QShortcut>
 #include <QStackedWidget>
 #include <QTimer>
@@ -266,11 +266,9 @@ void CQuillpostView::ShowHelpPage(const QString& page) {
 }
 
 void CQuillpostView::ShowNotYetAvailable(const QString& what, const QString& meanwhile) {
-    QMessageBox::information(this, QStringLiteral("Quillpost"),
-                             what +
-                                 QStringLiteral(" is not part of this version of Quillpost "
-                                                "yet.\n\n") +
-                                 meanwhile);
+    CurrentPrompt().ShowMessage(
+        what + QStringLiteral(" is not part of this version of Quillpost yet.\n\n") + meanwhile,
+        QStringLiteral("Quillpost"));
 }
 
 void CQuillpostView::OpenSettings() {
