@@ -22,6 +22,7 @@ CFeedListScreen::CFeedListScreen(QWidget* parent)
     list_->setIconSize(QSize(16, 16));
     list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     list_->setFrameShape(QFrame::NoFrame);
+    list_->setStyleSheet(QStringLiteral("QListView::item { padding: 3px 4px; }"));
     body_->addWidget(list_);
     body_->addWidget(emptyNote_);
 
