@@ -55,7 +55,8 @@ CQuillpostView::CQuillpostView(const StartOptions& options, ConnectivityProbe pr
             [this] { OnCommand(DownloadFinished); });
 
     // The sequence runs once the empty window has been painted, so that its messages stand
-    // over a window.
+    // over a window: right after the first paint, or after a while if no paint comes (a
+    // window started hidden).
     startupTimer_->setSingleShot(true);
     startupTimer_->setInterval(StartupDelayMs);
     connect(startupTimer_, &QTimer::timeout, this, &CQuillpostView::RunStartupSequence);
@@ -65,6 +66,12 @@ CQuillpostView::CQuillpostView(const StartOptions& options, ConnectivityProbe pr
 }
 
 CQuillpostView::~CQuillpostView() = default;
+
+void CQuillpostView::paintEvent(QPaintEvent* event) {
+    QWidget::paintEvent(event);
+    if (!startupDone_ && startupTimer_->isActive() && startupTimer_->interval() != 0)
+        startupTimer_->start(0);
+}
 
 void CQuillpostView::CreateActions() {
     struct Entry {

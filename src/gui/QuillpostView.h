@@ -82,6 +82,9 @@ signals:
     // The database, its lists or the screen changed; for the status line.
     void stateChanged();
 
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
 private:
     void CreateActions();
     void CreateMainMenu();
