@@ -9,6 +9,7 @@
 #include "store/Prompt.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QKeySequence>
 #include <QMenu>
 #include <QShortcut>
@@ -65,7 +66,11 @@ CQuillpostView::CQuillpostView(const StartOptions& options, ConnectivityProbe pr
     connect(scheduleTimer_, &QTimer::timeout, this, &CQuillpostView::EvaluateReloadSchedule);
 }
 
-CQuillpostView::~CQuillpostView() = default;
+CQuillpostView::~CQuillpostView() {
+    // The progress page stops its run and waits for the worker while the database it works on
+    // is still there (child widgets would otherwise outlive the view's members).
+    delete progress_;
+}
 
 void CQuillpostView::paintEvent(QPaintEvent* event) {
     QWidget::paintEvent(event);
@@ -365,7 +370,9 @@ void CQuillpostView::OnCommand(int command) {
 }
 
 void CQuillpostView::EvaluateReloadSchedule() {
-    if (!startupDone_ || !db_.IsOpen() || progress_->IsActive() || progress_->IsRunning())
+    // Not while the user is in a dialog, which may be about to change the database.
+    if (!startupDone_ || !db_.IsOpen() || progress_->IsActive() || progress_->IsRunning() ||
+        QApplication::activeModalWidget())
         return;
     schedule_.LoadRunSettings();
     const CReloadSchedule::Due due = schedule_.IsReloadDue(probe_());

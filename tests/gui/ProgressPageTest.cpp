@@ -166,4 +166,29 @@ TEST_F(ProgressPageTest, NothingToDownloadChangesNothing) {
     EXPECT_EQ(view.ActiveScreen(), CFeedListScreen::Id);
 }
 
+TEST_F(ProgressPageTest, ADueScheduledReloadRunsWhileTheProgramIsOpen) {
+    server_.SetBody("/good", Feed("Good", 2));
+    MakeFeeds({{"Good", "/good"}});
+    // Due now: a reload time of this minute (a minute of the day; 0 stands for none).
+    const int minute = std::max(1, CReloadSchedule::CurrentMinute());
+    store_.Write(Key::ReloadTime1, minute);
+    CQuillpostView& view = Start();
+
+    // A run of another process is going: the timed reload is skipped without a question.
+    store_.Write(Key::BackgroundStatus, 1);
+    view.EvaluateReloadSchedule();
+    EXPECT_FALSE(Page()->IsRunning());
+    EXPECT_TRUE(script_.messages.isEmpty());
+
+    store_.Write(Key::BackgroundStatus, 0);
+    view.EvaluateReloadSchedule();
+    EXPECT_EQ(view.ActiveScreen(), CDownloadProgressWnd::Id);
+    ASSERT_TRUE(WaitForEnd(10000));
+    EXPECT_EQ(Rows().value(1), QStringLiteral("Good|- Status: Done - Success"));
+    EXPECT_TRUE(QTest::qWaitFor([&view] { return view.ActiveScreen() == CFeedListScreen::Id; }));
+    // Just done: not due again.
+    view.EvaluateReloadSchedule();
+    EXPECT_EQ(view.ActiveScreen(), CFeedListScreen::Id);
+}
+
 } // namespace
