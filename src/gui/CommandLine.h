@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// What the program's arguments ask for.
+struct StartOptions {
+    // "/t" or "-t": the settings dialog alone, then the program ends.
+    bool settingsOnly = false;
+    // Ends the program once its start-up sequence has run (for checks of a fresh start).
+    bool quitAfterStart = false;
+    // A feed address handed over by the desktop (quillpost %u).
+    QString feedUrl;
+};
+
+// Switches begin with "/" or "-" and are looked at until the first bad one: each of their
+// characters must be "t"; any other character ends the looking, for this switch and all later
+// ones. Long options ("--quit-after-start") and addresses are read apart from that rule.
+StartOptions ParseStartOptions(const QStringList& arguments);

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QDialog>
+
+class QTextBrowser;
+
+// The information window that shows one of the help pages shipped with the program. Links
+// between the pages stay in the window; outside links go to the desktop's browser.
+class CHelpWindow : public QDialog {
+    Q_OBJECT
+public:
+    explicit CHelpWindow(const QString& page, QWidget* parent = nullptr);
+
+    // Opens the page (a file name of the help folder, "help.htm") in its own window.
+    static CHelpWindow* Show(const QString& page, QWidget* parent);
+    static QString PageUrl(const QString& page);
+    QTextBrowser* Browser() const { return browser_; }
+
+private:
+    QTextBrowser* browser_;
+};

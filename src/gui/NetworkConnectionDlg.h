@@ -1,0 +1,42 @@
+#pragma once
+
+#include "net/ConnectionTest.h"
+
+#include <QDialog>
+
+class QCheckBox;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+
+// "Configure Network Connection": the system's connection watch or a direct connection, the
+// proxy, automatic connecting, and a test with the values shown before they are saved.
+class CNetworkConnectionDlg : public QDialog {
+    Q_OBJECT
+public:
+    explicit CNetworkConnectionDlg(QWidget* parent = nullptr);
+
+    // The values as the dialog shows them now.
+    NetworkSettings Values() const;
+    void accept() override;
+
+    QRadioButton* DirectButton() const { return direct_; }
+    QRadioButton* ConnectionManagerButton() const { return connectionManager_; }
+    QCheckBox* UseProxyBox() const { return useProxy_; }
+    QLineEdit* AddressEdit() const { return address_; }
+    QLineEdit* PortEdit() const { return port_; }
+    QCheckBox* AutoConnectBox() const { return autoConnect_; }
+    QPushButton* TestButton() const { return test_; }
+
+private:
+    void LoadValues();
+    void SaveValues();
+
+    QRadioButton* direct_;
+    QRadioButton* connectionManager_;
+    QCheckBox* useProxy_;
+    QLineEdit* address_;
+    QLineEdit* port_;
+    QCheckBox* autoConnect_;
+    QPushButton* test_;
+};

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+class QLocalServer;
+
+// One running Quillpost per user. The first process listens on a local socket whose name holds
+// the user's id; a later start hands over to it (the running window comes forward) and ends.
+class CSingleInstance : public QObject {
+    Q_OBJECT
+public:
+    explicit CSingleInstance(QObject* parent = nullptr);
+    ~CSingleInstance() override;
+
+    // True when another process of this user runs Quillpost and took the hand-over.
+    bool HandOverToRunningInstance();
+    // Starts answering later starts; false when the socket cannot be made.
+    bool Listen();
+
+    static QString ServerName();
+
+signals:
+    // A later start asked this process to come forward.
+    void activationRequested();
+
+private:
+    void OnNewConnection();
+
+    QLocalServer* server_ = nullptr;
+};

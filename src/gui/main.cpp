@@ -1,0 +1,53 @@
+// quillpost: the desktop program.
+#include "config/AppSettings.h"
+#include "gui/CommandLine.h"
+#include "gui/GuiPrompt.h"
+#include "gui/Icons.h"
+#include "gui/MainFrame.h"
+#include "gui/QuillpostView.h"
+#include "gui/SingleInstance.h"
+#include "gui/UnattendedPrompt.h"
+#include "net/HttpDownloader.h"
+
+#include <QApplication>
+#include <QTimer>
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Quillpost"));
+    QApplication::setApplicationVersion(QStringLiteral(QUILLPOST_VERSION));
+    QApplication::setDesktopFileName(QStringLiteral("quillpost"));
+    QApplication::setWindowIcon(ApplicationIcon());
+    const StartOptions options = ParseStartOptions(QApplication::arguments().mid(1));
+
+    CSingleInstance instance;
+    if (instance.HandOverToRunningInstance())
+        return 0;
+    instance.Listen();
+
+    CGuiPrompt prompt;
+    CUnattendedPrompt unattended;
+    if (options.quitAfterStart)
+        InstallPrompt(&unattended);
+    else
+        InstallPrompt(&prompt);
+    const CRegistrySettings store = CRegistrySettings::ForQuillpost();
+    TheAppSettings().Load(store);
+    CHttpDownloader::BufferSize = TheAppSettings().downloadBufferBytes;
+    CHttpDownloader::SkipHeaders = TheAppSettings().downloadSkipHeaders;
+
+    int status;
+    {
+        CMainFrame frame(options);
+        prompt.SetParent(&frame);
+        QObject::connect(&instance, &CSingleInstance::activationRequested, &frame,
+                         &CMainFrame::OnActivationRequested);
+        if (options.quitAfterStart)
+            QObject::connect(frame.View(), &CQuillpostView::startupFinished, &frame,
+                             &QWidget::close, Qt::QueuedConnection);
+        frame.show();
+        status = QApplication::exec();
+    }
+    InstallPrompt(nullptr);
+    return status;
+}

@@ -1,0 +1,155 @@
+// Makes the README's pictures from the real widgets: quillpost_screenshots OUTPUT-FOLDER.
+// Runs on a private configuration and data folder with the demonstration Feeds; the download
+// page shows a run against a loopback server.
+#include "app/FirstUse.h"
+#include "config/AppSettings.h"
+#include "gui/DatabaseOptionsDlg.h"
+#include "gui/DownloadProgressWnd.h"
+#include "gui/FeedListScreen.h"
+#include "gui/HelpWindow.h"
+#include "gui/MainFrame.h"
+#include "gui/NetworkConnectionDlg.h"
+#include "gui/QuillpostView.h"
+#include "support/LoopbackServer.h"
+#include "support/ScriptedPrompt.h"
+#include "support/TestEnvironment.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QListView>
+#include <QMenu>
+#include <QPainter>
+#include <QTest>
+#include <QToolButton>
+#include <cstdio>
+
+namespace {
+
+QString outputFolder;
+
+void Save(const QPixmap& picture, const char* name) {
+    const QString path = outputFolder + u'/' + QString::fromLatin1(name);
+    if (!picture.save(path))
+        std::fprintf(stderr, "could not write %s\n", qPrintable(path));
+    else
+        std::printf("%s\n", qPrintable(path));
+}
+
+QByteArray Feed(const QString& title, int items) {
+    QByteArray xml = "<rss version=\"2.0\"><channel><title>" + title.toUtf8() + "</title>";
+    for (int i = 0; i < items; ++i)
+        xml += QStringLiteral("<item><title>%1 %2</title><guid>%1-%2</guid></item>")
+                   .arg(title)
+                   .arg(i)
+                   .toUtf8();
+    return xml + "</channel></rss>";
+}
+
+// Some Feeds read, one disabled, as after a while of use.
+void VaryFeedStates(CRssDatabase& db) {
+    db.LoadFeedList(false);
+    for (std::size_t i = 0; i < db.FeedList.size(); ++i)
+        if (i % 4 == 1)
+            db.SetFeedStatus(db.FeedList[i].FeedID, 3);
+        else if (i == 6)
+            db.SetFeedStatus(db.FeedList[i].FeedID, 1);
+}
+
+void ShootMainWindow(CMainFrame& frame) {
+    Save(frame.grab(), "feed-list.png");
+    // The Options menu, drawn where it opens under its button.
+    auto* options = frame.findChild<QToolButton*>(QStringLiteral("OptionsButton"));
+    QMenu* menu = frame.View()->MainMenu();
+    menu->popup(options->mapToGlobal(QPoint(0, options->height())));
+    QTest::qWait(200);
+    QPixmap picture = frame.grab();
+    QPainter painter(&picture);
+    painter.drawPixmap(options->mapTo(&frame, QPoint(0, options->height())), menu->grab());
+    painter.end();
+    menu->hide();
+    Save(picture, "main-menu.png");
+}
+
+void ShootProgressPage(CMainFrame& frame, LoopbackServer& server) {
+    CRssDatabase& db = frame.View()->Database();
+    int index = 0;
+    for (CFeedRecord feed : db.FeedList) {
+        const std::string path = "/feed" + std::to_string(index++);
+        if (index == 3)
+            feed.FeedUrl = QStringLiteral("http://127.0.0.1:9/gone.xml");
+        else if (index > 5)
+            server.Set(path, LoopbackServer::Slow(Feed(feed.Title, 5), 10, 200));
+        else
+            server.SetBody(path, Feed(feed.Title, 5));
+        if (index != 3)
+            feed.FeedUrl = server.Url(path);
+        db.UpdateFeed(feed);
+    }
+    frame.View()->OnCommand(CQuillpostView::UpdateAllFeeds);
+    CDownloadProgressWnd* page = frame.View()->ProgressScreen();
+    if (!QTest::qWaitFor([page] { return page->List()->model()->rowCount() >= 7; }, 10000))
+        std::fprintf(stderr, "the run did not get far enough\n");
+    QTest::qWait(100);
+    Save(frame.grab(), "progress.png");
+    page->OnCancel();
+    page->OnCancel();
+}
+
+void ShootDialogs(QWidget* parent) {
+    CDatabaseOptionsDlg options(parent);
+    options.Choose(CDatabaseOptionsDlg::Create);
+    options.show();
+    QTest::qWait(100);
+    Save(options.grab(), "database-options.png");
+    options.hide();
+
+    CNetworkConnectionDlg network(parent);
+    network.show();
+    QTest::qWait(100);
+    Save(network.grab(), "network-connection.png");
+    network.hide();
+
+    CHelpWindow help(QStringLiteral("help.htm"), parent);
+    help.show();
+    QTest::qWait(100);
+    Save(help.grab(), "help.png");
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    qunsetenv("http_proxy");
+    qunsetenv("HTTP_PROXY");
+    QApplication app(argc, argv);
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: quillpost_screenshots OUTPUT-FOLDER\n");
+        return 2;
+    }
+    outputFolder = QString::fromLocal8Bit(argv[1]);
+    QDir().mkpath(outputFolder);
+
+    TestEnvironment env;
+    ScriptedPrompt prompt;
+    const CRegistrySettings store = CRegistrySettings::ForQuillpost();
+    TheAppSettings().Load(store);
+    QDir().mkpath(TheAppSettings().audioFolder);
+    RunFirstUse(TheAppSettings().DatabasePath());
+    {
+        CRssDatabase db;
+        db.OpenDatabase(TheAppSettings().DatabasePath(), false);
+        VaryFeedStates(db);
+    }
+    LoopbackServer server;
+    CMainFrame frame(StartOptions{}, [] { return true; });
+    frame.resize(820, 600);
+    frame.show();
+    if (!QTest::qWaitFor([&frame] { return frame.View()->StartupDone(); }, 10000))
+        return 1;
+    QTest::qWait(200);
+    ShootMainWindow(frame);
+    ShootDialogs(&frame);
+    ShootProgressPage(frame, server);
+    return 0;
+}
