@@ -1,9 +1,11 @@
 #include "net/HttpDownloader.h"
 
+#include "store/DiskFull.h"
 #include "text/TextFile.h"
 
 #include <QSaveFile>
 #include <QUrl>
+#include <cerrno>
 #include <curl/curl.h>
 #include <mutex>
 
@@ -28,6 +30,7 @@ struct Transfer {
     qint64 written = 0;
     qint64 sizeCap;
     bool overCap = false;
+    bool diskFull = false;
     HttpValidators validators; // from the response headers
     const std::atomic<bool>* abort = nullptr;
 };
@@ -52,6 +55,15 @@ size_t ReadHeader(char* data, size_t size, size_t count, void* context) {
     return size * count;
 }
 
+// Whether the write that just failed failed for want of room. The download run stops at the
+// first such failure instead of failing every remaining feed the same way.
+bool FailedForWantOfRoom() {
+    const bool full = errno == ENOSPC || errno == EDQUOT;
+    if (full)
+        NoteDiskFull();
+    return full;
+}
+
 // The body goes to the file in writes of at most BufferSize bytes.
 size_t WriteBody(char* data, size_t size, size_t count, void* context) {
     auto* transfer = static_cast<Transfer*>(context);
@@ -63,8 +75,10 @@ size_t WriteBody(char* data, size_t size, size_t count, void* context) {
     const qint64 chunk = std::max(1, CHttpDownloader::BufferSize.load());
     for (qint64 offset = 0; offset < bytes; offset += chunk) {
         const qint64 piece = std::min(chunk, bytes - offset);
-        if (transfer->file->write(data + offset, piece) != piece)
+        if (transfer->file->write(data + offset, piece) != piece) {
+            transfer->diskFull = FailedForWantOfRoom();
             return 0;
+        }
     }
     transfer->written += bytes;
     return size_t(bytes);
@@ -201,6 +215,7 @@ struct Outcome {
     HttpValidators validators;
     QString refusedOption; // set when the transfer could not be set up
     bool overCap = false;
+    bool diskFull = false;
     bool notModified = false; // a 304 answer to a conditional request
 };
 
@@ -224,7 +239,7 @@ Outcome Perform(const QString& url, QIODevice& file, bool useProxy, const QStrin
                 const CHttpDownloader::Limits& limits, const HttpValidators& known,
                 const std::atomic<bool>* abort) {
     Outcome outcome;
-    Transfer transfer{&file, 0, limits.sizeBytes, false, {}, abort};
+    Transfer transfer{&file, 0, limits.sizeBytes, false, false, {}, abort};
     CURL* curl = AcquireSession();
     if (!curl)
         return outcome;
@@ -246,6 +261,7 @@ Outcome Perform(const QString& url, QIODevice& file, bool useProxy, const QStrin
         outcome.validators = transfer.validators;
     }
     outcome.overCap = transfer.overCap;
+    outcome.diskFull = transfer.diskFull;
     curl_easy_setopt(curl, CURLOPT_HTTPHEADER, nullptr);
     curl_slist_free_all(headers);
     ReleaseSession(curl, !outcome.refusedOption.isEmpty() || outcome.result != CURLE_OK);
@@ -274,8 +290,10 @@ QString TransferFailure(const Outcome& outcome, const CHttpDownloader::Limits& l
     case CURLE_TOO_MANY_REDIRECTS:
         return QStringLiteral("too many redirects");
     case CURLE_WRITE_ERROR:
-        return outcome.overCap ? QStringLiteral("larger than %1 KB").arg(limits.sizeBytes / 1024)
-                               : QStringLiteral("could not write the file");
+        if (outcome.overCap)
+            return QStringLiteral("larger than %1 KB").arg(limits.sizeBytes / 1024);
+        return outcome.diskFull ? QStringLiteral("the disk is full")
+                                : QStringLiteral("could not write the file");
     default:
         return QString::fromUtf8(curl_easy_strerror(outcome.result)).toLower();
     }
@@ -314,7 +332,8 @@ Outcome Fetch(const QString& url, const QString& targetPath, bool useProxy, cons
         return outcome; // the empty file is discarded
     lastFailure = FailureOf(outcome, limits, abort, statusChecked);
     if (lastFailure.isEmpty() && !file.commit())
-        lastFailure = QStringLiteral("could not write ") + targetPath;
+        lastFailure = FailedForWantOfRoom() ? QStringLiteral("the disk is full")
+                                            : QStringLiteral("could not write ") + targetPath;
     return outcome;
 }
 

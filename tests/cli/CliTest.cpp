@@ -491,3 +491,30 @@ TEST_F(CliTest, LockedDatabaseIsRefused) {
 }
 
 } // namespace
+
+// A download that finds no room stops the run and says why once, instead of failing every
+// remaining feed the same way. The install folder is put on a small file system of its own in a
+// private mount namespace (root only; skipped elsewhere).
+TEST_F(CliTest, DownloadsIntoAFullDiskStopTheRun) {
+    const QString install = env_.Path("install");
+    for (const char* name : {"/big1.xml", "/big2.xml"}) {
+        server_.SetBody(name, Feed(QStringLiteral("Big"), 4000));
+        ASSERT_EQ(Cli({"add", server_.Url(name), "--later"}).status, 0);
+    }
+    const QString script = QStringLiteral(
+        "set -e; copy=$(mktemp -d); cp -a \"$1\"/. \"$copy\"; "
+        "size=$(( $(du -sk \"$copy\" | cut -f1) + 64 )); "
+        "mount -t tmpfs -o size=${size}k none \"$1\"; cp -a \"$copy\"/. \"$1\"; rm -rf \"$copy\"; "
+        "set +e; \"$2\" update; echo \"status $?\"");
+    QProcess run;
+    run.start(QStringLiteral("unshare"),
+              {"-m", "--propagation", "private", "sh", "-c", script, "sh", install, QUILLPOST_CLI});
+    ASSERT_TRUE(run.waitForFinished(60000));
+    const QString out = QString::fromUtf8(run.readAllStandardOutput());
+    if (!out.contains("status "))
+        GTEST_SKIP() << "no private mount namespace here: "
+                     << run.readAllStandardError().toStdString();
+    EXPECT_TRUE(out.contains("the disk is full")) << out.toStdString();
+    EXPECT_TRUE(out.contains("status 1")) << out.toStdString();
+    EXPECT_LE(out.count("Failed To"), 1) << out.toStdString();
+}
