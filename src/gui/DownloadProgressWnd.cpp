@@ -2,9 +2,7 @@
 
 #include "gui/UiThread.h"
 
-#include <QApplication>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QListView>
 #include <QPushButton>
@@ -14,11 +12,11 @@ void CDownloadProgressWnd::CUiProgressModel::OnDownloadNotification(int code, in
     RunOnUiThread([&] { CDownloadProgressModel::OnDownloadNotification(code, value); });
 }
 
-CDownloadProgressWnd::CDownloadProgressWnd(CRssDatabase& db, QWidget* parent)
-    : CScreen(Id, QStringLiteral("RSSReload"), parent), manager_(db), model_(manager_),
-      header_(new QLabel(QStringLiteral("Downloading Feed Data: 1 of 1"))), list_(new QListView),
-      cancel_(new QPushButton(QStringLiteral("Cancel"))) {
-    header_->setObjectName(QStringLiteral("TitleStrip"));
+CDownloadProgressWnd::CDownloadProgressWnd(CRssDatabase& db, ConnectivityProbe probe,
+                                           QWidget* parent)
+    : CScreen(Id, QStringLiteral("RSSReload"), parent), manager_(db, std::move(probe)),
+      model_(manager_), header_(MakeTitleStrip(QStringLiteral("Downloading Feed Data: 1 of 1"))),
+      list_(new QListView), cancel_(new QPushButton(QStringLiteral("Cancel"))) {
     list_->setObjectName(QStringLiteral("ProgressList"));
     list_->setModel(&rows_);
     list_->setIconSize(QSize(16, 16));
@@ -96,12 +94,9 @@ void CDownloadProgressWnd::OnCancel() {
 }
 
 void CDownloadProgressWnd::OnNavigationKey(NavigationKey key) {
-    // All five act as keys of the status list.
-    const int code = key == NavigationKey::Up      ? Qt::Key_Up
-                     : key == NavigationKey::Down  ? Qt::Key_Down
-                     : key == NavigationKey::Left  ? Qt::Key_Left
-                     : key == NavigationKey::Right ? Qt::Key_Right
-                                                   : Qt::Key_Return;
-    QKeyEvent press(QEvent::KeyPress, code, Qt::NoModifier);
-    QApplication::sendEvent(list_, &press);
+    // All five act on the status list: up and left go back a row, down and right forward.
+    if (key == NavigationKey::Up || key == NavigationKey::Left)
+        MoveSelection(list_, -1);
+    else if (key == NavigationKey::Down || key == NavigationKey::Right)
+        MoveSelection(list_, 1);
 }

@@ -19,7 +19,7 @@ class CDownloadProgressWnd : public CScreen {
 public:
     static constexpr int Id = 2040;
 
-    CDownloadProgressWnd(CRssDatabase& db, QWidget* parent = nullptr);
+    CDownloadProgressWnd(CRssDatabase& db, ConnectivityProbe probe, QWidget* parent = nullptr);
     ~CDownloadProgressWnd() override;
 
     // Each is refused while a run is shown; true when the run started.

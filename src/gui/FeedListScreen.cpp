@@ -20,16 +20,11 @@ constexpr qint32 LastReservedViewID = 3;
 
 CFeedListScreen::CFeedListScreen(CRssDatabase& db, QWidget* parent)
     : CListScreen(Id, QStringLiteral("RSSFeeds"), parent), db_(db), body_(new QStackedWidget),
-      emptyNote_(new QLabel) {
+      emptyNote_(MakeNote(QStringLiteral(
+          "<p><b>No Feeds to show</b></p><p>Add Feeds with the Feed Wizard, or open another "
+          "database through <i>Options &rarr; RSS Database...</i></p>"))) {
     SetStripText(QStringLiteral("Listing is being loaded..."));
     List()->setModel(&model_);
-    emptyNote_->setAlignment(Qt::AlignCenter);
-    emptyNote_->setWordWrap(true);
-    emptyNote_->setMargin(24);
-    emptyNote_->setObjectName(QStringLiteral("EmptyNote"));
-    emptyNote_->setText(QStringLiteral("<p><b>No Feeds to show</b></p><p>Add Feeds with the Feed "
-                                       "Wizard, or open another database through "
-                                       "<i>Options &rarr; RSS Database...</i></p>"));
     body_->addWidget(List());
     body_->addWidget(emptyNote_);
     SetBody(body_);
@@ -127,10 +122,10 @@ void CFeedListScreen::LoadRows(int index) {
 void CFeedListScreen::OnNavigationKey(NavigationKey key) {
     switch (key) {
     case NavigationKey::Up:
-        MoveSelection(-1);
+        StepSelection(-1);
         return;
     case NavigationKey::Down:
-        MoveSelection(1);
+        StepSelection(1);
         return;
     case NavigationKey::Action:
         if (CurrentRow() >= 0)

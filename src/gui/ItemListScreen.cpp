@@ -307,7 +307,7 @@ void CItemListScreen::SetAllStatus(qint16 from, qint16 to) {
 
 void CItemListScreen::Step(int step) {
     for (;;) {
-        if (!MoveSelection(step)) {
+        if (!StepSelection(step)) {
             if (mode_ == ReadingMode)
                 LeaveReadingMode();
             return;

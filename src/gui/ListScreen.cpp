@@ -17,14 +17,10 @@ constexpr int LandscapeMenuShift = 40;
 } // namespace
 
 CListScreen::CListScreen(int screenId, const QString& windowName, QWidget* parent)
-    : CScreen(screenId, windowName, parent), strip_(new QLabel), list_(new QListView),
-      buttonBar_(new QToolBar), grid_(new QGridLayout(this)) {
-    strip_->setObjectName(QStringLiteral("TitleStrip"));
+    : CScreen(screenId, windowName, parent), strip_(MakeTitleStrip(QString())),
+      list_(new QListView), buttonBar_(new QToolBar), grid_(new QGridLayout(this)) {
     strip_->setCursor(Qt::PointingHandCursor);
     strip_->setToolTip(QStringLiteral("Views menu (Right)"));
-    strip_->setStyleSheet(QStringLiteral("QLabel#TitleStrip { background: palette(highlight); "
-                                         "color: palette(highlighted-text); padding: 4px 10px; "
-                                         "font-weight: bold; }"));
     strip_->installEventFilter(this);
 
     list_->setUniformItemSizes(true);
@@ -32,6 +28,7 @@ CListScreen::CListScreen(int screenId, const QString& windowName, QWidget* paren
     list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     list_->setFrameShape(QFrame::NoFrame);
     list_->setAlternatingRowColors(true);
+    list_->setStyleSheet(QStringLiteral("QListView::item { padding: 3px 4px; }"));
     list_->setSelectionMode(QAbstractItemView::SingleSelection);
     list_->setContextMenuPolicy(Qt::DefaultContextMenu);
     list_->viewport()->installEventFilter(this);
@@ -190,7 +187,7 @@ void CListScreen::SelectRow(int row) {
     list_->scrollTo(index);
 }
 
-bool CListScreen::MoveSelection(int step) {
+bool CListScreen::StepSelection(int step) {
     QAbstractItemModel* model = list_->model();
     const int from = CurrentRow();
     const int to = from < 0 ? 0 : from + step;

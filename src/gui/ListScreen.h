@@ -57,7 +57,7 @@ protected:
     // the bar's first button.
     void PopAt(QMenu* menu, const QPoint& globalPos);
     // Moves the current row by one; false when it stays where it is.
-    bool MoveSelection(int step);
+    bool StepSelection(int step);
     int CurrentRow() const;
     void SelectRow(int row);
     void resizeEvent(QResizeEvent* event) override;

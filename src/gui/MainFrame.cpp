@@ -12,8 +12,9 @@
 #include <QStatusBar>
 #include <QTimer>
 
-CMainFrame::CMainFrame(const StartOptions& options, QWidget* parent)
-    : QMainWindow(parent), view_(new CQuillpostView(options, this)), status_(new QLabel) {
+CMainFrame::CMainFrame(const StartOptions& options, ConnectivityProbe probe, QWidget* parent)
+    : QMainWindow(parent), view_(new CQuillpostView(options, std::move(probe), this)),
+      status_(new QLabel) {
     setObjectName(QStringLiteral("MainFrame"));
     setWindowTitle(QStringLiteral("Quillpost"));
     setWindowIcon(ApplicationIcon());

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "gui/CommandLine.h"
+#include "net/InternetConnection.h"
 
 #include <QMainWindow>
 
@@ -11,7 +12,9 @@ class QLabel;
 class CMainFrame : public QMainWindow {
     Q_OBJECT
 public:
-    explicit CMainFrame(const StartOptions& options, QWidget* parent = nullptr);
+    explicit CMainFrame(const StartOptions& options,
+                        ConnectivityProbe probe = SystemHasInternetRoute,
+                        QWidget* parent = nullptr);
 
     CQuillpostView* View() const { return view_; }
     // A later start of the program asked this one to come forward.

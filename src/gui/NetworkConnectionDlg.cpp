@@ -45,7 +45,6 @@ CNetworkConnectionDlg::CNetworkConnectionDlg(QWidget* parent)
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel |
                                          QDialogButtonBox::Help);
-    buttons->addButton(test_, QDialogButtonBox::ActionRole);
     connect(buttons, &QDialogButtonBox::accepted, this, &CNetworkConnectionDlg::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(buttons, &QDialogButtonBox::helpRequested, this,
@@ -58,6 +57,11 @@ CNetworkConnectionDlg::CNetworkConnectionDlg(QWidget* parent)
     layout->addWidget(direct_);
     layout->addWidget(proxy);
     layout->addLayout(autoConnectRow);
+    auto* testRow = new QHBoxLayout;
+    testRow->addWidget(test_);
+    testRow->addStretch(1);
+    layout->addSpacing(6);
+    layout->addLayout(testRow);
     layout->addStretch(1);
     layout->addWidget(buttons);
     LoadValues();

@@ -6,11 +6,12 @@
 #include "gui/HelpWindow.h"
 #include "gui/Icons.h"
 #include "gui/ItemListScreen.h"
+#include "store/Prompt.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QKeySequence>
 #include <QMenu>
-#include <QMessageBox>
 #include <QShortcut>
 #include <QStackedWidget>
 #include <QTimer>
@@ -23,11 +24,12 @@ constexpr int StartupDelayMs = 300;
 constexpr int ScheduleIntervalMs = 60 * 1000;
 } // namespace
 
-CQuillpostView::CQuillpostView(const StartOptions& options, QWidget* parent)
+CQuillpostView::CQuillpostView(const StartOptions& options, ConnectivityProbe probe,
+                               QWidget* parent)
     : QWidget(parent), options_(options), bars_(new QStackedWidget), screens_(new QStackedWidget),
       feedList_(new CFeedListScreen(db_)), itemList_(new CItemListScreen(db_)),
-      progress_(new CDownloadProgressWnd(db_)), startupTimer_(new QTimer(this)),
-      scheduleTimer_(new QTimer(this)) {
+      progress_(new CDownloadProgressWnd(db_, probe)), startupTimer_(new QTimer(this)),
+      scheduleTimer_(new QTimer(this)), probe_(std::move(probe)) {
     setObjectName(QStringLiteral("QuillpostView"));
     CreateActions();
     CreateMainMenu();
@@ -50,7 +52,8 @@ CQuillpostView::CQuillpostView(const StartOptions& options, QWidget* parent)
             [this] { OnCommand(DownloadFinished); });
 
     // The sequence runs once the empty window has been painted, so that its messages stand
-    // over a window.
+    // over a window: right after the first paint, or after a while if no paint comes (a
+    // window started hidden).
     startupTimer_->setSingleShot(true);
     startupTimer_->setInterval(StartupDelayMs);
     connect(startupTimer_, &QTimer::timeout, this, &CQuillpostView::RunStartupSequence);
@@ -59,7 +62,17 @@ CQuillpostView::CQuillpostView(const StartOptions& options, QWidget* parent)
     connect(scheduleTimer_, &QTimer::timeout, this, &CQuillpostView::EvaluateReloadSchedule);
 }
 
-CQuillpostView::~CQuillpostView() = default;
+CQuillpostView::~CQuillpostView() {
+    // The progress page stops its run and waits for the worker while the database it works on
+    // is still there (child widgets would otherwise outlive the view's members).
+    delete progress_;
+}
+
+void CQuillpostView::paintEvent(QPaintEvent* event) {
+    QWidget::paintEvent(event);
+    if (!startupDone_ && startupTimer_->isActive() && startupTimer_->interval() != 0)
+        startupTimer_->start(0);
+}
 
 void CQuillpostView::CreateActions() {
     struct Entry {
@@ -292,11 +305,9 @@ void CQuillpostView::ShowHelpPage(const QString& page) {
 }
 
 void CQuillpostView::ShowNotYetAvailable(const QString& what, const QString& meanwhile) {
-    QMessageBox::information(this, QStringLiteral("Quillpost"),
-                             what +
-                                 QStringLiteral(" is not part of this version of Quillpost "
-                                                "yet.\n\n") +
-                                 meanwhile);
+    CurrentPrompt().ShowMessage(
+        what + QStringLiteral(" is not part of this version of Quillpost yet.\n\n") + meanwhile,
+        QStringLiteral("Quillpost"));
 }
 
 void CQuillpostView::OpenSettings() {
@@ -310,14 +321,16 @@ void CQuillpostView::OnActivationRequested() {
     frame->showNormal();
     frame->raise();
     frame->activateWindow();
+    // The flag is lowered before the dialog opens, so that a further hand-over while it is
+    // open does not open a second one.
     const CRegistrySettings store = CRegistrySettings::ForQuillpost();
-    if (store.Read(Key::StartMode) == 1) {
-        const bool wasSettingsOnly = options_.settingsOnly;
+    const bool openSettings = store.Read(Key::StartMode) == 1;
+    store.Write(Key::StartMode, 0);
+    if (openSettings && !options_.settingsOnly) {
         options_.settingsOnly = true;
         OpenSettings();
-        options_.settingsOnly = wasSettingsOnly;
+        options_.settingsOnly = false;
     }
-    store.Write(Key::StartMode, 0);
 }
 
 void CQuillpostView::OnCommand(int command) {
@@ -386,10 +399,12 @@ void CQuillpostView::OnCommand(int command) {
 }
 
 void CQuillpostView::EvaluateReloadSchedule() {
-    if (!startupDone_ || !db_.IsOpen() || progress_->IsActive() || progress_->IsRunning())
+    // Not while the user is in a dialog, which may be about to change the database.
+    if (!startupDone_ || !db_.IsOpen() || progress_->IsActive() || progress_->IsRunning() ||
+        QApplication::activeModalWidget())
         return;
     schedule_.LoadRunSettings();
-    const CReloadSchedule::Due due = schedule_.IsReloadDue(SystemHasInternetRoute());
+    const CReloadSchedule::Due due = schedule_.IsReloadDue(probe_());
     if (due == CReloadSchedule::Due::No)
         return;
     // A reload of another process (quillpost-cli reload-if-due) is going: this one is skipped

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "gui/CommandLine.h"
+#include "net/InternetConnection.h"
 #include "net/ReloadSchedule.h"
 #include "store/RssDatabase.h"
 
@@ -45,7 +46,8 @@ public:
     };
     enum class RunKind { AllFeeds, OneFeed, OneView, Audio };
 
-    explicit CQuillpostView(const StartOptions& options, QWidget* parent = nullptr);
+    // The probe tells whether the machine is online, for runs and the reload schedule.
+    CQuillpostView(const StartOptions& options, ConnectivityProbe probe, QWidget* parent = nullptr);
     ~CQuillpostView() override;
 
     void OnCommand(int command);
@@ -79,6 +81,9 @@ signals:
     void closeRequested();
     // The database, its lists or the screen changed; for the status line.
     void stateChanged();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     void CreateActions();
@@ -126,4 +131,5 @@ private:
     QTimer* startupTimer_;
     QTimer* scheduleTimer_;
     CReloadSchedule schedule_;
+    ConnectivityProbe probe_;
 };

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QAbstractItemView>
+#include <QLabel>
 #include <QToolBar>
 #include <QWidget>
 
@@ -18,6 +20,14 @@ public:
     virtual void OnNavigationKey(NavigationKey key) = 0;
 
 protected:
+    // The one-line strip across the top of a screen that names what it lists.
+    static QLabel* MakeTitleStrip(const QString& text);
+    // The centred note a screen shows where it has nothing to list.
+    static QLabel* MakeNote(const QString& html);
+    // Moves a list's selection by a number of rows, staying within the list. (Key events sent
+    // to the list would come back to the window's own shortcuts.)
+    static void MoveSelection(QAbstractItemView* list, int rows);
+
     QToolBar* commandBar_;
 
 private:

@@ -15,7 +15,11 @@ CSingleInstance::CSingleInstance(QObject* parent) : QObject(parent) {}
 CSingleInstance::~CSingleInstance() = default;
 
 QString CSingleInstance::ServerName() {
-    return QStringLiteral("Quillpost-%1").arg(getuid());
+    // In the user's runtime folder when there is one, so that only the user's own processes
+    // reach it; the user id keeps users apart in the shared temporary folder otherwise.
+    const QString name = QStringLiteral("Quillpost-%1.socket").arg(getuid());
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    return runtime.isEmpty() ? name : runtime + u'/' + name;
 }
 
 bool CSingleInstance::HandOverToRunningInstance() {

@@ -97,5 +97,11 @@ void CQuillpostView::RunStartupSequence() {
     scheduleTimer_->start();
     if (store.Read(Key::ReloadOnStart) == 1)
         StartDownloadRun(RunKind::AllFeeds);
+    // A feed handed over by the desktop (a link opened with Quillpost).
+    if (!options_.feedUrl.isEmpty())
+        ShowNotYetAvailable(QStringLiteral("Adding the Feed ") + options_.feedUrl +
+                                QStringLiteral(" from the desktop"),
+                            QStringLiteral("Meanwhile \"quillpost-cli add ") + options_.feedUrl +
+                                QStringLiteral("\" adds it."));
     emit startupFinished();
 }

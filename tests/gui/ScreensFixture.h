@@ -155,7 +155,7 @@ protected:
     }
 
     void StartView() {
-        view_ = std::make_unique<CQuillpostView>(StartOptions{});
+        view_ = std::make_unique<CQuillpostView>(StartOptions{}, [] { return true; });
         view_->resize(640, 480);
         view_->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(view_.get()));

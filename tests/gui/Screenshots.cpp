@@ -1,151 +1,199 @@
-// Makes the README's pictures from the real widgets: a demonstration database filled through
-// the merge from feeds served on the loopback address, the main window on the offscreen
-// platform, and one picture per screen. Usage: quillpost-screenshots FOLDER
+// Makes the README's pictures from the real widgets: quillpost_screenshots OUTPUT-FOLDER.
+// Runs on a private configuration and data folder with the demonstration Feeds; the download
+// page shows a run against a loopback server.
+#include "app/FirstUse.h"
 #include "config/AppSettings.h"
-#include "config/RegistrySettings.h"
+#include "gui/DatabaseOptionsDlg.h"
+#include "gui/DownloadProgressWnd.h"
 #include "gui/FeedListScreen.h"
+#include "gui/HelpWindow.h"
 #include "gui/ItemListScreen.h"
 #include "gui/MainFrame.h"
+#include "gui/NetworkConnectionDlg.h"
 #include "gui/QuillpostView.h"
-#include "net/HttpDownloader.h"
-#include "store/RssDatabase.h"
 #include "support/LoopbackServer.h"
+#include "support/ScriptedPrompt.h"
 #include "support/TestEnvironment.h"
-#include "text/RecordId.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QListView>
+#include <QMenu>
+#include <QPainter>
 #include <QTest>
+#include <QToolButton>
+#include <cstdio>
 
 namespace {
 
-struct DemoItem {
-    const char* title;
-    const char* text;
-};
+QString outputFolder;
 
-struct DemoFeed {
-    const char* title;
-    std::vector<DemoItem> items;
-};
+void Save(const QPixmap& picture, const char* name) {
+    const QString path = outputFolder + u'/' + QString::fromLatin1(name);
+    if (!picture.save(path))
+        std::fprintf(stderr, "could not write %s\n", qPrintable(path));
+    else
+        std::printf("%s\n", qPrintable(path));
+}
 
-const std::vector<DemoFeed>& DemoFeeds() {
-    static const std::vector<DemoFeed> feeds = {
-        {"Harbour Town Gazette",
-         {{"Council approves the new tram line to the harbour",
-           "<p>After two years of consultation the council voted 31 to 9 for the "
-           "<b>harbour tram</b>. Work on the first section starts in March; the line should "
-           "carry 12 000 passengers a day.</p><p>Residents of the old town asked for quieter "
-           "night works and a bus replacement during the closures. "
-           "<a href='https://example.org/tram-plan'>Read the full plan</a>.</p>"},
-          {"Lighthouse reopens after restoration", "<p>The 1873 lighthouse is open again.</p>"},
-          {"Ferry timetable changes for the winter", "<p>Fewer crossings from November.</p>"},
-          {"Fish market moves to the east quay", "<p>The market opens at 6 on Saturdays.</p>"}}},
-        {"Open Source Weekly",
-         {{"Kernel 7.2 released with a new scheduler", "<p>Faster on small machines.</p>"},
-          {"Desktop environments agree on a notification spec", "<p>Finally.</p>"},
-          {"A decade of reproducible builds", "<p>What changed since 2015.</p>"}}},
-        {"The Science Desk",
-         {{"Comet visible to the naked eye next week", "<p>Look north-west after dusk.</p>"},
-          {"Why octopuses dream", "<p>A new study of sleep in cephalopods.</p>"}}},
-        {"Morning Podcast", {{"Episode 112: Tides and trams", "<p>Our weekly show.</p>"}}},
-        {"City Sports", {{"Rowing club wins the autumn regatta", "<p>Third year running.</p>"}}},
+QByteArray Feed(const QString& title, int items) {
+    static const char* const stories[] = {
+        "Council approves the new tram line to the harbour",
+        "Lighthouse reopens after two years of restoration",
+        "Ferry timetable changes for the winter months",
+        "Fish market moves to the east quay",
+        "Rowing club wins the autumn regatta",
     };
-    return feeds;
-}
-
-QByteArray Rss(const DemoFeed& feed) {
-    QString xml = QStringLiteral("<rss version=\"2.0\"><channel><title>%1</title>")
-                      .arg(QString::fromUtf8(feed.title));
+    QByteArray xml = "<rss version=\"2.0\"><channel><title>" + title.toUtf8() + "</title>";
     const QDateTime newest = QDateTime::currentDateTimeUtc().addSecs(-600);
-    for (std::size_t i = 0; i < feed.items.size(); ++i)
-        xml += QStringLiteral("<item><title>%1</title><link>https://example.org/%2</link>"
-                              "<pubDate>%3</pubDate><description><![CDATA[%4]]></description>"
-                              "</item>")
-                   .arg(QString::fromUtf8(feed.items[i].title))
+    for (int i = 0; i < items; ++i)
+        xml += QStringLiteral("<item><title>%1</title><guid>%2-%3</guid>"
+                              "<link>https://example.org/%3</link><pubDate>%4</pubDate>"
+                              "<description><![CDATA[<p>After two years of consultation the "
+                              "council voted 31 to 9 for the <b>harbour tram</b>. Work on the "
+                              "first section starts in March; the line should carry 12 000 "
+                              "passengers a day.</p><p>Residents of the old town asked for "
+                              "quieter night works and a bus service during the closures. "
+                              "<a href='https://example.org/plan'>Read the full plan</a>.</p>]]>"
+                              "</description></item>")
+                   .arg(QString::fromLatin1(stories[i % 5]), title)
                    .arg(i)
-                   .arg(newest.addSecs(-5400 * qint64(i)).toString(Qt::RFC2822Date),
-                        QString::fromUtf8(feed.items[i].text));
-    return (xml + QStringLiteral("</channel></rss>")).toUtf8();
+                   .arg(newest.addSecs(-5400 * i).toString(Qt::RFC2822Date))
+                   .toUtf8();
+    return xml + "</channel></rss>";
 }
 
-void FillDemoDatabase(CRssDatabase& db, LoopbackServer& server, const QString& downloadPath) {
-    QList<qint32> newsFeeds;
-    for (std::size_t f = 0; f < DemoFeeds().size(); ++f) {
-        const std::string path = "/demo" + std::to_string(f) + ".xml";
-        server.SetBody(path, Rss(DemoFeeds()[f]));
-        CFeedRecord feed;
-        feed.FeedID = NewRecordID();
-        feed.Title = QString::fromUtf8(DemoFeeds()[f].title);
-        feed.FeedUrl = server.Url(path);
-        db.InsertFeed(feed, 0, 0);
-        CHttpDownloader::Download(feed.FeedUrl, downloadPath, false, QString(), false);
-        db.MergeFeedFile(feed.FeedID, downloadPath, nullptr);
-        if (f < 2)
-            newsFeeds << feed.FeedID;
-    }
-    CViewRecord view;
-    view.ViewID = NewRecordID();
-    view.Label = QStringLiteral("Local News");
-    db.InsertView(view);
-    db.SetViewFeeds(view.ViewID, newsFeeds);
-    // Some of it read, a Feed read through, one item kept.
+// Some Feeds read, one disabled, as after a while of use.
+void VaryFeedStates(CRssDatabase& db) {
     db.LoadFeedList(false);
-    db.SetFeedStatus(db.FeedList[3].FeedID, 3);
-    db.LoadFeedItems(newsFeeds[0], 0);
-    db.SetItemStatus(db.ItemList[1].FeedItemID, 2);
-    db.SetItemStatus(db.ItemList[2].FeedItemID, 3);
+    for (std::size_t i = 0; i < db.FeedList.size(); ++i)
+        if (i % 4 == 1)
+            db.SetFeedStatus(db.FeedList[i].FeedID, 3);
+        else if (i == 6)
+            db.SetFeedStatus(db.FeedList[i].FeedID, 1);
 }
 
-void Save(QWidget* window, const QString& path) {
-    QCoreApplication::processEvents();
-    window->grab().save(path);
+void ShootMainWindow(CMainFrame& frame) {
+    Save(frame.grab(), "feed-list.png");
+    // The Options menu, drawn where it opens under its button.
+    auto* options = frame.findChild<QToolButton*>(QStringLiteral("OptionsButton"));
+    QMenu* menu = frame.View()->MainMenu();
+    menu->popup(options->mapToGlobal(QPoint(0, options->height())));
+    QTest::qWait(200);
+    QPixmap picture = frame.grab();
+    QPainter painter(&picture);
+    painter.drawPixmap(options->mapTo(&frame, QPoint(0, options->height())), menu->grab());
+    painter.end();
+    menu->hide();
+    Save(picture, "main-menu.png");
+}
+
+void ShootProgressPage(CMainFrame& frame, LoopbackServer& server) {
+    CRssDatabase& db = frame.View()->Database();
+    int index = 0;
+    for (CFeedRecord feed : db.FeedList) {
+        const std::string path = "/feed" + std::to_string(index++);
+        if (index == 3)
+            feed.FeedUrl = QStringLiteral("http://127.0.0.1:9/gone.xml");
+        else if (index > 5)
+            server.Set(path, LoopbackServer::Slow(Feed(feed.Title, 5), 10, 200));
+        else
+            server.SetBody(path, Feed(feed.Title, 5));
+        if (index != 3)
+            feed.FeedUrl = server.Url(path);
+        db.UpdateFeed(feed);
+    }
+    frame.View()->OnCommand(CQuillpostView::UpdateAllFeeds);
+    CDownloadProgressWnd* page = frame.View()->ProgressScreen();
+    if (!QTest::qWaitFor([page] { return page->List()->model()->rowCount() >= 7; }, 10000))
+        std::fprintf(stderr, "the run did not get far enough\n");
+    QTest::qWait(100);
+    Save(frame.grab(), "progress.png");
+    page->OnCancel();
+    page->OnCancel();
+}
+
+// A Feed's items with a few read and one locked, then its first item in the reading pane.
+void ShootItemList(CMainFrame& frame) {
+    CQuillpostView* view = frame.View();
+    if (!QTest::qWaitFor([view] { return !view->ProgressScreen()->IsActive(); }, 20000))
+        std::fprintf(stderr, "the run did not end\n");
+    view->ReloadLists();
+    CRssDatabase& db = view->Database();
+    for (const CFeedRecord& feed : db.FeedList) {
+        if (db.CountFeedItems(feed.FeedID, 0) == 0)
+            continue;
+        db.LoadFeedItems(feed.FeedID, 0);
+        db.SetItemStatus(db.ItemList[1].FeedItemID, ItemRead);
+        db.SetItemStatus(db.ItemList[2].FeedItemID, ItemLocked);
+        db.SetItemStatus(db.ItemList[3].FeedItemID, ItemRead);
+        view->ItemListScreen()->ShowFeed(feed.FeedID);
+        break;
+    }
+    view->SwitchScreen(CItemListScreen::Id);
+    QTest::qWait(100);
+    Save(frame.grab(), "item-list.png");
+    view->ItemListScreen()->EnterReadingMode();
+    QTest::qWait(100);
+    Save(frame.grab(), "reading.png");
+}
+
+void ShootDialogs(QWidget* parent) {
+    CDatabaseOptionsDlg options(parent);
+    options.Choose(CDatabaseOptionsDlg::Create);
+    options.show();
+    QTest::qWait(100);
+    Save(options.grab(), "database-options.png");
+    options.hide();
+
+    CNetworkConnectionDlg network(parent);
+    network.show();
+    QTest::qWait(100);
+    Save(network.grab(), "network-connection.png");
+    network.hide();
+
+    CHelpWindow help(QStringLiteral("help.htm"), parent);
+    help.show();
+    QTest::qWait(100);
+    Save(help.grab(), "help.png");
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    qunsetenv("http_proxy");
+    qunsetenv("HTTP_PROXY");
     QApplication app(argc, argv);
-    if (argc != 2) {
-        qWarning("usage: quillpost-screenshots FOLDER");
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: quillpost_screenshots OUTPUT-FOLDER\n");
         return 2;
     }
-    const QString folder = QDir(QString::fromLocal8Bit(argv[1])).absolutePath();
-    QDir().mkpath(folder);
+    outputFolder = QString::fromLocal8Bit(argv[1]);
+    QDir().mkpath(outputFolder);
+
     TestEnvironment env;
-    LoopbackServer server;
-    TheAppSettings().installFolder = env.Path(QStringLiteral("install"));
-    TheAppSettings().audioFolder = env.Path(QStringLiteral("audio"));
-    const QString dbPath = env.Path(QStringLiteral("rss.qpdb"));
+    ScriptedPrompt prompt;
+    const CRegistrySettings store = CRegistrySettings::ForQuillpost();
+    TheAppSettings().Load(store);
+    QDir().mkpath(TheAppSettings().audioFolder);
+    RunFirstUse(TheAppSettings().DatabasePath());
     {
         CRssDatabase db;
-        db.CreateDatabase(dbPath, false, false);
-        db.OpenDatabase(dbPath, false);
-        FillDemoDatabase(db, server, env.Path(QStringLiteral("download.xml")));
+        db.OpenDatabase(TheAppSettings().DatabasePath(), false);
+        VaryFeedStates(db);
     }
-    const CRegistrySettings store = CRegistrySettings::ForQuillpost();
-    store.Write(Key::Database, dbPath);
-    store.Write(Key::FirstTime, 0);
-    store.Write(Key::ShowFVDates, 1);
-
-    CMainFrame frame{StartOptions{}};
-    frame.resize(760, 560);
+    LoopbackServer server;
+    CMainFrame frame(StartOptions{}, [] { return true; });
+    frame.resize(820, 600);
     frame.show();
-    QTest::qWaitForWindowExposed(&frame);
-    CQuillpostView* view = frame.View();
-    view->RunStartupSequence();
-    view->SwitchScreen(CFeedListScreen::Id);
-    Save(&frame, folder + QStringLiteral("/feed-list.png"));
-
-    CFeedListScreen* feeds = view->FeedListScreen();
-    feeds->List()->setCurrentIndex(feeds->List()->model()->index(0, 0));
-    emit feeds->feedActivated(feeds->SelectedFeedID());
-    view->ItemListScreen()->List()->setCurrentIndex(
-        view->ItemListScreen()->List()->model()->index(0, 0));
-    Save(&frame, folder + QStringLiteral("/item-list.png"));
-    view->ItemListScreen()->EnterReadingMode();
-    Save(&frame, folder + QStringLiteral("/reading.png"));
+    if (!QTest::qWaitFor([&frame] { return frame.View()->StartupDone(); }, 10000))
+        return 1;
+    QTest::qWait(200);
+    ShootMainWindow(frame);
+    ShootDialogs(&frame);
+    ShootProgressPage(frame, server);
+    ShootItemList(frame);
     return 0;
 }
