@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QListView>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 
