@@ -16,8 +16,12 @@
 
 namespace {
 
-const QString ConfirmDeleteFeed =
-    QStringLiteral("Confirm Delete: Are you sure you want to delete the selected Feed?");
+// "DeleteFeedYes": a case's entry and answer, as its test's name.
+template <typename Case> std::string CaseName(const ::testing::TestParamInfo<Case>& info) {
+    return (QString::fromLatin1(info.param.entry).remove(u' ') +
+            (info.param.answer ? QStringLiteral("Yes") : QStringLiteral("No")))
+        .toStdString();
+}
 
 // The fragments of a document with their text, colour and link.
 struct Fragment {
@@ -221,7 +225,8 @@ INSTANTIATE_TEST_SUITE_P(
                         [](ScreensTest& t, CRssDatabase& db, qint32, int) {
                             EXPECT_TRUE(db.GetView(100));
                             EXPECT_EQ(t.Feeds()->StripText(), QStringLiteral("Filter: Transport"));
-                        }}));
+                        }}),
+    CaseName<FeedCommandCase>);
 
 TEST_F(ScreensTest, ActivatingAFeedOpensItsItemsInTheItemList) {
     const qint32 alpha = AddFeed(QStringLiteral("Alpha"), Items(2));
@@ -429,7 +434,8 @@ INSTANTIATE_TEST_SUITE_P(
         ItemCommandCase{"Delete Audio Content", false, ItemUnread,
                         "Confirm Delete: Are you sure you want to delete the Audio Content for "
                         "the selected item?",
-                        ItemUnread}));
+                        ItemUnread}),
+    CaseName<ItemCommandCase>);
 
 TEST_F(ScreensTest, MarkAllReadAndUnreadChangeEveryRowButLockedOnes) {
     const qint32 feed = AddFeed(QStringLiteral("Alpha"), Items(3));
