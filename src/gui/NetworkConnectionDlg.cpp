@@ -53,8 +53,8 @@ CNetworkConnectionDlg::CNetworkConnectionDlg(QWidget* parent)
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(header);
-    layout->addWidget(connectionManager_);
     layout->addWidget(direct_);
+    layout->addWidget(connectionManager_);
     layout->addWidget(proxy);
     layout->addLayout(autoConnectRow);
     auto* testRow = new QHBoxLayout;

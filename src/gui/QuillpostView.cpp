@@ -105,7 +105,6 @@ void CQuillpostView::CreateActions() {
          "help"},
         {UpdateAllFromBar, "Update All", QKeySequence(), "view-refresh", "update"},
         {CancelDownload, "Cancel", QKeySequence(Qt::Key_Escape), "process-stop", "cancel"},
-        {LeaveProgress, "Back", QKeySequence(), "go-previous", "back"},
     };
     for (const Entry& entry : entries) {
         auto* action = new QAction(
@@ -186,9 +185,9 @@ void CQuillpostView::CreateCommandBars() {
         bar->addWidget(spacer);
         bar->addAction(actions_[ShowScreenHelp]);
     }
-    QToolBar* bar = progress_->CommandBar();
-    bar->addAction(actions_[LeaveProgress]);
-    bar->addAction(actions_[CancelDownload]);
+    // The page is left by the run's end: while it runs, the worker holds the database that the
+    // list screens read.
+    progress_->CommandBar()->addAction(actions_[CancelDownload]);
 }
 
 void CQuillpostView::CreateNavigationKeys() {
@@ -220,7 +219,6 @@ void CQuillpostView::SwitchScreen(int screenId) {
         CRegistrySettings::ForQuillpost().Write(Key::ActiveView, screenId);
     const bool running = screenId == CDownloadProgressWnd::Id;
     actions_[CancelDownload]->setEnabled(running);
-    actions_[LeaveProgress]->setEnabled(running && !progress_->IsActive());
     emit stateChanged();
 }
 
@@ -241,7 +239,6 @@ bool CQuillpostView::StartDownloadRun(RunKind kind, qint32 id) {
         SwitchScreen(remembered != 0 ? remembered : int(CFeedListScreen::Id));
         return false;
     }
-    actions_[LeaveProgress]->setEnabled(false);
     return true;
 }
 
@@ -359,7 +356,8 @@ void CQuillpostView::OnCommand(int command) {
         return;
     case LeaveProgress:
     case LeaveProgressToo:
-        SwitchScreen(returnScreen_ != 0 ? returnScreen_ : int(CFeedListScreen::Id));
+        if (activeScreen_ == CDownloadProgressWnd::Id && !progress_->IsRunning())
+            SwitchScreen(returnScreen_ != 0 ? returnScreen_ : int(CFeedListScreen::Id));
         return;
     case CancelDownload:
         progress_->OnCancel();

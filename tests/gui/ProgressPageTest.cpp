@@ -93,7 +93,8 @@ TEST_F(ProgressPageTest, ARunShowsEachFeedWhileTheWindowStaysResponsive) {
                                    QStringLiteral("Downloading Complete|- Status: OK")}));
     // The run's end brings the remembered screen back with its lists reloaded.
     EXPECT_TRUE(QTest::qWaitFor([&view] { return view.ActiveScreen() == CFeedListScreen::Id; }));
-    EXPECT_EQ(store_.Read(Key::BackgroundStatus), 0);
+    // The worker marks the run over right after its last report.
+    EXPECT_TRUE(QTest::qWaitFor([this] { return store_.Read(Key::BackgroundStatus) == 0; }));
     EXPECT_EQ(store_.Read(Key::TodayHasChanged), 1);
     EXPECT_EQ(view.FeedListScreen()->Model().rowCount(), 3);
     EXPECT_TRUE(script_.messages.isEmpty()) << script_.messages.join("\n").toStdString();
