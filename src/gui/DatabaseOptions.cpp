@@ -66,7 +66,7 @@ void CQuillpostView::OpenDatabaseOptions() {
 
 void CQuillpostView::ApplyNewCurrentDatabase(const QString& path) {
     ForgetCurrentViews(CRegistrySettings::ForQuillpost(), path);
-    itemList_->ShowSource(QString());
+    ReadScreenSettings();
 }
 
 void CQuillpostView::OpenOtherDatabase() {

@@ -5,7 +5,8 @@
 #include <QAbstractListModel>
 #include <vector>
 
-// The rows of the feed list: a Feed's title, its icon by Status and its ID.
+// The rows of the feed list: a Feed's title, its icon by Status, its ID and, when dates are
+// shown, its date as a second line.
 class CFeedListModel : public QAbstractListModel {
     Q_OBJECT
 public:
@@ -14,8 +15,11 @@ public:
 
     using QAbstractListModel::QAbstractListModel;
 
-    void SetFeeds(const std::vector<CFeedRecord>& feeds);
+    // dateFormat 0 shows Greenwich time, anything else local time; -1 shows no dates.
+    void SetFeeds(const std::vector<CFeedRecord>& feeds, int dateFormat = -1);
     void Clear();
+    void SetIcon(int row, int icon);
+    void RemoveFeedRow(int row);
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role) const override;
 
@@ -26,6 +30,7 @@ private:
     struct Row {
         qint32 feedID;
         QString title;
+        QString dateText;
         int icon;
     };
     std::vector<Row> rows_;

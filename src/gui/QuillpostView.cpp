@@ -28,7 +28,7 @@ constexpr int ScheduleIntervalMs = 60 * 1000;
 CQuillpostView::CQuillpostView(const StartOptions& options, ConnectivityProbe probe,
                                QWidget* parent)
     : QWidget(parent), options_(options), bars_(new QStackedWidget), screens_(new QStackedWidget),
-      feedList_(new CFeedListScreen), itemList_(new CItemListScreen),
+      feedList_(new CFeedListScreen(db_)), itemList_(new CItemListScreen(db_)),
       progress_(new CDownloadProgressWnd(db_, probe)), startupTimer_(new QTimer(this)),
       scheduleTimer_(new QTimer(this)), probe_(std::move(probe)) {
     setObjectName(QStringLiteral("QuillpostView"));
@@ -48,11 +48,7 @@ CQuillpostView::CQuillpostView(const StartOptions& options, ConnectivityProbe pr
     layout->addWidget(screens_, 1);
     bars_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
 
-    connect(feedList_, &CFeedListScreen::feedActivated, this, &CQuillpostView::OpenFeed);
-    connect(feedList_, &CFeedListScreen::itemListRequested, this,
-            [this] { OnCommand(ShowItemList); });
-    connect(itemList_, &CItemListScreen::feedListRequested, this,
-            [this] { OnCommand(ShowFeedList); });
+    ConnectListScreens();
     connect(progress_, &CDownloadProgressWnd::refreshRequested, this,
             [this] { OnCommand(DownloadFinished); });
 
@@ -215,6 +211,8 @@ void CQuillpostView::SwitchScreen(int screenId) {
     CScreen* screen = Screen(screenId);
     if (!screen)
         return;
+    if (screenId != CItemListScreen::Id)
+        itemList_->LeaveReadingMode();
     activeScreen_ = screenId;
     screens_->setCurrentWidget(screen);
     bars_->setCurrentWidget(screen->CommandBar());
@@ -258,16 +256,45 @@ void CQuillpostView::ReloadLists() {
 }
 
 void CQuillpostView::RefreshScreens() {
-    if (db_.IsOpen())
-        feedList_->Refresh(db_);
-    else
+    if (db_.IsOpen()) {
+        feedList_->Refresh();
+        itemList_->Refresh();
+    } else {
         feedList_->Clear();
+        itemList_->Clear();
+    }
     emit stateChanged();
 }
 
+void CQuillpostView::ReadScreenSettings() {
+    feedList_->ReadSettings(false);
+    itemList_->ReadSettings(false);
+}
+
+void CQuillpostView::ConnectListScreens() {
+    connect(feedList_, &CFeedListScreen::feedActivated, this, &CQuillpostView::OpenFeed);
+    connect(feedList_, &CFeedListScreen::itemListRequested, this,
+            [this] { OnCommand(ShowItemList); });
+    connect(feedList_, &CFeedListScreen::itemListRefreshRequested, itemList_,
+            &CItemListScreen::Refresh);
+    connect(feedList_, &CFeedListScreen::viewChanged, this, [this](qint32 viewID) {
+        if (CRegistrySettings::ForQuillpost().Read(Key::ItemViewCurrentViewID) == viewID)
+            itemList_->Refresh();
+    });
+    connect(feedList_, &CFeedListScreen::feedUpdateRequested, this,
+            [this](qint32 feedID) { StartDownloadRun(RunKind::OneFeed, feedID); });
+    connect(feedList_, &CFeedListScreen::viewUpdateRequested, this,
+            [this](qint32 viewID) { StartDownloadRun(RunKind::OneView, viewID); });
+    connect(feedList_, &CFeedListScreen::feedWizardRequested, this,
+            [this] { OnCommand(FeedWizard); });
+    connect(itemList_, &CItemListScreen::feedListRequested, this,
+            [this] { OnCommand(ShowFeedList); });
+    connect(itemList_, &CItemListScreen::feedItemRead, feedList_,
+            &CFeedListScreen::MarkSelectedFeedRead);
+}
+
 void CQuillpostView::OpenFeed(qint32 feedID) {
-    const auto feed = db_.GetFeed(feedID);
-    itemList_->ShowSource(feed ? feed->Title : QString());
+    itemList_->ShowFeed(feedID);
     OnCommand(ShowItemList);
 }
 
@@ -316,8 +343,10 @@ void CQuillpostView::OnCommand(int command) {
         SwitchScreen(CItemListScreen::Id);
         return;
     case ShowScreenHelp:
-        ShowHelpPage(activeScreen_ == CItemListScreen::Id ? QStringLiteral("ivlInfo.htm")
-                                                          : QStringLiteral("fvInfo.htm"));
+        ShowHelpPage(activeScreen_ != CItemListScreen::Id ? QStringLiteral("fvInfo.htm")
+                     : itemList_->Mode() == CItemListScreen::ReadingMode
+                         ? QStringLiteral("ivdInfo.htm")
+                         : QStringLiteral("ivlInfo.htm"));
         return;
     case UpdateAllFromBar:
     case UpdateAllFeeds:

@@ -105,6 +105,9 @@ private:
     void ApplyNewCurrentDatabase(const QString& path);
     void OpenNetworkConnection();
     void OpenFeed(qint32 feedID);
+    void ConnectListScreens();
+    // The list screens take the remembered Views and Feed and the display settings again.
+    void ReadScreenSettings();
 
     // Start-up steps.
     bool CheckDatabaseEngine();

@@ -62,7 +62,7 @@ void CQuillpostView::LoadScreens() {
     const int remembered = CRegistrySettings::ForQuillpost().Read(Key::ActiveView);
     SwitchScreen(remembered == CItemListScreen::Id ? int(CItemListScreen::Id)
                                                    : int(CFeedListScreen::Id));
-    itemList_->ShowSource(QString());
+    ReadScreenSettings();
     RefreshScreens();
     db_.HoldLock = false;
     db_.Unlock();

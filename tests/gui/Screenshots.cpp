@@ -7,6 +7,7 @@
 #include "gui/DownloadProgressWnd.h"
 #include "gui/FeedListScreen.h"
 #include "gui/HelpWindow.h"
+#include "gui/ItemListScreen.h"
 #include "gui/MainFrame.h"
 #include "gui/NetworkConnectionDlg.h"
 #include "gui/QuillpostView.h"
@@ -36,11 +37,28 @@ void Save(const QPixmap& picture, const char* name) {
 }
 
 QByteArray Feed(const QString& title, int items) {
+    static const char* const stories[] = {
+        "Council approves the new tram line to the harbour",
+        "Lighthouse reopens after two years of restoration",
+        "Ferry timetable changes for the winter months",
+        "Fish market moves to the east quay",
+        "Rowing club wins the autumn regatta",
+    };
     QByteArray xml = "<rss version=\"2.0\"><channel><title>" + title.toUtf8() + "</title>";
+    const QDateTime newest = QDateTime::currentDateTimeUtc().addSecs(-600);
     for (int i = 0; i < items; ++i)
-        xml += QStringLiteral("<item><title>%1 %2</title><guid>%1-%2</guid></item>")
-                   .arg(title)
+        xml += QStringLiteral("<item><title>%1</title><guid>%2-%3</guid>"
+                              "<link>https://example.org/%3</link><pubDate>%4</pubDate>"
+                              "<description><![CDATA[<p>After two years of consultation the "
+                              "council voted 31 to 9 for the <b>harbour tram</b>. Work on the "
+                              "first section starts in March; the line should carry 12 000 "
+                              "passengers a day.</p><p>Residents of the old town asked for "
+                              "quieter night works and a bus service during the closures. "
+                              "<a href='https://example.org/plan'>Read the full plan</a>.</p>]]>"
+                              "</description></item>")
+                   .arg(QString::fromLatin1(stories[i % 5]), title)
                    .arg(i)
+                   .arg(newest.addSecs(-5400 * i).toString(Qt::RFC2822Date))
                    .toUtf8();
     return xml + "</channel></rss>";
 }
@@ -93,6 +111,31 @@ void ShootProgressPage(CMainFrame& frame, LoopbackServer& server) {
     Save(frame.grab(), "progress.png");
     page->OnCancel();
     page->OnCancel();
+}
+
+// A Feed's items with a few read and one locked, then its first item in the reading pane.
+void ShootItemList(CMainFrame& frame) {
+    CQuillpostView* view = frame.View();
+    if (!QTest::qWaitFor([view] { return !view->ProgressScreen()->IsActive(); }, 20000))
+        std::fprintf(stderr, "the run did not end\n");
+    view->ReloadLists();
+    CRssDatabase& db = view->Database();
+    for (const CFeedRecord& feed : db.FeedList) {
+        if (db.CountFeedItems(feed.FeedID, 0) == 0)
+            continue;
+        db.LoadFeedItems(feed.FeedID, 0);
+        db.SetItemStatus(db.ItemList[1].FeedItemID, ItemRead);
+        db.SetItemStatus(db.ItemList[2].FeedItemID, ItemLocked);
+        db.SetItemStatus(db.ItemList[3].FeedItemID, ItemRead);
+        view->ItemListScreen()->ShowFeed(feed.FeedID);
+        break;
+    }
+    view->SwitchScreen(CItemListScreen::Id);
+    QTest::qWait(100);
+    Save(frame.grab(), "item-list.png");
+    view->ItemListScreen()->EnterReadingMode();
+    QTest::qWait(100);
+    Save(frame.grab(), "reading.png");
 }
 
 void ShootDialogs(QWidget* parent) {
@@ -151,5 +194,6 @@ int main(int argc, char** argv) {
     ShootMainWindow(frame);
     ShootDialogs(&frame);
     ShootProgressPage(frame, server);
+    ShootItemList(frame);
     return 0;
 }

@@ -148,7 +148,7 @@ TEST_F(StartupTest, ScreensSwitchByMenuAndKeysAndTheListScreenIsRemembered) {
     // Return opens the selected Feed on the item list.
     QTest::keyClick(frame_.get(), Qt::Key_Return);
     EXPECT_EQ(view.ActiveScreen(), CItemListScreen::Id);
-    EXPECT_EQ(view.ItemListScreen()->StripText(), selected);
+    EXPECT_EQ(view.ItemListScreen()->StripText(), QStringLiteral("Feed: ") + selected);
     EXPECT_EQ(store_.Read(Key::ActiveView), CItemListScreen::Id);
     QTest::keyClick(frame_.get(), Qt::Key_Left);
     EXPECT_EQ(view.ActiveScreen(), CFeedListScreen::Id);

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "store/Records.h"
+
+#include <QAbstractListModel>
+#include <QHash>
+#include <QSize>
+#include <vector>
+
+// The rows of the item list: the items of a View or a Feed in the order the store gives them,
+// each with its icon by Status, the audio mark when its enclosure is cached, and its date as a
+// second line when dates are shown. Rows reach the view in batches as it scrolls, so that a
+// list of many thousand items opens at once.
+class CItemListModel : public QAbstractListModel {
+    Q_OBJECT
+public:
+    static constexpr int FeedItemIdRole = Qt::UserRole + 1;
+    static constexpr int IconIndexRole = Qt::UserRole + 2;
+    static constexpr int HasAudioRole = Qt::UserRole + 3;
+    static constexpr int BatchSize = 256;
+    // The status icon, then the audio icon where there is one.
+    static constexpr QSize IconArea{36, 16};
+
+    using QAbstractListModel::QAbstractListModel;
+
+    // `audioFiles` maps items to their cached enclosure; dateFormat -1 shows no dates.
+    void SetItems(std::vector<CFeedItemRecord> items, QHash<qint32, QString> audioFiles,
+                  int dateFormat);
+    void Clear();
+
+    // Every item, also those not yet handed to the view.
+    int ItemCount() const { return int(items_.size()); }
+    const CFeedItemRecord& Item(int row) const { return items_[std::size_t(row)]; }
+    QString AudioFile(int row) const;
+    void SetStatus(int row, qint16 status);
+    void RemoveAudio(int row);
+    void RemoveItemRow(int row);
+    // The title a row shows: an item without one is named by its position.
+    QString DisplayTitle(int row) const;
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    bool canFetchMore(const QModelIndex& parent) const override;
+    void fetchMore(const QModelIndex& parent) override;
+
+private:
+    void ChangedRow(int row);
+
+    std::vector<CFeedItemRecord> items_;
+    QHash<qint32, QString> audioFiles_;
+    int dateFormat_ = -1;
+    int shown_ = 0;
+};

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "app/ItemPage.h"
+
+#include <QHash>
+#include <QImage>
+#include <QSet>
+#include <QTextBrowser>
+
+// The pane an item is read in. It never navigates: a tapped link is reported and nothing else
+// happens. It loads nothing from disk or the network by itself; inline images come only when
+// HtmlView\ShowImages is on, fetched off the user-interface thread and kept for the page.
+class CReadingPane : public QTextBrowser {
+    Q_OBJECT
+public:
+    static constexpr qint64 ImageSizeCap = 4 * 1024 * 1024;
+
+    explicit CReadingPane(QWidget* parent = nullptr);
+
+    // A composed page with its colours and zoom level (-1 … 3).
+    void ShowPage(const QString& html, const PageColors& colors, int zoomLevel);
+    // A fetched page as it came, with the pane's own colours.
+    void ShowRaw(const QString& html);
+    void ClearPage();
+
+    // The point size of a zoom level.
+    static int PointSizeOfZoom(int zoomLevel);
+
+    QVariant loadResource(int type, const QUrl& name) override;
+
+signals:
+    void linkTapped(const QUrl& link);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void SetHtml(const QString& html);
+    void FetchImage(const QUrl& url);
+    void OnImageFetched(int page, const QUrl& url, const QImage& image);
+
+    QString html_;
+    // Counts the pages shown, so that an image fetched for an earlier page is dropped.
+    int page_ = 0;
+    QHash<QUrl, QImage> images_;
+    QSet<QUrl> fetching_;
+};
