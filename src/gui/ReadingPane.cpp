@@ -28,7 +28,7 @@ QImage DownloadImage(const QUrl& url, bool useProxy, const QString& proxy) {
     const QString path = dir.filePath(QStringLiteral("image"));
     if (!dir.isValid() ||
         !CHttpDownloader::Download(url.toString(QUrl::FullyEncoded), path, useProxy, proxy, false,
-                                   CReadingPane::ImageSizeCap))
+                                   {CReadingPane::ImageSizeCap}))
         return {};
     return QImage(path);
 }
