@@ -26,7 +26,7 @@ void CProgressListModel::SetRows(const std::vector<CDownloadProgressModel::Row>&
     const std::size_t kept = rows_.size();
     for (std::size_t i = 0; i < kept; ++i)
         if (rows_[i].status != rows[i].status || rows_[i].icon != rows[i].icon ||
-            rows_[i].title != rows[i].title) {
+            rows_[i].title != rows[i].title || rows_[i].note != rows[i].note) {
             rows_[i] = rows[i];
             emit dataChanged(index(int(i)), index(int(i)));
         }
@@ -50,6 +50,8 @@ QVariant CProgressListModel::data(const QModelIndex& index, int role) const {
         return row.status.isEmpty() ? row.title : row.title + u'\n' + row.status;
     case Qt::DecorationRole:
         return StateIcon(row.icon);
+    case Qt::ToolTipRole: // why an entry failed, or what was cut of it
+        return row.note.isEmpty() ? QVariant() : QVariant(row.note);
     case StatusRole:
         return row.status;
     case IconIndexRole:

@@ -92,6 +92,9 @@ TEST_F(ProgressPageTest, ARunShowsEachFeedWhileTheWindowStaysResponsive) {
                                    QStringLiteral("Missing|- Status: Done - Failed To Download"),
                                    QStringLiteral("Slow|- Status: Done - Success"),
                                    QStringLiteral("Downloading Complete|- Status: OK")}));
+    // The reason of a failure is the row's tooltip.
+    EXPECT_EQ(Page()->List()->model()->index(2, 0).data(Qt::ToolTipRole).toString(),
+              QStringLiteral("could not connect"));
     // The run's end brings the remembered screen back with its lists reloaded.
     EXPECT_TRUE(QTest::qWaitFor([&view] { return view.ActiveScreen() == CFeedListScreen::Id; }));
     // The worker marks the run over right after its last report.
