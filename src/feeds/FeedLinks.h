@@ -13,6 +13,11 @@ QUrl LinkBase(const CXmlNode* node, const QString& documentAddress);
 // absolute base.
 QString ResolveLink(const QString& href, const QUrl& base);
 
+// Markup with every relative href and src attribute made absolute against `base`, so that a
+// link or image of the content still leads where its feed meant once it is shown elsewhere. The
+// markup may be raw or escaped once (`&lt;a href=&quot;…&quot;&gt;`), as feeds carry it.
+QString ResolveContentLinks(const QString& markup, const QUrl& base);
+
 // An http or https address, which an item without a link can be reached through.
 bool IsWebAddress(const QString& text);
 

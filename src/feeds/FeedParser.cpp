@@ -233,7 +233,12 @@ bool ParseFeedFile(CFeedData& record, const QString& path, const FeedOrigin& ori
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return false;
-    const QByteArray bytes = file.readAll();
+    // Mapped rather than read: the file is the run's own download, replaced whole by a rename
+    // and never rewritten in place, and a big feed is then not copied once more.
+    const uchar* mapped = file.size() > 0 ? file.map(0, file.size()) : nullptr;
+    const QByteArray bytes =
+        mapped ? QByteArray::fromRawData(reinterpret_cast<const char*>(mapped), file.size())
+               : file.readAll();
     // A JSON Feed is known by what it says it is, never by its address or content type.
     if (!ReadJsonFeed(record, bytes, origin.address)) {
         CXmlDocument document;

@@ -164,9 +164,9 @@ void ApplyAtom10Rule(CFeedItemData& item, const CXmlNode* child, const QString& 
     else if (Overrides(overrides.content, name))
         item.Content = OverriddenContent(child, overrides);
     else if (NameIs(name, u"content") && (overrides.content.isEmpty() || item.Content.isEmpty()))
-        item.Content = Atom10Content(child);
+        item.Content = ResolveContentLinks(Atom10Content(child), LinkBase(child, documentAddress));
     else if (NameIs(name, u"summary") && item.Content.isEmpty())
-        item.Content = Atom10Content(child);
+        item.Content = ResolveContentLinks(Atom10Content(child), LinkBase(child, documentAddress));
 }
 
 bool IsAtom(qint16 feedType) {

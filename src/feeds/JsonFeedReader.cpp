@@ -49,9 +49,9 @@ QString Address(const QJsonObject& object, const char* key, const QUrl& base) {
 
 // content_text is literal text: escaped twice, it comes out as text where the content is shown
 // as markup after one decoding.
-QString ItemContent(const QJsonObject& item) {
+QString ItemContent(const QJsonObject& item, const QUrl& base) {
     if (const QString html = Text(item, "content_html"); !html.isEmpty())
-        return EscapeXml(html);
+        return EscapeXml(ResolveContentLinks(html, base));
     return EscapeXml(EscapeXml(Text(item, "content_text")));
 }
 
@@ -62,7 +62,7 @@ CFeedItemData ReadItem(const QJsonObject& item, const QUrl& base) {
     parsed.Link = Address(item, "url", base);
     if (parsed.Link.isEmpty() && IsWebAddress(parsed.Guid))
         parsed.Link = EscapeXml(parsed.Guid.trimmed());
-    parsed.Content = ItemContent(item);
+    parsed.Content = ItemContent(item, base);
     parsed.Date = Text(item, "date_published");
     if (parsed.Date.isEmpty())
         parsed.Date = Text(item, "date_modified");

@@ -1,5 +1,6 @@
 // Atom 1.0, JSON Feed, unversioned RSS, full content and permalinks.
 #include "config/RegistrySettings.h"
+#include "feeds/FeedLinks.h"
 #include "feeds/FeedParser.h"
 #include "support/QtPrinters.h"
 #include "support/TestEnvironment.h"
@@ -142,6 +143,41 @@ TEST_F(WebFormatsTest, JsonFeedWithAttachments) {
 
     EXPECT_EQ(record_.Items[2].Guid, "3");
     EXPECT_TRUE(record_.Items[2].Link.isEmpty());
+}
+
+TEST_F(WebFormatsTest, RelativeLinksInContentBecomeAbsolute) {
+    const QUrl base(FeedAddress);
+    struct Case {
+        const char* markup;
+        const char* resolved;
+    };
+    const Case cases[] = {
+        {"<a href=\"posts/2\">2</a>", "<a href=\"http://feeds.example/blog/posts/2\">2</a>"},
+        {"&lt;img alt=x src=&quot;/i.png?a=1&amp;amp;b=2&quot;&gt;",
+         "&lt;img alt=x src=&quot;http://feeds.example/i.png?a=1&amp;amp;b=2&quot;&gt;"},
+        {"<IMG SRC='//cdn.example/x.png'>", "<IMG SRC='http://cdn.example/x.png'>"},
+        {"<a href=\"https://a.example/\">", "<a href=\"https://a.example/\">"},
+        {"<a href=\"mailto:me@a.example\">", "<a href=\"mailto:me@a.example\">"},
+        {"<a href=\"javascript:go()\">", "<a href=\"javascript:go()\">"},
+        {"<a href=\"#top\">", "<a href=\"#top\">"},
+        {"see href=\"x\" in text", "see href=\"x\" in text"},
+        {"<a href=\"never closed", "<a href=\"never closed"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ResolveContentLinks(c.markup, base), c.resolved) << c.markup;
+    EXPECT_EQ(ResolveContentLinks("<a href=\"x\">", QUrl()), "<a href=\"x\">");
+
+    // Through the readers: Atom's xml:base on the content, JSON Feed against the feed's address.
+    ASSERT_TRUE(Parse("<feed xmlns=\"http://www.w3.org/2005/Atom\"><entry><id>1</id>"
+                      "<content type=\"html\" xml:base=\"/other/\">&lt;a href=\"p\"&gt;</content>"
+                      "</entry></feed>",
+                      FeedAddress));
+    EXPECT_EQ(record_.Items.front().Content, "&lt;a href=\"http://feeds.example/other/p\"&gt;");
+    ASSERT_TRUE(Parse(R"({"version": "https://jsonfeed.org/version/1.1",
+                          "items": [{"id": "1", "content_html": "<img src=\"i.png\">"}]})",
+                      "https://json.example/feeds/feed.json"));
+    EXPECT_EQ(record_.Items.front().Content,
+              "&lt;img src=&quot;https://json.example/feeds/i.png&quot;&gt;");
 }
 
 TEST_F(WebFormatsTest, FullContentForRss20And10) {
