@@ -1,5 +1,6 @@
 #include "gui/ItemListScreen.h"
 
+#include "config/AppSettings.h"
 #include "config/RegistrySettings.h"
 #include "gui/Icons.h"
 #include "gui/Launcher.h"
@@ -184,6 +185,7 @@ void CItemListScreen::EnterReadingMode() {
         return;
     body_->setCurrentWidget(pane_);
     mode_ = ReadingMode;
+    pane_->SetFontSmoothing(!TheAppSettings().isVGA);
     ShowSelectedItem();
     if (mode_ != ReadingMode)
         return;

@@ -87,6 +87,12 @@ void CReadingPane::ShowRaw(const QString& html) {
     verticalScrollBar()->setValue(0);
 }
 
+void CReadingPane::SetFontSmoothing(bool on) {
+    QFont font = document()->defaultFont();
+    font.setStyleStrategy(on ? QFont::PreferDefault : QFont::NoAntialias);
+    document()->setDefaultFont(font);
+}
+
 void CReadingPane::ClearPage() {
     SetHtml(QString());
 }

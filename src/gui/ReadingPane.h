@@ -22,6 +22,9 @@ public:
     // A fetched page as it came, with the pane's own colours.
     void ShowRaw(const QString& html);
     void ClearPage();
+    // Smoothing off draws the page's text with crisp edges, as chosen for high-resolution
+    // screens; it applies to this pane only, never to the desktop's own setting.
+    void SetFontSmoothing(bool on);
 
     // The point size of a zoom level.
     static int PointSizeOfZoom(int zoomLevel);

@@ -494,6 +494,23 @@ TEST_F(ScreensTest, ThePageShowsTheConfiguredColoursAndFontSize) {
     EXPECT_LT(pointSizes[10], pointSizes[12]);
 }
 
+TEST_F(ScreensTest, AHighResolutionScreenReadsWithoutFontSmoothing) {
+    const qint32 feed = AddFeed(QStringLiteral("Alpha"), Items(1));
+    StartView();
+    auto smoothing = [&] {
+        Press(Qt::Key_Left);
+        OpenFeed(feed);
+        Press(Qt::Key_Return);
+        return Items()->Pane()->document()->defaultFont().styleStrategy() != QFont::NoAntialias;
+    };
+    EXPECT_TRUE(smoothing());
+    TheAppSettings().isVGA = true;
+    const bool onHighResolution = smoothing();
+    TheAppSettings().isVGA = false;
+    EXPECT_FALSE(onHighResolution);
+    EXPECT_TRUE(smoothing());
+}
+
 namespace {
 
 // Clicks the first link of the page whose target is `href`.
