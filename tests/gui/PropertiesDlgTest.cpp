@@ -55,6 +55,13 @@ protected:
         QTest::mouseClick(dialog.Buttons()->button(button), Qt::LeftButton);
     }
 
+    // A dialog opened from a menu becomes the active window once the menu has let go; keys
+    // and clicks meant for its editors wait for that.
+    static void Activate(QWidget& dialog) {
+        dialog.activateWindow();
+        EXPECT_TRUE(QTest::qWaitFor([&dialog] { return QApplication::activeWindow() == &dialog; }));
+    }
+
     // Shows the dialog as the screens do, without blocking the test.
     static void Show(CPropertiesDlg& dialog) {
         dialog.show();
@@ -71,6 +78,38 @@ protected:
 
     qint32 feed_ = 0;
 };
+
+// The lists' "Properties" entries open the dialog for the row the menu was opened on.
+TEST_F(PropertiesDlgTest, PropertiesEntriesOpenTheDialogOfTheirRow) {
+    const qint32 quay = AddFeed(QStringLiteral("Quay Weekly"), Items(1));
+    StartView();
+    ModalScript script;
+    script.Handle([](QWidget* widget) {
+        auto& dialog = *qobject_cast<CFeedPropertiesDlg*>(widget);
+        Activate(dialog);
+        CPropertyTree& tree = *dialog.Tree();
+        EXPECT_EQ(tree.Text(tree.Find(QStringLiteral("Title"))), QStringLiteral("Quay Weekly"));
+        PropertyTreeDriver driver(tree);
+        driver.Open(QStringLiteral("Settings"));
+        driver.Type(tree.Find(QStringLiteral("Priority")), QStringLiteral("60"));
+        Press(dialog, QDialogButtonBox::Ok);
+    });
+    ASSERT_TRUE(Trigger(ContextMenu(Feeds(), RowOf(Feeds(), CFeedListModel::FeedIdRole, quay)),
+                        QStringLiteral("Properties")));
+    EXPECT_EQ(db_.GetFeed(quay)->Priority, 60);
+    EXPECT_EQ(Feeds()->SelectedFeedID(), quay);
+
+    OpenFeed(feed_);
+    QString shownFeed;
+    script.Handle([&shownFeed](QWidget* widget) {
+        auto& dialog = *qobject_cast<CItemPropertiesDlg*>(widget);
+        shownFeed = dialog.Tree()->Text(dialog.Tree()->Find(QStringLiteral("Feed")));
+        Press(dialog, QDialogButtonBox::Cancel);
+    });
+    ASSERT_TRUE(Trigger(ContextMenu(Items(), 0), QStringLiteral("Properties")));
+    EXPECT_EQ(shownFeed, QStringLiteral("Harbour News"));
+    EXPECT_EQ(script.unexpected, 0);
+}
 
 TEST_F(PropertiesDlgTest, FeedPriorityIsStoredWithinZeroToHundred) {
     const std::pair<const char*, int> cases[] = {{"250", 100}, {"-5", 0}, {"42", 42}};
@@ -253,6 +292,7 @@ TEST_P(NewViewTest, ANewViewIsAddedAndBuiltFromKeywordsOnlyInDynamicModeWithKeyw
     ModalScript script;
     script.Handle([](QWidget* widget) {
         auto& dialog = *qobject_cast<CViewPropertiesDlg*>(widget);
+        Activate(dialog);
         EXPECT_EQ(dialog.StripText(), QStringLiteral("Add a New View"));
         CPropertyTree& tree = *dialog.Tree();
         PropertyTreeDriver driver(tree);
@@ -286,6 +326,7 @@ TEST_F(PropertiesDlgTest, ViewSettingsAndFeedsAreStoredFromTheItemList) {
     ModalScript script;
     script.Handle([](QWidget* widget) {
         auto& dialog = *qobject_cast<CViewPropertiesDlg*>(widget);
+        Activate(dialog);
         CPropertyTree& tree = *dialog.Tree();
         EXPECT_TRUE(tree.Find(QStringLiteral("Status"))->isExpanded());
         PropertyTreeDriver driver(tree);
