@@ -22,7 +22,7 @@ CPropertiesDlg::CPropertiesDlg(const QString& helpPage, const QString& goneMessa
     layout->addWidget(strip_);
     layout->addWidget(tree_, 1);
     layout->addWidget(buttons_);
-    resize(480, 520);
+    resize(480, 480);
 }
 
 QString CPropertiesDlg::StripText() const {

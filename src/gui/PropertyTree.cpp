@@ -169,6 +169,11 @@ public:
         return editor;
     }
 
+    // A little air around each row, so that editors and tick boxes are not cramped.
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        return QStyledItemDelegate::sizeHint(option, index) + QSize(0, 6);
+    }
+
     void setEditorData(QWidget* editor, const QModelIndex& index) const override {
         QTreeWidgetItem* item = view_->itemFromIndex(index);
         tree_->EditorOf(*KindOf(item)).SetEditorValue(editor, tree_->Value(item));

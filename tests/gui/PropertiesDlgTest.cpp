@@ -5,6 +5,7 @@
 #include "ScreensFixture.h"
 #include "app/Properties.h"
 #include "gui/FeedPropertiesDlg.h"
+#include "gui/HelpWindow.h"
 #include "gui/ItemPropertiesDlg.h"
 #include "gui/ViewPropertiesDlg.h"
 #include "store/AdoConnection.h"
@@ -138,6 +139,21 @@ TEST_F(PropertiesDlgTest, FeedDialogShowsTheFeedAndListsOnlyUserViews) {
     EXPECT_EQ(Entries(tree, QStringLiteral("View List")),
               QStringList({QStringLiteral("Local"), QStringLiteral("Weather")}));
     EXPECT_EQ(tree.CheckedIDs(tree.Find(QStringLiteral("View List"))), QList<qint32>{40});
+}
+
+TEST_F(PropertiesDlgTest, HelpOpensEachDialogsOwnPage) {
+    CFeedPropertiesDlg feed(db_, feed_);
+    CItemPropertiesDlg item(db_, ItemIDs(feed_).value(0), QString());
+    CViewPropertiesDlg view(db_, 0);
+    const std::pair<CPropertiesDlg*, const char*> cases[] = {
+        {&feed, "Feed Properties"}, {&item, "Item Properties"}, {&view, "View Properties"}};
+    for (const auto& [dialog, page] : cases) {
+        Show(*dialog);
+        Press(*dialog, QDialogButtonBox::Help);
+        const auto* help = dialog->findChild<CHelpWindow*>();
+        ASSERT_NE(help, nullptr) << page;
+        EXPECT_EQ(help->windowTitle(), QString::fromLatin1(page));
+    }
 }
 
 TEST_F(PropertiesDlgTest, FeedMembershipsAreRewrittenOnlyWhenTheTicksChange) {
