@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QRegularExpressionValidator>
 #include <QStyledItemDelegate>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <optional>
 
@@ -157,15 +158,23 @@ public:
         const auto kind = KindOf(item);
         if (!kind)
             return nullptr;
-        QWidget* editor =
-            tree_->EditorOf(*kind).CreateEditor(parent, item->data(NameColumn, OptionsRole));
+        const CPropertyEditor& kindEditor = tree_->EditorOf(*kind);
+        QWidget* editor = kindEditor.CreateEditor(parent, item->data(NameColumn, OptionsRole));
+        if (editor == nullptr) {
+            // Edited by a dialog of its own, run once the view has finished starting the edit.
+            QTimer::singleShot(0, tree_, [tree = tree_, item, &kindEditor] {
+                QVariant value = tree->Value(item);
+                if (kindEditor.Activate(tree, value, item->data(NameColumn, OptionsRole)))
+                    tree->SetValue(item, value);
+            });
+            return nullptr;
+        }
         if (auto* box = qobject_cast<QComboBox*>(editor)) {
             // A pick from the list is taken at once; the box stays open for the next key.
             connect(box, &QComboBox::activated, this,
                     [this, box] { const_cast<CPropertyDelegate*>(this)->commitData(box); });
         }
-        if (editor)
-            editor->setAutoFillBackground(true);
+        editor->setAutoFillBackground(true);
         return editor;
     }
 
@@ -243,14 +252,6 @@ CPropertyTree::CPropertyTree(QWidget* parent)
     connect(tree_, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item, int column) {
         if (column == ValueColumn && (item->flags() & Qt::ItemIsEditable))
             tree_->editItem(item, ValueColumn);
-    });
-    connect(tree_, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem* item) {
-        const auto kind = KindOf(item);
-        if (!kind)
-            return;
-        QVariant value = Value(item);
-        if (EditorOf(*kind).Activate(this, value, item->data(NameColumn, OptionsRole)))
-            SetValue(item, value);
     });
     connect(tree_, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem* item, int column) {
         if (IsEntry(item) && column == NameColumn) {

@@ -34,8 +34,9 @@ public:
     virtual QWidget* CreateEditor(QWidget* parent, const QVariant& options) const;
     virtual void SetEditorValue(QWidget* editor, const QVariant& value) const;
     virtual QVariant EditorValue(QWidget* editor) const;
-    // For kinds edited by a dialog of their own (no in-place editor): runs it when the user
-    // activates the item (double click, F2) and returns true when `value` was changed.
+    // For kinds edited by a dialog of their own (CreateEditor gives nullptr): runs it whenever
+    // the user starts an edit (click on the value, double click, F2, a key) and returns true
+    // when `value` was changed. Give such a kind's items Qt::ItemIsEditable (AddItem does).
     virtual bool Activate(QWidget* parent, QVariant& value, const QVariant& options) const;
 };
 

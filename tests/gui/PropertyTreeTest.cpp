@@ -109,4 +109,24 @@ TEST_F(PropertyTreeTest, ACheckListTicksByMouseAndSpaceAndGivesTheTickedIds) {
     EXPECT_EQ(viewList_->text(1), QStringLiteral("Tech"));
 }
 
+// A kind edited by a dialog of its own, as a colour is: here the "dialog" appends a mark.
+class MarkingEditor : public CPropertyEditor {
+public:
+    bool Activate(QWidget*, QVariant& value, const QVariant& options) const override {
+        value = value.toString() + options.toString();
+        return true;
+    }
+};
+
+TEST_F(PropertyTreeTest, AKindWithoutAnInPlaceEditorIsEditedThroughItsOwnDialog) {
+    tree_.SetEditor(PropertyKind::Text, std::make_shared<MarkingEditor>());
+    PropertyItem name = tree_.AddItem(tree_.Find("Settings"), PropertyKind::Text, "Name",
+                                      "Name help.", QStringLiteral("blue"), QStringLiteral("!"));
+    ClickCell(name, 1);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return tree_.Text(name) == QStringLiteral("blue!"); }));
+    QTest::keyClick(tree_.Tree(), Qt::Key_F2);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return tree_.Text(name) == QStringLiteral("blue!!"); }));
+    EXPECT_EQ(name->text(1), QStringLiteral("blue!!"));
+}
+
 } // namespace
