@@ -206,7 +206,8 @@ TEST_P(ExtendedDataTest, SwitchingItOnAsksWhetherToPurgeTheCachedItems) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Answers, ExtendedDataTest,
-                         ::testing::Values(PurgeCase{true, 0, 1}, PurgeCase{false, 3, 0}));
+                         ::testing::Values(PurgeCase{true, 0, 1}, PurgeCase{false, 3, 0}),
+                         [](const auto& info) { return info.param.answer ? "Yes" : "No"; });
 
 TEST_F(PropertiesDlgTest, CancelWritesNothing) {
     const QStringList before = Memberships();
@@ -295,6 +296,7 @@ TEST_F(PropertiesDlgTest, ItemKeywordsAreStored) {
 }
 
 struct NewViewCase {
+    const char* name;
     const char* keywords;
     bool dynamic;
     bool membershipBuilt;
@@ -332,9 +334,10 @@ TEST_P(NewViewTest, ANewViewIsAddedAndBuiltFromKeywordsOnlyInDynamicModeWithKeyw
 }
 
 INSTANTIATE_TEST_SUITE_P(Keywords, NewViewTest,
-                         ::testing::Values(NewViewCase{"   ", true, false},
-                                           NewViewCase{"Story", true, true},
-                                           NewViewCase{"Story", false, false}));
+                         ::testing::Values(NewViewCase{"BlankDynamic", "   ", true, false},
+                                           NewViewCase{"Dynamic", "Story", true, true},
+                                           NewViewCase{"NotDynamic", "Story", false, false}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(PropertiesDlgTest, ViewSettingsAndFeedsAreStoredFromTheItemList) {
     StartView();
