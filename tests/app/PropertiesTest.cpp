@@ -48,6 +48,12 @@ TEST_F(PropertiesTest, KeywordViewIsBuiltAtOnceAndFilledByLaterMerges) {
     EXPECT_EQ(db_.GetView(id)->Keywords, "budget");
     EXPECT_EQ(Count("ViewFeedItems", QString("ViewID = %1").arg(id)), 1);
 
+    // Out of Dynamic Mode the keywords are kept but the View is not built from them yet.
+    edit.dynamicMode = false;
+    const qint32 kept = ::AddView(db_, "Budget later", edit);
+    EXPECT_EQ(db_.GetView(kept)->Keywords, "budget");
+    EXPECT_EQ(Count("ViewFeedItems", QString("ViewID = %1").arg(kept)), 0);
+
     ASSERT_TRUE(db_.MergeFeedFile(1, RssFeed("Budget vote tonight"), nullptr));
     EXPECT_EQ(Count("ViewFeedItems", QString("ViewID = %1").arg(id)), 2);
 }
