@@ -54,8 +54,8 @@ public:
 // ask for, or pending audio enclosures. Each downloaded body goes to the data store.
 class CDownloadManager : public IExtendedDataQueue {
 public:
-    // How many entries download ahead of the one being processed.
-    static constexpr int EntriesFetchedAhead = 3;
+    // The most downloads one run makes at once, whatever the configuration asks for.
+    static constexpr int MostTransfers = 32;
     // The most text the pages of one run may add to the database, in characters.
     static constexpr qint64 DefaultExtendedDataPerRun = 50LL * 1024 * 1024;
 
@@ -114,6 +114,8 @@ private:
     void Append(CDownloadItem item);
     void StartItem(int index);
     void WorkerLoop();
+    // True when the run went through its list; false when a forced cancel ended it meanwhile.
+    bool ProcessEntries();
     CDownloadAhead::Fetched Fetch(const CDownloadItem& item, const QString& path,
                                   const std::atomic<bool>* abort);
     // `note` gets what the user should know of the outcome: why it failed, what was cut.
@@ -150,6 +152,7 @@ private:
 
     std::map<qint32, HttpValidators> validators_; // per feed, read when the run starts
     qint64 extendedDataLeft_ = 0;                 // characters the run's pages may still add
+    int transfers_ = 1;                           // downloads at once, read when the run starts
     bool useProxy_ = false;
     QString proxyAddress_;
     QString proxyPort_;
