@@ -10,7 +10,8 @@ with its defaults. Prints the medians, the ratios and quillpost's peak memory. I
 nothing: newsboat is skipped with a note when it is missing.
 
     python3 bench/compare_newsboat.py [--rounds N] [--feeds N] [--latency MS] [--hosts N]
-                                      [--newsboat-threads N] [--cli build/src/quillpost-cli]
+                                      [--newsboat-threads N] [--transfers N]
+                                      [--cli build/src/quillpost-cli]
 """
 import argparse
 import functools
@@ -92,6 +93,8 @@ def main():
     parser.add_argument("--latency", type=int, default=0, help="milliseconds before each answer")
     parser.add_argument("--hosts", type=int, default=25, help="servers the feeds are spread over")
     parser.add_argument("--newsboat-threads", type=int, default=8)
+    parser.add_argument("--transfers", type=int,
+                        help="quillpost's Special\\MaxTransfers (default: its own default)")
     parser.add_argument("--cli", default=os.path.join(os.path.dirname(__file__), "..", "build",
                                                       "src", "quillpost-cli"))
     options = parser.parse_args()
@@ -126,6 +129,9 @@ def main():
             for n, url in enumerate(urls)) + "</quillpost>")
     subprocess.run([cli, "config", "set", "Settings\\InstallPath", install], env=env, check=True)
     subprocess.run([cli, "config", "set", "Settings\\UseCM", "0"], env=env, check=True)
+    if options.transfers:
+        subprocess.run([cli, "config", "set", "Special\\MaxTransfers", str(options.transfers)],
+                       env=env, check=True)
     subprocess.run([cli, "--yes", "init"], env=env, check=True, stdout=subprocess.DEVNULL,
                    stderr=subprocess.DEVNULL)
     database = os.path.join(install, "rss.qpdb")
