@@ -18,9 +18,10 @@ QString HostKey(const QString& url) {
 } // namespace
 
 CDownloadAhead::CDownloadAhead(int transfers, int first, std::function<int()> count,
-                               std::function<CDownloadItem(int)> item, Fetcher fetch)
+                               std::function<CDownloadItem(int)> item, Fetcher fetch,
+                               std::atomic<bool>& abandon)
     : window_(std::max(1, transfers) * WindowPerTransfer), count_(std::move(count)),
-      item_(std::move(item)), fetch_(std::move(fetch)), current_(first) {
+      item_(std::move(item)), fetch_(std::move(fetch)), current_(first), stop_(abandon) {
     for (int thread = 0; thread < std::max(1, transfers); ++thread)
         threads_.emplace_back([this] { Run(); });
 }
@@ -95,7 +96,7 @@ CDownloadAhead::Fetched CDownloadAhead::Take(int index) {
     if (At(index).state == State::Taken) {
         lock.unlock();
         const CDownloadItem item = item_(index);
-        return fetch_(item, item.FilePath, nullptr);
+        return fetch_(item, item.FilePath, &stop_);
     }
     changed_.wait(lock, [&] { return entries_[index].state == State::Done; });
     Entry& entry = entries_[index];

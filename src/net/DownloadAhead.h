@@ -36,10 +36,12 @@ public:
         std::function<Fetched(const CDownloadItem&, const QString& path, const std::atomic<bool>*)>;
 
     // `transfers` (at least 1) is how many downloads may run at once; `first` is the entry the
-    // caller takes first.
+    // caller takes first. A set `abandon` ends every transfer under way; it may be set from
+    // another thread, before the pool goes.
     CDownloadAhead(int transfers, int first, std::function<int()> count,
-                   std::function<CDownloadItem(int)> item, Fetcher fetch);
-    // Every transfer under way is abandoned at once.
+                   std::function<CDownloadItem(int)> item, Fetcher fetch,
+                   std::atomic<bool>& abandon);
+    // Every transfer under way is abandoned at once (`abandon` is set).
     ~CDownloadAhead();
     CDownloadAhead(const CDownloadAhead&) = delete;
     CDownloadAhead& operator=(const CDownloadAhead&) = delete;
@@ -72,6 +74,6 @@ private:
     std::map<int, Entry> entries_;
     std::map<QString, int> hostTransfers_; // transfers under way per host
     int current_;
-    std::atomic<bool> stop_{false};
+    std::atomic<bool>& stop_;
     std::vector<std::thread> threads_;
 };

@@ -246,6 +246,7 @@ int CDownloadManager::StartRun() {
             validators_[item.FeedID] = db_.GetHttpValidators(item.FeedID);
     db_.HoldLock = true;
     CHttpDownloader::KeepSession = true;
+    abandonTransfers_ = false;
     worker_ = std::thread([this] { WorkerLoop(); });
     return 1;
 }
@@ -274,7 +275,8 @@ bool CDownloadManager::ProcessEntries() {
         [this](int index) { return Item(index); },
         [this](const CDownloadItem& item, const QString& path, const std::atomic<bool>* abort) {
             return Fetch(item, path, abort);
-        });
+        },
+        abandonTransfers_);
     for (;;) {
         const CDownloadItem item = Item(index_);
         const CDownloadAhead::Fetched download = ahead.Take(index_);
@@ -400,10 +402,12 @@ void CDownloadManager::EndRun(bool byWorker) {
     CHttpDownloader::CancelRequested = false;
     Notify(DN_END, diskFull_ ? 3 : lostNetwork_ ? 2 : aborted_ ? 1 : 0);
     // An abandoned worker still reads its entries: they go when it has left.
-    if (byWorker)
+    if (byWorker) {
         ClearItems();
-    else
+    } else {
         listAbandoned_ = true;
+        abandonTransfers_ = true; // the worker's, whatever it is waiting for
+    }
     aborted_ = false;
     lostNetwork_ = false;
     diskFull_ = false;

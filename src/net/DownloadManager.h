@@ -146,7 +146,8 @@ private:
     std::atomic<bool> lostNetwork_{false};
     std::atomic<bool> diskFull_{false};
     std::atomic<bool> runEnded_{true};
-    std::atomic<bool> listAbandoned_{false}; // a forced cancel left the list to its worker
+    std::atomic<bool> listAbandoned_{false};    // a forced cancel left the list to its worker
+    std::atomic<bool> abandonTransfers_{false}; // ends every transfer of the run under way
     std::mutex endMutex_;
     std::thread worker_;
 
