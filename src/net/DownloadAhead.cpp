@@ -84,6 +84,9 @@ void CDownloadAhead::Run() {
         entries_[index].state = State::Done;
         changed_.notify_all();
     }
+    // A Take waiting for an entry that no thread will fetch now learns that the pool stopped.
+    changed_.notify_all();
+    lock.unlock();
     CHttpDownloader::CloseCachedSession();
 }
 
@@ -98,8 +101,10 @@ CDownloadAhead::Fetched CDownloadAhead::Take(int index) {
         const CDownloadItem item = item_(index);
         return fetch_(item, item.FilePath, &stop_);
     }
-    changed_.wait(lock, [&] { return entries_[index].state == State::Done; });
+    changed_.wait(lock, [&] { return stop_ || entries_[index].state == State::Done; });
     Entry& entry = entries_[index];
+    if (entry.state != State::Done)
+        return {CHttpDownloader::Result::Failed, {}, {}, QStringLiteral("cancelled")};
     entry.state = State::Taken;
     return entry.fetched;
 }
