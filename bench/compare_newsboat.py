@@ -2,12 +2,16 @@
 """Times `quillpost-cli update` against `newsboat -x reload` on the same feeds, side by side.
 
 200 RSS 2.0 feeds of 50 items each (descriptions of about 700 characters in CDATA) are served
-from a loopback HTTP server. Each round runs the two programs alternately (A B A B ...): first
-a run into a fresh database / cache (every item new), then a run with every feed unchanged.
-Prints the medians, the ratios and quillpost's peak memory. Installs nothing: newsboat is
-skipped with a note when it is missing.
+from loopback HTTP servers, one port standing for one host, the feeds spread over them. Every
+answer can be made late, as a distant server's is (--latency). Each round runs the two programs
+alternately (A B A B ...): first a run into a fresh database / cache (every item new), then a
+run with every feed unchanged (304 answers). newsboat runs with `reload-threads 8`, quillpost
+with its defaults. Prints the medians, the ratios and quillpost's peak memory. Installs
+nothing: newsboat is skipped with a note when it is missing.
 
-    python3 bench/compare_newsboat.py [--rounds N] [--cli build/src/quillpost-cli]
+    python3 bench/compare_newsboat.py [--rounds N] [--feeds N] [--latency MS] [--hosts N]
+                                      [--newsboat-threads N] [--transfers N]
+                                      [--cli build/src/quillpost-cli]
 """
 import argparse
 import functools
@@ -21,7 +25,7 @@ import tempfile
 import threading
 import time
 
-FEEDS, ITEMS = 200, 50
+ITEMS = 50
 
 
 def feed_xml(feed):
@@ -42,13 +46,24 @@ def feed_xml(feed):
 
 
 class QuietHandler(http.server.SimpleHTTPRequestHandler):
+    latency = 0.0  # seconds before every answer, 304s included
+
+    def send_head(self):
+        time.sleep(self.latency)
+        return super().send_head()
+
     def log_message(self, *args):
         pass
 
 
-def serve(folder):
-    handler = functools.partial(QuietHandler, directory=folder)
-    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
+class Server(http.server.ThreadingHTTPServer):
+    daemon_threads = True
+    request_queue_size = 128  # read when the server starts listening
+
+
+def serve(folder, latency_ms):
+    late = type("LateHandler", (QuietHandler,), {"latency": latency_ms / 1000})
+    server = Server(("127.0.0.1", 0), functools.partial(late, directory=folder))
     threading.Thread(target=server.serve_forever, daemon=True).start()
     return server
 
@@ -74,6 +89,12 @@ def peak_kb(command, env):
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--rounds", type=int, default=5)
+    parser.add_argument("--feeds", type=int, default=200)
+    parser.add_argument("--latency", type=int, default=0, help="milliseconds before each answer")
+    parser.add_argument("--hosts", type=int, default=25, help="servers the feeds are spread over")
+    parser.add_argument("--newsboat-threads", type=int, default=8)
+    parser.add_argument("--transfers", type=int,
+                        help="quillpost's Special\\MaxTransfers (default: its own default)")
     parser.add_argument("--cli", default=os.path.join(os.path.dirname(__file__), "..", "build",
                                                       "src", "quillpost-cli"))
     options = parser.parse_args()
@@ -85,14 +106,16 @@ def main():
     work = tempfile.mkdtemp(prefix="quillpost-vs-newsboat-")
     www = os.path.join(work, "www")
     os.makedirs(www)
-    for feed in range(FEEDS):
+    feeds = options.feeds
+    for feed in range(feeds):
         with open(os.path.join(www, f"feed{feed}.xml"), "w") as out:
             out.write(feed_xml(feed))
     size = sum(os.path.getsize(os.path.join(www, name)) for name in os.listdir(www))
-    server = serve(www)
-    urls = [f"http://127.0.0.1:{server.server_port}/feed{feed}.xml" for feed in range(FEEDS)]
-    print(f"{FEEDS} feeds x {ITEMS} items, {size / 1e6:.1f} MB, served on 127.0.0.1:"
-          f"{server.server_port}")
+    servers = [serve(www, options.latency) for _ in range(options.hosts)]
+    urls = [f"http://127.0.0.1:{servers[feed % len(servers)].server_port}/feed{feed}.xml"
+            for feed in range(feeds)]
+    print(f"{feeds} feeds x {ITEMS} items, {size / 1e6:.1f} MB, served by {len(servers)} "
+          f"loopback servers, every answer {options.latency} ms late")
 
     # quillpost: a private configuration; the first use imports a listing of the feeds.
     env = dict(os.environ, XDG_CONFIG_HOME=os.path.join(work, "config"),
@@ -106,6 +129,9 @@ def main():
             for n, url in enumerate(urls)) + "</quillpost>")
     subprocess.run([cli, "config", "set", "Settings\\InstallPath", install], env=env, check=True)
     subprocess.run([cli, "config", "set", "Settings\\UseCM", "0"], env=env, check=True)
+    if options.transfers:
+        subprocess.run([cli, "config", "set", "Special\\MaxTransfers", str(options.transfers)],
+                       env=env, check=True)
     subprocess.run([cli, "--yes", "init"], env=env, check=True, stdout=subprocess.DEVNULL,
                    stderr=subprocess.DEVNULL)
     database = os.path.join(install, "rss.qpdb")
@@ -118,7 +144,7 @@ def main():
     with open(os.path.join(nb_dir, "urls"), "w") as out:
         out.write("\n".join(urls) + "\n")
     with open(os.path.join(nb_dir, "config"), "w") as out:
-        out.write("reload-threads 1\n")
+        out.write(f"reload-threads {options.newsboat_threads}\n")
     nb_cache = os.path.join(nb_dir, "cache.db")
     nb_command = [newsboat or "newsboat", "-u", os.path.join(nb_dir, "urls"), "-C",
                   os.path.join(nb_dir, "config"), "-c", nb_cache, "-x", "reload"]
@@ -157,7 +183,8 @@ def main():
             line += f", newsboat {theirs:.3f} s, ratio quillpost/newsboat {ours / theirs:.2f}"
         print(line + f"  (medians of {options.rounds})")
     print(f"quillpost peak memory: {peak / 1024:.1f} MB")
-    server.shutdown()
+    for server in servers:
+        server.shutdown()
     shutil.rmtree(work)
 
 

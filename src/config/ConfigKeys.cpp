@@ -25,6 +25,7 @@ const IntKey* const IntKeys[] = {
     &Key::DownloadSkipHeaders,
     &Key::VerifyDatabase,
     &Key::LockDatabase,
+    &Key::MaxTransfers,
     &Key::BgColor,
     &Key::TxColor,
     &Key::LkColor,
@@ -70,15 +71,9 @@ const IntKey* const IntKeys[] = {
 };
 
 const StringKey* const StringKeys[] = {
-    &Key::Database,
-    &Key::Browser,
-    &Key::AudioPlayer,
-    &Key::InstallPath,
-    &Key::ProxyAddress,
-    &Key::ProxyPort,
-    &Key::WebCheckUrl,
-    &Key::AudioFolder,
-    &Key::BackgroundLastRefresh,
+    &Key::Database,        &Key::Browser,      &Key::AudioPlayer,
+    &Key::InstallPath,     &Key::ProxyAddress, &Key::ProxyPort,
+    &Key::WebCheckUrl,     &Key::AudioFolder,  &Key::BackgroundLastRefresh,
     &Key::LastRefreshDate,
 };
 

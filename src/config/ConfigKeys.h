@@ -61,6 +61,8 @@ inline constexpr IntKey DownloadBuffer{"Special", "DownloadBuffer", 1, 4};
 inline constexpr IntKey DownloadSkipHeaders{"Special", "DownloadSkipHeaders", 1};
 inline constexpr IntKey VerifyDatabase{"Special", "VerifyDatabase", 1};
 inline constexpr IntKey LockDatabase{"Special", "LockDatabase", 1};
+// How many downloads a run makes at once; 1 takes the entries strictly one after another.
+inline constexpr IntKey MaxTransfers{"Special", "MaxTransfers", 8};
 
 // HtmlView (colours are 0x00BBGGRR)
 inline constexpr IntKey BgColor{"HtmlView", "bgColor", 0xFFFFFF};

@@ -9,14 +9,22 @@
 #include <map>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 struct CDownloadItem;
 
-// Downloads the entries after the one being processed while it is processed, a few at a time,
-// each into a file of its own. The entries are still taken one by one in order, so that what a
-// run reports keeps its order; what was fetched ahead and not taken is deleted.
+// Downloads a run's entries several at a time, each into a file of its own, on a pool of
+// threads: the entry being taken first, then the ones after it. The entries are still taken one
+// by one in order, so that what a run reports keeps its order; what was fetched and not taken
+// is deleted. No host (name and port) gets more than HostTransfers transfers at once.
 class CDownloadAhead {
 public:
+    // A server is asked for at most this many documents at once, however many feeds it holds.
+    static constexpr int HostTransfers = 2;
+    // How far past the entry being taken the pool may fetch, in transfers: room to skip the
+    // entries of a busy host, while few finished files wait on disk.
+    static constexpr int WindowPerTransfer = 4;
+
     struct Fetched {
         CHttpDownloader::Result result = CHttpDownloader::Result::Failed;
         QString path;
@@ -27,36 +35,45 @@ public:
     using Fetcher =
         std::function<Fetched(const CDownloadItem&, const QString& path, const std::atomic<bool>*)>;
 
-    // `first` is the entry the worker takes first: it is never fetched ahead.
-    CDownloadAhead(int depth, int first, std::function<int()> count,
-                   std::function<CDownloadItem(int)> item, Fetcher fetch);
+    // `transfers` (at least 1) is how many downloads may run at once; `first` is the entry the
+    // caller takes first. A set `abandon` ends every transfer under way; it may be set from
+    // another thread, before the pool goes.
+    CDownloadAhead(int transfers, int first, std::function<int()> count,
+                   std::function<CDownloadItem(int)> item, Fetcher fetch,
+                   std::atomic<bool>& abandon);
+    // Every transfer under way is abandoned at once (`abandon` is set).
     ~CDownloadAhead();
     CDownloadAhead(const CDownloadAhead&) = delete;
     CDownloadAhead& operator=(const CDownloadAhead&) = delete;
 
-    // The download of entry `index`: the one made ahead (waited for while under way), else one
-    // made now into the entry's own file.
+    // The download of entry `index`, waited for while under way. Enclosures are downloaded
+    // here, on the caller's thread, straight into the audio cache.
     Fetched Take(int index);
 
 private:
-    enum class State { Fetching, Done, Taken };
+    enum class State { Waiting, Fetching, Done, Taken };
     struct Entry {
-        State state = State::Fetching;
+        State state = State::Waiting;
+        QString host;
         Fetched fetched;
     };
 
     void Run();
-    // The next entry to fetch ahead, or -1; called with the mutex held.
+    // The first entry of the window that waits and whose host has room, or -1; called with the
+    // mutex held.
     int NextToFetch();
+    // The entry, looked at for the first time when it is new; called with the mutex held.
+    Entry& At(int index);
 
-    const int depth_;
+    const int window_;
     std::function<int()> count_;
     std::function<CDownloadItem(int)> item_;
     Fetcher fetch_;
     std::mutex mutex_;
     std::condition_variable changed_;
     std::map<int, Entry> entries_;
+    std::map<QString, int> hostTransfers_; // transfers under way per host
     int current_;
-    std::atomic<bool> stop_{false};
-    std::thread thread_;
+    std::atomic<bool>& stop_;
+    std::vector<std::thread> threads_;
 };

@@ -228,6 +228,7 @@ int CDownloadManager::StartRun() {
         Notify(DN_NO_CONNECTION, 0);
         return -3;
     }
+    transfers_ = std::clamp(store_.Read(Key::MaxTransfers), 1, MostTransfers);
     runLock_.Hold();
     store_.Write(Key::BackgroundStatus, 1);
     aborted_ = false;
@@ -245,6 +246,7 @@ int CDownloadManager::StartRun() {
             validators_[item.FeedID] = db_.GetHttpValidators(item.FeedID);
     db_.HoldLock = true;
     CHttpDownloader::KeepSession = true;
+    abandonTransfers_ = false;
     worker_ = std::thread([this] { WorkerLoop(); });
     return 1;
 }
@@ -259,22 +261,28 @@ void CDownloadManager::StartItem(int index) {
 }
 
 void CDownloadManager::WorkerLoop() {
-    // The next entries download while one is processed; they are still taken in order.
+    if (ProcessEntries())
+        EndRun(true);
+    else
+        CHttpDownloader::CloseCachedSession(); // only this thread could be using it
+}
+
+bool CDownloadManager::ProcessEntries() {
+    // Entries download several at a time while one is processed; they are still taken in
+    // order. Leaving this scope abandons every transfer still under way.
     CDownloadAhead ahead(
-        EntriesFetchedAhead, index_, [this] { return ItemCount(); },
+        transfers_, index_, [this] { return ItemCount(); },
         [this](int index) { return Item(index); },
         [this](const CDownloadItem& item, const QString& path, const std::atomic<bool>* abort) {
             return Fetch(item, path, abort);
-        });
+        },
+        abandonTransfers_);
     for (;;) {
         const CDownloadItem item = Item(index_);
         const CDownloadAhead::Fetched download = ahead.Take(index_);
-        // A forced cancel may have ended the run meanwhile: then the worker leaves quietly,
-        // dropping the connection cache that only it could be using.
-        if (runEnded_) {
-            CHttpDownloader::CloseCachedSession();
-            return;
-        }
+        // A forced cancel may have ended the run meanwhile: then the worker leaves quietly.
+        if (runEnded_)
+            return false;
         CHttpDownloader::CancelRequested = false;
         int result = 0;
         QString note = download.failure;
@@ -287,15 +295,12 @@ void CDownloadManager::WorkerLoop() {
                          : -1;
             if (download.path != item.FilePath)
                 QFile::remove(download.path);
-            if (runEnded_) {
-                CHttpDownloader::CloseCachedSession();
-                return;
-            }
+            if (runEnded_)
+                return false;
         }
         if (!AfterItem(result, note))
-            break;
+            return true;
     }
-    EndRun(true);
 }
 
 // Feeds are asked for conditionally with what the server said about their last body.
@@ -397,10 +402,12 @@ void CDownloadManager::EndRun(bool byWorker) {
     CHttpDownloader::CancelRequested = false;
     Notify(DN_END, diskFull_ ? 3 : lostNetwork_ ? 2 : aborted_ ? 1 : 0);
     // An abandoned worker still reads its entries: they go when it has left.
-    if (byWorker)
+    if (byWorker) {
         ClearItems();
-    else
+    } else {
         listAbandoned_ = true;
+        abandonTransfers_ = true; // the worker's, whatever it is waiting for
+    }
     aborted_ = false;
     lostNetwork_ = false;
     diskFull_ = false;

@@ -54,8 +54,8 @@ public:
 // ask for, or pending audio enclosures. Each downloaded body goes to the data store.
 class CDownloadManager : public IExtendedDataQueue {
 public:
-    // How many entries download ahead of the one being processed.
-    static constexpr int EntriesFetchedAhead = 3;
+    // The most downloads one run makes at once, whatever the configuration asks for.
+    static constexpr int MostTransfers = 32;
     // The most text the pages of one run may add to the database, in characters.
     static constexpr qint64 DefaultExtendedDataPerRun = 50LL * 1024 * 1024;
 
@@ -114,6 +114,8 @@ private:
     void Append(CDownloadItem item);
     void StartItem(int index);
     void WorkerLoop();
+    // True when the run went through its list; false when a forced cancel ended it meanwhile.
+    bool ProcessEntries();
     CDownloadAhead::Fetched Fetch(const CDownloadItem& item, const QString& path,
                                   const std::atomic<bool>* abort);
     // `note` gets what the user should know of the outcome: why it failed, what was cut.
@@ -144,12 +146,14 @@ private:
     std::atomic<bool> lostNetwork_{false};
     std::atomic<bool> diskFull_{false};
     std::atomic<bool> runEnded_{true};
-    std::atomic<bool> listAbandoned_{false}; // a forced cancel left the list to its worker
+    std::atomic<bool> listAbandoned_{false};    // a forced cancel left the list to its worker
+    std::atomic<bool> abandonTransfers_{false}; // ends every transfer of the run under way
     std::mutex endMutex_;
     std::thread worker_;
 
     std::map<qint32, HttpValidators> validators_; // per feed, read when the run starts
     qint64 extendedDataLeft_ = 0;                 // characters the run's pages may still add
+    int transfers_ = 1;                           // downloads at once, read when the run starts
     bool useProxy_ = false;
     QString proxyAddress_;
     QString proxyPort_;

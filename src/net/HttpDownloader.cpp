@@ -89,6 +89,41 @@ int CheckCancel(void* context, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
     return CHttpDownloader::CancelRequested || (transfer->abort && *transfer->abort) ? 1 : 0;
 }
 
+// The threads of a run look names up and resume TLS sessions through one cache. Connections
+// stay with each thread's kept handle: libcurl does not share those safely between threads.
+class RunCaches {
+public:
+    RunCaches() : share_(curl_share_init()) {
+        curl_share_setopt(share_, CURLSHOPT_LOCKFUNC, Lock);
+        curl_share_setopt(share_, CURLSHOPT_UNLOCKFUNC, Unlock);
+        curl_share_setopt(share_, CURLSHOPT_USERDATA, this);
+        curl_share_setopt(share_, CURLSHOPT_SHARE, CURL_LOCK_DATA_DNS);
+        curl_share_setopt(share_, CURLSHOPT_SHARE, CURL_LOCK_DATA_SSL_SESSION);
+    }
+    CURLSH* Share() const { return share_; }
+
+private:
+    static void Lock(CURL*, curl_lock_data data, curl_lock_access, void* self) {
+        static_cast<RunCaches*>(self)->MutexOf(data).lock();
+    }
+    static void Unlock(CURL*, curl_lock_data data, void* self) {
+        static_cast<RunCaches*>(self)->MutexOf(data).unlock();
+    }
+    std::mutex& MutexOf(curl_lock_data data) {
+        return mutexes_[std::size_t(data) % std::size(mutexes_)];
+    }
+
+    CURLSH* share_;
+    std::mutex mutexes_[CURL_LOCK_DATA_LAST];
+};
+
+// Lives as long as the process, like libcurl's global state: the kept handles of every run
+// point at it.
+CURLSH* SharedRunCaches() {
+    static RunCaches caches;
+    return caches.Share();
+}
+
 // The run's kept handle keeps its connection cache across downloads; other calls get their own.
 CURL* AcquireSession() {
     std::call_once(curlInitialised, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
@@ -152,6 +187,8 @@ void SetRequestOptions(OptionSetter& options, const QByteArray& url, bool usePro
         .Set(CURLOPT_LOW_SPEED_TIME, 10L)
         .Set(CURLOPT_TIMEOUT_MS, long(timeLimitMs))
         .Set(CURLOPT_ACCEPT_ENCODING, "")
+        // HTTP/2 where a secure server offers it, HTTP/1.1 otherwise.
+        .Set(CURLOPT_HTTP_VERSION, long(CURL_HTTP_VERSION_2TLS))
         .Set(CURLOPT_NOSIGNAL, 1L)
         .Set(CURLOPT_WRITEFUNCTION, WriteBody)
         .Set(CURLOPT_WRITEDATA, &transfer)
@@ -162,6 +199,8 @@ void SetRequestOptions(OptionSetter& options, const QByteArray& url, bool usePro
         .Set(CURLOPT_HEADERDATA, &transfer);
     if (useProxy)
         options.Set(CURLOPT_PROXY, proxy.constData());
+    if (CHttpDownloader::KeepSession)
+        options.Set(CURLOPT_SHARE, SharedRunCaches());
 }
 
 // The address an HTML refresh page points to, or empty when the page asks for none.

@@ -6,8 +6,8 @@
 #include <atomic>
 
 // The one HTTP operation: fetch an address into a file. Redirects are followed, gzip and deflate
-// bodies are stored decoded, HTTPS certificates are verified, and a failed, cancelled or
-// oversized transfer never leaves a file behind.
+// bodies are stored decoded, HTTPS certificates are verified, HTTP/2 is spoken where a secure
+// server offers it, and a failed, cancelled or oversized transfer never leaves a file behind.
 
 // What one transfer may take: bytes of body and milliseconds from start to end.
 struct TransferLimits {
@@ -41,7 +41,7 @@ public:
     // fails, other statuses are not looked at.
     static std::atomic<bool> SkipHeaders;
     // Set by the download run: each of its threads reuses one connection cache across its
-    // downloads.
+    // downloads, and all of them share one cache of host names and TLS sessions.
     static std::atomic<bool> KeepSession;
     // Polled while a transfer runs; a set flag ends it as a failure. A call may bring a flag of
     // its own (`abort`) that ends its transfer the same way.

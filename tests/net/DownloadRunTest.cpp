@@ -48,6 +48,27 @@ private:
     CDownloadProgressModel& model_;
 };
 
+// Several loopback servers, each on a port of its own, stand for as many hosts; `total` counts
+// the requests all of them answer at once.
+struct Hosts {
+    Hosts(int count, int latencyMs) {
+        for (int host = 0; host < count; ++host) {
+            servers.push_back(std::make_unique<LoopbackServer>(&total));
+            servers.back()->SetLatency(latencyMs);
+        }
+    }
+    LoopbackServer& operator[](int host) { return *servers[std::size_t(host)]; }
+    int MostAtOneHost() {
+        int most = 0;
+        for (const auto& server : servers)
+            most = std::max(most, server->Concurrency().Peak());
+        return most;
+    }
+
+    ConcurrencyGauge total;
+    std::vector<std::unique_ptr<LoopbackServer>> servers;
+};
+
 class DownloadRunTest : public StoreFixture {
 protected:
     void SetUp() override {
@@ -59,10 +80,18 @@ protected:
 
     void AddFeedAt(qint32 feedID, const QString& title, const std::string& path, int priority,
                    bool extendedData = false) {
+        AddFeedWithUrl(feedID, title, server_.Url(path), priority, extendedData);
+    }
+
+    void AddHostedFeeds(Hosts& hosts, int feeds,
+                        const std::function<LoopbackServer::Response(int)>& response);
+
+    void AddFeedWithUrl(qint32 feedID, const QString& title, const QString& url, int priority,
+                        bool extendedData = false) {
         CFeedRecord feed;
         feed.FeedID = feedID;
         feed.Title = title;
-        feed.FeedUrl = server_.Url(path);
+        feed.FeedUrl = url;
         feed.Priority = qint16(priority);
         feed.ExtendedData = extendedData;
         ASSERT_TRUE(db_.InsertFeed(feed, 0, 0));
@@ -266,6 +295,117 @@ TEST_F(DownloadRunTest, CancellingStopsTheTransfersAhead) {
     EXPECT_EQ(Count("FeedItems", "FeedID = 2"), 0); // fetched ahead, never merged
     EXPECT_EQ(RowTexts().last(), "Downloading Complete|Status: Cancelled by User|0");
     EXPECT_TRUE(QDir(TheAppSettings().installFolder).entryList({"*.ahead*"}).isEmpty());
+}
+
+LoopbackServer::Response OneItemFeed(int feed) {
+    LoopbackServer::Response response;
+    response.body = Feed(QString("F%1").arg(feed), 1);
+    return response;
+}
+
+// Feed k of the run ("Feed k", ID k + 1) lives on host k % hosts, at /f<k>, answered with
+// `response`.
+void DownloadRunTest::AddHostedFeeds(Hosts& hosts, int feeds,
+                                     const std::function<LoopbackServer::Response(int)>& response) {
+    for (int feed = 0; feed < feeds; ++feed) {
+        LoopbackServer& host = hosts[feed % int(hosts.servers.size())];
+        const std::string path = QString("/f%1").arg(feed).toStdString();
+        host.Set(path, response(feed));
+        AddFeedWithUrl(feed + 1, QString("Feed %1").arg(feed), host.Url(path), 100 - feed);
+    }
+}
+
+TEST_F(DownloadRunTest, ParallelRunKeepsTheOrderOfRowsAndNotifications) {
+    // The earlier a feed comes in the run, the later its answer arrives, so the transfers end
+    // in the reverse of the run's order.
+    constexpr int Feeds = 10;
+    Hosts hosts(5, 0);
+    AddHostedFeeds(hosts, Feeds, [](int feed) {
+        LoopbackServer::Response response;
+        response.body = Feed(QString("F%1").arg(feed), 2);
+        if (feed == 3)
+            response.status = 404;
+        if (feed == 6)
+            response.body = "<html>not a feed</html>";
+        response.chunkDelayMs = (Feeds - feed) * 30;
+        return response;
+    });
+
+    ASSERT_TRUE(RunAll());
+    QStringList notifications = {"3:10"};
+    QStringList rows = {"Starting Download Process...||0"};
+    for (int feed = 0; feed < Feeds; ++feed) {
+        const int result = feed == 3 ? 0 : feed == 6 ? -1 : 1;
+        notifications << QString("5:%1").arg(feed);
+        if (result != 0)
+            notifications << "7:1";
+        notifications << QString("6:%1").arg(result);
+        rows << QString("Feed %1|- Status: Done - %2|%3")
+                    .arg(feed)
+                    .arg(result == 1   ? "Success"
+                         : result == 0 ? "Failed To Download"
+                                       : "Failed To Process")
+                    .arg(result == 1 ? 1 : 2);
+    }
+    notifications << "4:0";
+    rows << "Downloading Complete|- Status: OK|0";
+    EXPECT_EQ(recorder_.Log(), notifications);
+    EXPECT_EQ(RowTexts(), rows);
+    EXPECT_EQ(Count("FeedItems"), 2 * (Feeds - 2));
+    EXPECT_GT(hosts.total.Peak(), 1) << "the transfers were made one at a time";
+    EXPECT_TRUE(QDir(TheAppSettings().installFolder).entryList({"*.ahead*"}).isEmpty());
+}
+
+TEST_F(DownloadRunTest, ParallelRunAsksNoHostForMoreThanTwoAtOnce) {
+    // Every answer is late enough that the first transfers are all under way together.
+    Hosts hosts(6, 500);
+    AddHostedFeeds(hosts, 24, OneItemFeed);
+    ASSERT_TRUE(RunAll());
+    EXPECT_EQ(hosts.MostAtOneHost(), 2);
+    EXPECT_EQ(hosts.total.Peak(), 8); // the shipped number of transfers at once
+    EXPECT_EQ(Count("FeedItems"), 24);
+}
+
+TEST_F(DownloadRunTest, OneTransferAtOnceTakesTheFeedsStrictlyInTurn) {
+    store_.Write(Key::MaxTransfers, 1);
+    Hosts hosts(3, 100);
+    AddHostedFeeds(hosts, 6, OneItemFeed);
+    ASSERT_TRUE(RunAll());
+    EXPECT_EQ(hosts.total.Peak(), 1);
+    EXPECT_EQ(Count("FeedItems"), 6);
+}
+
+TEST_F(DownloadRunTest, CancelAbandonsEveryTransferInFlight) {
+    // Servers that take the request and never answer: only the cancel ends these transfers
+    // before the ten seconds without data do.
+    Hosts hosts(4, 0);
+    AddHostedFeeds(hosts, 12, [](int) {
+        LoopbackServer::Response response;
+        response.hang = true;
+        return response;
+    });
+    // The first cancel, and a second one given at once, which ends the run state at once.
+    for (const int cancels : {1, 2}) {
+        SCOPED_TRACE(cancels);
+        ASSERT_EQ(StartAll(), 1);
+        QElapsedTimer timer;
+        timer.start();
+        while (hosts.total.Now() < 8 && timer.elapsed() < 5000)
+            QThread::msleep(10);
+        ASSERT_EQ(hosts.total.Now(), 8);
+
+        for (int cancel = 0; cancel < cancels; ++cancel)
+            model_.OnCancel();
+        timer.restart();
+        manager_.WaitForWorker();
+        while (hosts.total.Now() > 0 && timer.elapsed() < 5000)
+            QThread::msleep(10);
+        EXPECT_LT(timer.elapsed(), 5000);
+        EXPECT_EQ(hosts.total.Now(), 0);
+        EXPECT_EQ(RowTexts().last(), "Downloading Complete|Status: Cancelled by User|0");
+        EXPECT_EQ(store_.Read(Key::BackgroundStatus), 0);
+        EXPECT_TRUE(QDir(TheAppSettings().installFolder).entryList({"*.ahead*"}).isEmpty());
+    }
 }
 
 TEST_F(DownloadRunTest, ExtendedDataJoinsTheSameRun) {

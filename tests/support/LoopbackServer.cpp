@@ -9,6 +9,7 @@
 #include <sstream>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <utility>
 #include <zlib.h>
 
 namespace {
@@ -46,7 +47,27 @@ std::string Lower(std::string text) {
 
 } // namespace
 
-LoopbackServer::LoopbackServer() {
+void ConcurrencyGauge::Opened() {
+    std::lock_guard lock(mutex_);
+    peak_ = std::max(peak_, ++now_);
+}
+
+void ConcurrencyGauge::Closed() {
+    std::lock_guard lock(mutex_);
+    --now_;
+}
+
+int ConcurrencyGauge::Now() {
+    std::lock_guard lock(mutex_);
+    return now_;
+}
+
+int ConcurrencyGauge::Peak() {
+    std::lock_guard lock(mutex_);
+    return peak_;
+}
+
+LoopbackServer::LoopbackServer(ConcurrencyGauge* shared) : sharedGauge_(shared) {
     listener_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     const int yes = 1;
     setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
@@ -54,7 +75,7 @@ LoopbackServer::LoopbackServer() {
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    listen(listener_, 64);
+    listen(listener_, SOMAXCONN);
     socklen_t length = sizeof address;
     getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length);
     port_ = ntohs(address.sin_port);
@@ -66,13 +87,10 @@ LoopbackServer::~LoopbackServer() {
     shutdown(listener_, SHUT_RDWR);
     close(listener_);
     acceptor_.join();
-    {
-        std::lock_guard lock(mutex_);
-        for (int client : clients_)
-            shutdown(client, SHUT_RDWR);
-    }
-    for (auto& worker : workers_)
-        worker.join();
+    std::unique_lock lock(mutex_);
+    for (int client : clients_)
+        shutdown(client, SHUT_RDWR);
+    allServed_.wait(lock, [this] { return serving_ == 0; });
 }
 
 LoopbackServer::Response LoopbackServer::Slow(const QByteArray& body, int chunkBytes, int delayMs) {
@@ -126,22 +144,47 @@ void LoopbackServer::AcceptLoop() {
         const int client = accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
         if (client < 0)
             break;
+        Opened();
         std::lock_guard lock(mutex_);
         clients_.push_back(client);
-        workers_.emplace_back([this, client] { Serve(client); });
+        ++serving_;
+        std::thread([this, client] { Serve(client); }).detach();
     }
 }
 
+void LoopbackServer::Opened() {
+    gauge_.Opened();
+    if (sharedGauge_)
+        sharedGauge_->Opened();
+}
+
+void LoopbackServer::Closed() {
+    gauge_.Closed();
+    if (sharedGauge_)
+        sharedGauge_->Closed();
+}
+
+// The last thing the thread does with the server is to say that it is done.
 void LoopbackServer::Serve(int client) {
-    struct CloseWhenDone {
+    Answer(client);
+    std::lock_guard lock(mutex_);
+    std::erase(clients_, client);
+    close(client);
+    --serving_;
+    allServed_.notify_all();
+}
+
+void LoopbackServer::Answer(int client) {
+    // Counted as answering until the last byte is about to go out, or the answer is given up.
+    struct Counted {
         LoopbackServer& server;
-        int client;
-        ~CloseWhenDone() {
-            std::lock_guard lock(server.mutex_);
-            std::erase(server.clients_, client);
-            close(client);
+        bool counting = true;
+        void Done() {
+            if (std::exchange(counting, false))
+                server.Closed();
         }
-    } closer{*this, client};
+        ~Counted() { Done(); }
+    } counted{*this};
     std::string request;
     char buffer[4096];
     while (request.find("\r\n\r\n") == std::string::npos) {
@@ -189,6 +232,8 @@ void LoopbackServer::Serve(int client) {
         response.status = 304;
         response.body.clear();
     }
+    if (latencyMs_ > 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(latencyMs_));
     if (response.hang) {
         while (!stopping_) {
             pollfd waiting{client, POLLIN, 0};
@@ -211,12 +256,16 @@ void LoopbackServer::Serve(int client) {
         head << "Content-Length: " << body.size() << "\r\n";
     head << "Connection: close\r\n\r\n";
     const std::string headText = head.str();
+    if (body.isEmpty())
+        counted.Done();
     bool open = SendAll(client, headText.data(), headText.size());
     const int chunk = response.chunkBytes > 0 ? response.chunkBytes : int(body.size());
     do {
         for (int offset = 0; open && offset < body.size(); offset += chunk) {
             if (response.chunkDelayMs > 0)
                 std::this_thread::sleep_for(std::chrono::milliseconds(response.chunkDelayMs));
+            if (!response.endless && offset + chunk >= body.size())
+                counted.Done();
             open = !stopping_ &&
                    SendAll(client, body.constData() + offset,
                            std::size_t(std::min<qsizetype>(chunk, body.size() - offset)));

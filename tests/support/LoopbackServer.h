@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 #include <atomic>
+#include <condition_variable>
 #include <functional>
 #include <map>
 #include <memory>
@@ -12,9 +13,27 @@
 #include <thread>
 #include <vector>
 
+// Counts the requests being answered at once by one server or by several (each server port
+// stands for one host). A request counts from its connection's arrival until just before the
+// last byte of its answer goes out, so a client that opens its next connection as soon as an
+// answer is complete is never counted twice.
+class ConcurrencyGauge {
+public:
+    void Opened();
+    void Closed();
+    int Now();
+    // The most at once since the gauge was made.
+    int Peak();
+
+private:
+    std::mutex mutex_;
+    int now_ = 0;
+    int peak_ = 0;
+};
+
 // An HTTP/1.1 server on 127.0.0.1 and a free port, inside the test process. Each path answers
 // with a scripted response; unknown paths get the fallback response, 404 unless one is set.
-// Connections are served on threads of their own and closed after one response.
+// Connections are served at once, each on a thread of its own, and closed after one response.
 class LoopbackServer {
 public:
     struct Response {
@@ -30,7 +49,8 @@ public:
         std::string lastModified; // sent, and a matching If-Modified-Since gets 304
     };
 
-    LoopbackServer();
+    // `shared`, when given, counts this server's requests too, with those of other servers.
+    explicit LoopbackServer(ConcurrencyGauge* shared = nullptr);
     ~LoopbackServer();
     LoopbackServer(const LoopbackServer&) = delete;
     LoopbackServer& operator=(const LoopbackServer&) = delete;
@@ -42,6 +62,8 @@ public:
     void SetBody(const std::string& path, const QByteArray& body, int status = 200);
     void SetRedirect(const std::string& path, const std::string& location);
     void SetFallback(Response response);
+    // Every answer waits this long before its first byte, as on a distant server.
+    void SetLatency(int ms) { latencyMs_ = ms; }
 
     QString Url(const std::string& path) const;
     int Port() const { return port_; }
@@ -49,20 +71,30 @@ public:
     int Hits(const std::string& path);
     // The value of a request header in the last request of a path.
     std::string LastHeader(const std::string& path, const std::string& name);
+    // The requests this server answers at once.
+    ConcurrencyGauge& Concurrency() { return gauge_; }
 
 private:
     void AcceptLoop();
     void Serve(int client);
+    void Answer(int client);
+    void Opened();
+    void Closed();
 
     int listener_ = -1;
     int port_ = 0;
     std::atomic<bool> stopping_{false};
+    std::atomic<int> latencyMs_{0};
+    ConcurrencyGauge gauge_;
+    ConcurrencyGauge* sharedGauge_;
     std::thread acceptor_;
     std::mutex mutex_;
     std::map<std::string, Response> responses_;
     std::optional<Response> fallback_;
     std::map<std::string, int> hits_;
     std::map<std::string, std::map<std::string, std::string>> lastHeaders_;
-    std::vector<std::thread> workers_;
+    // Connections being served; each thread leaves by itself and the last one says so.
     std::vector<int> clients_;
+    int serving_ = 0;
+    std::condition_variable allServed_;
 };
