@@ -138,12 +138,12 @@ void CDownloadProgressModel::AnswerBusyNotice() {
                        "continue.\nCancel - Send request to cancel download."),
         QStringLiteral("Busy Notice"));
     if (answer == IPrompt::Answer::Cancel) {
-        manager_.Cancel(false);
+        RequestRunStop(false);
         CurrentPrompt().ShowMessage(
             QStringLiteral("Your request has been sent.\n\nYou may now resume using Quillpost"),
             QStringLiteral("Notice"));
     } else if (answer == IPrompt::Answer::Yes) {
-        manager_.Cancel(true);
+        RequestRunStop(true);
         CurrentPrompt().ShowMessage(QStringLiteral("Background Download has be terminated.\n\nYou "
                                                    "may now resume using Quillpost"),
                                     QStringLiteral("Notice"));
