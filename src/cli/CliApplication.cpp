@@ -358,11 +358,6 @@ int CCliApplication::Fail(const QString& message, int status) const {
     return status;
 }
 
-int CCliApplication::Succeed(const QString& message) const {
-    std::fprintf(stderr, "%s\n", qPrintable(Coloured(message, Colour::Green, stderr)));
-    return Success;
-}
-
 int CCliApplication::Usage(const QString& message, const Command* command) const {
     const QString help = command ? QStringLiteral("quillpost-cli %1 --help").arg(command->name)
                                  : QStringLiteral("quillpost-cli --help");

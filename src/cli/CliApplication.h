@@ -34,7 +34,6 @@ public:
 
 private:
     int Fail(const QString& message, int status = Failed) const;
-    int Succeed(const QString& message) const;
     int Usage(const QString& message, const Command* command = nullptr) const;
     bool OpenDatabase();
     int RunChecked(const Command& command, const CArguments& arguments);
