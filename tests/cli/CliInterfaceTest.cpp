@@ -5,6 +5,7 @@
 #include <QDirIterator>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QUrl>
 #include <pty.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -366,6 +367,74 @@ TEST_F(CliTest, ColourOnlyOnATerminalWithoutNoColor) {
     const Outcome piped = Cli({"update"});
     EXPECT_FALSE(piped.out.contains('\033')) << piped.out.toStdString();
     EXPECT_FALSE(Cli({"show", "99999"}).err.contains('\033'));
+}
+
+} // namespace
+
+namespace {
+
+// The quick start's command lines as the README gives them, the alias "qp" taken off.
+QList<QStringList> QuickStartCommands() {
+    QList<QStringList> commands;
+    const QString readme = ReadFile(QUILLPOST_SOURCE_DIR "/README.md");
+    const QString block =
+        readme.section("<!-- quick-start", 1, 1).section("<!-- /quick-start -->", 0, 0);
+    static const QRegularExpression word("\"([^\"]*)\"|(\\S+)");
+    for (const QString& line : block.split('\n')) {
+        if (!line.startsWith("qp "))
+            continue;
+        QStringList words;
+        for (auto it = word.globalMatch(line.section('#', 0, 0).mid(3)); it.hasNext();) {
+            const auto match = it.next();
+            words << (match.captured(1).isNull() ? match.captured(2) : match.captured(1));
+        }
+        commands << words;
+    }
+    return commands;
+}
+
+// The README's quick start on a fresh account with the shipped defaults, every address (the
+// README's and the demonstration feeds') served by the loopback server.
+TEST(CliQuickStart, RunsAsTheReadmeSays) {
+    TestEnvironment env;
+    LoopbackServer server;
+    LoopbackServer::Response feed;
+    feed.body = Feed("Kernel", 2);
+    server.SetFallback(feed);
+    const auto run = [](const QStringList& arguments) {
+        QProcess process;
+        process.start(QUILLPOST_CLI, arguments);
+        process.waitForFinished(60000);
+        return Outcome{process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
+                       QString::fromUtf8(process.readAllStandardError())};
+    };
+    const QList<QStringList> commands = QuickStartCommands();
+    ASSERT_GE(commands.size(), 6);
+    ASSERT_EQ(commands[0], QStringList{"init"});
+    QString output;
+    for (QStringList command : commands) {
+        for (QString& word : command)
+            if (word.startsWith("https://"))
+                word = server.Url("/readme" + QUrl(word).path().toStdString());
+        const Outcome outcome = run(command);
+        EXPECT_EQ(outcome.status, 0) << command.join(' ').toStdString() << "\n"
+                                     << outcome.err.toStdString();
+        output += outcome.out;
+        if (command[0] != "init")
+            continue;
+        EXPECT_TRUE(outcome.err.contains("run \"quillpost-cli update\""))
+            << outcome.err.toStdString();
+        const QJsonArray feeds =
+            QJsonDocument::fromJson(run({"--json", "feeds"}).out.toUtf8()).array();
+        ASSERT_GT(feeds.size(), 5);
+        for (const auto& feed : feeds) {
+            const QString id = QString::number(feed.toObject()["id"].toInt());
+            ASSERT_EQ(
+                run({"feed", "set", id, "--url", server.Url("/demo/" + id.toStdString())}).status,
+                0);
+        }
+    }
+    EXPECT_TRUE(output.contains("Kernel story 1")) << output.toStdString();
 }
 
 } // namespace
