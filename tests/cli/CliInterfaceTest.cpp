@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 #include <QUrl>
 #include <pty.h>
+#include <sqlite3.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -435,6 +436,85 @@ TEST(CliQuickStart, RunsAsTheReadmeSays) {
         }
     }
     EXPECT_TRUE(output.contains("Kernel story 1")) << output.toStdString();
+}
+
+} // namespace
+
+namespace {
+
+// Every row of every table, as text, table by table.
+QMap<QString, QStringList> TableRows(const QString& path) {
+    QMap<QString, QStringList> tables;
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+    sqlite3_stmt* names = nullptr;
+    sqlite3_prepare_v2(db, "SELECT name FROM sqlite_master WHERE type = 'table'", -1, &names,
+                       nullptr);
+    while (sqlite3_step(names) == SQLITE_ROW) {
+        const QString table =
+            QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(names, 0)));
+        sqlite3_stmt* rows = nullptr;
+        sqlite3_prepare_v2(db, ("SELECT * FROM \"" + table + "\" ORDER BY 1").toUtf8().constData(),
+                           -1, &rows, nullptr);
+        QStringList& kept = tables[table];
+        while (sqlite3_step(rows) == SQLITE_ROW) {
+            QStringList row;
+            for (int column = 0; column < sqlite3_column_count(rows); ++column)
+                row << QString::fromUtf8(
+                    reinterpret_cast<const char*>(sqlite3_column_text(rows, column)));
+            kept << row.join('|');
+        }
+        sqlite3_finalize(rows);
+    }
+    sqlite3_finalize(names);
+    sqlite3_close(db);
+    return tables;
+}
+
+// A snapshot taken while another process holds a read open is the whole database, read and
+// locked states and keywords included, and restoring it gives every table back as it was.
+TEST_F(CliTest, SnapshotRestoresEveryTable) {
+    ASSERT_EQ(Cli({"update"}).status, 0);
+    const QJsonArray items = JsonList({"items", "--feed", FeedID("News")});
+    const QString first = QString::number(items[0].toObject()["id"].toInt());
+    const QString second = QString::number(items[1].toObject()["id"].toInt());
+    ASSERT_EQ(Cli({"mark", first, "read"}).status, 0);
+    ASSERT_EQ(Cli({"mark", second, "lock"}).status, 0);
+    ASSERT_EQ(Cli({"item", "keywords", first, "tram, harbour"}).status, 0);
+
+    const QString database = env_.Path("install/rss.qpdb");
+    sqlite3* reader = nullptr;
+    ASSERT_EQ(sqlite3_open_v2(QFile::encodeName(database).constData(), &reader,
+                              SQLITE_OPEN_READONLY, nullptr),
+              SQLITE_OK);
+    sqlite3_stmt* reading = nullptr;
+    ASSERT_EQ(sqlite3_exec(reader, "BEGIN", nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_prepare_v2(reader, "SELECT * FROM FeedItems", -1, &reading, nullptr);
+    ASSERT_EQ(sqlite3_step(reading), SQLITE_ROW); // a read is open in this process
+    const QString snapshot = env_.Path("whole.qpsnap");
+    const Outcome taken = Cli({"snapshot", snapshot});
+    sqlite3_finalize(reading);
+    sqlite3_exec(reader, "COMMIT", nullptr, nullptr, nullptr);
+    sqlite3_close(reader);
+    ASSERT_EQ(taken.status, 0) << taken.err.toStdString();
+
+    const QString fresh = env_.Path("fresh.qpdb");
+    ASSERT_EQ(Cli({"--db", fresh, "--yes", "init"}).status, 0);
+    const Outcome refused = Cli({"--db", fresh, "restore", snapshot});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_TRUE(refused.err.contains("give --yes")) << refused.err.toStdString();
+    EXPECT_NE(TableRows(fresh), TableRows(database));
+    const Outcome restored = Cli({"--db", fresh, "--yes", "restore", snapshot});
+    ASSERT_EQ(restored.status, 0) << restored.err.toStdString();
+    const auto expected = TableRows(database);
+    ASSERT_GT(expected.size(), 5);
+    EXPECT_GT(expected.value("FeedItems").size(), 2);
+    EXPECT_EQ(TableRows(fresh), expected);
+    EXPECT_EQ(JsonObject(Cli({"--db", fresh, "--json", "show", first}).out)["keywords"].toString(),
+              "tram, harbour");
+    EXPECT_EQ(
+        Cli({"--db", fresh, "--yes", "restore", env_.WriteFile("junk", "SQLite format 3")}).status,
+        1);
 }
 
 } // namespace
