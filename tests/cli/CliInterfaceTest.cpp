@@ -6,6 +6,7 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QUrl>
+#include <csignal>
 #include <pty.h>
 #include <sqlite3.h>
 #include <sys/wait.h>
@@ -515,6 +516,53 @@ TEST_F(CliTest, SnapshotRestoresEveryTable) {
     EXPECT_EQ(
         Cli({"--db", fresh, "--yes", "restore", env_.WriteFile("junk", "SQLite format 3")}).status,
         1);
+}
+
+} // namespace
+
+namespace {
+
+// A second update meets a running one with its Busy Notice, before it waits for the database
+// the running one holds, and its answer reaches the running one: No lets it go on, Cancel stops
+// it after its current feed, Yes stops it at once.
+TEST_F(CliTest, SecondUpdateAnswersTheBusyNotice) {
+    const LoopbackServer::Response slow = LoopbackServer::Slow(Feed("News", 12), 64, 40);
+    server_.Set("/news.xml", slow);
+    server_.Set("/second.xml", slow);
+    ASSERT_EQ(Cli({"add", server_.Url("/second.xml"), "--later"}).status, 0);
+    const struct {
+        const char* answer;
+        const char* end;
+        bool firstFeedStored;
+        int downloads;
+    } cases[] = {
+        {nullptr, "Downloading Complete - Status: OK\n", true, 2},
+        {"--cancel-background", "Downloading Complete Status: Cancelled by User\n", true, 1},
+        {"--stop-background", "Downloading Complete Status: Cancelled by User\n", false, 1},
+    };
+    for (const auto& c : cases) {
+        QProcess running;
+        running.start(QUILLPOST_CLI, {"update"});
+        ASSERT_TRUE(running.waitForReadyRead(10000));
+        const Outcome second =
+            Cli(c.answer ? QStringList{"update", c.answer} : QStringList{"update"});
+        EXPECT_EQ(second.status, 1);
+        EXPECT_TRUE(second.err.contains("Busy Notice: Background Download operation is currently "
+                                        "in progress"))
+            << second.err.toStdString();
+        EXPECT_FALSE(second.err.contains("locked")) << second.err.toStdString();
+        if (!c.answer) { // refused without waiting for the running one
+            EXPECT_EQ(running.state(), QProcess::Running);
+        }
+        ASSERT_TRUE(running.waitForFinished(60000));
+        const QString out = QString::fromUtf8(running.readAllStandardOutput());
+        EXPECT_TRUE(out.endsWith(c.end)) << c.answer << out.toStdString();
+        EXPECT_EQ(out.contains("News - Status: Done - Success"), c.firstFeedStored)
+            << c.answer << out.toStdString();
+        EXPECT_EQ(out.count("Status: Downloading Data..."), c.downloads)
+            << c.answer << out.toStdString();
+        EXPECT_EQ(Cli({"config", "get", "AutoReload\\BackgroundStatus"}).out, "0\n");
+    }
 }
 
 } // namespace
