@@ -566,3 +566,32 @@ TEST_F(CliTest, SecondUpdateAnswersTheBusyNotice) {
 }
 
 } // namespace
+
+namespace {
+
+// What "cmake --install" puts in place: the programs without debug information, the manual
+// page, the completions and the timer's user units.
+TEST(CliInstall, InstallsStrippedProgramsWithTheirTexts) {
+    QTemporaryDir prefix;
+    QProcess install;
+    install.start("cmake", {"--install", QUILLPOST_BUILD_DIR, "--prefix", prefix.path()});
+    ASSERT_TRUE(install.waitForFinished(120000));
+    ASSERT_EQ(install.exitCode(), 0) << install.readAllStandardError().toStdString();
+    for (const char* path :
+         {"/share/man/man1/quillpost-cli.1", "/share/bash-completion/completions/quillpost-cli",
+          "/share/zsh/site-functions/_quillpost-cli",
+          "/share/fish/vendor_completions.d/quillpost-cli.fish",
+          "/share/systemd/user/quillpost-reload.timer",
+          "/share/systemd/user/quillpost-reload.service"})
+        EXPECT_TRUE(QFile::exists(prefix.path() + path)) << path;
+    QFile built(QUILLPOST_CLI), installed(prefix.path() + "/bin/quillpost-cli");
+    ASSERT_TRUE(built.open(QIODevice::ReadOnly) && installed.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(built.readAll().contains(".debug_info")); // the developers' build keeps it
+    EXPECT_FALSE(installed.readAll().contains(".debug_info"));
+    QProcess version;
+    version.start(installed.fileName(), {"--version"});
+    ASSERT_TRUE(version.waitForFinished(10000));
+    EXPECT_TRUE(version.readAllStandardOutput().startsWith("quillpost-cli "));
+}
+
+} // namespace
