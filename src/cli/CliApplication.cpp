@@ -501,6 +501,10 @@ int CCliApplication::Run(const QStringList& arguments) {
         error = command->check(parsed);
     if (error.isEmpty() && json_ && !command->json)
         error = QStringLiteral("%1 has no JSON output; leave out --json").arg(command->name);
+    const bool usesDatabase =
+        command->needsDatabase || command->run == &App::Init || command->run == &App::ReloadIfDue;
+    if (error.isEmpty() && !databaseOption_.isEmpty() && !usesDatabase)
+        error = QStringLiteral("%1 uses no database; leave out --db").arg(command->name);
     if (!error.isEmpty())
         return Usage(error, command);
     // The version is the program's own: no setting is read for it.

@@ -26,7 +26,10 @@ enum RunKind { AllFeeds, OneFeed, OneView, AudioEnclosures };
 bool CCliApplication::NoRunElsewhere() {
     if (LiveBackgroundStatus(CRegistrySettings::ForQuillpost()) != 1)
         return true;
-    CDownloadProgressModel::AnswerBusyNotice();
+    // The answers touch only the run state, not the database, which stays unopened.
+    CRssDatabase unopened;
+    CDownloadManager manager(unopened);
+    CDownloadProgressModel(manager).AnswerBusyNotice();
     Fail(QStringLiteral("a background reload is running; this run did not start"));
     return false;
 }
@@ -53,15 +56,16 @@ int CCliApplication::RunDownloads(int kind, qint32 id) {
     const bool started = kind == AudioEnclosures ? model.StartAudioRun()
                          : kind == OneView       ? model.StartViewRun(id)
                                                  : model.StartFeedRun(kind == OneFeed ? id : 0);
+    const CRegistrySettings store = CRegistrySettings::ForQuillpost();
     int handled = 0;
     for (int turn = 0; started && manager.IsBusy(); ++turn) {
         if (interrupts > handled) {
             ++handled;
             model.OnCancel();
         }
-        // Another process's Busy Notice may ask this run to stop at once; twice a second is
-        // soon enough for a person and cheap for the configuration file.
-        if (turn % 10 == 9 && IsStopRequested()) {
+        // Yes to another process's Busy Notice ends this run's state: the run stops at once.
+        // Twice a second is soon enough for a person and cheap for the configuration file.
+        if (turn % 10 == 9 && store.Read(Key::BackgroundStatus) == 0) {
             model.OnCancel();
             model.OnCancel();
         }

@@ -360,7 +360,7 @@ bool CDownloadManager::AfterItem(int result, const QString& note) {
         lastNote_ = note;
     }
     NotifyRun(DN_ITEM_DONE, result);
-    if (store_.Read(Key::BackgroundStatus) >= 2) // a stop asked for, here or by another process
+    if (store_.Read(Key::BackgroundStatus) == 2)
         aborted_ = true;
     if (usesConnectionWatch_ && !connection_.Connected) {
         aborted_ = true;

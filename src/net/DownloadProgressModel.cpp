@@ -138,12 +138,12 @@ void CDownloadProgressModel::AnswerBusyNotice() {
                        "continue.\nCancel - Send request to cancel download."),
         QStringLiteral("Busy Notice"));
     if (answer == IPrompt::Answer::Cancel) {
-        RequestRunStop(false);
+        manager_.Cancel(false);
         CurrentPrompt().ShowMessage(
             QStringLiteral("Your request has been sent.\n\nYou may now resume using Quillpost"),
             QStringLiteral("Notice"));
     } else if (answer == IPrompt::Answer::Yes) {
-        RequestRunStop(true);
+        manager_.Cancel(true);
         CurrentPrompt().ShowMessage(QStringLiteral("Background Download has be terminated.\n\nYou "
                                                    "may now resume using Quillpost"),
                                     QStringLiteral("Notice"));

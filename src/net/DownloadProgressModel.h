@@ -40,7 +40,7 @@ public:
 
     void OnDownloadNotification(int code, int value) override;
     // Asks what to do about a run another process has going and sends that run the answer.
-    static void AnswerBusyNotice();
+    void AnswerBusyNotice();
 
     std::vector<Row> Rows() const;
     QString Header() const;

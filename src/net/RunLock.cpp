@@ -54,13 +54,3 @@ int LiveBackgroundStatus(const CRegistrySettings& store) {
     const int status = store.Read(Key::BackgroundStatus);
     return status != 0 && !CRunLock::HeldAnywhere() ? 0 : status;
 }
-
-void RequestRunStop(bool now) {
-    const CRegistrySettings store = CRegistrySettings::ForQuillpost();
-    if (LiveBackgroundStatus(store) != 0)
-        store.Write(Key::BackgroundStatus, now ? 3 : 2);
-}
-
-bool IsStopRequested() {
-    return CRegistrySettings::ForQuillpost().Read(Key::BackgroundStatus) == 3;
-}

@@ -27,10 +27,3 @@ private:
 
 // AutoReload\BackgroundStatus, read as 0 (idle) when no process holds a run any longer.
 int LiveBackgroundStatus(const CRegistrySettings& store);
-
-// Asks a running download run, of this process or another, to stop: after its current entry,
-// or at once. The request is the run state every run reads (AutoReload\BackgroundStatus 2 or
-// 3); nothing is written when no run is going.
-void RequestRunStop(bool now);
-// Whether a stop at once was asked for.
-bool IsStopRequested();

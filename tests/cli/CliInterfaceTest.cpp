@@ -59,6 +59,7 @@ TEST(CliArguments, MistakesAreRefusedBeforeAnythingIsCreated) {
         {"config", "set", "Nowhere\\Key", "1"},
         {"mapping", "show", "RSS 3.0"},
         {"--json", "mark", "1", "read"},
+        {"--db", "elsewhere.qpdb", "config", "list"},
         {"--completion", "tcsh"},
     };
     for (const QStringList& arguments : cases) {
