@@ -7,7 +7,7 @@
 
 #include <QFile>
 
-QString RunFirstUse(const QString& databasePath, bool makeDefault) {
+QString RunFirstUse(const QString& databasePath, bool makeDefault, const QString& nextStep) {
     IPrompt& prompt = CurrentPrompt();
     const CRegistrySettings store = CRegistrySettings::ForQuillpost();
     QString listing = TheAppSettings().installFolder + QStringLiteral("/scripts/sourceList.txt");
@@ -30,11 +30,8 @@ QString RunFirstUse(const QString& databasePath, bool makeDefault) {
         } else {
             importer.StoreLegacyListing(databasePath);
             store.Write(Key::FirstTime, 0);
-            prompt.ShowMessage(
-                QStringLiteral("The Database has been created.\n\nNow, do \"Reload All "
-                               "Feed Data\" from main menu to update Feed "
-                               "information."),
-                QStringLiteral("First Time Use"));
+            prompt.ShowMessage(QStringLiteral("The Database has been created.\n\n") + nextStep,
+                               QStringLiteral("First Time Use"));
             if (makeDefault)
                 store.Write(Key::Database, databasePath);
             store.Write(Key::ItemViewCurrentViewID, 0);

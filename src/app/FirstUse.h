@@ -6,5 +6,9 @@
 // earlier version when there is one and the user wants it, else from the shipped demonstration
 // listing. Messages and the question go through the installed prompt. The new database becomes
 // the default one (General\Database) when asked. Returns the new database's path, or empty
-// when it could not be created.
-QString RunFirstUse(const QString& databasePath, bool makeDefault = true);
+// when it could not be created. The closing message names the next step in the words of the
+// program that runs it.
+QString RunFirstUse(const QString& databasePath, bool makeDefault = true,
+                    const QString& nextStep = QStringLiteral("Now, do \"Reload All Feed Data\" "
+                                                             "from main menu to update Feed "
+                                                             "information."));

@@ -1,7 +1,10 @@
 #include "cli/CliApplication.h"
 
+#include "app/FieldMapping.h"
 #include "app/FirstUse.h"
 #include "cli/CliPrompt.h"
+#include "cli/HelpText.h"
+#include "cli/TerminalColour.h"
 #include "config/AppSettings.h"
 #include "net/HttpDownloader.h"
 
@@ -13,78 +16,352 @@
 #include <cstdio>
 
 namespace {
+
+using App = CCliApplication;
+
 QString LockedMessage(const QString& path) {
     return QStringLiteral("the database %1 is locked by another process (a download may be "
                           "running); try again later")
         .arg(path);
 }
+
+const std::vector<COptionSpec>& FeedOptions() {
+    static const std::vector<COptionSpec> options = {
+        {"--priority", "N", "the feed's priority in a View sorted by priority"},
+        {"--read-after", "S", "seconds an item is shown before it becomes read",
+         &MarkReadAfterChoices},
+        {"--max-items", "N", "items kept of the feed", &FeedMaxItemsChoices},
+        {"--extended-data", "on|off", "download each item's page as well"},
+        {"--audio", "on|off", "download the items' audio enclosures"},
+    };
+    return options;
+}
+
+std::vector<COptionSpec> ViewOptions(bool withLabel) {
+    std::vector<COptionSpec> options = {
+        {"--read-after", "S", "seconds an item is shown before it becomes read",
+         &MarkReadAfterChoices},
+        {"--hide-after", "D", "days after which items are hidden", &HideAfterChoices},
+        {"--max-items", "N", "items shown", &ViewMaxItemsChoices},
+        {"--hide-read", "on|off", "hide read items"},
+        {"--skip-read", "on|off", "Up and Down pass read items"},
+        {"--sort", "priority|feed-date|item-date", "the order of the items"},
+        {"--keywords", "TEXT", "make a keyword View of the items that hold these words"},
+        {"--feeds", "ID,...", "the feeds of a group View (not with --keywords)"},
+    };
+    if (withLabel)
+        options.push_back({"--label", "TEXT", "the View's new name"});
+    return options;
+}
+
+std::vector<COptionSpec> Join(std::vector<COptionSpec> options,
+                              const std::vector<COptionSpec>& more) {
+    options.insert(options.end(), more.begin(), more.end());
+    return options;
+}
+
+QString OneOf(const CArguments& arguments, const char* first, const char* second) {
+    return arguments.Has(first) && arguments.Has(second)
+               ? QStringLiteral("%1 and %2 exclude each other").arg(first, second)
+               : QString();
+}
+
+QString FeedOrView(const CArguments& arguments) {
+    return OneOf(arguments, "--feed", "--view");
+}
+
+QString ExactlyFeedOrView(const CArguments& arguments) {
+    return arguments.Has("--view") || arguments.Has("--feed")
+               ? FeedOrView(arguments)
+               : QStringLiteral("give --view ID or --feed ID");
+}
+
+// A keyword View collects its items by their words, a group View from its feeds: a View is
+// one or the other.
+QString KeywordsOrFeeds(const CArguments& arguments) {
+    return arguments.Has("--keywords") && arguments.Has("--feeds")
+               ? QStringLiteral("a View is either a keyword View (--keywords) or a group of "
+                                "feeds (--feeds), not both")
+               : QString();
+}
+
+QString UpdateCheck(const CArguments& arguments) {
+    const QString error = FeedOrView(arguments);
+    return error.isEmpty() ? OneOf(arguments, "--cancel-background", "--stop-background") : error;
+}
+
+QString SearchCheck(const CArguments& arguments) {
+    if (arguments.positional[0].trimmed().isEmpty())
+        return QStringLiteral("search needs a text");
+    if (arguments.Has("--in"))
+        for (const QString& place : arguments.Value("--in").split(u','))
+            if (place != u"title" && place != u"keywords" && place != u"text")
+                return QStringLiteral("--in takes title, keywords and text");
+    return {};
+}
+
+QString KeyCheck(const CArguments& arguments) {
+    const QString& key = arguments.positional[0];
+    const qsizetype slash = key.lastIndexOf(u'\\');
+    return slash <= 0 || slash == key.size() - 1 ? QStringLiteral("a key is written SECTION\\KEY")
+                                                 : QString();
+}
+
+// Only the keys the program knows are set, numbers only where it reads a number.
+QString ConfigSetCheck(const CArguments& arguments) {
+    const QString error = KeyCheck(arguments);
+    if (!error.isEmpty())
+        return error;
+    const QString& name = arguments.positional[0];
+    const qsizetype slash = name.lastIndexOf(u'\\');
+    const QString section = name.left(slash), key = name.mid(slash + 1);
+    const IntKey* intKey = FindIntKey(section, key);
+    if (!intKey && !FindStringKey(section, key) && !FieldMapKey::IsFieldMapKey(section, key))
+        return QStringLiteral("there is no key %1 (see quillpost-cli config list)").arg(name);
+    bool ok = true;
+    if (intKey)
+        arguments.positional[1].toInt(&ok);
+    return ok ? QString() : name + QStringLiteral(" takes a whole number");
+}
+
+QString FormatCheck(const CArguments& arguments) {
+    return !arguments.positional.isEmpty() && MappingFormatIndex(arguments.positional[0]) < 0
+               ? QStringLiteral("FORMAT is one of ") + MappingFormats().join(QStringLiteral(", "))
+               : QString();
+}
+
 } // namespace
 
+// The one description of the commands: the parser checks words against it, and the help, the
+// manual page and the shell completions are printed from it.
 const std::vector<CCliApplication::Command>& CCliApplication::Commands() {
     static const std::vector<Command> commands = {
-        {"init", "init", false, &CCliApplication::Init},
-        {"add",
-         "add URL [--later] [--view ID]... [--priority N] [--read-after S] [--max-items N] "
-         "[--extended-data on|off] [--audio on|off]",
-         true, &CCliApplication::Add},
-        {"subscribe", "subscribe URL-or-FILE [--title TITLE]", true, &CCliApplication::Subscribe},
-        {"resubscribe", "resubscribe ID", true, &CCliApplication::Resubscribe},
-        {"unsubscribe", "unsubscribe ID", true, &CCliApplication::Unsubscribe},
-        {"update", "update [--feed ID | --view ID]", true, &CCliApplication::Update},
-        {"audio", "audio", true, &CCliApplication::Audio},
-        {"views", "views", true, &CCliApplication::Views},
-        {"feeds", "feeds [--view ID]", true, &CCliApplication::Feeds},
-        {"items", "items (--view ID | --feed ID)", true, &CCliApplication::Items},
-        {"subscriptions", "subscriptions", true, &CCliApplication::Subscriptions},
-        {"show", "show ITEM [--extended]", true, &CCliApplication::Show},
-        {"mark", "mark ITEM read|unread|lock|unlock", true, &CCliApplication::Mark},
-        {"search", "search TEXT [--in title,keywords,text]", true, &CCliApplication::Search},
-        {"rebuild", "rebuild VIEW", true, &CCliApplication::Rebuild},
-        {"whats-new", "whats-new", true, &CCliApplication::WhatsNew},
-        {"export-opml", "export-opml FILE [--view ID]", true, &CCliApplication::ExportOpml},
-        {"backup", "backup FILE", true, &CCliApplication::Backup},
-        {"restore", "restore FILE", true, &CCliApplication::Restore},
-        {"purge", "purge [--feed ID]", true, &CCliApplication::Purge},
-        {"compact", "compact", true, &CCliApplication::Compact},
-        {"config", "config get SECTION\\KEY | config set SECTION\\KEY VALUE | config list", false,
-         &CCliApplication::Config},
-        {"reload-if-due", "reload-if-due", false, &CCliApplication::ReloadIfDue},
-        {"view",
-         "view add LABEL [options] | view set ID [options] [--label TEXT] | view show ID | "
-         "view delete ID\n      options: --read-after S --hide-after D --max-items N "
-         "--hide-read on|off --skip-read on|off --sort priority|feed-date|item-date "
-         "--keywords TEXT --feeds ID,...",
-         true, &CCliApplication::View},
-        {"feed",
-         "feed show ID | feed set ID [--url U] [--priority N] [--read-after S] "
-         "[--max-items N] [--extended-data on|off] [--audio on|off] [--views ID,...] | "
-         "feed enable|disable|purge|delete ID",
-         true, &CCliApplication::Feed},
-        {"item", "item keywords ID TEXT", true, &CCliApplication::Item},
-        {"mapping",
-         "mapping show [FORMAT] | mapping set FORMAT [--title E] [--link E] [--date E] "
-         "[--content E] [--xml-children on|off]",
-         false, &CCliApplication::Mapping},
+        {"init",
+         "",
+         {},
+         "create the database with the demonstration feeds (or with the earlier version's "
+         "listing when scripts/sourceList.txt is in the install folder)",
+         false,
+         false,
+         &App::Init},
+        {"version", "", {}, "print the version", false, false, &App::Version},
+        {"add", "URL",
+         Join({{"--later", nullptr, "only add the feed; the next update downloads it"},
+               {"--view", "ID", "put the feed in this View (repeatable)", nullptr, true}},
+              FeedOptions()),
+         "add a feed; it is downloaded and stored at once", true, false, &App::Add},
+        {"subscribe",
+         "URL",
+         {{"--title", "TEXT", "the subscription's name"}},
+         "subscribe to a list of feeds (OPML or a listing) at an address, in a file, or - on "
+         "standard input; its feeds form a View",
+         true,
+         false,
+         &App::Subscribe},
+        {"resubscribe",
+         "ID",
+         {},
+         "read a subscription's list again",
+         true,
+         false,
+         &App::Resubscribe},
+        {"unsubscribe",
+         "ID",
+         {},
+         "delete a subscription (asks first)",
+         true,
+         false,
+         &App::Unsubscribe},
+        {"update",
+         "",
+         {{"--feed", "ID", "update only this feed"},
+          {"--view", "ID", "update only this View's feeds"},
+          {"--cancel-background", nullptr,
+           "when a background reload runs, ask it to stop after its current feed"},
+          {"--stop-background", nullptr, "when a background reload runs, stop it now"}},
+         "download every enabled feed; Ctrl-C cancels, a second Ctrl-C stops at once",
+         true,
+         false,
+         &App::Update,
+         &UpdateCheck},
+        {"audio",
+         "",
+         {},
+         "download the audio enclosures of the feeds that keep audio",
+         true,
+         false,
+         &App::Audio},
+        {"unread",
+         "",
+         {{"--view", "ID", "count this View's unread items"},
+          {"--feed", "ID", "count this feed's unread items"}},
+         "print the number of unread items, of every feed unless --view or --feed",
+         true,
+         true,
+         &App::Unread,
+         &FeedOrView},
+        {"views", "", {}, "list the Views and their kind", true, true, &App::Views},
+        {"feeds",
+         "",
+         {{"--view", "ID", "only this View's feeds"}},
+         "list the feeds",
+         true,
+         true,
+         &App::Feeds},
+        {"items",
+         "",
+         {{"--view", "ID", "a View's items"}, {"--feed", "ID", "a feed's items"}},
+         "list the items of a View or of a feed",
+         true,
+         true,
+         &App::Items,
+         &ExactlyFeedOrView},
+        {"subscriptions", "", {}, "list the subscriptions", true, true, &App::Subscriptions},
+        {"show",
+         "ITEM",
+         {{"--extended", nullptr, "also the text of the item's page"}},
+         "read an item",
+         true,
+         true,
+         &App::Show},
+        {"mark", "ITEM read|unread|lock|unlock", {}, "mark an item", true, false, &App::Mark},
+        {"search",
+         "TEXT",
+         {{"--in", "FIELDS", "where to look: title,keywords,text"}},
+         "fill the Search Results View with the items holding TEXT and list them",
+         true,
+         true,
+         &App::Search,
+         &SearchCheck},
+        {"rebuild", "VIEW", {}, "collect a keyword View's items again", true, false, &App::Rebuild},
+        {"whats-new", "", {}, "collect the items of Whats New again", true, false, &App::WhatsNew},
+        {"export-opml",
+         "FILE",
+         {{"--view", "ID", "only this View's feeds"}},
+         "write the feeds as OPML to FILE, or to standard output for -",
+         true,
+         false,
+         &App::ExportOpml},
+        {"backup",
+         "FILE",
+         {},
+         "write a backup file: the listings of the feeds, Views and subscriptions with their "
+         "settings, no items",
+         true,
+         false,
+         &App::Backup},
+        {"snapshot",
+         "FILE",
+         {},
+         "write a consistent copy of the whole database: items, their read and locked states "
+         "and keywords included",
+         true,
+         false,
+         &App::Snapshot},
+        {"restore",
+         "FILE",
+         {},
+         "add the listings of a backup file, or replace the database with a snapshot (asks "
+         "first); - reads standard input",
+         true,
+         false,
+         &App::Restore},
+        {"purge",
+         "",
+         {{"--feed", "ID", "only this feed's items"}},
+         "delete the stored items (asks first; writes a backup before)",
+         true,
+         false,
+         &App::Purge},
+        {"compact", "", {}, "compact the database file", true, false, &App::Compact},
+        {"config get",
+         "KEY",
+         {},
+         "print a key of the configuration, written SECTION\\KEY",
+         false,
+         false,
+         &App::ConfigGet,
+         &KeyCheck},
+        {"config set",
+         "KEY VALUE",
+         {},
+         "set a key of the configuration",
+         false,
+         false,
+         &App::ConfigSet,
+         &ConfigSetCheck},
+        {"config list",
+         "",
+         {},
+         "list every key with its value and its default",
+         false,
+         true,
+         &App::ConfigList},
+        {"reload-if-due",
+         "",
+         {},
+         "run the reload the schedule says is due, else nothing (for a timer)",
+         false,
+         false,
+         &App::ReloadIfDue},
+        {"view add", "LABEL", ViewOptions(false), "add a View", true, false, &App::ViewAdd,
+         &KeywordsOrFeeds},
+        {"view set", "ID", ViewOptions(true), "change a View", true, false, &App::ViewSet,
+         &KeywordsOrFeeds},
+        {"view show", "ID", {}, "show a View's settings", true, true, &App::ViewShow},
+        {"view delete", "ID", {}, "delete a View (asks first)", true, false, &App::ViewDelete},
+        {"feed show", "ID", {}, "show a feed's settings", true, true, &App::FeedShow},
+        {"feed set", "ID",
+         Join({{"--url", "URL", "the feed's address"},
+               {"--views", "ID,...", "the group Views that hold the feed"}},
+              FeedOptions()),
+         "change a feed", true, false, &App::FeedSet},
+        {"feed enable", "ID", {}, "include a feed in updates again", true, false, &App::FeedEnable},
+        {"feed disable", "ID", {}, "leave a feed out of updates", true, false, &App::FeedDisable},
+        {"feed purge",
+         "ID",
+         {},
+         "delete a feed's items (asks first)",
+         true,
+         false,
+         &App::FeedPurge},
+        {"feed delete", "ID", {}, "delete a feed (asks first)", true, false, &App::FeedDelete},
+        {"item keywords", "ID TEXT", {}, "set an item's keywords", true, false, &App::ItemKeywords},
+        {"mapping show",
+         "[FORMAT]",
+         {},
+         "show the elements read for each feed format",
+         false,
+         true,
+         &App::MappingShow,
+         &FormatCheck},
+        {"mapping set",
+         "FORMAT",
+         {{"--title", "ELEMENT", "the element read as the title"},
+          {"--link", "ELEMENT", "the element read as the link"},
+          {"--date", "ELEMENT", "the element read as the date"},
+          {"--content", "ELEMENT", "the element read as the text"},
+          {"--xml-children", "on|off", "keep the markup of the text element's children"}},
+         "read other elements of a feed format",
+         false,
+         false,
+         &App::MappingSet,
+         &FormatCheck},
     };
     return commands;
 }
 
-QString CCliApplication::UsageText() {
-    QString text = QStringLiteral("usage: quillpost-cli [--db FILE] [--yes] [--json] COMMAND "
-                                  "[ARGUMENTS]\n\ncommands:\n");
-    for (const Command& command : Commands())
-        text += QStringLiteral("  ") + QString::fromLatin1(command.usage) + u'\n';
-    return text + QStringLiteral("\nThe database is --db, else General\\Database, else rss.qpdb in "
-                                 "the install folder. Questions are answered No unless --yes.\n");
-}
-
 int CCliApplication::Fail(const QString& message, int status) const {
-    std::fprintf(stderr, "quillpost-cli: %s\n", qPrintable(message));
+    std::fprintf(
+        stderr, "%s\n",
+        qPrintable(Coloured(QStringLiteral("quillpost-cli: ") + message, Colour::Red, stderr)));
     return status;
 }
 
-int CCliApplication::Usage(const QString& message) const {
-    return Fail(message + QStringLiteral(" (see quillpost-cli --help)"), UsageError);
+int CCliApplication::Usage(const QString& message, const Command* command) const {
+    const QString help = command ? QStringLiteral("quillpost-cli %1 --help").arg(command->name)
+                                 : QStringLiteral("quillpost-cli --help");
+    return Fail(message + QStringLiteral(" (see %1)").arg(help), UsageError);
 }
 
 void CCliApplication::Print(const QString& text) const {
@@ -115,12 +392,6 @@ void CCliApplication::PrintTable(const QStringList& headers, const QList<QString
     Print(line(headers));
     for (const QStringList& row : rows)
         Print(line(row));
-}
-
-bool CCliApplication::ParseId(const QString& text, qint32& id) const {
-    bool ok = false;
-    id = text.toInt(&ok);
-    return ok;
 }
 
 QString CCliApplication::DatabasePath() const {
@@ -156,8 +427,40 @@ bool CCliApplication::OpenDatabase() {
     }
 }
 
+namespace {
+
+// Help, the manual page and the completions: printed as they are, or a usage error when empty
+// (a shell the completions do not know).
+int PrintText(const QString& text) {
+    if (text.isEmpty()) {
+        std::fprintf(stderr,
+                     "quillpost-cli: nothing to print for that (see quillpost-cli --help)\n");
+        return CCliApplication::UsageError;
+    }
+    std::printf("%s", qPrintable(text));
+    return CCliApplication::Success;
+}
+
+// The command named by the first words: "view add" before "view".
+const CCliApplication::Command* FindCommand(const QStringList& words, qsizetype& used) {
+    for (qsizetype count : {2, 1}) {
+        const QString name = words.mid(0, count).join(u' ');
+        for (const CCliApplication::Command& command : CCliApplication::Commands())
+            if (words.size() >= count && name == QLatin1String(command.name)) {
+                used = count;
+                return &command;
+            }
+    }
+    return nullptr;
+}
+
+} // namespace
+
+// Every word is checked before anything is read or written: a mistyped command creates no
+// folder and no configuration file.
 int CCliApplication::Run(const QStringList& arguments) {
     QStringList words;
+    bool help = false;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString& word = arguments[i];
         if (word == u"--db" && i + 1 < arguments.size())
@@ -168,62 +471,95 @@ int CCliApplication::Run(const QStringList& arguments) {
             answerYes_ = true;
         else if (word == u"--json")
             json_ = true;
-        else if (word == u"--help" || word == u"-h") {
-            std::printf("%s", qPrintable(UsageText()));
-            return Success;
-        } else
+        else if (word == u"--help" || word == u"-h")
+            help = true;
+        else if (word == u"--version")
+            words.prepend(QStringLiteral("version"));
+        else if (word == u"--man-page" && arguments.size() == 1)
+            return PrintText(ManPage(Commands()));
+        else if (word == u"--completion" && arguments.size() == 2)
+            return PrintText(Completion(Commands(), arguments[1]));
+        else
             words << word;
     }
-    if (words.isEmpty())
-        return Usage(QStringLiteral("no command given"));
-    CCliPrompt prompt(answerYes_);
+    qsizetype used = 0;
+    const Command* command = FindCommand(words, used);
+    if (!command && help && words.size() <= 1) {
+        const QString group = GroupHelp(Commands(), words.value(0));
+        if (!group.isEmpty())
+            return PrintText(group);
+    }
+    if (!command)
+        return Usage(words.isEmpty() ? QStringLiteral("no command given")
+                                     : QStringLiteral("unknown command ") + words.join(u' '));
+    if (help)
+        return PrintText(CommandHelp(*command));
+    const CArguments parsed = CArguments::Parse(
+        words.mid(used), QString::fromLatin1(command->arguments), command->options);
+    QString error = parsed.error;
+    if (error.isEmpty() && command->check)
+        error = command->check(parsed);
+    if (error.isEmpty() && json_ && !command->json)
+        error = QStringLiteral("%1 has no JSON output; leave out --json").arg(command->name);
+    const bool usesDatabase =
+        command->needsDatabase || command->run == &App::Init || command->run == &App::ReloadIfDue;
+    if (error.isEmpty() && !databaseOption_.isEmpty() && !usesDatabase)
+        error = QStringLiteral("%1 uses no database; leave out --db").arg(command->name);
+    if (!error.isEmpty())
+        return Usage(error, command);
+    // The version is the program's own: no setting is read for it.
+    return command->run == &App::Version ? Version(parsed) : RunChecked(*command, parsed);
+}
+
+int CCliApplication::RunChecked(const Command& command, const CArguments& arguments) {
+    CCliPrompt prompt(answerYes_ || arguments.Has("--stop-background"),
+                      arguments.Has("--cancel-background"));
     InstallPrompt(&prompt);
     const CRegistrySettings store = CRegistrySettings::ForQuillpost();
     TheAppSettings().Load(store);
     CHttpDownloader::BufferSize = TheAppSettings().downloadBufferBytes;
     CHttpDownloader::SkipHeaders = TheAppSettings().downloadSkipHeaders;
-
-    const QString name = words.takeFirst();
-    for (const Command& command : Commands())
-        if (name == QLatin1String(command.name)) {
-            if (command.needsDatabase && !OpenDatabase()) {
-                InstallPrompt(nullptr);
-                return Failed;
-            }
-            if (db_)
-                db_->SetAudioFolder(TheAppSettings().audioFolder);
-            const int status = RunCommand(command, words);
-            db_.reset();
-            InstallPrompt(nullptr);
-            return status;
-        }
+    const bool runs = command.run == &App::Update || command.run == &App::Audio;
+    int status = Failed;
+    if ((!runs || NoRunElsewhere()) && (!command.needsDatabase || OpenDatabase())) {
+        if (db_)
+            db_->SetAudioFolder(TheAppSettings().audioFolder);
+        status = RunCommand(command, arguments);
+    }
+    db_.reset();
     InstallPrompt(nullptr);
-    return Usage(QStringLiteral("unknown command ") + name);
+    return status;
 }
 
 // A command holds the database lock from its first read to its last write, so that another
 // process's change never lands between them. Those that download take it themselves once their
 // document is in: a download must not keep every other process waiting.
-int CCliApplication::RunCommand(const Command& command, const QStringList& words) {
-    static const QSet<QString> downloading = {"add", "subscribe", "resubscribe", "update", "audio"};
+int CCliApplication::RunCommand(const Command& command, const CArguments& arguments) {
+    static const QSet<QString> downloading = {"add",    "subscribe", "resubscribe",
+                                              "update", "audio",     "snapshot"};
     if (!db_ || downloading.contains(QLatin1String(command.name)))
-        return (this->*command.run)(words);
+        return (this->*command.run)(arguments);
     int status = Failed;
     if (!db_->RunExclusive([&](CAdoConnection&) {
-            status = (this->*command.run)(words);
+            status = (this->*command.run)(arguments);
             return true;
         }))
         return Fail(LockedMessage(db_->DatabasePath()));
     return status;
 }
 
-int CCliApplication::Init(const QStringList& words) {
-    if (!words.isEmpty())
-        return Usage(QStringLiteral("init takes no arguments"));
+int CCliApplication::Version(const CArguments&) {
+    Print(QStringLiteral("quillpost-cli " QUILLPOST_VERSION));
+    return Success;
+}
+
+int CCliApplication::Init(const CArguments&) {
     const QString path =
         databaseOption_.isEmpty() ? TheAppSettings().DatabasePath() : databaseOption_;
     // A database made at a path of its own does not replace the default one.
-    const QString created = RunFirstUse(path, databaseOption_.isEmpty());
+    const QString created = RunFirstUse(
+        path, databaseOption_.isEmpty(),
+        QStringLiteral("Now, run \"quillpost-cli update\" to update Feed information."));
     if (created.isEmpty())
         return Fail(QStringLiteral("the database %1 was not created").arg(path));
     Print(created);

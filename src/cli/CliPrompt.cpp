@@ -22,5 +22,9 @@ bool CCliPrompt::AskYesNo(const QString& text, const QString& caption) {
 }
 
 IPrompt::Answer CCliPrompt::AskYesNoCancel(const QString& text, const QString& caption) {
+    if (answerCancel_) {
+        PrintToStderr(caption, text + QStringLiteral(" [cancel]"));
+        return Answer::Cancel;
+    }
     return AskYesNo(text, caption) ? Answer::Yes : Answer::No;
 }

@@ -6,11 +6,14 @@
 // error with their caption; questions are answered No unless --yes was given.
 class CCliPrompt : public IPrompt {
 public:
-    explicit CCliPrompt(bool answerYes) : answerYes_(answerYes) {}
+    // `answerCancel` gives Cancel where a question offers it (the Busy Notice).
+    CCliPrompt(bool answerYes, bool answerCancel)
+        : answerYes_(answerYes), answerCancel_(answerCancel) {}
     void ShowMessage(const QString& text, const QString& caption) override;
     bool AskYesNo(const QString& text, const QString& caption) override;
     Answer AskYesNoCancel(const QString& text, const QString& caption) override;
 
 private:
     bool answerYes_;
+    bool answerCancel_;
 };

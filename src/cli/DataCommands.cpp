@@ -7,18 +7,40 @@
 
 #include <QJsonArray>
 #include <QJsonObject>
+#include <QTemporaryFile>
 #include <algorithm>
+#include <memory>
 
-int CCliApplication::ExportOpml(const QStringList& words) {
-    const CArguments arguments = CArguments::Parse(words, {"--view"}, {});
-    if (!arguments.error.isEmpty() || arguments.positional.size() != 1)
-        return Usage(arguments.error.isEmpty() ? QStringLiteral("export-opml takes one FILE")
-                                               : arguments.error);
+namespace {
+
+// Standard input kept in a temporary file, for the readers that take a file.
+std::unique_ptr<QTemporaryFile> StdinToFile() {
+    auto file = std::make_unique<QTemporaryFile>();
+    QFile input;
+    if (!file->open() || !input.open(stdin, QIODevice::ReadOnly) ||
+        file->write(input.readAll()) < 0 || !file->flush())
+        return nullptr;
+    return file;
+}
+
+bool CopyToStdout(const QString& path) {
+    QFile file(path), output;
+    return file.open(QIODevice::ReadOnly) && output.open(stdout, QIODevice::WriteOnly) &&
+           output.write(file.readAll()) == file.size() && output.flush();
+}
+
+// A snapshot is an SQLite file; anything else is taken for a backup file.
+bool IsSnapshot(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) && file.read(16) == QByteArray("SQLite format 3", 16);
+}
+
+} // namespace
+
+int CCliApplication::ExportOpml(const CArguments& arguments) {
     QList<qint32> feedIDs;
     if (arguments.Has("--view")) {
-        qint32 view;
-        if (!ParseId(arguments.Value("--view"), view))
-            return Usage(QStringLiteral("--view takes a View ID"));
+        const qint32 view = arguments.Value("--view").toInt();
         const auto members = db_->GetViewFeedIDs(view);
         if (!members)
             return Fail(QStringLiteral("there is no View %1").arg(view));
@@ -28,39 +50,70 @@ int CCliApplication::ExportOpml(const QStringList& words) {
         for (const CFeedRecord& feed : db_->FeedList)
             feedIDs << feed.FeedID;
     }
-    return ::ExportOpml(*db_, feedIDs, arguments.positional[0]) ? Success : Failed;
+    const QString path = arguments.positional[0];
+    if (path != u"-")
+        return ::ExportOpml(*db_, feedIDs, path) ? Success : Failed;
+    // Standard output carries the document alone: the "saved to" message would name the
+    // temporary file.
+    QTemporaryFile file;
+    if (!file.open())
+        return Fail(QStringLiteral("no temporary file for the export"));
+    IPrompt* prompt = &CurrentPrompt();
+    InstallPrompt(nullptr);
+    const bool exported = ::ExportOpml(*db_, feedIDs, file.fileName());
+    InstallPrompt(prompt);
+    return exported && CopyToStdout(file.fileName())
+               ? Success
+               : Fail(QStringLiteral("Could not Save Subscription File"));
 }
 
-int CCliApplication::Backup(const QStringList& words) {
-    if (words.size() != 1)
-        return Usage(QStringLiteral("backup takes one FILE"));
-    if (!SaveBackup(*db_, words[0]))
-        return Fail(QStringLiteral("Failed to create Backup file... ") + words[0]);
+int CCliApplication::Backup(const CArguments& arguments) {
+    const QString path = arguments.positional[0];
+    if (!SaveBackup(*db_, path))
+        return Fail(QStringLiteral("Failed to create Backup file... ") + path);
     CurrentPrompt().ShowMessage(QStringLiteral("A Quillpost Backup file has been created...\n") +
-                                    words[0],
+                                    path,
                                 QStringLiteral("Backup Created"));
     return Success;
 }
 
-int CCliApplication::Restore(const QStringList& words) {
-    if (words.size() != 1)
-        return Usage(QStringLiteral("restore takes one FILE"));
-    if (!ImportBackup(*db_, words[0]))
-        return Fail(QStringLiteral("Could not Import data from Backup file...") + words[0]);
+int CCliApplication::Snapshot(const CArguments& arguments) {
+    return db_->SnapshotDatabase(arguments.positional[0])
+               ? Success
+               : Fail(QStringLiteral("the snapshot %1 was not written")
+                          .arg(arguments.positional[0]));
+}
+
+int CCliApplication::Restore(const CArguments& arguments) {
+    QString path = arguments.positional[0];
+    std::unique_ptr<QTemporaryFile> input;
+    if (path == u"-") {
+        if (!(input = StdinToFile()))
+            return Fail(QStringLiteral("standard input could not be read"));
+        path = input->fileName();
+    }
+    if (IsSnapshot(path)) {
+        if (!CurrentPrompt().AskYesNo(
+                QStringLiteral("The snapshot replaces everything in the database %1: feeds, "
+                               "items, Views and subscriptions. Do you want to continue?")
+                    .arg(db_->DatabasePath()),
+                QStringLiteral("Restore Snapshot")))
+            return Failed;
+        if (!db_->RestoreSnapshot(path))
+            return Fail(QStringLiteral("%1 is not a snapshot of a Quillpost database")
+                            .arg(arguments.positional[0]));
+    } else if (!ImportBackup(*db_, path)) {
+        return Fail(QStringLiteral("Could not Import data from Backup file...") +
+                    arguments.positional[0]);
+    }
     CRegistrySettings::ForQuillpost().Write(Key::TodayHasChanged, 1);
     return Success;
 }
 
-int CCliApplication::Purge(const QStringList& words) {
-    const CArguments arguments = CArguments::Parse(words, {"--feed"}, {});
-    if (!arguments.error.isEmpty() || !arguments.positional.isEmpty())
-        return Usage(arguments.error.isEmpty() ? QStringLiteral("purge takes only --feed ID")
-                                               : arguments.error);
+int CCliApplication::Purge(const CArguments& arguments) {
     IPrompt& prompt = CurrentPrompt();
     if (arguments.Has("--feed")) {
-        qint32 feed;
-        if (!ParseId(arguments.Value("--feed"), feed))
-            return Usage(QStringLiteral("--feed takes a feed ID"));
+        const qint32 feed = arguments.Value("--feed").toInt();
         if (!db_->GetFeed(feed))
             return Fail(QStringLiteral("there is no feed %1").arg(feed));
         if (!prompt.AskYesNo(QStringLiteral("Are you sure you want to purge Item data associated "
@@ -84,51 +137,39 @@ int CCliApplication::Purge(const QStringList& words) {
     return Success;
 }
 
-int CCliApplication::Compact(const QStringList& words) {
-    if (!words.isEmpty())
-        return Usage(QStringLiteral("compact takes no arguments"));
+int CCliApplication::Compact(const CArguments&) {
     return db_->CompactDatabase() ? Success
                                   : Fail(QStringLiteral("the database was not compacted"));
 }
 
-int CCliApplication::Config(const QStringList& words) {
-    if (words.size() == 1 && words[0] == u"list")
-        return ConfigList();
-    if (words.isEmpty() || (words[0] == u"get" && words.size() != 2) ||
-        (words[0] == u"set" && words.size() != 3) || (words[0] != u"get" && words[0] != u"set"))
-        return Usage(QStringLiteral(
-            "config get SECTION\\KEY, config set SECTION\\KEY VALUE or config list"));
-    const qsizetype slash = words[1].lastIndexOf(u'\\');
-    if (slash <= 0 || slash == words[1].size() - 1)
-        return Usage(QStringLiteral("a key is written SECTION\\KEY"));
-    const QString section = words[1].left(slash), key = words[1].mid(slash + 1);
+int CCliApplication::ConfigGet(const CArguments& arguments) {
+    const QString& name = arguments.positional[0];
+    const qsizetype slash = name.lastIndexOf(u'\\');
+    const QString section = name.left(slash), key = name.mid(slash + 1);
     const CRegistrySettings store = CRegistrySettings::ForQuillpost();
     const IntKey* intKey = FindIntKey(section, key);
     const StringKey* stringKey = FindStringKey(section, key);
-    if (words[0] == u"get") {
-        Print(intKey      ? QString::number(store.Read(*intKey))
-              : stringKey ? store.Read(*stringKey)
-                          : store.ReadString(section, key, QString()));
-        return Success;
-    }
-    if (!intKey && !stringKey && !FieldMapKey::IsFieldMapKey(section, key))
-        return Fail(
-            QStringLiteral("there is no key %1 (see quillpost-cli config list)").arg(words[1]),
-            UsageError);
-    if (intKey) {
-        bool ok = false;
-        const int value = words[2].toInt(&ok);
-        if (!ok)
-            return Usage(words[1] + QStringLiteral(" takes a whole number"));
-        store.Write(*intKey, value);
-    } else {
-        store.WriteString(section, key, words[2]);
-    }
+    Print(intKey      ? QString::number(store.Read(*intKey))
+          : stringKey ? store.Read(*stringKey)
+                      : store.ReadString(section, key, QString()));
+    return Success;
+}
+
+// The key and its value were checked with the arguments.
+int CCliApplication::ConfigSet(const CArguments& arguments) {
+    const QString& name = arguments.positional[0];
+    const qsizetype slash = name.lastIndexOf(u'\\');
+    const QString section = name.left(slash), key = name.mid(slash + 1);
+    const CRegistrySettings store = CRegistrySettings::ForQuillpost();
+    if (const IntKey* intKey = FindIntKey(section, key))
+        store.Write(*intKey, arguments.positional[1].toInt());
+    else
+        store.WriteString(section, key, arguments.positional[1]);
     return Success;
 }
 
 // Every key of the store with its value and its default, by section.
-int CCliApplication::ConfigList() {
+int CCliApplication::ConfigList(const CArguments&) {
     const CRegistrySettings store = CRegistrySettings::ForQuillpost();
     QList<QStringList> rows;
     for (const IntKey* key : AllIntKeys())

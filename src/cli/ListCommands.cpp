@@ -1,5 +1,6 @@
 // Lists, reading and marking items, searching and rebuilding Views.
 #include "cli/CliApplication.h"
+#include "cli/RecordText.h"
 #include "text/DateFormat.h"
 #include "text/MarkupText.h"
 
@@ -7,24 +8,6 @@
 #include <QJsonObject>
 
 namespace {
-
-QString StatusName(qint16 status) {
-    switch (status) {
-    case ItemUnread:
-        return QStringLiteral("unread");
-    case ItemRead:
-        return QStringLiteral("read");
-    case ItemLocked:
-        return QStringLiteral("locked");
-    default:
-        return QStringLiteral("hidden");
-    }
-}
-
-QString DateText(const QDateTime& date) {
-    return date.isValid() ? date.toUTC().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))
-                          : QString();
-}
 
 // Item text as a reader sees it: feeds send markup escaped or raw, so references are decoded,
 // tags stripped, and what the markup itself escaped decoded last.
@@ -34,36 +17,31 @@ QString PlainText(const QString& markup) {
 
 } // namespace
 
-int CCliApplication::Views(const QStringList& words) {
-    if (!words.isEmpty())
-        return Usage(QStringLiteral("views takes no arguments"));
+int CCliApplication::Views(const CArguments&) {
     if (!db_->LoadViewList())
         return Fail(QStringLiteral("could not read the Views"));
     QJsonArray array;
     QList<QStringList> rows;
     for (const CViewRecord& listed : db_->ViewList) {
         const CViewRecord view = db_->GetView(listed.ViewID).value_or(listed);
-        array.append(
-            QJsonObject{{"id", view.ViewID}, {"label", view.Label}, {"keywords", view.Keywords}});
-        rows << QStringList{QString::number(view.ViewID), view.Label, view.Keywords};
+        array.append(QJsonObject{{"id", view.ViewID},
+                                 {"label", view.Label},
+                                 {"kind", ViewKind(view)},
+                                 {"keywords", ViewKeywords(view)}});
+        rows << QStringList{QString::number(view.ViewID), view.Label, ViewKind(view),
+                            ViewKeywords(view)};
     }
     if (json_)
         PrintJson(array);
     else
-        PrintTable({"ID", "LABEL", "KEYWORDS"}, rows);
+        PrintTable({"ID", "LABEL", "KIND", "KEYWORDS"}, rows);
     return Success;
 }
 
-int CCliApplication::Feeds(const QStringList& words) {
-    const CArguments arguments = CArguments::Parse(words, {"--view"}, {});
-    if (!arguments.error.isEmpty() || !arguments.positional.isEmpty())
-        return Usage(arguments.error.isEmpty() ? QStringLiteral("feeds takes only --view")
-                                               : arguments.error);
+int CCliApplication::Feeds(const CArguments& arguments) {
     std::optional<QList<qint32>> members;
     if (arguments.Has("--view")) {
-        qint32 view;
-        if (!ParseId(arguments.Value("--view"), view))
-            return Usage(QStringLiteral("--view takes a View ID"));
+        const qint32 view = arguments.Value("--view").toInt();
         members = db_->GetViewFeedIDs(view);
         if (!members)
             return Fail(QStringLiteral("there is no View %1").arg(view));
@@ -107,26 +85,19 @@ void CCliApplication::PrintItems() {
                                  {"feedId", item.FeedID},
                                  {"title", item.Title},
                                  {"link", item.Link},
-                                 {"date", DateText(item.ItemDate)},
+                                 {"date", IsoDate(item.ItemDate)},
                                  {"status", StatusName(item.Status)}});
         rows << QStringList{QString::number(item.FeedItemID), StatusName(item.Status),
-                            DateText(item.ItemDate), item.Title};
+                            IsoDate(item.ItemDate).toString(), item.Title};
     }
     if (json_)
         PrintJson(array);
     else
-        PrintTable({"ID", "STATUS", "DATE (UTC)", "TITLE"}, rows);
+        PrintTable({"ID", "STATUS", "DATE", "TITLE"}, rows);
 }
 
-int CCliApplication::Items(const QStringList& words) {
-    const CArguments arguments = CArguments::Parse(words, {"--view", "--feed"}, {});
-    if (!arguments.error.isEmpty())
-        return Usage(arguments.error);
-    if (arguments.Has("--view") == arguments.Has("--feed") || !arguments.positional.isEmpty())
-        return Usage(QStringLiteral("items takes --view ID or --feed ID"));
-    qint32 id;
-    if (!ParseId(arguments.Value(arguments.Has("--view") ? "--view" : "--feed"), id))
-        return Usage(QStringLiteral("items takes a numeric ID"));
+int CCliApplication::Items(const CArguments& arguments) {
+    const qint32 id = arguments.Value(arguments.Has("--view") ? "--view" : "--feed").toInt();
     if (arguments.Has("--view")) {
         if (!db_->LoadViewItems(id, 10, false))
             return Fail(QStringLiteral("there is no View %1").arg(id));
@@ -139,9 +110,7 @@ int CCliApplication::Items(const QStringList& words) {
     return Success;
 }
 
-int CCliApplication::Subscriptions(const QStringList& words) {
-    if (!words.isEmpty())
-        return Usage(QStringLiteral("subscriptions takes no arguments"));
+int CCliApplication::Subscriptions(const CArguments&) {
     if (!db_->LoadSubscriptionList())
         return Fail(QStringLiteral("could not read the subscriptions"));
     QJsonArray array;
@@ -162,13 +131,8 @@ int CCliApplication::Subscriptions(const QStringList& words) {
     return Success;
 }
 
-int CCliApplication::Show(const QStringList& words) {
-    const CArguments arguments = CArguments::Parse(words, {}, {"--extended"});
-    qint32 id;
-    if (!arguments.error.isEmpty() || arguments.positional.size() != 1 ||
-        !ParseId(arguments.positional[0], id))
-        return Usage(arguments.error.isEmpty() ? QStringLiteral("show takes an item ID")
-                                               : arguments.error);
+int CCliApplication::Show(const CArguments& arguments) {
+    const qint32 id = arguments.positional[0].toInt();
     const auto item = db_->GetItem(id);
     if (!item)
         return Fail(QStringLiteral("there is no item %1").arg(id));
@@ -183,7 +147,7 @@ int CCliApplication::Show(const QStringList& words) {
                               {"feed", feed ? feed->Title : QString()},
                               {"title", item->Title},
                               {"link", item->Link},
-                              {"date", DateText(item->ItemDate)},
+                              {"date", IsoDate(item->ItemDate)},
                               {"status", StatusName(item->Status)},
                               {"keywords", item->Keywords},
                               {"description", description},
@@ -206,32 +170,21 @@ int CCliApplication::Show(const QStringList& words) {
     return Success;
 }
 
-int CCliApplication::Mark(const QStringList& words) {
+int CCliApplication::Mark(const CArguments& arguments) {
     static const QMap<QString, qint16> statuses = {
         {"read", ItemRead}, {"unread", ItemUnread}, {"lock", ItemLocked}, {"unlock", ItemRead}};
-    qint32 id;
-    if (words.size() != 2 || !ParseId(words[0], id) || !statuses.contains(words[1]))
-        return Usage(QStringLiteral("mark takes an item ID and read, unread, lock or unlock"));
+    const qint32 id = arguments.positional[0].toInt();
     if (!db_->GetItem(id))
         return Fail(QStringLiteral("there is no item %1").arg(id));
-    return db_->SetItemStatus(id, statuses.value(words[1]))
+    return db_->SetItemStatus(id, statuses.value(arguments.positional[1]))
                ? Success
                : Fail(QStringLiteral("the item was not changed"));
 }
 
-int CCliApplication::Search(const QStringList& words) {
-    const CArguments arguments = CArguments::Parse(words, {"--in"}, {});
-    if (!arguments.error.isEmpty() || arguments.positional.size() != 1)
-        return Usage(arguments.error.isEmpty() ? QStringLiteral("search takes one TEXT")
-                                               : arguments.error);
+int CCliApplication::Search(const CArguments& arguments) {
     const QString text = arguments.positional[0];
     const QStringList places = arguments.Has("--in") ? arguments.Value("--in").split(u',')
                                                      : QStringList{"title", "keywords", "text"};
-    for (const QString& place : places)
-        if (place != u"title" && place != u"keywords" && place != u"text")
-            return Usage(QStringLiteral("--in takes title, keywords and text"));
-    if (text.trimmed().isEmpty())
-        return Usage(QStringLiteral("search needs a text"));
     auto results = db_->GetView(SearchResultsViewID);
     if (!results)
         return Fail(QStringLiteral("the database has no Search Results View"));
@@ -245,10 +198,8 @@ int CCliApplication::Search(const QStringList& words) {
     return Success;
 }
 
-int CCliApplication::Rebuild(const QStringList& words) {
-    qint32 id;
-    if (words.size() != 1 || !ParseId(words[0], id))
-        return Usage(QStringLiteral("rebuild takes a View ID"));
+int CCliApplication::Rebuild(const CArguments& arguments) {
+    const qint32 id = arguments.positional[0].toInt();
     if (!db_->GetView(id))
         return Fail(QStringLiteral("there is no View %1").arg(id));
     return db_->RebuildKeywordView(id, true, true, true)
@@ -256,8 +207,33 @@ int CCliApplication::Rebuild(const QStringList& words) {
                : Fail(QStringLiteral("View %1 is not a keyword View").arg(id));
 }
 
-int CCliApplication::WhatsNew(const QStringList& words) {
-    if (!words.isEmpty())
-        return Usage(QStringLiteral("whats-new takes no arguments"));
+int CCliApplication::WhatsNew(const CArguments&) {
     return db_->RebuildWhatsNew() ? Success : Fail(QStringLiteral("Whats New was not rebuilt"));
+}
+
+// For status bars and scripts: one number, or {"unread": N}.
+int CCliApplication::Unread(const CArguments& arguments) {
+    qint32 unread = 0;
+    if (arguments.Has("--view")) {
+        const qint32 view = arguments.Value("--view").toInt();
+        if (!db_->GetView(view))
+            return Fail(QStringLiteral("there is no View %1").arg(view));
+        unread = db_->CountViewItems(view, ItemUnread);
+    } else if (arguments.Has("--feed")) {
+        const qint32 feed = arguments.Value("--feed").toInt();
+        if (!db_->GetFeed(feed))
+            return Fail(QStringLiteral("there is no feed %1").arg(feed));
+        unread = db_->CountFeedItems(feed, ItemUnread);
+    } else {
+        if (!db_->LoadFeedList(false))
+            return Fail(QStringLiteral("could not read the feeds"));
+        const std::vector<CFeedRecord> feeds = db_->FeedList;
+        for (const CFeedRecord& feed : feeds)
+            unread += db_->CountFeedItems(feed.FeedID, ItemUnread);
+    }
+    if (json_)
+        PrintJson(QJsonObject{{"unread", unread}});
+    else
+        Print(QString::number(unread));
+    return Success;
 }

@@ -1,11 +1,22 @@
 #include "cli/ProgressPrinter.h"
 
+#include "cli/TerminalColour.h"
+
 #include <cstdio>
 
 namespace {
 QString RowText(const CDownloadProgressModel::Row& row) {
     const QString text = row.status.isEmpty() ? row.title : row.title + u' ' + row.status;
     return row.note.isEmpty() ? text : text + QStringLiteral(" - ") + row.note;
+}
+
+// A finished entry in green or red, where colour is shown.
+QString FinalText(const CDownloadProgressModel::Row& row) {
+    if (row.icon == CDownloadProgressModel::InProgress)
+        return RowText(row);
+    return Coloured(RowText(row),
+                    row.icon == CDownloadProgressModel::Succeeded ? Colour::Green : Colour::Red,
+                    stdout);
 }
 } // namespace
 
@@ -25,7 +36,7 @@ void CProgressPrinter::Update() {
             std::printf("\r\033[K[%d/%d] %s", model_.Done(), model_.Total(),
                         qPrintable(RowText(rows[i])));
         else
-            std::printf(terminal_ ? "\r\033[K%s\n" : "%s\n", qPrintable(RowText(rows[i])));
+            std::printf(terminal_ ? "\r\033[K%s\n" : "%s\n", qPrintable(FinalText(rows[i])));
     }
     std::fflush(stdout);
     printed_ = rows;

@@ -20,6 +20,20 @@ enum RunKind { AllFeeds, OneFeed, OneView, AudioEnclosures };
 
 } // namespace
 
+// A run of another process is answered with the Busy Notice before this one waits for the
+// database, which that run holds: No leaves it going, Cancel (--cancel-background) asks it to
+// stop after its current entry, Yes (--stop-background or --yes) to stop at once.
+bool CCliApplication::NoRunElsewhere() {
+    if (LiveBackgroundStatus(CRegistrySettings::ForQuillpost()) != 1)
+        return true;
+    // The answers touch only the run state, not the database, which stays unopened.
+    CRssDatabase unopened;
+    CDownloadManager manager(unopened);
+    CDownloadProgressModel(manager).AnswerBusyNotice();
+    Fail(QStringLiteral("a background reload is running; this run did not start"));
+    return false;
+}
+
 // The first Ctrl-C asks the run to stop after its entry; the second stops it at once. The
 // status tells a timer what happened: 0 the run completed without a failed entry, 1 it could
 // not start, did not complete or an entry failed, 130 it was interrupted.
@@ -42,10 +56,17 @@ int CCliApplication::RunDownloads(int kind, qint32 id) {
     const bool started = kind == AudioEnclosures ? model.StartAudioRun()
                          : kind == OneView       ? model.StartViewRun(id)
                                                  : model.StartFeedRun(kind == OneFeed ? id : 0);
+    const CRegistrySettings store = CRegistrySettings::ForQuillpost();
     int handled = 0;
-    while (started && manager.IsBusy()) {
+    for (int turn = 0; started && manager.IsBusy(); ++turn) {
         if (interrupts > handled) {
             ++handled;
+            model.OnCancel();
+        }
+        // Yes to another process's Busy Notice ends this run's state: the run stops at once.
+        // Twice a second is soon enough for a person and cheap for the configuration file.
+        if (turn % 10 == 9 && store.Read(Key::BackgroundStatus) == 0) {
+            model.OnCancel();
             model.OnCancel();
         }
         WaitDeliveringNetworkChanges(50);
@@ -63,17 +84,10 @@ int CCliApplication::RunDownloads(int kind, qint32 id) {
     return outcome.end == 0 ? Success : Failed;
 }
 
-int CCliApplication::Update(const QStringList& words) {
-    const CArguments arguments = CArguments::Parse(words, {"--feed", "--view"}, {});
-    if (!arguments.error.isEmpty() || !arguments.positional.isEmpty() ||
-        (arguments.Has("--feed") && arguments.Has("--view")))
-        return Usage(arguments.error.isEmpty()
-                         ? QStringLiteral("update takes --feed ID or --view ID")
-                         : arguments.error);
+int CCliApplication::Update(const CArguments& arguments) {
     qint32 id = 0;
     if (arguments.Has("--feed") || arguments.Has("--view")) {
-        if (!ParseId(arguments.Value(arguments.Has("--feed") ? "--feed" : "--view"), id))
-            return Usage(QStringLiteral("update takes a numeric ID"));
+        id = arguments.Value(arguments.Has("--feed") ? "--feed" : "--view").toInt();
         if (arguments.Has("--feed") ? !db_->GetFeed(id) : !db_->GetView(id))
             return Fail(QStringLiteral("there is no %1 %2")
                             .arg(arguments.Has("--feed") ? "feed" : "View")
@@ -85,16 +99,12 @@ int CCliApplication::Update(const QStringList& words) {
                         id);
 }
 
-int CCliApplication::Audio(const QStringList& words) {
-    if (!words.isEmpty())
-        return Usage(QStringLiteral("audio takes no arguments"));
+int CCliApplication::Audio(const CArguments&) {
     return RunDownloads(AudioEnclosures, 0);
 }
 
 // Meant to run every minute from a timer: does the due reload, or nothing.
-int CCliApplication::ReloadIfDue(const QStringList& words) {
-    if (!words.isEmpty())
-        return Usage(QStringLiteral("reload-if-due takes no arguments"));
+int CCliApplication::ReloadIfDue(const CArguments&) {
     CReloadSchedule schedule;
     schedule.LoadRunSettings();
     const auto due = schedule.IsReloadDue(SystemIsOnline());

@@ -39,6 +39,8 @@ public:
     void OnCancel();
 
     void OnDownloadNotification(int code, int value) override;
+    // Asks what to do about a run another process has going and sends that run the answer.
+    void AnswerBusyNotice();
 
     std::vector<Row> Rows() const;
     QString Header() const;
@@ -61,7 +63,6 @@ private:
     void AddRow(const QString& title, const QString& status, int icon = InProgress);
     void SetLastRow(const QString& status, int icon, const QString& note = QString());
     void Changed();
-    void AnswerBusyNotice();
 
     CDownloadManager& manager_;
     mutable std::mutex mutex_;

@@ -4,6 +4,7 @@
 #include "store/SqlDialect.h"
 
 #include <QFile>
+#include <cstdio>
 #include <sqlite3.h>
 
 namespace {
@@ -116,6 +117,41 @@ void CAdoConnection::FinalizeCachedStatements() {
 
 CAdoConnection::~CAdoConnection() {
     Close();
+}
+
+namespace {
+
+bool CopyDatabase(sqlite3* from, sqlite3* to) {
+    sqlite3_backup* backup = sqlite3_backup_init(to, "main", from, "main");
+    if (!backup)
+        return false;
+    int step;
+    while ((step = sqlite3_backup_step(backup, -1)) == SQLITE_BUSY || step == SQLITE_LOCKED)
+        sqlite3_sleep(20);
+    return sqlite3_backup_finish(backup) == SQLITE_OK && step == SQLITE_DONE;
+}
+
+} // namespace
+
+bool CAdoConnection::CopyTo(const QString& path) {
+    const QByteArray part = QFile::encodeName(path + QStringLiteral(".part"));
+    std::remove(part.constData());
+    sqlite3* copy = nullptr;
+    bool copied =
+        sqlite3_open_v2(part.constData(), &copy, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
+                        nullptr) == SQLITE_OK &&
+        CopyDatabase(db_, copy) &&
+        sqlite3_exec(copy, "PRAGMA journal_mode=DELETE", nullptr, nullptr, nullptr) == SQLITE_OK;
+    copied = sqlite3_close(copy) == SQLITE_OK && copied &&
+             std::rename(part.constData(), QFile::encodeName(path).constData()) == 0;
+    if (!copied)
+        std::remove(part.constData());
+    return copied;
+}
+
+bool CAdoConnection::CopyFrom(const CAdoConnection& source) {
+    FinalizeCachedStatements();
+    return source.db_ && CopyDatabase(source.db_, db_);
 }
 
 int CAdoConnection::Open(const QString& path) {

@@ -35,6 +35,13 @@ public:
 
     sqlite3* Handle() const { return db_; }
 
+    // The engine's online backup, page by page in one read of the source: readers of either
+    // database go on meanwhile and see it before or after, never half-way. CopyTo writes a new
+    // file of its own (no journal beside it) and puts it in place only when it is whole;
+    // CopyFrom replaces this database's content with the other's.
+    bool CopyTo(const QString& path);
+    bool CopyFrom(const CAdoConnection& source);
+
     // Typical row counts per index key, for the engine's query planner, which otherwise takes
     // every equality as selective and joins a View's many memberships first.
     struct IndexStatistic {

@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStorageInfo>
+#include <sqlite3.h>
 #include <utility>
 
 namespace {
@@ -382,6 +383,25 @@ bool CRssDatabase::RunExclusive(const std::function<bool(CAdoConnection&)>& work
 // other connection, of this process or another, goes on with the same file and sees the
 // rebuild as one commit; the lock keeps this program's writers waiting meanwhile. The
 // checkpoint then hands the freed pages back to the volume.
+bool CRssDatabase::SnapshotDatabase(const QString& path) {
+    return WithAccess(false, [&] { return connection_->CopyTo(path); });
+}
+
+bool CRssDatabase::RestoreSnapshot(const QString& path) {
+    CAdoConnection snapshot;
+    if (!QFile::exists(path) || snapshot.Open(path) != 0)
+        return false;
+    sqlite3_stmt* version = snapshot.Acquire(
+        QStringLiteral("Select VersionNumber From VersionInfo Where VersionInfoID = 1"));
+    const bool current =
+        version && sqlite3_step(version) == SQLITE_ROW &&
+        QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(version, 0))) ==
+            QLatin1String(CurrentVersion);
+    if (version)
+        snapshot.Release(version);
+    return current && WithAccess(false, [&] { return connection_->CopyFrom(snapshot); });
+}
+
 bool CRssDatabase::CompactDatabase() {
     return WithAccess(false, [&] {
         WaitCursor wait;

@@ -53,6 +53,11 @@ public:
     QString GetDatabaseVersion();
     // Rebuilds the file without its free pages, in place.
     bool CompactDatabase();
+    // A consistent copy of the whole database in a file of its own, taken under the lock.
+    bool SnapshotDatabase(const QString& path);
+    // Replaces the whole content with a snapshot's; false, leaving the database as it was,
+    // when the file is no snapshot of a database of this version.
+    bool RestoreSnapshot(const QString& path);
 
     // Feed updates
     // Stores what a downloaded feed file brings: the feed's header, its new items with their
