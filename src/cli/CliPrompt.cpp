@@ -24,3 +24,7 @@ bool CCliPrompt::AskYesNo(const QString& text, const QString& caption) {
 IPrompt::Answer CCliPrompt::AskYesNoCancel(const QString& text, const QString& caption) {
     return AskYesNo(text, caption) ? Answer::Yes : Answer::No;
 }
+
+void CCliPrompt::ShowProgress(const QString& line) {
+    std::fprintf(stderr, "%s\n", qPrintable(line));
+}
