@@ -311,7 +311,9 @@ void CRssDatabase::SearchItems(const QString& text, SearchResults& results, bool
     const auto indexed = [&](const QString& column, const QString& index) {
         return trigrams
                    ? QStringLiteral(" And ") + column + QStringLiteral(" In (Select rowid") +
-                         (index == u"ItemTextSearch" ? QStringLiteral(" / 65536") : QString()) +
+                         (index == u"ItemTextSearch"
+                              ? QStringLiteral(" / (Case When rowid < 0 Then -65536 Else 1 End)")
+                              : QString()) +
                          QStringLiteral(" From ") + index + QStringLiteral(" Where ") + index +
                          QStringLiteral(" Match ") + SqlText(*trigrams) + u')'
                    : QString();

@@ -85,13 +85,14 @@ const char* const CreateLaterSchema[] = {
     // a search reads only the rows that hold all of the text's runs and tests those with Like.
     // Without stored content and without positions: the index stays a fraction of the text.
     "CREATE VIRTUAL TABLE IF NOT EXISTS ItemTitleSearch USING fts5(Title,Keywords,content='',"
-    "tokenize='trigram',detail=none)",
+    "tokenize='trigram',detail=none,columnsize=0)",
     "CREATE VIRTUAL TABLE IF NOT EXISTS ItemTextSearch USING fts5(TextData,content='',"
-    "tokenize='trigram',detail=none)",
+    "tokenize='trigram',detail=none,columnsize=0)",
 };
 
 // Keep the search index in step with every write of the searched fields, whoever makes it. A
-// piece of text is named by its item and order: FeedItemID * 65536 + LinkOrder.
+// first piece of text is named by its item's number, a later piece by -(FeedItemID * 65536 +
+// LinkOrder): the index stores the steps between numbers, and the items' own are small.
 const char* const SearchTriggers[] = {
     "CREATE TRIGGER IF NOT EXISTS ItemTitleSearch_Added AFTER INSERT ON FeedItems BEGIN INSERT "
     "INTO ItemTitleSearch(rowid,Title,Keywords) VALUES(new.FeedItemID,new.Title,new.Keywords); "
@@ -104,15 +105,18 @@ const char* const SearchTriggers[] = {
     "Keywords) VALUES('delete',old.FeedItemID,old.Title,old.Keywords); INSERT INTO "
     "ItemTitleSearch(rowid,Title,Keywords) VALUES(new.FeedItemID,new.Title,new.Keywords); END",
     "CREATE TRIGGER IF NOT EXISTS ItemTextSearch_Added AFTER INSERT ON FeedItemShortData BEGIN "
-    "INSERT INTO ItemTextSearch(rowid,TextData) VALUES(new.FeedItemID*65536+new.LinkOrder,"
-    "new.TextData); END",
+    "INSERT INTO ItemTextSearch(rowid,TextData) VALUES(CASE WHEN new.LinkOrder = 1 "
+    "THEN new.FeedItemID ELSE -(new.FeedItemID*65536+new.LinkOrder) END,new.TextData); END",
     "CREATE TRIGGER IF NOT EXISTS ItemTextSearch_Removed AFTER DELETE ON FeedItemShortData BEGIN "
     "INSERT INTO ItemTextSearch(ItemTextSearch,rowid,TextData) VALUES('delete',"
-    "old.FeedItemID*65536+old.LinkOrder,old.TextData); END",
+    "CASE WHEN old.LinkOrder = 1 THEN old.FeedItemID ELSE -(old.FeedItemID*65536+old.LinkOrder) "
+    "END,old.TextData); END",
     "CREATE TRIGGER IF NOT EXISTS ItemTextSearch_Changed AFTER UPDATE OF FeedItemID,LinkOrder,"
     "TextData ON FeedItemShortData BEGIN INSERT INTO ItemTextSearch(ItemTextSearch,rowid,"
-    "TextData) VALUES('delete',old.FeedItemID*65536+old.LinkOrder,old.TextData); INSERT INTO "
-    "ItemTextSearch(rowid,TextData) VALUES(new.FeedItemID*65536+new.LinkOrder,new.TextData); END",
+    "TextData) VALUES('delete',CASE WHEN old.LinkOrder = 1 THEN old.FeedItemID ELSE "
+    "-(old.FeedItemID*65536+old.LinkOrder) END,old.TextData); INSERT INTO ItemTextSearch(rowid,"
+    "TextData) VALUES(CASE WHEN new.LinkOrder = 1 THEN new.FeedItemID ELSE "
+    "-(new.FeedItemID*65536+new.LinkOrder) END,new.TextData); END",
 };
 const char* const SearchTriggerNames[] = {"ItemTitleSearch_Added",   "ItemTitleSearch_Removed",
                                           "ItemTitleSearch_Changed", "ItemTextSearch_Added",
@@ -122,8 +126,8 @@ const char* const SearchTriggerNames[] = {"ItemTitleSearch_Added",   "ItemTitleS
 const char* const FillSearchIndex[] = {
     "INSERT INTO ItemTitleSearch(rowid,Title,Keywords) SELECT FeedItemID,Title,Keywords FROM "
     "FeedItems",
-    "INSERT INTO ItemTextSearch(rowid,TextData) SELECT FeedItemID*65536+LinkOrder,TextData FROM "
-    "FeedItemShortData",
+    "INSERT INTO ItemTextSearch(rowid,TextData) SELECT CASE WHEN LinkOrder = 1 THEN FeedItemID "
+    "ELSE -(FeedItemID*65536+LinkOrder) END,TextData FROM FeedItemShortData",
 };
 
 qint64 VolumeFreeKb(const QString& folder) {

@@ -231,7 +231,9 @@ protected:
         AddItem(5, 50, NowGmt(), ItemUnread, "Harbour news");
         AddItem(5, 51, NowGmt(), ItemUnread, "Tram news");
         Sql({"Insert Into FeedItemShortData(FeedItemID,FeedID,LinkOrder,Keep,TextData) "
-             "Values(51,5,1,0,'boats in the harbour')"});
+             "Values(51,5,1,0,'boats in the harbour')",
+             "Insert Into FeedItemShortData(FeedItemID,FeedID,LinkOrder,Keep,TextData) "
+             "Values(50,5,2,0,'the second piece names a lighthouse')"});
         QStringList statements;
         for (const char* trigger :
              {"ItemTitleSearch_Added", "ItemTitleSearch_Removed", "ItemTitleSearch_Changed",
@@ -257,6 +259,9 @@ protected:
         db.SearchItems("harbour", found, true, false, true, false);
         EXPECT_EQ(QSet<qint32>(found.feedItemIDs.cbegin(), found.feedItemIDs.cend()),
                   QSet<qint32>({50, 51}));
+        CRssDatabase::SearchResults secondPiece;
+        db.SearchItems("lighthouse", secondPiece, false, false, true, false);
+        EXPECT_EQ(secondPiece.feedItemIDs, QList<qint32>{50});
         // Rows written after the upgrade are found too, and deleted ones no longer.
         AddItem(5, 52, NowGmt(), ItemUnread, "More harbour");
         ASSERT_TRUE(db.DeleteItem(50));
