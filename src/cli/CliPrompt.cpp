@@ -28,3 +28,7 @@ IPrompt::Answer CCliPrompt::AskYesNoCancel(const QString& text, const QString& c
     }
     return AskYesNo(text, caption) ? Answer::Yes : Answer::No;
 }
+
+void CCliPrompt::ShowProgress(const QString& line) {
+    std::fprintf(stderr, "%s\n", qPrintable(line));
+}

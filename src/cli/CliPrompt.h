@@ -12,6 +12,7 @@ public:
     void ShowMessage(const QString& text, const QString& caption) override;
     bool AskYesNo(const QString& text, const QString& caption) override;
     Answer AskYesNoCancel(const QString& text, const QString& caption) override;
+    void ShowProgress(const QString& line) override;
 
 private:
     bool answerYes_;

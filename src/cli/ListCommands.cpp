@@ -49,14 +49,15 @@ int CCliApplication::Feeds(const CArguments& arguments) {
     if (!db_->LoadFeedList(false))
         return Fail(QStringLiteral("could not read the feeds"));
     const std::vector<CFeedRecord> feeds = db_->FeedList;
+    const QHash<qint32, CRssDatabase::FeedCounts> counts = db_->CountAllFeedItems();
     QJsonArray array;
     QList<QStringList> rows;
     for (const CFeedRecord& listed : feeds) {
         if (members && !members->contains(listed.FeedID))
             continue;
         const CFeedRecord feed = db_->GetFeed(listed.FeedID).value_or(listed);
-        const qint32 unread = db_->CountFeedItems(feed.FeedID, ItemUnread);
-        const qint32 total = db_->CountFeedItems(feed.FeedID, 0);
+        const qint32 unread = counts.value(feed.FeedID).unread;
+        const qint32 total = counts.value(feed.FeedID).total;
         const QString status =
             feed.Status == 1 ? QStringLiteral("disabled") : QStringLiteral("enabled");
         array.append(QJsonObject{{"id", feed.FeedID},

@@ -59,13 +59,24 @@ bool BindValue(sqlite3_stmt* statement, int index, const QVariant& value) {
     }
 }
 
+std::function<void(const QString&)>& StatementObserver() {
+    static std::function<void(const QString&)> observer;
+    return observer;
+}
+
 } // namespace
+
+void CAdoConnection::SetStatementObserver(std::function<void(const QString&)> observer) {
+    StatementObserver() = std::move(observer);
+}
 
 sqlite3_stmt* CAdoConnection::Acquire(const QString& sql, const QList<QVariant>& values) {
     if (!db_)
         return nullptr;
     const ParameterizedSql shaped =
         Parameterize(sql, values, [this](QStringView column) { return IsDateColumn(column); });
+    if (StatementObserver())
+        StatementObserver()(shaped.text);
     sqlite3_stmt* statement = nullptr;
     auto cached = statements_.find(shaped.text);
     if (cached != statements_.end() && !cached->inUse) {
@@ -259,7 +270,9 @@ bool CAdoConnection::CreateDatabaseFile(const QString& path) {
 }
 
 bool CAdoConnection::SeedIndexStatistics(std::initializer_list<IndexStatistic> statistics) {
-    if (!Execute(QStringLiteral("ANALYZE")) || !Execute(QStringLiteral("DELETE FROM sqlite_stat1")))
+    // Analysing the schema table alone makes the statistics table without reading any data.
+    if (!Execute(QStringLiteral("ANALYZE sqlite_master")) ||
+        !Execute(QStringLiteral("DELETE FROM sqlite_stat1")))
         return false;
     for (const IndexStatistic& statistic : statistics)
         if (!Execute(QStringLiteral("INSERT INTO sqlite_stat1(tbl,idx,stat) VALUES('%1','%2','%3')")

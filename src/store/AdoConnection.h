@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <functional>
 #include <initializer_list>
 
 struct sqlite3;
@@ -59,6 +60,10 @@ public:
 
     // Whether the engine can be used at all.
     static bool IsEngineAvailable();
+
+    // Called with the text of every statement compiled or taken from the cache, as the engine
+    // runs it; for the benchmarks, which print the plans of what each list runs.
+    static void SetStatementObserver(std::function<void(const QString&)> observer);
 
     // Creates an empty database file, as CREATE DATABASE does.
     static bool CreateDatabaseFile(const QString& path);

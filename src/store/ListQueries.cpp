@@ -1,7 +1,9 @@
 // The lists the screens show, searches, View membership and counts.
 #include "store/AudioCache.h"
 #include "store/DatabaseAccess.h"
+#include "store/DateOrder.h"
 
+#include <QRegularExpression>
 #include <QSet>
 #include <algorithm>
 
@@ -28,6 +30,27 @@ QString MemberFeedsQuery(const CViewRecord& view, const QString& columns) {
         .arg(columns, table, SqlInt(view.ViewID));
 }
 
+// The View's feeds, each once: a keyword View names a feed once per member item, so its feeds
+// are read through the memberships rather than joined with every one of them.
+QString DistinctMemberFeedsQuery(const CViewRecord& view, const QString& columns) {
+    if (!view.IsKeywordView)
+        return MemberFeedsQuery(view, columns);
+    return QStringLiteral("Select %1 From Feeds Where Feeds.Status <> 0 And Feeds.FeedID In "
+                          "(Select FeedID From ViewFeedItems Where ViewID = %2)")
+        .arg(columns, SqlInt(view.ViewID));
+}
+
+// The rows of one feed that a View may show, as the View's item query joins them.
+QString ViewItemsOfFeed(const CViewRecord& view, const QString& feedID) {
+    if (view.IsKeywordView)
+        return QStringLiteral("From FeedItems Inner Join ViewFeedItems On FeedItems.FeedItemID = "
+                              "ViewFeedItems.FeedItemID Where FeedItems.FeedID = %1 And "
+                              "ViewFeedItems.ViewID = %2")
+            .arg(feedID, SqlInt(view.ViewID));
+    return QStringLiteral("From FeedItems Where FeedItems.Status <> 0 And FeedItems.FeedID = ") +
+           feedID;
+}
+
 // Whole days from the item's date to now; an item dated after now is 0 days old.
 qint64 AgeInDays(const QDateTime& itemDate) {
     return itemDate.isValid() ? std::max<qint64>(0, itemDate.secsTo(NowGmt()) / 86400) : 0;
@@ -42,12 +65,19 @@ bool Shows(const CFeedItemRecord& item, const CViewRecord& view, bool hideRead) 
     return age < 1 || age <= view.HideAfter;
 }
 
-// Latest first: each position takes every later item dated strictly after the one it holds.
-void SortByItemDate(std::vector<CFeedItemRecord>& items) {
-    for (std::size_t i = 0; i < items.size(); ++i)
-        for (std::size_t j = i + 1; j < items.size(); ++j)
-            if (items[j].ItemDate > items[i].ItemDate)
-                std::swap(items[i], items[j]);
+// The rows a View hides, said in SQL on FeedItems so that the engine passes them over in its
+// indexes: read items when they are hidden, and items older than the View's days. Every row read
+// is still checked by Shows; this only has to let each row through that Shows would show, so
+// the age limit has a minute to spare and items without a date pass.
+QString HiddenItemsCondition(const CViewRecord& view, bool hideRead) {
+    QString condition;
+    if (view.HideRead || hideRead)
+        condition += QStringLiteral(" And FeedItems.Status <> 2");
+    if (view.HideAfter >= 1)
+        condition += QStringLiteral(" And (FeedItems.ItemDate >= '%1' Or FeedItems.ItemDate Is "
+                                    "Null)")
+                         .arg(StoredDateText(NowGmt().addDays(-(view.HideAfter + 1)).addSecs(-60)));
+    return condition;
 }
 
 // Identifiers in the order first seen, each once.
@@ -135,8 +165,9 @@ bool CRssDatabase::LoadFeedItems(qint32 feedID, int most) {
 // The View's feeds in display order, each once, disabled ones left out.
 QList<qint32> CRssDatabase::ShownFeedsOfView(const CViewRecord& view) {
     UniqueIDs feedIDs;
-    for (auto rows = Query(MemberFeedsQuery(view, QStringLiteral("Feeds.FeedID,Feeds.Status")) +
-                           FeedOrder(view));
+    for (auto rows =
+             Query(DistinctMemberFeedsQuery(view, QStringLiteral("Feeds.FeedID,Feeds.Status")) +
+                   FeedOrder(view));
          !rows->IsEOF(); rows->MoveNext())
         if (rows->Field(1).GetShort() != 1)
             feedIDs.Add(rows->Field(0).GetLong());
@@ -155,6 +186,18 @@ void CRssDatabase::AppendShownItems(const QString& sql, const CViewRecord& view,
     });
 }
 
+// Feeds of the View with a row it would show; only asked when the View hides rows, so that a
+// View whose rows are hidden costs an index probe per feed rather than a reading of its rows.
+QSet<qint32> CRssDatabase::FeedsWithShownItems(const CViewRecord& view, const QString& hidden) {
+    QSet<qint32> feedIDs;
+    for (auto rows = Query(DistinctMemberFeedsQuery(view, QStringLiteral("Feeds.FeedID")) +
+                           QStringLiteral(" And Exists(Select 1 ") +
+                           ViewItemsOfFeed(view, QStringLiteral("Feeds.FeedID")) + hidden + u')');
+         !rows->IsEOF(); rows->MoveNext())
+        feedIDs.insert(rows->Field(0).GetLong());
+    return feedIDs;
+}
+
 bool CRssDatabase::LoadViewItems(qint32 viewID, int fallbackCap, bool hideRead) {
     ItemList.clear();
     const auto view = GetView(viewID);
@@ -163,25 +206,23 @@ bool CRssDatabase::LoadViewItems(qint32 viewID, int fallbackCap, bool hideRead) 
     return WithAccess(false, [&] {
         const QList<qint32> feedIDs = ShownFeedsOfView(*view);
         const int perFeedCap = feedIDs.isEmpty() ? fallbackCap : view->NumToShow / feedIDs.size();
+        const QString hidden = HiddenItemsCondition(*view, hideRead);
+        const std::optional<QSet<qint32>> withShownItems =
+            hidden.isEmpty() ? std::nullopt : std::optional(FeedsWithShownItems(*view, hidden));
         for (qint32 feedID : feedIDs) {
             if (int(ItemList.size()) >= view->NumToShow)
                 break;
-            const QString sql =
-                view->IsKeywordView
-                    ? QStringLiteral("Select FeedItems.FeedItemID,FeedItems.FeedID,FeedItems.Title,"
-                                     "FeedItems.Status,FeedItems.ItemDate,FeedItems.LinkUrl,"
-                                     "FeedItems.LinkUrl2 From FeedItems Inner Join ViewFeedItems "
-                                     "On FeedItems.FeedItemID = ViewFeedItems.FeedItemID Where "
-                                     "FeedItems.FeedID = %1 And ViewFeedItems.ViewID = %2 Order "
-                                     "By FeedItems.FeedItemID Desc")
-                          .arg(SqlInt(feedID), SqlInt(viewID))
-                    : QStringLiteral("Select ") + ItemColumns +
-                          QStringLiteral(" From FeedItems Where Status <> 0 And FeedID = ") +
-                          SqlInt(feedID) + QStringLiteral(" Order By FeedItemID Desc");
+            if (withShownItems && !withShownItems->contains(feedID))
+                continue;
+            const QString sql = QStringLiteral("Select FeedItems.FeedItemID,FeedItems.FeedID,"
+                                               "FeedItems.Title,FeedItems.Status,FeedItems."
+                                               "ItemDate,FeedItems.LinkUrl,FeedItems.LinkUrl2 ") +
+                                ViewItemsOfFeed(*view, SqlInt(feedID)) + hidden +
+                                QStringLiteral(" Order By FeedItems.FeedItemID Desc");
             AppendShownItems(sql, *view, perFeedCap, hideRead);
         }
         if (view->SortBy == 2)
-            SortByItemDate(ItemList);
+            SortLatestFirst(ItemList);
         return true;
     });
 }
@@ -231,31 +272,75 @@ bool CRssDatabase::LoadAudioList(qint16 audioStatus) {
     });
 }
 
+namespace {
+
+// The runs of three characters that every row matching a Like pattern holds: those of the
+// pattern's plain stretches between its wildcards, each quoted for the index's query language
+// (a double quote doubled), so that no search text is read as an operator. None when no stretch
+// is three characters long: then only Like can tell.
+std::optional<QString> TrigramQuery(const QString& text) {
+    QStringList runs;
+    static const QRegularExpression wildcards(QStringLiteral("[%_]"));
+    for (const QString& stretch : text.split(wildcards)) {
+        const QList<uint> characters = stretch.toUcs4();
+        for (qsizetype i = 0; i + 3 <= characters.size(); ++i) {
+            const QString run =
+                QString::fromUcs4(reinterpret_cast<const char32_t*>(characters.constData() + i), 3);
+            const QString quoted = u'"' + QString(run).replace(u'"', QStringLiteral("\"\"")) + u'"';
+            if (!runs.contains(quoted))
+                runs << quoted;
+        }
+    }
+    if (runs.isEmpty())
+        return std::nullopt;
+    return runs.join(QStringLiteral(" AND "));
+}
+
+} // namespace
+
 // The search text goes into the pattern with its quotes doubled: an apostrophe is found like
-// any other character and no text can change the statement.
+// any other character and no text can change the statement. Rows are found through the search
+// index and kept when Like says so: the same rows as a Like over every row.
 void CRssDatabase::SearchItems(const QString& text, SearchResults& results, bool byTitle,
                                bool byKeywords, bool byText, bool newestFirst) {
     const QString trimmed = text.trimmed();
     if (trimmed.isEmpty())
         return;
     const QString pattern = SqlText(u'%' + trimmed + u'%');
+    const std::optional<QString> trigrams = TrigramQuery(trimmed);
+    const auto indexed = [&](const QString& column, const QString& index) {
+        return trigrams
+                   ? QStringLiteral(" And ") + column + QStringLiteral(" In (Select rowid") +
+                         (index == u"ItemTextSearch"
+                              ? QStringLiteral(" / (Case When rowid < 0 Then -65536 Else 1 End)")
+                              : QString()) +
+                         QStringLiteral(" From ") + index + QStringLiteral(" Where ") + index +
+                         QStringLiteral(" Match ") + SqlText(*trigrams) + u')'
+                   : QString();
+    };
     const QString order = newestFirst ? QStringLiteral(" Order By ItemDate Desc")
                                       : QStringLiteral(" Order By FeedID");
     QStringList queries;
     if (byTitle)
         queries << QStringLiteral(
                        "Select FeedItemID,Title,FeedID From FeedItems Where Title Like ") +
-                       pattern + order;
+                       pattern +
+                       indexed(QStringLiteral("FeedItemID"), QStringLiteral("ItemTitleSearch")) +
+                       order;
     if (byKeywords)
         queries << QStringLiteral("Select FeedItemID,Title,FeedID From FeedItems Where Keywords "
                                   "Like ") +
-                       pattern + order;
+                       pattern +
+                       indexed(QStringLiteral("FeedItemID"), QStringLiteral("ItemTitleSearch")) +
+                       order;
     if (byText)
         queries << QStringLiteral("Select FeedItems.FeedItemID,FeedItems.Title,FeedItems.FeedID "
                                   "From FeedItems Inner Join FeedItemShortData On "
                                   "FeedItems.FeedItemID = FeedItemShortData.FeedItemID Where "
                                   "FeedItemShortData.TextData Like ") +
                        pattern +
+                       indexed(QStringLiteral("FeedItemShortData.FeedItemID"),
+                               QStringLiteral("ItemTextSearch")) +
                        (newestFirst ? QStringLiteral(" Order By FeedItems.ItemDate Desc")
                                     : QStringLiteral(" Order By FeedItems.FeedID"));
     QSet<qint32> listed(results.feedItemIDs.cbegin(), results.feedItemIDs.cend());
@@ -365,6 +450,18 @@ qint32 CRssDatabase::CountFeedItems(qint32 feedID, int kind) {
     });
 }
 
+QHash<qint32, CRssDatabase::FeedCounts> CRssDatabase::CountAllFeedItems() {
+    return WithAccess(QHash<qint32, FeedCounts>(), [&] {
+        QHash<qint32, FeedCounts> counts;
+        for (auto rows = Query(QStringLiteral("Select FeedID,Sum(Status = 1),Count(*) From "
+                                              "FeedItems Where Status <> 0 Group By FeedID"));
+             !rows->IsEOF(); rows->MoveNext())
+            counts.insert(rows->Field(0).GetLong(),
+                          {rows->Field(1).GetLong(), rows->Field(2).GetLong()});
+        return counts;
+    });
+}
+
 qint32 CRssDatabase::CountViewItems(qint32 viewID, int kind) {
     const auto view = GetView(viewID);
     if (!view)
@@ -372,22 +469,18 @@ qint32 CRssDatabase::CountViewItems(qint32 viewID, int kind) {
     return WithAccess(qint32(0), [&] {
         if (view->IsKeywordView) {
             const auto rows = Query(
-                QStringLiteral("Select FeedItems.FeedItemID From FeedItems Inner Join "
-                               "ViewFeedItems On FeedItems.FeedItemID = ViewFeedItems.FeedItemID "
-                               "Where ViewFeedItems.ViewID = ") +
+                QStringLiteral("Select Count(*) From FeedItems Inner Join ViewFeedItems On "
+                               "FeedItems.FeedItemID = ViewFeedItems.FeedItemID Where "
+                               "ViewFeedItems.ViewID = ") +
                 SqlInt(viewID) + StatusCondition(QStringLiteral("FeedItems.Status"), kind, true));
-            return rows->IsEOF() ? 0 : rows->GetRecordCount();
+            return rows->IsEOF() ? 0 : rows->Field(0).GetLong();
         }
-        qint32 count = 0;
-        CViewRecord byPriority = *view;
-        byPriority.SortBy = 0;
-        for (qint32 feedID : ShownFeedsOfView(byPriority)) {
-            const auto rows =
-                Query(QStringLiteral("Select FeedItemID From FeedItems Where FeedID = ") +
-                      SqlInt(feedID) + StatusCondition(QStringLiteral("Status"), kind, true) +
-                      QStringLiteral(" Order By FeedItemID Desc"));
-            count += rows->IsEOF() ? 0 : rows->GetRecordCount();
-        }
-        return count;
+        // Each enabled feed of the View once, all counted in one reading of the status index.
+        const auto rows =
+            Query(QStringLiteral("Select Count(*) From FeedItems Where FeedItems.FeedID In (") +
+                  MemberFeedsQuery(*view, QStringLiteral("Feeds.FeedID")) +
+                  QStringLiteral(" And Feeds.Status <> 1)") +
+                  StatusCondition(QStringLiteral("FeedItems.Status"), kind, true));
+        return rows->IsEOF() ? 0 : rows->Field(0).GetLong();
     });
 }

@@ -12,6 +12,8 @@ public:
     enum class Answer { Yes, No, Cancel };
     // A question with a third way out; unless a front end asks, the answer is No.
     virtual Answer AskYesNoCancel(const QString&, const QString&) { return Answer::No; }
+    // A line on the progress of a long step the user waits for.
+    virtual void ShowProgress(const QString&) {}
     virtual void BeginWait() {}
     virtual void EndWait() {}
 };

@@ -489,16 +489,19 @@ bool CRssDatabase::PurgeFeedData(qint32 feedID) {
 }
 
 bool CRssDatabase::PurgeAllData() {
+    // One transaction: the feeds' rows are reset together with the items gone.
     const bool purged = WithAccess(false, [&] {
-        return connection_->ExecuteAll({QStringLiteral("Delete From FeedHttpValidators"),
-                                        QStringLiteral("Delete From ViewFeedItems"),
-                                        QStringLiteral("Delete From FeedItems"),
-                                        QStringLiteral("Delete From FeedItemShortData"),
-                                        QStringLiteral("Delete From FeedItemLongData"),
-                                        QStringLiteral("Delete From FeedItemAudioData")}) &&
+        ScopedTransaction transaction(*connection_);
+        return DeleteAllItemRows({QStringLiteral("Delete From FeedHttpValidators"),
+                                  QStringLiteral("Delete From ViewFeedItems"),
+                                  QStringLiteral("Delete From FeedItems"),
+                                  QStringLiteral("Delete From FeedItemShortData"),
+                                  QStringLiteral("Delete From FeedItemLongData"),
+                                  QStringLiteral("Delete From FeedItemAudioData")}) &&
                ResetFeedsForNextDownload(QStringLiteral("Select FeedID,Status,LastDigestKey,"
                                                         "LastDownloadDate,LastFeedDate From Feeds"),
-                                         true);
+                                         true) &&
+               transaction.Commit();
     });
     if (purged)
         CompactDatabase();

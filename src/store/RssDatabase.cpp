@@ -69,6 +69,66 @@ const char* const CreateLaterSchema[] = {
     // The merge's duplicate test looks an item up by feed and key: without it, each test reads
     // every item of the feed, and a document of many items takes the square of their number.
     "CREATE INDEX IF NOT EXISTS FeedItemsKey_PI On FeedItems(FeedID,GUID)",
+    // The counts of a feed or View by status, and the read items a View hides, are read from
+    // the index alone rather than from every row.
+    "CREATE INDEX IF NOT EXISTS FeedItemsStatus_PI On FeedItems(FeedID,Status)",
+    // A feed's items by date: its list, and whether a View that hides old items shows any.
+    "CREATE INDEX IF NOT EXISTS FeedItemsDate_PI On FeedItems(FeedID,ItemDate,FeedItemID)",
+    // "Whats New" takes the newest items of all: the end of this index.
+    "CREATE INDEX IF NOT EXISTS FeedItemsNewest_PI On FeedItems(ItemDate,FeedItemID)",
+    // A keyword View's items of one feed, newest first, without reading its other members.
+    "CREATE INDEX IF NOT EXISTS ViewFeedItemsFeed_PI On ViewFeedItems(ViewID,FeedID,FeedItemID)",
+    // Purging or deleting a feed removes its text and memberships by feed.
+    "CREATE INDEX IF NOT EXISTS FeedItemShortDataFeed_PI On FeedItemShortData(FeedID)",
+    "CREATE INDEX IF NOT EXISTS FeedItemLongDataFeed_PI On FeedItemLongData(FeedID)",
+    "CREATE INDEX IF NOT EXISTS ViewFeedItemsFeedID_PI On ViewFeedItems(FeedID)",
+    // Every run of three characters of the searched fields names the rows that hold it, so that
+    // a search reads only the rows that hold all of the text's runs and tests those with Like.
+    // Without stored content and without positions: the index stays a fraction of the text.
+    "CREATE VIRTUAL TABLE IF NOT EXISTS ItemTitleSearch USING fts5(Title,Keywords,content='',"
+    "tokenize='trigram',detail=none,columnsize=0)",
+    "CREATE VIRTUAL TABLE IF NOT EXISTS ItemTextSearch USING fts5(TextData,content='',"
+    "tokenize='trigram',detail=none,columnsize=0)",
+};
+
+// Keep the search index in step with every write of the searched fields, whoever makes it. A
+// first piece of text is named by its item's number, a later piece by -(FeedItemID * 65536 +
+// LinkOrder): the index stores the steps between numbers, and the items' own are small.
+const char* const SearchTriggers[] = {
+    "CREATE TRIGGER IF NOT EXISTS ItemTitleSearch_Added AFTER INSERT ON FeedItems BEGIN INSERT "
+    "INTO ItemTitleSearch(rowid,Title,Keywords) VALUES(new.FeedItemID,new.Title,new.Keywords); "
+    "END",
+    "CREATE TRIGGER IF NOT EXISTS ItemTitleSearch_Removed AFTER DELETE ON FeedItems BEGIN INSERT "
+    "INTO ItemTitleSearch(ItemTitleSearch,rowid,Title,Keywords) VALUES('delete',old.FeedItemID,"
+    "old.Title,old.Keywords); END",
+    "CREATE TRIGGER IF NOT EXISTS ItemTitleSearch_Changed AFTER UPDATE OF FeedItemID,Title,"
+    "Keywords ON FeedItems BEGIN INSERT INTO ItemTitleSearch(ItemTitleSearch,rowid,Title,"
+    "Keywords) VALUES('delete',old.FeedItemID,old.Title,old.Keywords); INSERT INTO "
+    "ItemTitleSearch(rowid,Title,Keywords) VALUES(new.FeedItemID,new.Title,new.Keywords); END",
+    "CREATE TRIGGER IF NOT EXISTS ItemTextSearch_Added AFTER INSERT ON FeedItemShortData BEGIN "
+    "INSERT INTO ItemTextSearch(rowid,TextData) VALUES(CASE WHEN new.LinkOrder = 1 "
+    "THEN new.FeedItemID ELSE -(new.FeedItemID*65536+new.LinkOrder) END,new.TextData); END",
+    "CREATE TRIGGER IF NOT EXISTS ItemTextSearch_Removed AFTER DELETE ON FeedItemShortData BEGIN "
+    "INSERT INTO ItemTextSearch(ItemTextSearch,rowid,TextData) VALUES('delete',"
+    "CASE WHEN old.LinkOrder = 1 THEN old.FeedItemID ELSE -(old.FeedItemID*65536+old.LinkOrder) "
+    "END,old.TextData); END",
+    "CREATE TRIGGER IF NOT EXISTS ItemTextSearch_Changed AFTER UPDATE OF FeedItemID,LinkOrder,"
+    "TextData ON FeedItemShortData BEGIN INSERT INTO ItemTextSearch(ItemTextSearch,rowid,"
+    "TextData) VALUES('delete',CASE WHEN old.LinkOrder = 1 THEN old.FeedItemID ELSE "
+    "-(old.FeedItemID*65536+old.LinkOrder) END,old.TextData); INSERT INTO ItemTextSearch(rowid,"
+    "TextData) VALUES(CASE WHEN new.LinkOrder = 1 THEN new.FeedItemID ELSE "
+    "-(new.FeedItemID*65536+new.LinkOrder) END,new.TextData); END",
+};
+const char* const SearchTriggerNames[] = {"ItemTitleSearch_Added",   "ItemTitleSearch_Removed",
+                                          "ItemTitleSearch_Changed", "ItemTextSearch_Added",
+                                          "ItemTextSearch_Removed",  "ItemTextSearch_Changed"};
+
+// What the index holds of rows written before it existed.
+const char* const FillSearchIndex[] = {
+    "INSERT INTO ItemTitleSearch(rowid,Title,Keywords) SELECT FeedItemID,Title,Keywords FROM "
+    "FeedItems",
+    "INSERT INTO ItemTextSearch(rowid,TextData) SELECT CASE WHEN LinkOrder = 1 THEN FeedItemID "
+    "ELSE -(FeedItemID*65536+LinkOrder) END,TextData FROM FeedItemShortData",
 };
 
 qint64 VolumeFreeKb(const QString& folder) {
@@ -104,6 +164,10 @@ bool SeedStatistics(CAdoConnection& connection) {
         {"FeedItems", "FeedItems_PI", "50000 1"},
         {"FeedItems", "FeedItemsAlt_PI", "50000 50"},
         {"FeedItems", "FeedItemsKey_PI", "50000 50 1"},
+        {"FeedItems", "FeedItemsStatus_PI", "50000 50 25"},
+        {"FeedItems", "FeedItemsDate_PI", "50000 50 2 1"},
+        {"FeedItems", "FeedItemsNewest_PI", "50000 2 1"},
+        {"ViewFeedItems", "ViewFeedItemsFeed_PI", "10000 2000 5 1"},
         {"FeedItemShortData", "FeedItemShortData_PI", "50000 1"},
         {"FeedItemLongData", "FeedItemLongData_PI", "5000 1"},
         {"FeedItemAudioData", "FeedItemAudioData_PI", "500 1"},
@@ -169,6 +233,8 @@ bool CRssDatabase::CreateDatabase(const QString& path, bool askBeforeOverwrite,
         schema << QString::fromLatin1(statement);
     for (const char* statement : CreateLaterSchema)
         schema << QString::fromLatin1(statement);
+    for (const char* statement : SearchTriggers)
+        schema << QString::fromLatin1(statement);
     return connection.ExecuteAll(schema) && SeedStatistics(connection) &&
            WriteInitialRows(connection, noDefaultViews);
 }
@@ -231,9 +297,61 @@ int CRssDatabase::OpenDatabase(const QString& path, bool showMissingMessage) {
     return 1;
 }
 
+// New indexes get the typical shape of their keys, and the connection starts again so that the
+// engine plans with them.
 void CRssDatabase::CreateMissingTables() {
+    const auto schemaSize = [this] {
+        const auto rows = Query(QStringLiteral("Select Count(*) From sqlite_master"));
+        return rows->IsEOF() ? 0 : rows->Field(0).GetLong();
+    };
+    const qint32 before = schemaSize();
+    const bool searchable = HasTable(QStringLiteral("ItemTextSearch"));
     for (const char* statement : CreateLaterSchema)
         connection_->Execute(QString::fromLatin1(statement));
+    if (!searchable)
+        BuildSearchIndex();
+    if (schemaSize() == before || !SeedStatistics(*connection_))
+        return;
+    connection_.reset();
+    Connect();
+}
+
+bool CRssDatabase::HasTable(const QString& name) {
+    return !Query(QStringLiteral("Select 1 From sqlite_master Where name = ") + SqlText(name))
+                ->IsEOF();
+}
+
+// A file from before the search index gets it on its first open, in one transaction; the index
+// of a large file takes a while, so the user is told.
+void CRssDatabase::BuildSearchIndex() {
+    CurrentPrompt().ShowProgress(QStringLiteral("Building the search index..."));
+    WaitCursor wait;
+    try {
+        ScopedTransaction transaction(*connection_);
+        for (const char* statement : FillSearchIndex)
+            if (!connection_->Execute(QString::fromLatin1(statement)))
+                return;
+        for (const char* statement : SearchTriggers)
+            if (!connection_->Execute(QString::fromLatin1(statement)))
+                return;
+        transaction.Commit();
+    } catch (const CAdoException&) {
+    }
+}
+
+// The search index is emptied at once and the triggers, which would take each row out of it one
+// by one, are left out while every item goes.
+bool CRssDatabase::DeleteAllItemRows(const QStringList& deletes) {
+    QStringList statements;
+    for (const char* name : SearchTriggerNames)
+        statements << QStringLiteral("DROP TRIGGER IF EXISTS ") + QLatin1String(name);
+    statements << QStringLiteral(
+                      "INSERT INTO ItemTitleSearch(ItemTitleSearch) VALUES('delete-all')")
+               << QStringLiteral("INSERT INTO ItemTextSearch(ItemTextSearch) VALUES('delete-all')")
+               << deletes;
+    for (const char* statement : SearchTriggers)
+        statements << QString::fromLatin1(statement);
+    return connection_->ExecuteAll(statements);
 }
 
 // Version 1.0 files lack the feeds' ReadAfter column.

@@ -7,7 +7,9 @@
 #include "store/ExtendedDataQueue.h"
 #include "store/Records.h"
 
+#include <QHash>
 #include <QList>
+#include <QSet>
 #include <QString>
 #include <functional>
 #include <memory>
@@ -147,6 +149,12 @@ public:
     // kind 1 unread, 3 locked (Views only), anything else every shown item.
     qint32 CountFeedItems(qint32 feedID, int kind);
     qint32 CountViewItems(qint32 viewID, int kind);
+    // The unread and shown items of every feed, as CountFeedItems counts them, in one reading.
+    struct FeedCounts {
+        qint32 unread = 0;
+        qint32 total = 0;
+    };
+    QHash<qint32, FeedCounts> CountAllFeedItems();
 
     // Runs work on the connection inside the access bracket, holding the lock throughout, also
     // across the operations the work calls. False when the bracket fails or the work throws.
@@ -175,6 +183,9 @@ private:
     bool UpgradeFromVersion1();
     // The tables and indexes added after version 2.0 files were first written.
     void CreateMissingTables();
+    bool HasTable(const QString& name);
+    void BuildSearchIndex();
+    bool DeleteAllItemRows(const QStringList& deletes);
     void RaiseRecordIdFloorToStoredIds();
     bool WriteInitialRows(CAdoConnection& connection, bool noDefaultViews);
     void DeleteCachedAudioOfFeed(qint32 feedID);
@@ -203,6 +214,7 @@ private:
     void TrimItems(qint32 feedID, qint16 maxItems, const QList<qint32>& seenItems);
     bool ResetFeedsForNextDownload(const QString& sql, bool keepDisabled);
     QList<qint32> ShownFeedsOfView(const CViewRecord& view);
+    QSet<qint32> FeedsWithShownItems(const CViewRecord& view, const QString& hidden);
     void AppendShownItems(const QString& sql, const CViewRecord& view, int perFeedCap,
                           bool hideRead);
 

@@ -8,10 +8,10 @@
 #include <QProcess>
 #include <QThread>
 #include <atomic>
-#include <thread>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -30,7 +30,7 @@ TEST_F(RssDatabaseTest, NewDatabaseHoldsTheInitialRows) {
     EXPECT_EQ(db_.GetDatabaseVersion(), "2.0");
     for (const char* table : {"Feeds", "FeedItems", "ViewFeeds", "Subscriptions"})
         EXPECT_EQ(Count(table), 0) << table;
-    EXPECT_EQ(Count("sqlite_master", "type = 'index'"), 12);
+    EXPECT_EQ(Count("sqlite_master", "type = 'index'"), 19);
 
     ASSERT_TRUE(db_.CreateDatabase(env_.Path("bare.qpdb"), false, true));
     CRssDatabase bare;

@@ -33,7 +33,10 @@ public:
         return answer;
     }
 
+    void ShowProgress(const QString& line) override { progress << line; }
+
     QStringList messages;
+    QStringList progress;
     QStringList questions;
     std::deque<bool> answers;
     std::deque<Answer> threeWayAnswers;

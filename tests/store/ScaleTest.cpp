@@ -1,0 +1,293 @@
+#include "StoreFixture.h"
+#include "config/AppSettings.h"
+#include "store/DateOrder.h"
+
+#include <QSet>
+#include <random>
+
+namespace {
+
+// The order the item lists were always given "By Item Date": position by position, every later
+// item dated strictly after the one a position holds is exchanged into it.
+std::vector<qint32> ExchangeSortedIDs(std::vector<CFeedItemRecord> items) {
+    for (std::size_t i = 0; i < items.size(); ++i)
+        for (std::size_t j = i + 1; j < items.size(); ++j)
+            if (items[j].ItemDate > items[i].ItemDate)
+                std::swap(items[i], items[j]);
+    std::vector<qint32> ids;
+    for (const CFeedItemRecord& item : items)
+        ids.push_back(item.FeedItemID);
+    return ids;
+}
+
+TEST(DateOrderTest, SameOrderAsTheExchangeSortTiesIncluded) {
+    std::mt19937 random(2005);
+    const QDateTime base(QDate(2025, 3, 1), QTime(10, 30), Qt::UTC);
+    for (int round = 0; round < 3000; ++round) {
+        const int count = int(random() % 40);
+        const int dates = 1 + int(random() % 6); // few dates: many ties
+        std::vector<CFeedItemRecord> items(static_cast<std::size_t>(count));
+        for (int i = 0; i < count; ++i) {
+            items[std::size_t(i)].FeedItemID = i;
+            const int day = int(random() % (dates + 1));
+            if (day < dates) // the rest stay without a date
+                items[std::size_t(i)].ItemDate = base.addDays(day);
+        }
+        const std::vector<qint32> expected = ExchangeSortedIDs(items);
+        SortLatestFirst(items);
+        std::vector<qint32> sorted;
+        for (const CFeedItemRecord& item : items)
+            sorted.push_back(item.FeedItemID);
+        ASSERT_EQ(sorted, expected) << "round " << round;
+    }
+}
+
+// Merges, trims, deletes, purges, edits and status changes in random order; after each, every
+// count equals a plain count and every search through the index finds what a Like over all rows
+// finds.
+class StoreModelTest : public StoreFixture {
+protected:
+    void SetUp() override {
+        StoreFixture::SetUp();
+        TheAppSettings().autoPurgeFD = false;
+        for (qint32 feedID : Feeds)
+            InsertFeed(feedID);
+        AddView(900, "Two feeds", {Feeds[0], Feeds[1]});
+        AddView(901, "Pears", {}, 30, 0, "pear");
+    }
+    void TearDown() override { TheAppSettings().autoPurgeFD = false; }
+
+    void InsertFeed(qint32 feedID) {
+        CFeedRecord feed;
+        feed.FeedID = feedID;
+        feed.Title = QStringLiteral("Feed %1").arg(feedID);
+        feed.MaxItems = 6;
+        ASSERT_TRUE(db_.InsertFeed(feed, 0, 0));
+    }
+
+    QString Phrase(int words) {
+        QStringList phrase;
+        for (int i = 0; i < words; ++i)
+            phrase << QString::fromUtf8(Vocabulary[random_() % std::size(Vocabulary)]);
+        return phrase.join(u' ');
+    }
+
+    void Merge(qint32 feedID) {
+        QByteArray xml = "<rss version=\"2.0\"><channel><title>F</title>";
+        for (int i = int(random_() % 8); i >= 0; --i)
+            xml += "<item><title>" + Phrase(2).toHtmlEscaped().toUtf8() + "</title><guid>g" +
+                   QByteArray::number(++guids_) + "</guid><description>" +
+                   Phrase(1 + int(random_() % 6)).toHtmlEscaped().toUtf8() +
+                   "</description></item>";
+        const QString file =
+            env_.WriteFile(QStringLiteral("feed%1.xml").arg(guids_), xml + "</channel></rss>");
+        ASSERT_TRUE(db_.MergeFeedFile(feedID, file, nullptr));
+    }
+
+    std::optional<qint32> AnyItem() {
+        const QStringList ids = Rows("Select FeedItemID From FeedItems");
+        if (ids.isEmpty())
+            return std::nullopt;
+        return ids[int(random_() % ids.size())].toInt();
+    }
+
+    void RandomStep() {
+        const qint32 feedID = Feeds[random_() % std::size(Feeds)];
+        switch (random_() % 10) {
+        case 0:
+        case 1:
+        case 2:
+            Merge(feedID);
+            return;
+        case 3:
+        case 4:
+            if (const auto id = AnyItem()) {
+                ASSERT_TRUE(db_.SetItemStatus(*id, qint16(1 + random_() % 3)));
+            }
+            return;
+        case 5:
+            if (const auto id = AnyItem()) {
+                auto item = *db_.GetItem(*id);
+                item.Keywords = Phrase(1);
+                ASSERT_TRUE(db_.UpdateItem(item));
+            }
+            return;
+        case 6:
+            if (const auto id = AnyItem()) {
+                ASSERT_TRUE(db_.DeleteItem(*id));
+            }
+            return;
+        case 7:
+            ASSERT_TRUE(db_.PurgeFeedData(feedID));
+            return;
+        case 8:
+            ASSERT_TRUE(db_.DeleteFeed(feedID));
+            InsertFeed(feedID);
+            ASSERT_TRUE(db_.SetFeedViews(feedID, feedID == Feeds[2] ? QList<qint32>()
+                                                                    : QList<qint32>{900}));
+            return;
+        default:
+            if (random_() % 4 == 0) {
+                ASSERT_TRUE(db_.PurgeAllData());
+            } else {
+                ASSERT_TRUE(db_.RebuildKeywordView(901, true, true, true));
+            }
+            return;
+        }
+    }
+
+    int Plain(const QString& sql) { return Rows(sql).value(0).toInt(); }
+
+    void CheckCounts() {
+        const auto all = db_.CountAllFeedItems();
+        for (qint32 feedID : Feeds) {
+            const int unread =
+                Count("FeedItems", QStringLiteral("FeedID = %1 And Status = 1").arg(feedID));
+            const int shown =
+                Count("FeedItems", QStringLiteral("FeedID = %1 And Status <> 0").arg(feedID));
+            EXPECT_EQ(db_.CountFeedItems(feedID, ItemUnread), unread) << feedID;
+            EXPECT_EQ(db_.CountFeedItems(feedID, 0), shown) << feedID;
+            EXPECT_EQ(all.value(feedID).unread, unread) << feedID;
+            EXPECT_EQ(all.value(feedID).total, shown) << feedID;
+        }
+        const QString inView = QStringLiteral("FeedID In (%1,%2)").arg(Feeds[0]).arg(Feeds[1]);
+        EXPECT_EQ(db_.CountViewItems(900, ItemUnread),
+                  Count("FeedItems", inView + QStringLiteral(" And Status = 1")));
+        EXPECT_EQ(db_.CountViewItems(900, ItemLocked),
+                  Count("FeedItems", inView + QStringLiteral(" And Status = 3")));
+        EXPECT_EQ(db_.CountViewItems(900, 0),
+                  Count("FeedItems", inView + QStringLiteral(" And Status <> 0")));
+        EXPECT_EQ(db_.CountViewItems(901, 0),
+                  Plain("Select Count(*) From ViewFeedItems Inner Join FeedItems On "
+                        "FeedItems.FeedItemID = ViewFeedItems.FeedItemID Where ViewID = 901 And "
+                        "Status <> 0"));
+    }
+
+    QSet<QString> Searched(const QString& text, bool title, bool keywords, bool body) {
+        CRssDatabase::SearchResults found;
+        db_.SearchItems(text, found, title, keywords, body, true);
+        QSet<QString> ids;
+        for (qint32 id : found.feedItemIDs)
+            ids << QString::number(id);
+        return ids;
+    }
+
+    QSet<QString> Liked(const QString& text, const QString& where) {
+        const QString pattern = u'%' + QString(text).replace(u'\'', QStringLiteral("''")) + u'%';
+        const QStringList ids =
+            Rows(QStringLiteral("Select Distinct FeedItems.FeedItemID From "
+                                "FeedItems Left Join FeedItemShortData On "
+                                "FeedItems.FeedItemID = "
+                                "FeedItemShortData.FeedItemID Where ") +
+                 QString(where).replace(QStringLiteral("PATTERN"), u'\'' + pattern + u'\''));
+        return QSet<QString>(ids.cbegin(), ids.cend());
+    }
+
+    void CheckSearches() {
+        for (const char* word : Searches) {
+            const QString text = QString::fromUtf8(word);
+            EXPECT_EQ(Searched(text, true, false, false), Liked(text, "Title Like PATTERN"))
+                << word;
+            EXPECT_EQ(Searched(text, false, true, false), Liked(text, "Keywords Like PATTERN"))
+                << word;
+            EXPECT_EQ(Searched(text, false, false, true),
+                      Liked(text, "FeedItemShortData.TextData Like PATTERN"))
+                << word;
+        }
+    }
+
+    static constexpr qint32 Feeds[] = {11, 12, 13};
+    static constexpr const char* Vocabulary[] = {"apple",  "Pear", "pearl",      "plum",    "fig",
+                                                 "O'Neil", "50%",  "\"quoted\"", "Ünïcode", "kiwi",
+                                                 "peach",  "AND",  "NEAR"};
+    // Words, parts of words, phrases, wildcards and the index's own operators.
+    static constexpr const char* Searches[] = {"pear",   "PEAR", "ear",  "pl",    "apple pear",
+                                               "o'neil", "50%",  "%",    "_ig",   "\"quoted",
+                                               "ünï",    "AND",  "near", "* OR ("};
+    std::mt19937 random_{16};
+    int guids_ = 0;
+};
+
+TEST_F(StoreModelTest, CountsAndSearchesFollowEveryChange) {
+    for (int step = 0; step < 120; ++step) {
+        RandomStep();
+        if (HasFatalFailure())
+            return;
+        CheckCounts();
+        if (step % 4 == 0)
+            CheckSearches();
+        if (HasFailure())
+            FAIL() << "after step " << step;
+    }
+    CheckSearches();
+}
+
+// Files written before the search index and the later indexes gain them on their first open.
+class SchemaUpgradeTest : public StoreFixture {
+protected:
+    // Takes away what later builds added, as a file of an earlier build has it.
+    void MakeEarlierFile(const QString& version) {
+        AddFeed(5, "Five");
+        AddItem(5, 50, NowGmt(), ItemUnread, "Harbour news");
+        AddItem(5, 51, NowGmt(), ItemUnread, "Tram news");
+        Sql({"Insert Into FeedItemShortData(FeedItemID,FeedID,LinkOrder,Keep,TextData) "
+             "Values(51,5,1,0,'boats in the harbour')",
+             "Insert Into FeedItemShortData(FeedItemID,FeedID,LinkOrder,Keep,TextData) "
+             "Values(50,5,2,0,'the second piece names a lighthouse')"});
+        QStringList statements;
+        for (const char* trigger :
+             {"ItemTitleSearch_Added", "ItemTitleSearch_Removed", "ItemTitleSearch_Changed",
+              "ItemTextSearch_Added", "ItemTextSearch_Removed", "ItemTextSearch_Changed"})
+            statements << QStringLiteral("DROP TRIGGER ") + QLatin1String(trigger);
+        for (const char* index : {"FeedItemsStatus_PI", "FeedItemsDate_PI", "FeedItemsNewest_PI",
+                                  "ViewFeedItemsFeed_PI", "FeedItemShortDataFeed_PI",
+                                  "FeedItemLongDataFeed_PI", "ViewFeedItemsFeedID_PI"})
+            statements << QStringLiteral("DROP INDEX ") + QLatin1String(index);
+        statements << "DROP TABLE ItemTitleSearch"
+                   << "DROP TABLE ItemTextSearch";
+        if (version == "1.0")
+            statements << "ALTER TABLE Feeds DROP COLUMN ReadAfter";
+        statements << "Update VersionInfo Set VersionNumber = '" + version + "'";
+        Sql(statements);
+    }
+
+    void ExpectSearchable(CRssDatabase& db) {
+        EXPECT_EQ(prompt_.progress, QStringList{"Building the search index..."});
+        EXPECT_EQ(Count("sqlite_master", "type = 'index'"), 19);
+        EXPECT_EQ(Count("sqlite_master", "type = 'trigger'"), 6);
+        CRssDatabase::SearchResults found;
+        db.SearchItems("harbour", found, true, false, true, false);
+        EXPECT_EQ(QSet<qint32>(found.feedItemIDs.cbegin(), found.feedItemIDs.cend()),
+                  QSet<qint32>({50, 51}));
+        CRssDatabase::SearchResults secondPiece;
+        db.SearchItems("lighthouse", secondPiece, false, false, true, false);
+        EXPECT_EQ(secondPiece.feedItemIDs, QList<qint32>{50});
+        // Rows written after the upgrade are found too, and deleted ones no longer.
+        AddItem(5, 52, NowGmt(), ItemUnread, "More harbour");
+        ASSERT_TRUE(db.DeleteItem(50));
+        CRssDatabase::SearchResults after;
+        db.SearchItems("harbour", after, true, false, true, false);
+        EXPECT_EQ(QSet<qint32>(after.feedItemIDs.cbegin(), after.feedItemIDs.cend()),
+                  QSet<qint32>({51, 52}));
+    }
+};
+
+TEST_F(SchemaUpgradeTest, AnEarlierVersion2FileGainsTheIndexOnOpen) {
+    db_.CloseDatabase();
+    MakeEarlierFile("2.0");
+    CRssDatabase reopened;
+    ASSERT_EQ(reopened.OpenDatabase(path_, false), 1);
+    ExpectSearchable(reopened);
+}
+
+TEST_F(SchemaUpgradeTest, AVersion1FileGainsTheIndexWithTheUpgrade) {
+    db_.CloseDatabase();
+    MakeEarlierFile("1.0");
+    CRssDatabase upgraded;
+    prompt_.answers = {true};
+    ASSERT_EQ(upgraded.OpenDatabase(path_, false), 1);
+    EXPECT_EQ(upgraded.GetDatabaseVersion(), "2.0");
+    ExpectSearchable(upgraded);
+}
+
+} // namespace
