@@ -94,7 +94,7 @@ qint32 AddView(CRssDatabase& db, const QString& label, const ViewEdit& edit) {
         return 0;
     if (edit.feedIDs && !edit.feedIDs->isEmpty())
         db.SetViewFeeds(view.ViewID, *edit.feedIDs);
-    if (view.IsKeywordView)
+    if (view.IsKeywordView && edit.dynamicMode.value_or(true))
         db.RebuildKeywordView(view.ViewID, true, true, true);
     return view.ViewID;
 }

@@ -30,6 +30,8 @@ struct ViewEdit {
     std::optional<bool> skipRead;
     std::optional<int> sortBy;
     std::optional<QString> keywords; // blanks at both ends removed
+    // "Dynamic Mode" of the properties: off, a new View's keyword membership is not built yet.
+    std::optional<bool> dynamicMode;
     std::optional<QList<qint32>> feedIDs;
 };
 

@@ -2,7 +2,9 @@
 
 #include "config/RegistrySettings.h"
 #include "exchange/OpmlExport.h"
+#include "gui/FeedPropertiesDlg.h"
 #include "gui/Icons.h"
+#include "gui/ViewPropertiesDlg.h"
 #include "store/Prompt.h"
 #include "store/RssDatabase.h"
 
@@ -193,21 +195,14 @@ void CFeedListScreen::OnCommand(int command) {
     }
     switch (command) {
     case ViewProperties:
-        ReportNotYetAvailable(QStringLiteral("The View Properties dialog"),
-                              QStringLiteral("Meanwhile a View's settings are shown and changed "
-                                             "with \"quillpost-cli view show|set ID\"."));
+        if (viewID_ > LastReservedViewID)
+            EditView(viewID_);
         return;
     case AddNewView:
-        ReportNotYetAvailable(QStringLiteral("The View Properties dialog"),
-                              QStringLiteral("Meanwhile Views are added with \"quillpost-cli view "
-                                             "add LABEL\"."));
+        EditView(0);
         return;
     case FeedProperties:
-        if (CurrentRow() >= 0)
-            ReportNotYetAvailable(QStringLiteral("The Feed Properties dialog"),
-                                  QStringLiteral("Meanwhile a Feed's settings are shown and "
-                                                 "changed with \"quillpost-cli feed show|set "
-                                                 "ID\"."));
+        EditSelectedFeed();
         return;
     case ShowAllFeeds:
         LoadRows(-1);
@@ -298,6 +293,32 @@ void CFeedListScreen::PurgeSelectedFeed() {
         db_.PurgeFeedData(feedID);
     }
     SetSelectedFeedStatus(2);
+    emit itemListRefreshRequested();
+}
+
+// The View edited or added becomes the current one; the item list follows when it shows it.
+void CFeedListScreen::EditView(qint32 viewID) {
+    CViewPropertiesDlg dialog(db_, viewID, this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    db_.LoadViewList();
+    LoadRows(IndexOfView(dialog.ViewID()));
+    emit viewChanged(dialog.ViewID());
+}
+
+// Settings, address and memberships may all have changed: both lists are read again.
+void CFeedListScreen::EditSelectedFeed() {
+    const qint32 feedID = SelectedFeedID();
+    if (feedID == 0)
+        return;
+    CFeedPropertiesDlg dialog(db_, feedID, this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    db_.LoadFeedList(false);
+    Refresh();
+    for (int row = 0; row < model_.rowCount(); ++row)
+        if (model_.index(row).data(CFeedListModel::FeedIdRole).toInt() == feedID)
+            SelectRow(row);
     emit itemListRefreshRequested();
 }
 

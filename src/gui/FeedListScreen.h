@@ -68,6 +68,8 @@ private:
     void SetSelectedFeedStatus(qint16 status);
     void DeleteSelectedFeed();
     void PurgeSelectedFeed();
+    void EditView(qint32 viewID);
+    void EditSelectedFeed();
     void DeleteCurrentView();
     void RebuildCurrentView();
     void ExportCurrentViewAsOpml();

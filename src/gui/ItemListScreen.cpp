@@ -2,9 +2,11 @@
 
 #include "config/RegistrySettings.h"
 #include "gui/Icons.h"
+#include "gui/ItemPropertiesDlg.h"
 #include "gui/Launcher.h"
 #include "gui/ListDates.h"
 #include "gui/ReadingPane.h"
+#include "gui/ViewPropertiesDlg.h"
 #include "store/AudioCache.h"
 #include "store/Prompt.h"
 #include "store/RssDatabase.h"
@@ -221,6 +223,24 @@ const CItemListScreen::LongData& CItemListScreen::LongDataOf(qint32 feedItemID) 
     return *found;
 }
 
+// The View's name and settings may have changed: it is shown again from the reloaded list.
+void CItemListScreen::EditCurrentView() {
+    const qint32 viewID = viewID_;
+    CViewPropertiesDlg dialog(db_, viewID, this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    db_.LoadViewList();
+    ShowView(viewID);
+    emit viewEdited(viewID);
+}
+
+void CItemListScreen::EditItem(int row) {
+    const qint32 feedItemID = model_.index(row).data(CItemListModel::FeedItemIdRole).toInt();
+    const auto item = db_.GetItem(feedItemID);
+    CItemPropertiesDlg dialog(db_, feedItemID, item ? FeedTitleOf(item->FeedID) : QString(), this);
+    dialog.exec();
+}
+
 QString CItemListScreen::FeedTitleOf(qint32 feedID) const {
     for (const CFeedRecord& feed : db_.FeedList)
         if (feed.FeedID == feedID)
@@ -400,9 +420,8 @@ void CItemListScreen::OnCommand(int command) {
     };
     switch (command) {
     case ViewProperties:
-        ReportNotYetAvailable(QStringLiteral("The View Properties dialog"),
-                              QStringLiteral("Meanwhile a View's settings are shown and changed "
-                                             "with \"quillpost-cli view show|set ID\"."));
+        if (viewID_ > LastReservedViewID)
+            EditCurrentView();
         return;
     case Search:
         ReportNotYetAvailable(QStringLiteral("The Search dialog"),
@@ -411,11 +430,7 @@ void CItemListScreen::OnCommand(int command) {
                                              "\"Search Results\"."));
         return;
     case ItemProperties:
-        withRow([] {
-            ReportNotYetAvailable(QStringLiteral("The Item Properties dialog"),
-                                  QStringLiteral("Meanwhile an item is shown with "
-                                                 "\"quillpost-cli show ITEM\"."));
-        });
+        withRow([&] { EditItem(row); });
         return;
     case MarkAsRead:
         withRow([&] { SetItemStatus(row, ItemRead); });

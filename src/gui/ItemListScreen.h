@@ -71,6 +71,8 @@ signals:
     void feedListRequested();
     // An item of the Feed shown here was read: the feed list marks its row read.
     void feedItemRead();
+    // The View's properties were changed here; the feed list refreshes when it shows it.
+    void viewEdited(qint32 viewID);
 
 private:
     struct LongData {
@@ -83,6 +85,8 @@ private:
     void ShowSelectedItem();
     const LongData& LongDataOf(qint32 feedItemID);
     QString FeedTitleOf(qint32 feedID) const;
+    void EditCurrentView();
+    void EditItem(int row);
     PageColors Colors() const;
     void Step(int step);
     void OnReadTimer();

@@ -292,6 +292,10 @@ void CQuillpostView::ConnectListScreens() {
             [this] { OnCommand(ShowFeedList); });
     connect(itemList_, &CItemListScreen::feedItemRead, feedList_,
             &CFeedListScreen::MarkSelectedFeedRead);
+    connect(itemList_, &CItemListScreen::viewEdited, this, [this](qint32 viewID) {
+        if (feedList_->CurrentViewID() == viewID)
+            feedList_->Refresh();
+    });
 }
 
 void CQuillpostView::OpenFeed(qint32 feedID) {

@@ -19,9 +19,10 @@ public:
 
     virtual void OnNavigationKey(NavigationKey key) = 0;
 
-protected:
-    // The one-line strip across the top of a screen that names what it lists.
+    // The one-line strip across the top of a screen or dialog that names what it shows.
     static QLabel* MakeTitleStrip(const QString& text);
+
+protected:
     // The centred note a screen shows where it has nothing to list.
     static QLabel* MakeNote(const QString& html);
     // Moves a list's selection by a number of rows, staying within the list. (Key events sent

@@ -6,6 +6,7 @@
 #include "gui/DatabaseOptionsDlg.h"
 #include "gui/DownloadProgressWnd.h"
 #include "gui/FeedListScreen.h"
+#include "gui/FeedPropertiesDlg.h"
 #include "gui/HelpWindow.h"
 #include "gui/ItemListScreen.h"
 #include "gui/MainFrame.h"
@@ -158,6 +159,23 @@ void ShootDialogs(QWidget* parent) {
     Save(help.grab(), "help.png");
 }
 
+// The first Feed's properties with its settings open and the priority selected.
+void ShootFeedProperties(QWidget* parent) {
+    CRssDatabase db;
+    db.OpenDatabase(TheAppSettings().DatabasePath(), false);
+    db.LoadViewList();
+    db.LoadFeedList(false);
+    if (db.FeedList.empty())
+        return;
+    CFeedPropertiesDlg dialog(db, db.FeedList.front().FeedID, parent);
+    CPropertyTree& tree = *dialog.Tree();
+    tree.OpenCategory(tree.Find(QStringLiteral("Settings")));
+    tree.Tree()->setCurrentItem(tree.Find(QStringLiteral("Priority")));
+    dialog.show();
+    QTest::qWait(100);
+    Save(dialog.grab(), "feed-properties.png");
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -195,5 +213,6 @@ int main(int argc, char** argv) {
     ShootDialogs(&frame);
     ShootProgressPage(frame, server);
     ShootItemList(frame);
+    ShootFeedProperties(&frame);
     return 0;
 }
