@@ -148,8 +148,6 @@ CFeedWizard::Result CFeedWizard::AddFetchedFeed(const FetchedFeed& fetched, CFee
         result = {QString(), QString(), feed.FeedID};
         return true;
     });
-    if (result.ok() && feed.ExtendedData)
-        OfferExtendedDataPurge(db_, feed.FeedID);
     return result;
 }
 
@@ -165,7 +163,10 @@ CFeedWizard::Result CFeedWizard::AddFeed(const QString& url, bool later, CFeedRe
     properties.Description = fetched.record.Description;
     properties.LinkUrl = fetched.record.LinkUrl;
     properties.FeedType = fetched.record.FeedType;
-    return AddFetchedFeed(fetched, properties, viewIDs);
+    const Result added = AddFetchedFeed(fetched, properties, viewIDs);
+    if (added.ok() && properties.ExtendedData)
+        OfferExtendedDataPurge(db_, added.id);
+    return added;
 }
 
 CFeedWizard::Result CFeedWizard::CheckNewSubscription(const QString& address, bool fromFile) {

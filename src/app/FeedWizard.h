@@ -83,7 +83,7 @@ public:
                              const std::atomic<bool>* abort = nullptr,
                              const StatusLine& status = {});
     // Adds the fetched feed with the values of `edited` (its address included), merges its
-    // document and sets its View memberships. Asks about a purge when extended data is on.
+    // document and sets its View memberships.
     Result AddFetchedFeed(const FetchedFeed& feed, CFeedRecord edited,
                           const QList<qint32>& viewIDs);
     // Adds the subscription, its View (same title, cut to 100) and its feeds.

@@ -1,9 +1,7 @@
 // The main view's ways into the feed wizard: its menu entry and button, and a feed address or
 // OPML file handed over by the desktop, a later start, a drop or a paste.
 #include "config/RegistrySettings.h"
-#include "gui/FeedListScreen.h"
 #include "gui/FeedWizardDlg.h"
-#include "gui/ItemListScreen.h"
 #include "gui/QuillpostView.h"
 
 #include <QApplication>
@@ -75,12 +73,11 @@ void CQuillpostView::dropEvent(QDropEvent* event) {
     QTimer::singleShot(0, this, [this, text] { OpenFeedAddress(text); });
 }
 
+// A text field of the window keeps Ctrl+V for itself; everywhere else it pastes an address.
 void CQuillpostView::CreatePasteKeys() {
     setAcceptDrops(true);
-    for (QWidget* screen : {static_cast<QWidget*>(feedList_), static_cast<QWidget*>(itemList_)}) {
-        auto* paste = new QShortcut(QKeySequence::Paste, screen);
-        paste->setContext(Qt::WidgetWithChildrenShortcut);
-        connect(paste, &QShortcut::activated, this,
-                [this] { OpenFeedAddress(QApplication::clipboard()->text()); });
-    }
+    auto* paste = new QShortcut(QKeySequence::Paste, this);
+    paste->setContext(Qt::WindowShortcut);
+    connect(paste, &QShortcut::activated, this,
+            [this] { OpenFeedAddress(QApplication::clipboard()->text()); });
 }

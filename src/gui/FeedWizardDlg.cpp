@@ -5,9 +5,9 @@
 
 #include <QAbstractButton>
 #include <QButtonGroup>
-#include <QEvent>
 #include <QFrame>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -203,10 +203,13 @@ void CFeedWizardDlg::OnBack() {
 }
 
 bool CFeedWizardDlg::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == searchTerm_ && event->type() == QEvent::FocusIn)
-        go_->setDefault(true);
-    else if (watched == searchTerm_ && event->type() == QEvent::FocusOut)
-        next_->setDefault(true);
+    if (watched == searchTerm_ && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            Search();
+            return true;
+        }
+    }
     return QDialog::eventFilter(watched, event);
 }
 

@@ -7,6 +7,7 @@
 #include <QDialog>
 #include <vector>
 
+class CFeedPropertiesDlg;
 class CRssDatabase;
 class QButtonGroup;
 class QCheckBox;
@@ -73,6 +74,7 @@ private:
     QWidget* BuildSearchPage();
     void PrepareAddressPage(const QString& address);
     void PrepareSubscriptionTitlePage();
+    void PreparePropertiesPage();
     void FillListingCategories();
     void ShowListingCategory(int position);
     void FillSubscriptions();
@@ -135,6 +137,7 @@ private:
     QCheckBox* later_ = nullptr;
     // Page 3
     QWidget* propertiesHost_ = nullptr;
+    CFeedPropertiesDlg* properties_ = nullptr;
     // Page 4
     QComboBox* categories_ = nullptr;
     QListWidget* listingFeeds_ = nullptr;

@@ -1,6 +1,7 @@
 // The feed wizard's pages: their texts, fields and buttons, and how they are filled.
 #include "config/AppSettings.h"
 #include "feeds/FeedListing.h"
+#include "gui/FeedPropertiesDlg.h"
 #include "gui/FeedWizardDlg.h"
 #include "store/RssDatabase.h"
 #include "text/MarkupText.h"
@@ -181,10 +182,22 @@ void CFeedWizardDlg::PrepareAddressPage(const QString& address) {
 }
 
 QWidget* CFeedWizardDlg::BuildPropertiesPage() {
-    auto* page = new QWidget;
-    propertiesHost_ = page;
-    new QVBoxLayout(page);
-    return page;
+    propertiesHost_ = new QWidget;
+    new QVBoxLayout(propertiesHost_);
+    return propertiesHost_;
+}
+
+// The properties of the feed just read, made afresh each time the page is reached, so that a
+// feed read again after Back starts from its own values.
+void CFeedWizardDlg::PreparePropertiesPage() {
+    delete properties_;
+    properties_ = new CFeedPropertiesDlg(db_, feed_.record, propertiesHost_);
+    // The wizard's own strip names the step.
+    if (auto* strip = properties_->findChild<QLabel*>(QStringLiteral("TitleStrip"),
+                                                      Qt::FindDirectChildrenOnly))
+        strip->hide();
+    properties_->layout()->setContentsMargins(0, 0, 0, 0);
+    propertiesHost_->layout()->addWidget(properties_->AsPage());
 }
 
 QWidget* CFeedWizardDlg::BuildListingPage() {

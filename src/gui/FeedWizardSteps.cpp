@@ -1,6 +1,8 @@
 // What Next, Done, Go and Delete do on the feed wizard's pages. Downloads and the reading of
 // what they brought run off the user-interface thread; the database is used on it only.
+#include "app/Properties.h"
 #include "config/RegistrySettings.h"
+#include "gui/FeedPropertiesDlg.h"
 #include "gui/FeedWizardDlg.h"
 #include "store/Prompt.h"
 #include "store/RssDatabase.h"
@@ -98,6 +100,7 @@ void CFeedWizardDlg::FetchNewFeed(const QString& url, bool later, const QString&
                 return ShowFailure(*result);
             feed_ = *fetched;
             previousPage_ = page_;
+            PreparePropertiesPage();
             ShowPage(PropertiesPage);
         });
 }
@@ -142,7 +145,18 @@ void CFeedWizardDlg::Search() {
 }
 
 void CFeedWizardDlg::DoneOnPropertiesPage() {
-    // Filled in once the properties page is in place.
+    properties_->TakeValues();
+    CFeedWizard::Result result;
+    {
+        WaitCursor wait;
+        result = wizard_.AddFetchedFeed(feed_, properties_->EditedFeed(), properties_->ViewIDs());
+    }
+    if (!result.ok())
+        return ShowFailure(result);
+    changed_ = true;
+    if (properties_->ExtendedDataSwitchedOn())
+        OfferExtendedDataPurge(db_, result.id);
+    accept();
 }
 
 void CFeedWizardDlg::DoneOnSubscriptionTitlePage() {

@@ -59,7 +59,7 @@ void CSingleInstance::OnNewConnection() {
                 return;
             const QByteArray message = socket->readLine().chopped(1);
             const qsizetype blank = message.indexOf(' ');
-            if (message.left(blank) != ActivationMessage) {
+            if ((blank < 0 ? message : message.left(blank)) != ActivationMessage) {
                 socket->disconnectFromServer();
                 return;
             }

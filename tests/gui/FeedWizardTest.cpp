@@ -106,6 +106,10 @@ protected:
         Click("NextButton");
         EXPECT_TRUE(QTest::qWaitFor([this] { return !wizard_->IsBusy(); }, 15000));
     }
+    void Go() const {
+        Click("GoButton");
+        EXPECT_TRUE(QTest::qWaitFor([this] { return !wizard_->IsBusy(); }, 15000));
+    }
     void ChooseMethod(CFeedWizardDlg::Method method) const {
         Click(qPrintable(QStringLiteral("MethodChoice%1").arg(method)));
         Next();
@@ -210,8 +214,7 @@ TEST_F(FeedWizardTest, AKnownFeedIsRefusedOnTheAddressListingAndSearchPages) {
         Click("BackButton");
         ChooseMethod(CFeedWizardDlg::SearchMethod);
         Type("SearchEdit", QStringLiteral("harbour"));
-        Click("GoButton");
-        ASSERT_TRUE(QTest::qWaitFor([&] { return !wizard.IsBusy(); }, 15000));
+        Go();
         SelectRow("SearchResults", 0);
         Next();
         EXPECT_EQ(wizard.CurrentPage(), CFeedWizardDlg::SearchPage);
@@ -247,8 +250,7 @@ TEST_F(FeedWizardTest, TheListingIsFetchedEachTimeAndBackReturnsWhereItCameFrom)
         Click("BackButton");
         ChooseMethod(CFeedWizardDlg::SearchMethod);
         Type("SearchEdit", QStringLiteral("rowing"));
-        Click("GoButton");
-        ASSERT_TRUE(QTest::qWaitFor([&] { return !wizard.IsBusy(); }, 15000));
+        Go();
         SelectRow("SearchResults", 0);
         Next();
         ASSERT_EQ(wizard.CurrentPage(), CFeedWizardDlg::PropertiesPage);
@@ -285,7 +287,7 @@ TEST_F(FeedWizardTest, ASearchSendsBlanksAsPercent20AndListsEachFeedOnce) {
                         item("Rowing", "/sport.xml", "Regattas") + "</channel></rss>");
     RunWizard([&](CFeedWizardDlg& wizard) {
         ChooseMethod(CFeedWizardDlg::SearchMethod);
-        Click("GoButton");
+        Go();
         EXPECT_EQ(script_.messages.value(0), QStringLiteral("Notice: Please enter a search term"));
         Type("SearchEdit", QStringLiteral("harbour boats"));
         QTest::keyClick(Find<QLineEdit>("SearchEdit"), Qt::Key_Return);
@@ -447,13 +449,12 @@ TEST_F(FeedWizardTest, AnAddressFromOutsideOpensTheWizardWithIt) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return seen.size() == 1; }, 5000));
     EXPECT_EQ(seen[0], QStringLiteral("2 0 http://127.0.0.1/x.xml"));
 
-    // Pasted into the feed list.
+    // Pasted into the main window.
     QApplication::clipboard()->setText(file);
     OnWizard(record);
     frame_->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(frame_.get()));
-    view_->FeedListScreen()->List()->setFocus();
-    QTest::keyClick(view_->FeedListScreen()->List(), Qt::Key_V, Qt::ControlModifier);
+    QTest::keyClick(frame_.get(), Qt::Key_V, Qt::ControlModifier);
     ASSERT_TRUE(QTest::qWaitFor([&] { return seen.size() == 2; }, 5000));
     EXPECT_EQ(seen[1], QStringLiteral("2 3 ") + file);
 
