@@ -3,6 +3,7 @@
 #include "config/RegistrySettings.h"
 #include "gui/FeedWizardDlg.h"
 #include "gui/QuillpostView.h"
+#include "store/Prompt.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -57,6 +58,15 @@ bool CQuillpostView::OpenFeedAddress(const QString& text) {
     }
     OpenFeedWizard(request);
     return true;
+}
+
+void CQuillpostView::OpenHandedOverAddress(const QString& text) {
+    if (!OpenFeedAddress(text))
+        CurrentPrompt().ShowMessage(
+            QStringLiteral("\"%1\" is neither the web address of a Feed nor an OPML Subscription "
+                           "file.")
+                .arg(text),
+            QStringLiteral("Quillpost"));
 }
 
 void CQuillpostView::dragEnterEvent(QDragEnterEvent* event) {

@@ -335,7 +335,7 @@ void CQuillpostView::OnActivationRequested(const QString& argument) {
         options_.settingsOnly = false;
     }
     if (!argument.isEmpty())
-        OpenFeedAddress(argument);
+        OpenHandedOverAddress(argument);
 }
 
 void CQuillpostView::OnCommand(int command) {

@@ -65,6 +65,8 @@ public:
     // A feed address or OPML file handed to the program (command line, a later start, a drop, a
     // paste) opens the wizard with it filled in; false when the text is neither.
     bool OpenFeedAddress(const QString& text);
+    // The same for what the program was started with, saying so when it is neither.
+    void OpenHandedOverAddress(const QString& text);
 
     // Reloads the in-memory lists of Views and Feeds, and both list screens.
     void ReloadLists();

@@ -101,6 +101,6 @@ void CQuillpostView::RunStartupSequence() {
     // A feed handed over by the desktop (a link opened with Quillpost), once this sequence has
     // returned to the event loop.
     if (!options_.feedUrl.isEmpty())
-        QTimer::singleShot(0, this, [this] { OpenFeedAddress(options_.feedUrl); });
+        QTimer::singleShot(0, this, [this] { OpenHandedOverAddress(options_.feedUrl); });
     emit startupFinished();
 }

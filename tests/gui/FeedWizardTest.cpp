@@ -471,6 +471,12 @@ TEST_F(FeedWizardTest, AnAddressFromOutsideOpensTheWizardWithIt) {
     EXPECT_TRUE(handedOver);
     EXPECT_EQ(seen.value(2), QStringLiteral("2 0 ") + url);
 
+    // Anything else is named as such.
+    view_->OnActivationRequested(QStringLiteral("notes.txt"));
+    EXPECT_EQ(script_.messages.value(script_.messages.size() - 1),
+              QStringLiteral("Quillpost: \"notes.txt\" is neither the web address of a Feed nor "
+                             "an OPML Subscription file."));
+
     // Given on the command line.
     frame_.reset();
     OnWizard([&](CFeedWizardDlg& wizard) {
