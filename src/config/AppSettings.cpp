@@ -49,6 +49,14 @@ QString CAppSettings::TempFeedPath() const {
     return installFolder + QStringLiteral("/rssTemp.xml");
 }
 
+QString CAppSettings::OnlineListingPath() const {
+    return installFolder + QStringLiteral("/onlineFeeds.xml");
+}
+
+QString CAppSettings::SearchResultsPath() const {
+    return installFolder + QStringLiteral("/feedster.xml");
+}
+
 CAppSettings& TheAppSettings() {
     static CAppSettings settings;
     return settings;

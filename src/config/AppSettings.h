@@ -23,9 +23,11 @@ struct CAppSettings {
     // What the settings screen reloads after it saved.
     void ReloadDownloadSettings(const CRegistrySettings& store);
 
-    QString DatabasePath() const;     // the default database in the install folder
-    QString DownloadFilePath() const; // webData.htm, the shared download file
-    QString TempFeedPath() const;     // rssTemp.xml
+    QString DatabasePath() const;      // the default database in the install folder
+    QString DownloadFilePath() const;  // webData.htm, the shared download file
+    QString TempFeedPath() const;      // rssTemp.xml
+    QString OnlineListingPath() const; // onlineFeeds.xml, the feed wizard's listing
+    QString SearchResultsPath() const; // feedster.xml, the feed wizard's search results
 };
 
 // The application-wide instance that the front ends load at start-up.

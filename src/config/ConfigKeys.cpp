@@ -71,10 +71,9 @@ const IntKey* const IntKeys[] = {
 };
 
 const StringKey* const StringKeys[] = {
-    &Key::Database,        &Key::Browser,      &Key::AudioPlayer,
-    &Key::InstallPath,     &Key::ProxyAddress, &Key::ProxyPort,
-    &Key::WebCheckUrl,     &Key::AudioFolder,  &Key::BackgroundLastRefresh,
-    &Key::LastRefreshDate,
+    &Key::Database,      &Key::Browser,     &Key::AudioPlayer,           &Key::InstallPath,
+    &Key::ProxyAddress,  &Key::ProxyPort,   &Key::WebCheckUrl,           &Key::OnlineListingUrl,
+    &Key::FeedSearchUrl, &Key::AudioFolder, &Key::BackgroundLastRefresh, &Key::LastRefreshDate,
 };
 
 template <typename KeyType, std::size_t N>

@@ -55,6 +55,12 @@ inline constexpr IntKey UseAutoConnect{"Settings", "UseAutoConnect", 0};
 inline constexpr StringKey WebCheckUrl{"Settings", "WebCheckUrl",
                                        "http://www.oxbowfield.com/quillpost/webcheck.xml"};
 inline constexpr IntKey WebCheckVersion{"Settings", "WebCheckVersion", 1};
+// Where the feed wizard finds its listing of feeds and its feed search; the search's path and
+// query are appended to the second.
+inline constexpr StringKey OnlineListingUrl{"Settings", "OnlineListingUrl",
+                                            "http://www.oxbowfield.com/quillpost/onlineFeeds.xml"};
+inline constexpr StringKey FeedSearchUrl{"Settings", "FeedSearchUrl",
+                                         "http://www.oxbowfield.com/quillpost/feedsearch/"};
 
 // Special
 inline constexpr IntKey DownloadBuffer{"Special", "DownloadBuffer", 1, 4};

@@ -1,5 +1,7 @@
 #include "gui/CommandLine.h"
 
+#include <QFileInfo>
+
 StartOptions ParseStartOptions(const QStringList& arguments) {
     StartOptions options;
     bool badSwitchSeen = false;
@@ -12,8 +14,11 @@ StartOptions ParseStartOptions(const QStringList& arguments) {
             continue;
         const bool isSwitch = argument.startsWith(u'/') || argument.startsWith(u'-');
         if (!isSwitch) {
+            // A file by its absolute path, as a running program in another folder may take it.
             if (options.feedUrl.isEmpty())
-                options.feedUrl = argument;
+                options.feedUrl = QFileInfo(argument).isFile()
+                                      ? QFileInfo(argument).absoluteFilePath()
+                                      : argument;
             continue;
         }
         for (qsizetype i = 1; i < argument.size() && !badSwitchSeen; ++i) {

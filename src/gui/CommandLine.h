@@ -9,7 +9,8 @@ struct StartOptions {
     bool settingsOnly = false;
     // Ends the program once its start-up sequence has run (for checks of a fresh start).
     bool quitAfterStart = false;
-    // A feed address handed over by the desktop (quillpost %u).
+    // A feed address or OPML file handed over by the desktop (quillpost %u); a file by its
+    // absolute path.
     QString feedUrl;
 };
 

@@ -60,6 +60,6 @@ void CMainFrame::UpdateStatusLine() {
                  last.isEmpty() ? QString() : QStringLiteral("  \u2014  last update ") + last));
 }
 
-void CMainFrame::OnActivationRequested() {
-    view_->OnActivationRequested();
+void CMainFrame::OnActivationRequested(const QString& argument) {
+    view_->OnActivationRequested(argument);
 }

@@ -12,13 +12,12 @@ class QLabel;
 class CMainFrame : public QMainWindow {
     Q_OBJECT
 public:
-    explicit CMainFrame(const StartOptions& options,
-                        ConnectivityProbe probe = SystemIsOnline,
+    explicit CMainFrame(const StartOptions& options, ConnectivityProbe probe = SystemIsOnline,
                         QWidget* parent = nullptr);
 
     CQuillpostView* View() const { return view_; }
-    // A later start of the program asked this one to come forward.
-    void OnActivationRequested();
+    // A later start of the program asked this one to come forward, with its address, if any.
+    void OnActivationRequested(const QString& argument);
 
 private:
     void CreateMenuBar();

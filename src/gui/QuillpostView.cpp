@@ -40,6 +40,7 @@ CQuillpostView::CQuillpostView(const StartOptions& options, ConnectivityProbe pr
     AddScreen(progress_);
     CreateCommandBars();
     CreateNavigationKeys();
+    CreatePasteKeys();
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -318,7 +319,7 @@ void CQuillpostView::OpenSettings() {
                                        "\"quillpost-cli config get|set SECTION\\KEY\"."));
 }
 
-void CQuillpostView::OnActivationRequested() {
+void CQuillpostView::OnActivationRequested(const QString& argument) {
     QWidget* frame = window();
     frame->showNormal();
     frame->raise();
@@ -333,6 +334,8 @@ void CQuillpostView::OnActivationRequested() {
         OpenSettings();
         options_.settingsOnly = false;
     }
+    if (!argument.isEmpty())
+        OpenHandedOverAddress(argument);
 }
 
 void CQuillpostView::OnCommand(int command) {
@@ -374,10 +377,7 @@ void CQuillpostView::OnCommand(int command) {
         OpenDatabaseOptions();
         return;
     case FeedWizard:
-        ShowNotYetAvailable(QStringLiteral("The Feed Wizard"),
-                            QStringLiteral("Meanwhile Feeds are added with \"quillpost-cli add "
-                                           "URL\" and subscriptions with \"quillpost-cli "
-                                           "subscribe URL-or-FILE\"."));
+        OpenFeedWizard();
         return;
     case RssMapping:
         ShowNotYetAvailable(QStringLiteral("The RSS Mapping dialog"),

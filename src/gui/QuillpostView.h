@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/FeedWizard.h"
 #include "gui/CommandLine.h"
 #include "net/InternetConnection.h"
 #include "net/ReloadSchedule.h"
@@ -8,6 +9,7 @@
 #include <QHash>
 #include <QWidget>
 #include <memory>
+#include <optional>
 
 class CDownloadProgressWnd;
 class CFeedListScreen;
@@ -55,8 +57,16 @@ public:
     int ActiveScreen() const { return activeScreen_; }
     bool StartDownloadRun(RunKind kind, qint32 id = 0);
 
-    // A later start asked this window to come forward.
-    void OnActivationRequested();
+    // A later start asked this window to come forward, with the address it was given, if any.
+    void OnActivationRequested(const QString& argument = QString());
+
+    // The feed wizard, at its first page or at the request's address page.
+    void OpenFeedWizard(const std::optional<WizardRequest>& request = std::nullopt);
+    // A feed address or OPML file handed to the program (command line, a later start, a drop, a
+    // paste) opens the wizard with it filled in; false when the text is neither.
+    bool OpenFeedAddress(const QString& text);
+    // The same for what the program was started with, saying so when it is neither.
+    void OpenHandedOverAddress(const QString& text);
 
     // Reloads the in-memory lists of Views and Feeds, and both list screens.
     void ReloadLists();
@@ -84,12 +94,15 @@ signals:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void CreateActions();
     void CreateMainMenu();
     void CreateCommandBars();
     void CreateNavigationKeys();
+    void CreatePasteKeys();
     void AddScreen(CScreen* screen);
     CScreen* Screen(int screenId) const;
     void OnDownloadRunEnded();

@@ -5,8 +5,9 @@
 #include <unistd.h>
 
 namespace {
-// What a later start sends; the number the running window answers to.
-constexpr char ActivationMessage[] = "1052\n";
+// What a later start sends: the number the running window answers to, and after a blank the
+// start's argument, percent-encoded so that the message stays one line.
+constexpr char ActivationMessage[] = "1052";
 constexpr int HandOverTimeoutMs = 2000;
 } // namespace
 
@@ -22,12 +23,15 @@ QString CSingleInstance::ServerName() {
     return runtime.isEmpty() ? name : runtime + u'/' + name;
 }
 
-bool CSingleInstance::HandOverToRunningInstance() {
+bool CSingleInstance::HandOverToRunningInstance(const QString& argument) {
     QLocalSocket socket;
     socket.connectToServer(ServerName());
     if (!socket.waitForConnected(HandOverTimeoutMs))
         return false;
-    socket.write(ActivationMessage);
+    QByteArray message = ActivationMessage;
+    if (!argument.isEmpty())
+        message += ' ' + argument.toUtf8().toPercentEncoding();
+    socket.write(message + '\n');
     // The running process reads the message and answers; without an answer it is gone or hung,
     // and this start goes on as the only one.
     if (!socket.waitForBytesWritten(HandOverTimeoutMs) ||
@@ -53,17 +57,22 @@ void CSingleInstance::OnNewConnection() {
         connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
             if (!socket->canReadLine())
                 return;
-            const QByteArray message = socket->readLine();
-            if (message != ActivationMessage) {
+            const QByteArray message = socket->readLine().chopped(1);
+            const qsizetype blank = message.indexOf(' ');
+            if ((blank < 0 ? message : message.left(blank)) != ActivationMessage) {
                 socket->disconnectFromServer();
                 return;
             }
+            const QString argument =
+                blank < 0
+                    ? QString()
+                    : QString::fromUtf8(QByteArray::fromPercentEncoding(message.mid(blank + 1)));
             socket->write("ok\n");
             socket->flush();
             socket->disconnectFromServer();
             // Answered first, so that the later start ends at once even while a dialog is open
             // here.
-            emit activationRequested();
+            emit activationRequested(argument);
         });
     }
 }

@@ -13,16 +13,17 @@ public:
     explicit CSingleInstance(QObject* parent = nullptr);
     ~CSingleInstance() override;
 
-    // True when another process of this user runs Quillpost and took the hand-over.
-    bool HandOverToRunningInstance();
+    // True when another process of this user runs Quillpost and took the hand-over, with the
+    // feed address or file this start was given (may be empty).
+    bool HandOverToRunningInstance(const QString& argument = QString());
     // Starts answering later starts; false when the socket cannot be made.
     bool Listen();
 
     static QString ServerName();
 
 signals:
-    // A later start asked this process to come forward.
-    void activationRequested();
+    // A later start asked this process to come forward and to open its argument, if any.
+    void activationRequested(const QString& argument);
 
 private:
     void OnNewConnection();

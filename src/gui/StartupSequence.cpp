@@ -98,10 +98,9 @@ void CQuillpostView::RunStartupSequence() {
     if (store.Read(Key::ReloadOnStart) == 1)
         StartDownloadRun(RunKind::AllFeeds);
     // A feed handed over by the desktop (a link opened with Quillpost).
+    // A feed handed over by the desktop (a link opened with Quillpost), once this sequence has
+    // returned to the event loop.
     if (!options_.feedUrl.isEmpty())
-        ShowNotYetAvailable(QStringLiteral("Adding the Feed ") + options_.feedUrl +
-                                QStringLiteral(" from the desktop"),
-                            QStringLiteral("Meanwhile \"quillpost-cli add ") + options_.feedUrl +
-                                QStringLiteral("\" adds it."));
+        QTimer::singleShot(0, this, [this] { OpenHandedOverAddress(options_.feedUrl); });
     emit startupFinished();
 }

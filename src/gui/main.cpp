@@ -21,7 +21,7 @@ int main(int argc, char* argv[]) {
     const StartOptions options = ParseStartOptions(QApplication::arguments().mid(1));
 
     CSingleInstance instance;
-    if (instance.HandOverToRunningInstance())
+    if (instance.HandOverToRunningInstance(options.feedUrl))
         return 0;
     instance.Listen();
 

@@ -453,7 +453,7 @@ void CDownloadManager::ClearItems() {
 }
 
 bool CDownloadManager::DownloadOne(const QString& url, const QString& filePath,
-                                   QString* contentType) {
+                                   QString* contentType, const std::atomic<bool>* abort) {
     if (busy_.exchange(true))
         return false;
     ReclaimAbandonedRun();
@@ -463,7 +463,7 @@ bool CDownloadManager::DownloadOne(const QString& url, const QString& filePath,
     if (PrepareConnection()) {
         downloaded =
             CHttpDownloader::Download(url, filePath, useProxy_, proxyAddress_ + u':' + proxyPort_,
-                                      false, {}, nullptr, contentType);
+                                      false, {}, abort, contentType);
         failure = CHttpDownloader::LastFailure();
         ReleaseConnection();
     }

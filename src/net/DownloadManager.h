@@ -82,8 +82,10 @@ public:
     // The first cancel lets the current entry finish; a second one, or force, ends the run
     // state at once (the worker abandons its transfer and exits by itself).
     void Cancel(bool force);
-    // One download outside a run; `contentType`, when given, gets the answer's Content-Type.
-    bool DownloadOne(const QString& url, const QString& filePath, QString* contentType = nullptr);
+    // One download outside a run; `contentType`, when given, gets the answer's Content-Type. A
+    // set `abort` ends the transfer as a failure (a dialog's Cancel while a server is slow).
+    bool DownloadOne(const QString& url, const QString& filePath, QString* contentType = nullptr,
+                     const std::atomic<bool>* abort = nullptr);
     // Blocks until the worker of the last run has exited.
     void WaitForWorker();
 

@@ -7,6 +7,7 @@
 #include "gui/DownloadProgressWnd.h"
 #include "gui/FeedListScreen.h"
 #include "gui/FeedPropertiesDlg.h"
+#include "gui/FeedWizardDlg.h"
 #include "gui/HelpWindow.h"
 #include "gui/ItemListScreen.h"
 #include "gui/MainFrame.h"
@@ -17,10 +18,13 @@
 #include "support/TestEnvironment.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QDir>
+#include <QLineEdit>
 #include <QListView>
 #include <QMenu>
 #include <QPainter>
+#include <QPushButton>
 #include <QTest>
 #include <QToolButton>
 #include <cstdio>
@@ -176,6 +180,30 @@ void ShootFeedProperties(QWidget* parent) {
     Save(dialog.grab(), "feed-properties.png");
 }
 
+// The wizard's first page, its "Add a New Feed" page with an address from the clipboard, and
+// the properties of a feed it read.
+void ShootFeedWizard(CMainFrame& frame, LoopbackServer& server) {
+    QApplication::clipboard()->setText(QStringLiteral("https://lwn.net/headlines/rss"));
+    CFeedWizardDlg wizard(
+        frame.View()->Database(), [] { return true; }, &frame);
+    wizard.show();
+    QTest::qWait(100);
+    Save(wizard.grab(), "feed-wizard.png");
+    auto* next = wizard.findChild<QPushButton*>(QStringLiteral("NextButton"));
+    QTest::mouseClick(next, Qt::LeftButton);
+    QTest::qWait(100);
+    Save(wizard.grab(), "feed-wizard-address.png");
+    server.SetBody("/harbour.xml", Feed(QStringLiteral("Harbour Town News"), 5));
+    auto* address = wizard.findChild<QLineEdit*>(QStringLiteral("AddressEdit"));
+    address->setText(server.Url("/harbour.xml"));
+    QTest::mouseClick(next, Qt::LeftButton);
+    if (!QTest::qWaitFor(
+            [&wizard] { return wizard.CurrentPage() == CFeedWizardDlg::PropertiesPage; }, 10000))
+        std::fprintf(stderr, "the wizard did not read the feed\n");
+    QTest::qWait(100);
+    Save(wizard.grab(), "feed-wizard-properties.png");
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -214,5 +242,6 @@ int main(int argc, char** argv) {
     ShootProgressPage(frame, server);
     ShootItemList(frame);
     ShootFeedProperties(&frame);
+    ShootFeedWizard(frame, server);
     return 0;
 }

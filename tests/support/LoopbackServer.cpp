@@ -134,6 +134,11 @@ int LoopbackServer::Hits(const std::string& path) {
     return hits_[path];
 }
 
+std::string LoopbackServer::LastTarget(const std::string& path) {
+    std::lock_guard lock(mutex_);
+    return lastTargets_[path];
+}
+
 std::string LoopbackServer::LastHeader(const std::string& path, const std::string& name) {
     std::lock_guard lock(mutex_);
     return lastHeaders_[path][Lower(name)];
@@ -211,6 +216,7 @@ void LoopbackServer::Answer(int client) {
         std::lock_guard lock(mutex_);
         ++hits_[path];
         lastHeaders_[path] = headers;
+        lastTargets_[path] = target;
         if (auto it = responses_.find(path); it != responses_.end()) {
             response = it->second;
             known = true;

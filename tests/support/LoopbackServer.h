@@ -69,6 +69,8 @@ public:
     int Port() const { return port_; }
     // How often a path was asked for.
     int Hits(const std::string& path);
+    // The request target (path and query, as sent) of the last request of a path.
+    std::string LastTarget(const std::string& path);
     // The value of a request header in the last request of a path.
     std::string LastHeader(const std::string& path, const std::string& name);
     // The requests this server answers at once.
@@ -93,6 +95,7 @@ private:
     std::optional<Response> fallback_;
     std::map<std::string, int> hits_;
     std::map<std::string, std::map<std::string, std::string>> lastHeaders_;
+    std::map<std::string, std::string> lastTargets_;
     // Connections being served; each thread leaves by itself and the last one says so.
     std::vector<int> clients_;
     int serving_ = 0;
