@@ -21,15 +21,18 @@ void CAppSettings::Load(const CRegistrySettings& store) {
         installFolder = DefaultInstallFolder();
     QDir().mkpath(installFolder);
 
+    TakeOverSettings(store);
+    store.Write(Key::StartMode, 0);
+}
+
+void CAppSettings::TakeOverSettings(const CRegistrySettings& store) {
     audioFolder = store.Read(Key::AudioFolder);
     if (audioFolder.isEmpty())
         audioFolder = installFolder + QStringLiteral("/rssAudio");
-
     autoPurgeFD = store.Read(Key::AutoPurgeFD) != 0;
     isVGA = store.Read(Key::IsVGA) != 0;
     ReloadDownloadSettings(store);
     fontSize = store.Read(Key::FontSize);
-    store.Write(Key::StartMode, 0);
 }
 
 void CAppSettings::ReloadDownloadSettings(const CRegistrySettings& store) {

@@ -20,7 +20,8 @@ struct CAppSettings {
     // Reads every start-up value and writes General\StartMode = 0. The install folder is
     // created when missing.
     void Load(const CRegistrySettings& store);
-    // What the settings screen reloads after it saved.
+    // Everything but the install folder again, as the settings screen leaves it after saving.
+    void TakeOverSettings(const CRegistrySettings& store);
     void ReloadDownloadSettings(const CRegistrySettings& store);
 
     QString DatabasePath() const;      // the default database in the install folder

@@ -53,3 +53,11 @@ void WriteTodayRegistration(bool enable, bool usePocketBreeze, const QString& in
 void WriteTodaySelectability(bool selectionNavigation) {
     TodayHost().WriteInt(Section, "Selectability", selectionNavigation ? 2 : 0);
 }
+
+bool IsPocketBreezeRegistered() {
+    return PocketBreezeHost().ReadInt(Section, "Enabled", 0) != 0;
+}
+
+bool IsTodayHostRegistered() {
+    return TodayHost().ReadInt(Section, "Enabled", 0) != 0;
+}

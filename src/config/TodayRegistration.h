@@ -8,3 +8,7 @@ void WriteTodayRegistration(bool enable, bool usePocketBreeze, const QString& in
 
 // Written when Today\SESelection changed: 2 when on, 0 when off.
 void WriteTodaySelectability(bool selectionNavigation);
+
+// Whether a host has the component switched on; without such a host nothing says so.
+bool IsPocketBreezeRegistered();
+bool IsTodayHostRegistered();

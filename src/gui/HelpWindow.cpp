@@ -31,3 +31,13 @@ CHelpWindow* CHelpWindow::Show(const QString& page, QWidget* parent) {
     window->show();
     return window;
 }
+
+QDialogButtonBox* CreateOkCancelHelpButtons(QDialog* dialog, const QString& helpPage) {
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel |
+                                         QDialogButtonBox::Help);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
+    QObject::connect(buttons, &QDialogButtonBox::helpRequested, dialog,
+                     [dialog, helpPage] { CHelpWindow::Show(helpPage, dialog); });
+    return buttons;
+}

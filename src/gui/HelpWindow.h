@@ -2,6 +2,7 @@
 
 #include <QDialog>
 
+class QDialogButtonBox;
 class QTextBrowser;
 
 // The information window that shows one of the help pages shipped with the program. Links
@@ -19,3 +20,6 @@ public:
 private:
     QTextBrowser* browser_;
 };
+
+// OK, Cancel and Help for a dialog whose Help opens one of the help pages.
+QDialogButtonBox* CreateOkCancelHelpButtons(QDialog* dialog, const QString& helpPage);

@@ -7,6 +7,7 @@
 #include "gui/Launcher.h"
 #include "gui/ListDates.h"
 #include "gui/ReadingPane.h"
+#include "gui/SearchDlg.h"
 #include "gui/ViewPropertiesDlg.h"
 #include "store/AudioCache.h"
 #include "store/Prompt.h"
@@ -426,10 +427,7 @@ void CItemListScreen::OnCommand(int command) {
             EditCurrentView();
         return;
     case Search:
-        ReportNotYetAvailable(QStringLiteral("The Search dialog"),
-                              QStringLiteral("Meanwhile items are searched with \"quillpost-cli "
-                                             "search TEXT\"; the results stand in the View "
-                                             "\"Search Results\"."));
+        OpenSearch();
         return;
     case ItemProperties:
         withRow([&] { EditItem(row); });
@@ -467,6 +465,12 @@ void CItemListScreen::OnCommand(int command) {
     default:
         return;
     }
+}
+
+void CItemListScreen::OpenSearch() {
+    CSearchDlg dialog(db_, this);
+    if (dialog.exec() == QDialog::Accepted)
+        ShowView(SearchResultsViewID);
 }
 
 void CItemListScreen::DeleteSelectedItem() {

@@ -92,6 +92,7 @@ private:
     void OnReadTimer();
     void SetItemStatus(int row, qint16 status);
     void SetAllStatus(qint16 from, qint16 to);
+    void OpenSearch();
     void DeleteSelectedItem();
     void DeleteSelectedAudio();
     void SelectAfterRemoval(int removedRow);

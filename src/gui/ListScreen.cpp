@@ -1,7 +1,6 @@
 #include "gui/ListScreen.h"
 
 #include "gui/Icons.h"
-#include "store/Prompt.h"
 
 #include <QContextMenuEvent>
 #include <QGridLayout>
@@ -45,12 +44,6 @@ CListScreen::CListScreen(int screenId, const QString& windowName, QWidget* paren
     grid_->setColumnStretch(0, 1);
     SetBody(list_);
     PlaceButtonBar();
-}
-
-void CListScreen::ReportNotYetAvailable(const QString& what, const QString& meanwhile) {
-    CurrentPrompt().ShowMessage(
-        what + QStringLiteral(" is not part of this version of Quillpost yet.\n\n") + meanwhile,
-        QStringLiteral("Quillpost"));
 }
 
 QString CListScreen::StripText() const {

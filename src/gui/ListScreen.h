@@ -42,8 +42,6 @@ public:
 
 protected:
     void SetStripText(const QString& text);
-    // A command whose dialog is not part of this version says so, and what to use meanwhile.
-    static void ReportNotYetAvailable(const QString& what, const QString& meanwhile);
     QAction* AddCommand(QMenu* menu, int command, const QString& text);
     // The user's Views (IDs above 3) as commands base + index: in the menu itself while fewer
     // than nine Views are listed, else gathered in a sub-menu "Views". Then "Cancel".

@@ -43,12 +43,7 @@ CNetworkConnectionDlg::CNetworkConnectionDlg(QWidget* parent)
     autoConnectRow->addWidget(new QLabel(QStringLiteral("when disconnected")));
     autoConnectRow->addStretch(1);
 
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel |
-                                         QDialogButtonBox::Help);
-    connect(buttons, &QDialogButtonBox::accepted, this, &CNetworkConnectionDlg::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    connect(buttons, &QDialogButtonBox::helpRequested, this,
-            [this] { CHelpWindow::Show(QStringLiteral("network.htm"), this); });
+    auto* buttons = CreateOkCancelHelpButtons(this, QStringLiteral("network.htm"));
     connect(test_, &QPushButton::clicked, this, [this] { TestConnection(Values()); });
 
     auto* layout = new QVBoxLayout(this);

@@ -110,6 +110,10 @@ QString CPropertyEditor::Text(const QVariant& value, const QVariant&) const {
     return value.toString();
 }
 
+QIcon CPropertyEditor::Icon(const QVariant&, const QVariant&) const {
+    return {};
+}
+
 QWidget* CPropertyEditor::CreateEditor(QWidget*, const QVariant&) const {
     return nullptr;
 }
@@ -392,8 +396,11 @@ void CPropertyTree::ShowValue(PropertyItem item) {
         item->setText(ValueColumn, ticked.join(QStringLiteral(", ")));
         return;
     }
-    const QString text = EditorOf(kind).Text(Value(item), item->data(NameColumn, OptionsRole));
+    const CPropertyEditor& editor = EditorOf(kind);
+    const QVariant options = item->data(NameColumn, OptionsRole);
+    const QString text = editor.Text(Value(item), options);
     item->setText(ValueColumn, text);
+    item->setIcon(ValueColumn, editor.Icon(Value(item), options));
     item->setToolTip(ValueColumn, text);
 }
 

@@ -2,6 +2,7 @@
 
 #include "app/PropertyChoices.h"
 
+#include <QIcon>
 #include <QList>
 #include <QTreeWidget>
 #include <QVariant>
@@ -20,6 +21,11 @@ enum class PropertyKind {
     Choice,       // entries each carrying a number; the value is the number
     Check,        // a flag
     CheckList,    // names each with an ID and a tick, shown as the item's children
+    // The settings screen's kinds; their editors are in PropertyEditors.h.
+    FilePath,   // a path typed or picked with a file chooser
+    FolderPath, // a path typed or picked with a folder chooser
+    Colour,     // 0x00BBGGRR, typed as "#RRGGBB" or picked
+    Time,       // a minute of the day, positive when on
 };
 
 // How one kind of item shows and edits its value. The tree calls it from its item delegate, so
@@ -30,6 +36,8 @@ public:
     virtual ~CPropertyEditor() = default;
     // The text in the value column.
     virtual QString Text(const QVariant& value, const QVariant& options) const;
+    // A picture before that text (a colour's swatch); none by default.
+    virtual QIcon Icon(const QVariant& value, const QVariant& options) const;
     // An editor placed over the value cell, or nullptr when the kind is not edited in place.
     virtual QWidget* CreateEditor(QWidget* parent, const QVariant& options) const;
     virtual void SetEditorValue(QWidget* editor, const QVariant& value) const;

@@ -1,17 +1,21 @@
 #include "gui/QuillpostView.h"
 
+#include "config/AppSettings.h"
 #include "config/RegistrySettings.h"
 #include "gui/DownloadProgressWnd.h"
 #include "gui/FeedListScreen.h"
 #include "gui/HelpWindow.h"
 #include "gui/Icons.h"
 #include "gui/ItemListScreen.h"
+#include "gui/MappingDlg.h"
+#include "gui/SettingsDlg.h"
 #include "net/RunLock.h"
 #include "store/Prompt.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QKeySequence>
+#include <QListView>
 #include <QMenu>
 #include <QShortcut>
 #include <QStackedWidget>
@@ -41,6 +45,7 @@ CQuillpostView::CQuillpostView(const StartOptions& options, ConnectivityProbe pr
     CreateCommandBars();
     CreateNavigationKeys();
     CreatePasteKeys();
+    ApplyListFont();
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -307,16 +312,23 @@ void CQuillpostView::ShowHelpPage(const QString& page) {
     CHelpWindow::Show(page, window());
 }
 
-void CQuillpostView::ShowNotYetAvailable(const QString& what, const QString& meanwhile) {
-    CurrentPrompt().ShowMessage(
-        what + QStringLiteral(" is not part of this version of Quillpost yet.\n\n") + meanwhile,
-        QStringLiteral("Quillpost"));
+void CQuillpostView::OpenSettings() {
+    CSettingsDlg dialog(db_, this);
+    if (dialog.exec() != QDialog::Accepted || options_.settingsOnly)
+        return;
+    ApplyListFont();
+    feedList_->ReadSettings(true);
+    itemList_->ReadSettings(true);
 }
 
-void CQuillpostView::OpenSettings() {
-    ShowNotYetAvailable(QStringLiteral("The Quillpost Settings dialog"),
-                        QStringLiteral("Meanwhile settings can be read and changed with "
-                                       "\"quillpost-cli config get|set SECTION\\KEY\"."));
+void CQuillpostView::ApplyListFont() {
+    // The default size, "smaller", is the desktop's own font; each size above or below it is a
+    // point more or less.
+    QFont font = QApplication::font();
+    font.setPointSizeF(font.pointSizeF() + TheAppSettings().fontSize -
+                       Key::FontSize.runtimeDefault);
+    feedList_->List()->setFont(font);
+    itemList_->List()->setFont(font);
 }
 
 void CQuillpostView::OnActivationRequested(const QString& argument) {
@@ -379,11 +391,11 @@ void CQuillpostView::OnCommand(int command) {
     case FeedWizard:
         OpenFeedWizard();
         return;
-    case RssMapping:
-        ShowNotYetAvailable(QStringLiteral("The RSS Mapping dialog"),
-                            QStringLiteral("Meanwhile the mapping is shown and changed with "
-                                           "\"quillpost-cli mapping show|set\"."));
+    case RssMapping: {
+        CMappingDlg dialog(this);
+        dialog.exec();
         return;
+    }
     case QuillpostSettings:
         OpenSettings();
         return;

@@ -107,8 +107,9 @@ private:
     CScreen* Screen(int screenId) const;
     void OnDownloadRunEnded();
     void ShowHelpPage(const QString& page);
-    void ShowNotYetAvailable(const QString& what, const QString& meanwhile);
     void OpenSettings();
+    // The list font of General\FontSize, as loaded at start-up or saved by the settings.
+    void ApplyListFont();
     void OpenDatabaseOptions();
     void OpenOtherDatabase();
     void CreateNewDatabase();

@@ -45,7 +45,9 @@ int main(int argc, char* argv[]) {
         if (options.quitAfterStart)
             QObject::connect(frame.View(), &CQuillpostView::startupFinished, &frame,
                              &QWidget::close, Qt::QueuedConnection);
-        frame.show();
+        // With "/t" the settings dialog is the only window.
+        if (!options.settingsOnly)
+            frame.show();
         status = QApplication::exec();
     }
     InstallPrompt(nullptr);

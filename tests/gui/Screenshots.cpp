@@ -11,20 +11,25 @@
 #include "gui/HelpWindow.h"
 #include "gui/ItemListScreen.h"
 #include "gui/MainFrame.h"
+#include "gui/MappingDlg.h"
 #include "gui/NetworkConnectionDlg.h"
 #include "gui/QuillpostView.h"
+#include "gui/SearchDlg.h"
+#include "gui/SettingsDlg.h"
 #include "support/LoopbackServer.h"
 #include "support/ScriptedPrompt.h"
 #include "support/TestEnvironment.h"
 
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
 #include <QDir>
 #include <QLineEdit>
 #include <QListView>
 #include <QMenu>
 #include <QPainter>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QTest>
 #include <QToolButton>
 #include <cstdio>
@@ -143,7 +148,39 @@ void ShootItemList(CMainFrame& frame) {
     Save(frame.grab(), "reading.png");
 }
 
-void ShootDialogs(QWidget* parent) {
+// The settings with a colour selected and the RSS Mapping with an override typed in; neither
+// is saved.
+void ShootSettingsDialogs(CQuillpostView* view) {
+    CSettingsDlg settings(view->Database(), view);
+    settings.show();
+    CPropertyTree* tree = settings.Tree();
+    tree->Tree()->setCurrentItem(tree->Find(QStringLiteral("Html/Description View"))->child(1));
+    QTest::qWait(100);
+    Save(settings.grab(), "settings.png");
+    settings.hide();
+
+    CMappingDlg mapping(view);
+    mapping.FormatChooser()->setCurrentIndex(5);
+    mapping.Table()
+        ->item(CMappingDlg::DateRow, CMappingDlg::OverrideColumn)
+        ->setText(QStringLiteral("dc:date"));
+    mapping.show();
+    QTest::qWait(100);
+    Save(mapping.grab(), "mapping.png");
+    mapping.hide();
+}
+
+// A search with its results, once the download run has filled the database.
+void ShootSearch(CQuillpostView* view) {
+    CSearchDlg search(view->Database(), view);
+    search.show();
+    search.TermEdit()->setText(QStringLiteral("harbour"));
+    search.GoButton()->click();
+    QTest::qWait(100);
+    Save(search.grab(), "search.png");
+}
+
+void ShootDialogs(CQuillpostView* parent) {
     CDatabaseOptionsDlg options(parent);
     options.Choose(CDatabaseOptionsDlg::Create);
     options.show();
@@ -156,6 +193,8 @@ void ShootDialogs(QWidget* parent) {
     QTest::qWait(100);
     Save(network.grab(), "network-connection.png");
     network.hide();
+
+    ShootSettingsDialogs(parent);
 
     CHelpWindow help(QStringLiteral("help.htm"), parent);
     help.show();
@@ -238,10 +277,11 @@ int main(int argc, char** argv) {
         return 1;
     QTest::qWait(200);
     ShootMainWindow(frame);
-    ShootDialogs(&frame);
+    ShootDialogs(frame.View());
     ShootProgressPage(frame, server);
     ShootItemList(frame);
     ShootFeedProperties(&frame);
     ShootFeedWizard(frame, server);
+    ShootSearch(frame.View());
     return 0;
 }

@@ -4,9 +4,12 @@
 #include "gui/ItemListScreen.h"
 #include "store/DatabaseMutex.h"
 
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QListView>
 #include <QProcess>
+#include <QPushButton>
+#include <QSignalSpy>
 
 namespace {
 
@@ -166,13 +169,23 @@ TEST_F(StartupTest, SettingsOnlyStartShowsTheSettingsAndEnds) {
     MakeDatabase(QStringLiteral("settings.qpdb"), {QStringLiteral("One")});
     StartOptions options;
     options.settingsOnly = true;
+    bool mainWindowShown = true;
+    QString dialogTitle;
+    script_.Handle([&](QWidget* dialog) {
+        mainWindowShown = frame_->isVisible();
+        dialogTitle = dialog->windowTitle();
+        QTest::mouseClick(dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok),
+                          Qt::LeftButton);
+    });
+    // The program does not show its main window with "/t".
     frame_ = std::make_unique<CMainFrame>(options, [] { return true; });
     prompt_.SetParent(frame_.get());
-    frame_->show();
-    ASSERT_TRUE(QTest::qWaitFor([this] { return !frame_->isVisible(); }, 5000));
-    ASSERT_EQ(script_.messages.size(), 1);
-    EXPECT_TRUE(script_.messages[0].startsWith(
-        QStringLiteral("Quillpost: The Quillpost Settings dialog is not part of this version")));
+    QSignalSpy ended(frame_->View(), &CQuillpostView::closeRequested);
+    ASSERT_TRUE(ended.wait(5000));
+    EXPECT_EQ(dialogTitle, QStringLiteral("Quillpost Settings"));
+    EXPECT_FALSE(mainWindowShown);
+    EXPECT_TRUE(script_.messages.isEmpty());
+    EXPECT_EQ(store_.Read(Key::TodayHasChanged), 1);
     EXPECT_FALSE(frame_->View()->Database().IsOpen());
 }
 
