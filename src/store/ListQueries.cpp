@@ -6,6 +6,8 @@
 #include <QRegularExpression>
 #include <QSet>
 #include <algorithm>
+#include <iterator>
+#include <limits>
 
 namespace {
 
@@ -51,34 +53,53 @@ QString ViewItemsOfFeed(const CViewRecord& view, const QString& feedID) {
            feedID;
 }
 
-// Whole days from the item's date to now; an item dated after now is 0 days old.
-qint64 AgeInDays(const QDateTime& itemDate) {
-    return itemDate.isValid() ? std::max<qint64>(0, itemDate.secsTo(NowGmt()) / 86400) : 0;
+// Whole days from the item's date to `now`; an item dated after it is 0 days old.
+qint64 AgeInDays(const QDateTime& itemDate, const QDateTime& now) {
+    return itemDate.isValid() ? std::max<qint64>(0, itemDate.secsTo(now) / 86400) : 0;
 }
 
-bool Shows(const CFeedItemRecord& item, const CViewRecord& view, bool hideRead) {
-    if ((view.HideRead || hideRead) && item.Status == ItemRead)
+bool Shows(const CFeedItemRecord& item, const CItemCursor& cursor) {
+    if ((cursor.view.HideRead || cursor.hideRead) && item.Status == ItemRead)
         return false;
-    if (view.HideAfter < 1)
+    if (cursor.view.HideAfter < 1)
         return true;
-    const qint64 age = AgeInDays(item.ItemDate);
-    return age < 1 || age <= view.HideAfter;
+    const qint64 age = AgeInDays(item.ItemDate, cursor.now);
+    return age < 1 || age <= cursor.view.HideAfter;
 }
 
 // The rows a View hides, said in SQL on FeedItems so that the engine passes them over in its
 // indexes: read items when they are hidden, and items older than the View's days. Every row read
 // is still checked by Shows; this only has to let each row through that Shows would show, so
 // the age limit has a minute to spare and items without a date pass.
-QString HiddenItemsCondition(const CViewRecord& view, bool hideRead) {
+QString HiddenItemsCondition(const CItemCursor& cursor) {
     QString condition;
-    if (view.HideRead || hideRead)
+    if (cursor.view.HideRead || cursor.hideRead)
         condition += QStringLiteral(" And FeedItems.Status <> 2");
-    if (view.HideAfter >= 1)
-        condition += QStringLiteral(" And (FeedItems.ItemDate >= '%1' Or FeedItems.ItemDate Is "
-                                    "Null)")
-                         .arg(StoredDateText(NowGmt().addDays(-(view.HideAfter + 1)).addSecs(-60)));
+    if (cursor.view.HideAfter >= 1)
+        condition +=
+            QStringLiteral(" And (FeedItems.ItemDate >= '%1' Or FeedItems.ItemDate Is "
+                           "Null)")
+                .arg(StoredDateText(cursor.now.addDays(-(cursor.view.HideAfter + 1)).addSecs(-60)));
     return condition;
 }
+
+// The rows of a Feed after the last one read, in its order by date (latest first, rows without
+// a date last), then by identifier.
+QString AfterLastFeedRow(const CItemCursor& cursor) {
+    if (!cursor.started)
+        return {};
+    if (cursor.lastDate.isNull())
+        return QStringLiteral(" And ItemDate Is Null And FeedItemID < ") +
+               SqlInt(cursor.lastItemID);
+    return QStringLiteral(" And ((ItemDate,FeedItemID) < (%1,%2) Or ItemDate Is Null)")
+        .arg(SqlText(cursor.lastDate), SqlInt(cursor.lastItemID));
+}
+
+QString SqlLimit(int count) {
+    return QStringLiteral(" Limit ") + SqlInt(count);
+}
+
+constexpr int AllItems = std::numeric_limits<int>::max();
 
 // Identifiers in the order first seen, each once.
 class UniqueIDs {
@@ -146,22 +167,38 @@ bool CRssDatabase::LoadFeedList(bool byPriority) {
 }
 
 bool CRssDatabase::LoadFeedItems(qint32 feedID, int most) {
-    ItemList.clear();
-    return WithAccess(false, [&] {
-        const auto rows =
-            Query(QStringLiteral("Select ") + ItemColumns +
-                  QStringLiteral(" From FeedItems Where Status <> 0 And FeedID = ") +
-                  SqlInt(feedID) + QStringLiteral(" Order By ItemDate Desc,FeedItemID Desc"));
-        TakeReadableRows(*rows, [&](CAdoRecordset& row) {
-            if (most != 0 && int(ItemList.size()) >= most)
-                return false;
-            ItemList.push_back(ReadListedItem(row));
-            return true;
-        });
-        return true;
-    });
+    CItemCursor cursor;
+    return OpenFeedItems(cursor, feedID, most) && LoadMoreItems(cursor, AllItems);
 }
 
+bool CRssDatabase::OpenFeedItems(CItemCursor& cursor, qint32 feedID, int most) {
+    ItemList.clear();
+    cursor = CItemCursor();
+    cursor.kind = CItemCursor::Kind::Feed;
+    cursor.feedID = feedID;
+    cursor.most = most;
+    return true;
+}
+
+void CRssDatabase::AppendFeedPage(CItemCursor& cursor, int count) {
+    const int wanted = cursor.most == 0 ? count : std::min(count, cursor.most - cursor.taken);
+    const auto rows =
+        Query(QStringLiteral("Select ") + ItemColumns +
+              QStringLiteral(" From FeedItems Where Status <> 0 And FeedID = ") +
+              SqlInt(cursor.feedID) + AfterLastFeedRow(cursor) +
+              QStringLiteral(" Order By ItemDate Desc,FeedItemID Desc") + SqlLimit(wanted));
+    int read = 0;
+    TakeReadableRows(*rows, [&](CAdoRecordset& row) {
+        ++read;
+        cursor.started = true;
+        cursor.lastItemID = row.Field(0).GetLong();
+        cursor.lastDate = row.Field(4).GetString();
+        ItemList.push_back(ReadListedItem(row));
+        ++cursor.taken;
+        return true;
+    });
+    cursor.done = read < wanted || (cursor.most != 0 && cursor.taken >= cursor.most);
+}
 // The View's feeds in display order, each once, disabled ones left out.
 QList<qint32> CRssDatabase::ShownFeedsOfView(const CViewRecord& view) {
     UniqueIDs feedIDs;
@@ -174,16 +211,60 @@ QList<qint32> CRssDatabase::ShownFeedsOfView(const CViewRecord& view) {
     return feedIDs.List();
 }
 
-void CRssDatabase::AppendShownItems(const QString& sql, const CViewRecord& view, int perFeedCap,
-                                    bool hideRead) {
-    int taken = 0;
-    TakeReadableRows(*Query(sql), [&](CAdoRecordset& row) {
+// Reads on in the cursor's feed, at most `count` shown items; moves to the next feed when this
+// one has no more rows or reached its cap. Returns how many items were appended.
+int CRssDatabase::AppendShownItemsOfFeed(CItemCursor& cursor, int count) {
+    const CViewRecord& view = cursor.view;
+    const QString feedID = SqlInt(cursor.feedIDs[cursor.feedIndex]);
+    const QString after =
+        cursor.started ? QStringLiteral(" And FeedItems.FeedItemID < ") + SqlInt(cursor.lastItemID)
+                       : QString();
+    const auto rows =
+        Query(QStringLiteral("Select FeedItems.FeedItemID,FeedItems.FeedID,"
+                             "FeedItems.Title,FeedItems.Status,FeedItems."
+                             "ItemDate,FeedItems.LinkUrl,FeedItems.LinkUrl2 ") +
+              ViewItemsOfFeed(view, feedID) + cursor.hiddenCondition + after +
+              QStringLiteral(" Order By FeedItems.FeedItemID Desc") + SqlLimit(count));
+    int read = 0;
+    int appended = 0;
+    bool capped = false;
+    TakeReadableRows(*rows, [&](CAdoRecordset& row) {
+        ++read;
+        cursor.started = true;
+        cursor.lastItemID = row.Field(0).GetLong();
         CFeedItemRecord item = ReadListedItem(row);
-        if (!Shows(item, view, hideRead))
+        if (!Shows(item, cursor))
             return true;
         ItemList.push_back(std::move(item));
-        return int(ItemList.size()) < view.NumToShow && (perFeedCap <= 0 || ++taken < perFeedCap);
+        ++appended;
+        ++cursor.shownInAll;
+        capped = cursor.shownInAll >= view.NumToShow ||
+                 (cursor.perFeedCap > 0 && ++cursor.takenInFeed >= cursor.perFeedCap);
+        return !capped && appended < count;
     });
+    if (capped || read < count) {
+        ++cursor.feedIndex;
+        cursor.takenInFeed = 0;
+        cursor.started = false;
+    }
+    return appended;
+}
+
+void CRssDatabase::AppendViewPage(CItemCursor& cursor, int count) {
+    int appended = 0;
+    while (appended < count) {
+        if (cursor.shownInAll >= cursor.view.NumToShow ||
+            cursor.feedIndex >= int(cursor.feedIDs.size())) {
+            cursor.done = true;
+            return;
+        }
+        if (cursor.onlyFeedsWithShownItems &&
+            !cursor.feedsWithShownItems.contains(cursor.feedIDs[cursor.feedIndex])) {
+            ++cursor.feedIndex;
+            continue;
+        }
+        appended += AppendShownItemsOfFeed(cursor, count - appended);
+    }
 }
 
 // Feeds of the View with a row it would show; only asked when the View hides rows, so that a
@@ -199,30 +280,61 @@ QSet<qint32> CRssDatabase::FeedsWithShownItems(const CViewRecord& view, const QS
 }
 
 bool CRssDatabase::LoadViewItems(qint32 viewID, int fallbackCap, bool hideRead) {
+    CItemCursor cursor;
+    return OpenViewItems(cursor, viewID, fallbackCap, hideRead) && LoadMoreItems(cursor, AllItems);
+}
+
+bool CRssDatabase::OpenViewItems(CItemCursor& cursor, qint32 viewID, int fallbackCap,
+                                 bool hideRead) {
     ItemList.clear();
+    cursor = CItemCursor();
     const auto view = GetView(viewID);
     if (!view)
         return false;
+    cursor.kind = CItemCursor::Kind::ViewByFeed;
+    cursor.view = *view;
+    cursor.hideRead = hideRead;
+    cursor.now = NowGmt();
+    const bool opened = WithAccess(false, [&] {
+        cursor.feedIDs = ShownFeedsOfView(cursor.view);
+        cursor.perFeedCap =
+            cursor.feedIDs.isEmpty() ? fallbackCap : cursor.view.NumToShow / cursor.feedIDs.size();
+        cursor.hiddenCondition = HiddenItemsCondition(cursor);
+        cursor.onlyFeedsWithShownItems = !cursor.hiddenCondition.isEmpty();
+        if (cursor.onlyFeedsWithShownItems)
+            cursor.feedsWithShownItems = FeedsWithShownItems(cursor.view, cursor.hiddenCondition);
+        return true;
+    });
+    if (!opened || cursor.view.SortBy != 2)
+        return opened;
+    // Ordered by item date, where an item lands depends on all the others: read them all now.
+    const bool read = LoadMoreItems(cursor, AllItems);
+    SortLatestFirst(ItemList);
+    cursor.items = std::move(ItemList);
+    ItemList.clear();
+    cursor.kind = CItemCursor::Kind::Whole;
+    cursor.done = false;
+    return read;
+}
+
+bool CRssDatabase::LoadMoreItems(CItemCursor& cursor, int count) {
+    ItemList.clear();
+    if (cursor.kind == CItemCursor::Kind::Whole) {
+        const std::size_t end =
+            std::min(cursor.items.size(), cursor.handedOut + std::size_t(std::max(count, 0)));
+        std::move(cursor.items.begin() + std::ptrdiff_t(cursor.handedOut),
+                  cursor.items.begin() + std::ptrdiff_t(end), std::back_inserter(ItemList));
+        cursor.handedOut = end;
+        cursor.done = end == cursor.items.size();
+        return true;
+    }
+    if (cursor.done || count <= 0)
+        return true;
     return WithAccess(false, [&] {
-        const QList<qint32> feedIDs = ShownFeedsOfView(*view);
-        const int perFeedCap = feedIDs.isEmpty() ? fallbackCap : view->NumToShow / feedIDs.size();
-        const QString hidden = HiddenItemsCondition(*view, hideRead);
-        const std::optional<QSet<qint32>> withShownItems =
-            hidden.isEmpty() ? std::nullopt : std::optional(FeedsWithShownItems(*view, hidden));
-        for (qint32 feedID : feedIDs) {
-            if (int(ItemList.size()) >= view->NumToShow)
-                break;
-            if (withShownItems && !withShownItems->contains(feedID))
-                continue;
-            const QString sql = QStringLiteral("Select FeedItems.FeedItemID,FeedItems.FeedID,"
-                                               "FeedItems.Title,FeedItems.Status,FeedItems."
-                                               "ItemDate,FeedItems.LinkUrl,FeedItems.LinkUrl2 ") +
-                                ViewItemsOfFeed(*view, SqlInt(feedID)) + hidden +
-                                QStringLiteral(" Order By FeedItems.FeedItemID Desc");
-            AppendShownItems(sql, *view, perFeedCap, hideRead);
-        }
-        if (view->SortBy == 2)
-            SortLatestFirst(ItemList);
+        if (cursor.kind == CItemCursor::Kind::Feed)
+            AppendFeedPage(cursor, count);
+        else
+            AppendViewPage(cursor, count);
         return true;
     });
 }

@@ -5,6 +5,7 @@
 #include "store/AdoRecordset.h"
 #include "store/DatabaseMutex.h"
 #include "store/ExtendedDataQueue.h"
+#include "store/ItemCursor.h"
 #include "store/Records.h"
 
 #include <QHash>
@@ -130,6 +131,11 @@ public:
     bool LoadFeedList(bool byPriority);
     bool LoadFeedItems(qint32 feedID, int most);
     bool LoadViewItems(qint32 viewID, int fallbackCap, bool hideRead);
+    // The same lists read a page at a time: open a cursor, then each LoadMoreItems fills
+    // ItemList with the next `count` items (fewer at the end), in the order the whole list has.
+    bool OpenFeedItems(CItemCursor& cursor, qint32 feedID, int most);
+    bool OpenViewItems(CItemCursor& cursor, qint32 viewID, int fallbackCap, bool hideRead);
+    bool LoadMoreItems(CItemCursor& cursor, int count);
     bool LoadSubscriptionList();
     bool LoadAudioList(qint16 audioStatus);
 
@@ -215,8 +221,9 @@ private:
     bool ResetFeedsForNextDownload(const QString& sql, bool keepDisabled);
     QList<qint32> ShownFeedsOfView(const CViewRecord& view);
     QSet<qint32> FeedsWithShownItems(const CViewRecord& view, const QString& hidden);
-    void AppendShownItems(const QString& sql, const CViewRecord& view, int perFeedCap,
-                          bool hideRead);
+    void AppendFeedPage(CItemCursor& cursor, int count);
+    void AppendViewPage(CItemCursor& cursor, int count);
+    int AppendShownItemsOfFeed(CItemCursor& cursor, int count);
 
     std::unique_ptr<CAdoConnection> connection_;
     CDatabaseMutex mutex_;

@@ -200,3 +200,100 @@ TEST_F(ListQueriesTest, MembershipAndAudioLists) {
 }
 
 } // namespace
+
+namespace {
+
+// Four feeds of twelve items: dates shared by several items, read items, old items and one item
+// without a date, so that every page boundary falls on a tie or a filtered row somewhere.
+class PagedListsTest : public ListQueriesTest {
+protected:
+    void SetUp() override {
+        ListQueriesTest::SetUp();
+        for (qint32 feed = 1; feed <= 4; ++feed) {
+            AddFeed(feed, QString("F%1").arg(feed), feed % 3, 2, now_.addDays(-feed));
+            for (int i = 0; i < 12; ++i) {
+                const qint32 id = feed * 100 + i;
+                const QDateTime date = now_.addDays(-(i % 5)).addSecs(-(i % 2) * 3600 * feed);
+                AddItem(feed, id, date, i % 4 == 1 ? ItemRead : ItemUnread,
+                        i % 3 == 0 ? QStringLiteral("tram %1").arg(id) : QString());
+            }
+        }
+        Sql({"Update FeedItems Set ItemDate = Null Where FeedItemID = 307"});
+    }
+
+    // The list read through a cursor `page` items at a time.
+    QList<qint32> PagedIDs(CItemCursor& cursor, int page) {
+        QList<qint32> ids;
+        for (int guard = 0; !cursor.done && guard < 1000; ++guard) {
+            EXPECT_TRUE(db_.LoadMoreItems(cursor, page));
+            EXPECT_LE(int(db_.ItemList.size()), page);
+            ids << ListedIDs();
+        }
+        return ids;
+    }
+};
+
+struct PagedView {
+    const char* name;
+    int numToShow;
+    int sortBy;
+    bool keywords;
+    bool viewHidesRead;
+    int hideAfter;
+    bool hideReadArgument;
+};
+
+TEST_F(PagedListsTest, PagesTogetherAreTheWholeList) {
+    const PagedView views[] = {
+        {"by priority", 30, 0, false, false, 0, false},
+        {"by feed date, capped per feed", 10, 1, false, false, 0, false},
+        {"by item date", 40, 2, false, false, 0, false},
+        {"hide read", 100, 0, false, true, 0, false},
+        {"hide read by argument", 100, 1, false, false, 0, true},
+        {"hide after two days", 100, 0, false, false, 2, false},
+        {"both filters, by item date", 25, 2, false, true, 2, false},
+        {"crowded: only the total cap", 3, 0, false, false, 0, false},
+        {"keyword View", 32767, 1, true, false, 0, false},
+        {"keyword View, filtered, capped", 7, 0, true, true, 1, false},
+        {"keyword View by item date", 32767, 2, true, false, 0, false},
+    };
+    qint32 viewID = 900;
+    for (const PagedView& v : views) {
+        SCOPED_TRACE(v.name);
+        ++viewID;
+        AddView(viewID, v.name, v.keywords ? QList<qint32>() : QList<qint32>{1, 2, 3, 4},
+                v.numToShow, v.sortBy, v.keywords ? QStringLiteral("tram") : QString());
+        CViewRecord view = *db_.GetView(viewID);
+        view.HideRead = v.viewHidesRead;
+        view.HideAfter = qint16(v.hideAfter);
+        ASSERT_TRUE(db_.UpdateView(view));
+        if (v.keywords)
+            ASSERT_TRUE(db_.RebuildKeywordView(viewID, true, false, false));
+
+        ASSERT_TRUE(db_.LoadViewItems(viewID, 10, v.hideReadArgument));
+        const QList<qint32> whole = ListedIDs();
+        ASSERT_FALSE(whole.isEmpty());
+        for (int page : {1, 2, 5, 256}) {
+            CItemCursor cursor;
+            ASSERT_TRUE(db_.OpenViewItems(cursor, viewID, 10, v.hideReadArgument));
+            EXPECT_EQ(PagedIDs(cursor, page), whole) << "pages of " << page;
+        }
+    }
+}
+
+TEST_F(PagedListsTest, FeedPagesFollowDatesTiesAndRowsWithoutDate) {
+    for (const auto& [feed, most] : {std::pair{3, 0}, std::pair{2, 0}, std::pair{1, 7}}) {
+        ASSERT_TRUE(db_.LoadFeedItems(feed, most));
+        const QList<qint32> whole = ListedIDs();
+        ASSERT_EQ(whole.size(), most == 0 ? 12 : most);
+        for (int page : {1, 3, 5}) {
+            CItemCursor cursor;
+            ASSERT_TRUE(db_.OpenFeedItems(cursor, feed, most));
+            EXPECT_EQ(PagedIDs(cursor, page), whole) << "feed " << feed << ", pages of " << page;
+        }
+    }
+    ASSERT_TRUE(db_.LoadFeedItems(3, 0));
+    EXPECT_EQ(ListedIDs().back(), 307); // no date: last
+}
+
+} // namespace

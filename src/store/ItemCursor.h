@@ -1,0 +1,53 @@
+#pragma once
+
+#include "store/Records.h"
+
+#include <QDateTime>
+#include <QList>
+#include <QSet>
+#include <QString>
+#include <vector>
+
+// Where a reading of a Feed's or a View's items stands, so that the list can be read a page at a
+// time and each page continues exactly where the last one ended. Opened by
+// CRssDatabase::OpenFeedItems or OpenViewItems, read on by LoadMoreItems.
+struct CItemCursor {
+    enum class Kind {
+        // A Feed's items by date, read on after the last row's date and identifier.
+        Feed,
+        // A View's items feed by feed, each feed newest first, read on after the last row.
+        ViewByFeed,
+        // A View ordered by item date: that order depends on every selected item, so the
+        // selection is read whole when opened and handed out from here.
+        Whole,
+    };
+    Kind kind = Kind::Feed;
+    bool done = false;
+
+    // Feed
+    qint32 feedID = 0;
+    int most = 0;
+    int taken = 0;
+    bool started = false;
+    // The stored date text of the last row read (null when it had no date) and its identifier.
+    QString lastDate;
+    qint32 lastItemID = 0;
+
+    // ViewByFeed: the View as read when opened, and the time its age filter counts from.
+    CViewRecord view;
+    bool hideRead = false;
+    QDateTime now;
+    QList<qint32> feedIDs;
+    // When the View hides rows: the feeds that have a row it shows; the others are passed over.
+    bool onlyFeedsWithShownItems = false;
+    QSet<qint32> feedsWithShownItems;
+    QString hiddenCondition;
+    int perFeedCap = 0;
+    int feedIndex = 0;
+    int takenInFeed = 0;
+    int shownInAll = 0;
+
+    // Whole
+    std::vector<CFeedItemRecord> items;
+    std::size_t handedOut = 0;
+};
