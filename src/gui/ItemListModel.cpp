@@ -6,6 +6,9 @@
 #include <QPainter>
 #include <QPixmap>
 #include <algorithm>
+#include <iterator>
+#include <limits>
+#include <utility>
 
 namespace {
 
@@ -35,16 +38,40 @@ bool HasDate(const QDateTime& date) {
 
 void CItemListModel::SetItems(std::vector<CFeedItemRecord> items, QHash<qint32, QString> audioFiles,
                               int dateFormat) {
+    SetSource([rest = std::move(items)](int) mutable { return std::exchange(rest, {}); },
+              std::move(audioFiles), dateFormat);
+}
+
+void CItemListModel::SetSource(ItemSource source, QHash<qint32, QString> audioFiles,
+                               int dateFormat) {
     beginResetModel();
-    items_ = std::move(items);
+    items_.clear();
+    source_ = std::move(source);
     audioFiles_ = std::move(audioFiles);
     dateFormat_ = dateFormat;
+    ReadUpTo(BatchSize);
     shown_ = std::min(int(items_.size()), BatchSize);
     endResetModel();
 }
 
 void CItemListModel::Clear() {
     SetItems({}, {}, dateFormat_);
+}
+
+void CItemListModel::ReadUpTo(int count) {
+    while (source_ && int(items_.size()) < count) {
+        const int wanted = count - int(items_.size());
+        std::vector<CFeedItemRecord> more = source_(wanted);
+        const bool exhausted = int(more.size()) < wanted;
+        items_.insert(items_.end(), std::make_move_iterator(more.begin()),
+                      std::make_move_iterator(more.end()));
+        if (exhausted)
+            source_ = nullptr;
+    }
+}
+
+void CItemListModel::FetchAll() {
+    ReadUpTo(std::numeric_limits<int>::max());
 }
 
 QString CItemListModel::AudioFile(int row) const {
@@ -88,11 +115,14 @@ int CItemListModel::rowCount(const QModelIndex& parent) const {
 }
 
 bool CItemListModel::canFetchMore(const QModelIndex& parent) const {
-    return !parent.isValid() && shown_ < int(items_.size());
+    return !parent.isValid() && (shown_ < int(items_.size()) || source_);
 }
 
 void CItemListModel::fetchMore(const QModelIndex& parent) {
     if (!canFetchMore(parent))
+        return;
+    ReadUpTo(shown_ + BatchSize);
+    if (shown_ == int(items_.size()))
         return;
     const int more = std::min(BatchSize, int(items_.size()) - shown_);
     beginInsertRows(QModelIndex(), shown_, shown_ + more - 1);

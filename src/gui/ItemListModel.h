@@ -5,12 +5,14 @@
 #include <QAbstractListModel>
 #include <QHash>
 #include <QSize>
+#include <functional>
 #include <vector>
 
 // The rows of the item list: the items of a View or a Feed in the order the store gives them,
 // each with its icon by Status, the audio mark when its enclosure is cached, and its date as a
 // second line when dates are shown. Rows reach the view in batches as it scrolls, so that a
-// list of many thousand items opens at once.
+// list of many thousand items opens at once; given a source, the rows are also read from the
+// store only as the view asks for them.
 class CItemListModel : public QAbstractListModel {
     Q_OBJECT
 public:
@@ -21,14 +23,21 @@ public:
     // The status icon, then the audio icon where there is one.
     static constexpr QSize IconArea{36, 16};
 
+    // The next items after those already given, at most `count`; fewer means there are no more.
+    using ItemSource = std::function<std::vector<CFeedItemRecord>(int count)>;
+
     using QAbstractListModel::QAbstractListModel;
 
     // `audioFiles` maps items to their cached enclosure; dateFormat -1 shows no dates.
     void SetItems(std::vector<CFeedItemRecord> items, QHash<qint32, QString> audioFiles,
                   int dateFormat);
+    // Rows read from `source` a batch at a time as the view scrolls.
+    void SetSource(ItemSource source, QHash<qint32, QString> audioFiles, int dateFormat);
     void Clear();
+    // Reads every item still left in the source, for commands that act on the whole list.
+    void FetchAll();
 
-    // Every item, also those not yet handed to the view.
+    // Every item read so far, also those not yet handed to the view.
     int ItemCount() const { return int(items_.size()); }
     const CFeedItemRecord& Item(int row) const { return items_[std::size_t(row)]; }
     QString AudioFile(int row) const;
@@ -45,8 +54,11 @@ public:
 
 private:
     void ChangedRow(int row);
+    // Reads from the source until `count` items are at hand or it has no more.
+    void ReadUpTo(int count);
 
     std::vector<CFeedItemRecord> items_;
+    ItemSource source_;
     QHash<qint32, QString> audioFiles_;
     int dateFormat_ = -1;
     int shown_ = 0;

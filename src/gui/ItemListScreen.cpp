@@ -105,19 +105,26 @@ QHash<qint32, QString> CItemListScreen::CachedAudioFiles() {
     return files;
 }
 
-void CItemListScreen::LoadItems(const QString& stripText, const std::function<void()>& load) {
+// `open` opens the cursor over the list; its rows are read a page at a time as the list
+// scrolls, so that a View of many thousand items opens at once.
+void CItemListScreen::LoadItems(const QString& stripText,
+                                const std::function<void(CItemCursor&)>& open) {
     SetStripText(QStringLiteral("View is being loaded..."));
     model_.Clear();
     longData_.clear();
     repaint();
-    QHash<qint32, QString> audio;
+    auto cursor = std::make_shared<CItemCursor>();
     {
         WaitCursor wait;
-        load();
-        audio = CachedAudioFiles();
+        open(*cursor);
+        QHash<qint32, QString> audio = CachedAudioFiles();
+        model_.SetSource(
+            [this, cursor](int count) {
+                db_.LoadMoreItems(*cursor, count);
+                return std::exchange(db_.ItemList, {});
+            },
+            std::move(audio), showDates_ ? dateFormat_ : -1);
     }
-    model_.SetItems(std::move(db_.ItemList), std::move(audio), showDates_ ? dateFormat_ : -1);
-    db_.ItemList.clear();
     SetStripText(stripText);
     SelectRow(0);
     List()->scrollToTop();
@@ -139,10 +146,10 @@ void CItemListScreen::ShowFeed(qint32 feedID) {
         Clear();
         return;
     }
-    LoadItems(QStringLiteral("Feed: ") + feed->Title, [&] {
+    LoadItems(QStringLiteral("Feed: ") + feed->Title, [&](CItemCursor& cursor) {
         if (const auto record = db_.GetFeed(feedID))
             readAfter_ = record->ReadAfter;
-        db_.LoadFeedItems(feedID, 0);
+        db_.OpenFeedItems(cursor, feedID, 0);
     });
 }
 
@@ -164,12 +171,12 @@ void CItemListScreen::ShowView(qint32 viewID) {
         Clear();
         return;
     }
-    LoadItems(view->Label, [&] {
+    LoadItems(view->Label, [&](CItemCursor& cursor) {
         if (const auto record = db_.GetView(viewID)) {
             readAfter_ = record->ReadAfter;
             skipRead_ = record->DPadSkipRead;
         }
-        db_.LoadViewItems(viewID, FallbackPerFeedCap, false);
+        db_.OpenViewItems(cursor, viewID, FallbackPerFeedCap, false);
     });
 }
 
@@ -323,6 +330,7 @@ void CItemListScreen::SetItemStatus(int row, qint16 status) {
 
 void CItemListScreen::SetAllStatus(qint16 from, qint16 to) {
     WaitCursor wait;
+    model_.FetchAll();
     for (int row = 0; row < model_.ItemCount(); ++row)
         if (RowIcon(row) == from)
             SetItemStatus(row, to);

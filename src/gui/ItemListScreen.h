@@ -3,6 +3,7 @@
 #include "app/ItemPage.h"
 #include "gui/ItemListModel.h"
 #include "gui/ListScreen.h"
+#include "store/ItemCursor.h"
 
 #include <QHash>
 
@@ -80,7 +81,7 @@ private:
         QString extended;
     };
     void CreateButtons();
-    void LoadItems(const QString& stripText, const std::function<void()>& load);
+    void LoadItems(const QString& stripText, const std::function<void(CItemCursor&)>& open);
     QHash<qint32, QString> CachedAudioFiles();
     void ShowSelectedItem();
     const LongData& LongDataOf(qint32 feedItemID);

@@ -75,13 +75,15 @@ protected:
 
     // Serves a feed, adds it and merges it as a download would; items are dated an hour apart,
     // the first the newest.
-    qint32 AddFeed(const QString& title, const QList<ItemSpec>& items) {
+    qint32 AddFeed(const QString& title, const QList<ItemSpec>& items,
+                   qint16 maxItems = CFeedRecord().MaxItems) {
         const std::string path = "/feed" + std::to_string(++feeds_) + ".xml";
         server_.SetBody(path, Rss(title, items));
         CFeedRecord feed;
         feed.FeedID = NewRecordID();
         feed.Title = title;
         feed.FeedUrl = server_.Url(path);
+        feed.MaxItems = maxItems;
         feed.ExtendedAudio = std::any_of(items.begin(), items.end(), [](const ItemSpec& item) {
             return !item.enclosure.isEmpty();
         });

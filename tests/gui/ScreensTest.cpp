@@ -363,6 +363,31 @@ TEST_F(ScreensTest, UpAndDownPassReadItemsAndLeaveReadingModeAtTheEnd) {
     }
 }
 
+// The list reads its rows a batch at a time; stepping past the last row read reads on, read
+// items passed over on both sides of the boundary.
+TEST_F(ScreensTest, UpAndDownCrossTheRowsReadSoFar) {
+    constexpr int Batch = CItemListModel::BatchSize;
+    const qint32 feed = AddFeed(QStringLiteral("Long"), Items(Batch + 8), Batch + 8);
+    const QList<qint32> ids = ItemIDs(feed);
+    ASSERT_EQ(ids.size(), Batch + 8);
+    for (int row = Batch - 6; row < Batch + 3; ++row)
+        db_.SetItemStatus(ids[row], ItemRead);
+    StartView();
+    OpenFeed(feed);
+    QAbstractItemModel* model = Items()->List()->model();
+    EXPECT_EQ(model->rowCount(), Batch);
+    Select(Items(), Batch - 7);
+    Press(Qt::Key_Return);
+    Press(Qt::Key_Down);
+    EXPECT_EQ(Items()->List()->currentIndex().row(), Batch + 3);
+    EXPECT_EQ(Items()->List()->currentIndex().data(CItemListModel::FeedItemIdRole).toInt(),
+              ids[Batch + 3]);
+    EXPECT_EQ(Items()->Mode(), CItemListScreen::ReadingMode);
+    EXPECT_LE(model->rowCount(), 2 * Batch);
+    Press(Qt::Key_Up);
+    EXPECT_EQ(Items()->List()->currentIndex().row(), Batch - 7);
+}
+
 struct ItemCommandCase {
     const char* entry;
     bool answer;
