@@ -199,6 +199,7 @@ void CRssDatabase::AppendFeedPage(CItemCursor& cursor, int count) {
     });
     cursor.done = read < wanted || (cursor.most != 0 && cursor.taken >= cursor.most);
 }
+
 // The View's feeds in display order, each once, disabled ones left out.
 QList<qint32> CRssDatabase::ShownFeedsOfView(const CViewRecord& view) {
     UniqueIDs feedIDs;
