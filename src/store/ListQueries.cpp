@@ -487,16 +487,21 @@ std::optional<QList<qint32>> CRssDatabase::GetViewFeedIDs(qint32 viewID) {
 }
 
 std::optional<QList<qint32>> CRssDatabase::GetFeedViewIDs(qint32 feedID) {
-    return WithAccess(std::optional<QList<qint32>>(), [&]() -> std::optional<QList<qint32>> {
-        QList<qint32> viewIDs;
+    // The list is handed out through the variable rather than as WithAccess's result: moving an
+    // optional list through it trips a false "may be used uninitialized" in g++ 12.
+    std::optional<QList<qint32>> viewIDs;
+    WithAccess(false, [&] {
+        QList<qint32> found;
         for (auto rows = Query(QStringLiteral("Select Views.ViewID From Views Inner Join ViewFeeds "
                                               "On Views.ViewID = ViewFeeds.ViewID Where "
                                               "ViewFeeds.FeedID = ") +
                                SqlInt(feedID) + QStringLiteral(" Order By Views.Label"));
              !rows->IsEOF(); rows->MoveNext())
-            viewIDs << rows->Field(0).GetLong();
-        return viewIDs;
+            found << rows->Field(0).GetLong();
+        viewIDs = std::move(found);
+        return true;
     });
+    return viewIDs;
 }
 
 bool CRssDatabase::ClearViewMembership(qint32 viewID) {

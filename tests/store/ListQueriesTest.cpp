@@ -267,8 +267,9 @@ TEST_F(PagedListsTest, PagesTogetherAreTheWholeList) {
         view.HideRead = v.viewHidesRead;
         view.HideAfter = qint16(v.hideAfter);
         ASSERT_TRUE(db_.UpdateView(view));
-        if (v.keywords)
+        if (v.keywords) {
             ASSERT_TRUE(db_.RebuildKeywordView(viewID, true, false, false));
+        }
 
         ASSERT_TRUE(db_.LoadViewItems(viewID, 10, v.hideReadArgument));
         const QList<qint32> whole = ListedIDs();
