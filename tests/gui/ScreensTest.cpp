@@ -42,6 +42,21 @@ QList<Fragment> Fragments(const QTextDocument* document) {
 
 } // namespace
 
+namespace {
+
+// The "Podcast" feed's episode at `url`, as a download would leave it in the audio cache: its
+// path, empty when it could not be written.
+QString PutEpisodeInCache(const QString& url) {
+    const QString audio = AudioCacheFilePath(TheAppSettings().audioFolder,
+                                             FeedLabelOf(QStringLiteral("Podcast")), url);
+    QDir().mkpath(QFileInfo(audio).path());
+    QFile file(audio);
+    return file.open(QIODevice::WriteOnly) && file.write(QByteArray(2048, 'a')) == 2048 ? audio
+                                                                                        : QString();
+}
+
+} // namespace
+
 TEST_F(ScreensTest, ViewsMenusListUserViewsInTheMenuUpToEightViewsThenInASubMenu) {
     const qint32 feed = AddFeed(QStringLiteral("Harbour News"), Items(2));
     // With the two built-in Views and the reserved View 3, five user Views make eight.
@@ -262,14 +277,8 @@ TEST_F(ScreensTest, RowsShowTheIconOfTheirStatusAndTheAudioMark) {
     db_.SetItemStatus(ids[2], ItemLocked);
     // The enclosure counts as audio once its file is in the cache.
     db_.SetAudioStatus(ids[2], 1);
-    const QString audio =
-        AudioCacheFilePath(TheAppSettings().audioFolder, FeedLabelOf(QStringLiteral("Podcast")),
-                           server_.Url("/show.mp3"));
-    QDir().mkpath(QFileInfo(audio).path());
-    QFile file(audio);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(QByteArray(2048, 'a'));
-    file.close();
+    const QString audio = PutEpisodeInCache(server_.Url("/show.mp3"));
+    ASSERT_FALSE(audio.isEmpty());
     StartView();
 
     const std::pair<qint32, int> feedIcons[] = {
@@ -407,14 +416,8 @@ TEST_P(ItemCommandTest, RunsFromTheItemMenuWithItsConfirmation) {
     const QList<qint32> ids = ItemIDs(feed);
     db_.SetItemStatus(ids[1], c.before);
     db_.SetAudioStatus(ids[1], 1);
-    const QString audio =
-        AudioCacheFilePath(TheAppSettings().audioFolder, FeedLabelOf(QStringLiteral("Podcast")),
-                           server_.Url("/show.mp3"));
-    QDir().mkpath(QFileInfo(audio).path());
-    QFile file(audio);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(QByteArray(2048, 'a'));
-    file.close();
+    const QString audio = PutEpisodeInCache(server_.Url("/show.mp3"));
+    ASSERT_FALSE(audio.isEmpty());
     StartView();
     OpenFeed(feed);
     prompt_.answers = {c.answer};
