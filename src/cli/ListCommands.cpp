@@ -228,9 +228,9 @@ int CCliApplication::Unread(const CArguments& arguments) {
     } else {
         if (!db_->LoadFeedList(false))
             return Fail(QStringLiteral("could not read the feeds"));
-        const std::vector<CFeedRecord> feeds = db_->FeedList;
-        for (const CFeedRecord& feed : feeds)
-            unread += db_->CountFeedItems(feed.FeedID, ItemUnread);
+        const QHash<qint32, CRssDatabase::FeedCounts> counts = db_->CountAllFeedItems();
+        for (const CFeedRecord& feed : db_->FeedList)
+            unread += counts.value(feed.FeedID).unread;
     }
     if (json_)
         PrintJson(QJsonObject{{"unread", unread}});

@@ -117,10 +117,14 @@ private:
     QSet<qint32> seen_;
 };
 
-QString StatusCondition(const QString& column, int kind, bool lockedCounts) {
-    if (kind == ItemUnread || (kind == ItemLocked && lockedCounts))
-        return QStringLiteral(" AND ") + column + QStringLiteral(" = ") + SqlInt(kind);
-    return QStringLiteral(" AND ") + column + QStringLiteral(" <> 0 ");
+// The kept count a kind reads: unread items, locked ones where they are counted apart, or every
+// shown item.
+QString CountColumn(int kind, bool lockedCounts) {
+    if (kind == ItemUnread)
+        return QStringLiteral("Unread");
+    if (kind == ItemLocked && lockedCounts)
+        return QStringLiteral("Locked");
+    return QStringLiteral("Shown");
 }
 
 } // namespace
@@ -562,17 +566,17 @@ bool CRssDatabase::RebuildWhatsNew() {
 qint32 CRssDatabase::CountFeedItems(qint32 feedID, int kind) {
     return WithAccess(qint32(0), [&] {
         const auto rows =
-            Query(QStringLiteral("Select FeedItemID From FeedItems Where FeedID = ") +
-                  SqlInt(feedID) + StatusCondition(QStringLiteral("Status"), kind, false));
-        return rows->IsEOF() ? 0 : rows->GetRecordCount();
+            Query(QStringLiteral("Select ") + CountColumn(kind, false) +
+                  QStringLiteral(" From FeedItemCounts Where FeedID = ") + SqlInt(feedID));
+        return rows->IsEOF() ? 0 : rows->Field(0).GetLong();
     });
 }
 
 QHash<qint32, CRssDatabase::FeedCounts> CRssDatabase::CountAllFeedItems() {
     return WithAccess(QHash<qint32, FeedCounts>(), [&] {
         QHash<qint32, FeedCounts> counts;
-        for (auto rows = Query(QStringLiteral("Select FeedID,Sum(Status = 1),Count(*) From "
-                                              "FeedItems Where Status <> 0 Group By FeedID"));
+        for (auto rows = Query(QStringLiteral("Select FeedID,Unread,Shown From FeedItemCounts "
+                                              "Where Shown > 0"));
              !rows->IsEOF(); rows->MoveNext())
             counts.insert(rows->Field(0).GetLong(),
                           {rows->Field(1).GetLong(), rows->Field(2).GetLong()});
@@ -584,21 +588,18 @@ qint32 CRssDatabase::CountViewItems(qint32 viewID, int kind) {
     const auto view = GetView(viewID);
     if (!view)
         return 0;
+    const QString column = CountColumn(kind, true);
     return WithAccess(qint32(0), [&] {
-        if (view->IsKeywordView) {
-            const auto rows = Query(
-                QStringLiteral("Select Count(*) From FeedItems Inner Join ViewFeedItems On "
-                               "FeedItems.FeedItemID = ViewFeedItems.FeedItemID Where "
-                               "ViewFeedItems.ViewID = ") +
-                SqlInt(viewID) + StatusCondition(QStringLiteral("FeedItems.Status"), kind, true));
-            return rows->IsEOF() ? 0 : rows->Field(0).GetLong();
-        }
-        // Each enabled feed of the View once, all counted in one reading of the status index.
+        // A View of items has its own counts; a View of feeds adds up those of its enabled
+        // feeds, each once.
         const auto rows =
-            Query(QStringLiteral("Select Count(*) From FeedItems Where FeedItems.FeedID In (") +
-                  MemberFeedsQuery(*view, QStringLiteral("Feeds.FeedID")) +
-                  QStringLiteral(" And Feeds.Status <> 1)") +
-                  StatusCondition(QStringLiteral("FeedItems.Status"), kind, true));
+            view->IsKeywordView
+                ? Query(QStringLiteral("Select ") + column +
+                        QStringLiteral(" From ViewItemCounts Where ViewID = ") + SqlInt(viewID))
+                : Query(QStringLiteral("Select Coalesce(Sum(") + column +
+                        QStringLiteral("),0) From FeedItemCounts Where FeedID In (") +
+                        MemberFeedsQuery(*view, QStringLiteral("Feeds.FeedID")) +
+                        QStringLiteral(" And Feeds.Status <> 1)"));
         return rows->IsEOF() ? 0 : rows->Field(0).GetLong();
     });
 }

@@ -131,6 +131,110 @@ const char* const FillSearchIndex[] = {
     "ELSE -(FeedItemID*65536+LinkOrder) END,TextData FROM FeedItemShortData",
 };
 
+// Every feed's and every View's count of shown items (Status <> 0), unread items (1) and locked
+// items (3), kept by triggers in the transaction of each change to an item or a View membership,
+// whoever makes it: a count is one row to read rather than a reading of every item. A View's row
+// counts its item memberships (keyword Views, "Whats New"), each membership once; a View of
+// feeds adds up its feeds' rows.
+const char* const CreateCountTables[] = {
+    "CREATE TABLE FeedItemCounts(FeedID INTEGER PRIMARY KEY,Shown int,Unread int,Locked int)",
+    "CREATE TABLE ViewItemCounts(ViewID INTEGER PRIMARY KEY,Shown int,Unread int,Locked int)",
+};
+
+// What the counts hold of rows written before they were kept.
+const char* const FillCounts[] = {
+    "INSERT INTO FeedItemCounts(FeedID,Shown,Unread,Locked) SELECT FeedID,Count(*),Sum(Status=1),"
+    "Sum(Status=3) FROM FeedItems WHERE Status<>0 AND FeedID IS NOT NULL GROUP BY FeedID",
+    "INSERT INTO ViewItemCounts(ViewID,Shown,Unread,Locked) SELECT ViewFeedItems.ViewID,Count(*),"
+    "Sum(FeedItems.Status=1),Sum(FeedItems.Status=3) FROM ViewFeedItems INNER JOIN FeedItems ON "
+    "FeedItems.FeedItemID = ViewFeedItems.FeedItemID WHERE FeedItems.Status<>0 AND "
+    "ViewFeedItems.ViewID IS NOT NULL GROUP BY ViewFeedItems.ViewID",
+};
+
+const char* const CountTriggerNames[] = {"ItemCounts_ItemAdded",     "ItemCounts_ItemRemoved",
+                                         "ItemCounts_ItemChanged",   "ItemCounts_MemberAdded",
+                                         "ItemCounts_MemberRemoved", "ItemCounts_MemberChanged"};
+
+// Adds the counts that `select` yields to the row of the same key, which it becomes when missing;
+// negative counts take away.
+QString UpsertCounts(const QString& table, const QString& key, const QString& select) {
+    return QStringLiteral("INSERT INTO %1(%2,Shown,Unread,Locked) %3 ON CONFLICT(%2) DO UPDATE SET "
+                          "Shown=Shown+excluded.Shown,Unread=Unread+excluded.Unread,"
+                          "Locked=Locked+excluded.Locked")
+        .arg(table, key, select);
+}
+
+// What one item row (`row` is new or old) counts for its feed.
+QString CountItemForFeed(const QString& row, int sign) {
+    return UpsertCounts(QStringLiteral("FeedItemCounts"), QStringLiteral("FeedID"),
+                        QStringLiteral("SELECT %1.FeedID,%2,%2*(%1.Status=1),%2*(%1.Status=3) "
+                                       "WHERE %1.FeedID IS NOT NULL AND %1.Status<>0")
+                            .arg(row)
+                            .arg(sign));
+}
+
+// What one item row counts for the Views that have it as a member, once per membership.
+QString CountItemForViews(const QString& row, int sign) {
+    return UpsertCounts(QStringLiteral("ViewItemCounts"), QStringLiteral("ViewID"),
+                        QStringLiteral("SELECT ViewID,%2*Count(*),%2*Count(*)*(%1.Status=1),"
+                                       "%2*Count(*)*(%1.Status=3) FROM ViewFeedItems WHERE "
+                                       "FeedItemID=%1.FeedItemID AND %1.Status<>0 AND ViewID IS "
+                                       "NOT NULL GROUP BY ViewID")
+                            .arg(row)
+                            .arg(sign));
+}
+
+// What one membership row counts for its View: the shown items it names.
+QString CountMemberForView(const QString& row, int sign) {
+    return UpsertCounts(QStringLiteral("ViewItemCounts"), QStringLiteral("ViewID"),
+                        QStringLiteral("SELECT %1.ViewID,%2*Count(*),%2*Sum(Status=1),"
+                                       "%2*Sum(Status=3) FROM FeedItems WHERE FeedItemID="
+                                       "%1.FeedItemID AND Status<>0 AND %1.ViewID IS NOT NULL "
+                                       "GROUP BY FeedItemID")
+                            .arg(row)
+                            .arg(sign));
+}
+
+QString CountTrigger(const char* name, const QString& event, const QStringList& body) {
+    return QStringLiteral("CREATE TRIGGER %1 AFTER %2 BEGIN %3; END")
+        .arg(QLatin1String(name), event, body.join(QStringLiteral("; ")));
+}
+
+QStringList CountTriggers() {
+    const QString oldRow = QStringLiteral("old");
+    const QString newRow = QStringLiteral("new");
+    return {
+        CountTrigger(CountTriggerNames[0], QStringLiteral("INSERT ON FeedItems"),
+                     {CountItemForFeed(newRow, 1), CountItemForViews(newRow, 1)}),
+        CountTrigger(CountTriggerNames[1], QStringLiteral("DELETE ON FeedItems"),
+                     {CountItemForFeed(oldRow, -1), CountItemForViews(oldRow, -1)}),
+        CountTrigger(CountTriggerNames[2],
+                     QStringLiteral("UPDATE OF FeedItemID,FeedID,Status ON FeedItems WHEN "
+                                    "old.FeedItemID IS NOT new.FeedItemID OR old.FeedID IS NOT "
+                                    "new.FeedID OR old.Status IS NOT new.Status"),
+                     {CountItemForFeed(oldRow, -1), CountItemForViews(oldRow, -1),
+                      CountItemForFeed(newRow, 1), CountItemForViews(newRow, 1)}),
+        CountTrigger(CountTriggerNames[3], QStringLiteral("INSERT ON ViewFeedItems"),
+                     {CountMemberForView(newRow, 1)}),
+        CountTrigger(CountTriggerNames[4], QStringLiteral("DELETE ON ViewFeedItems"),
+                     {CountMemberForView(oldRow, -1)}),
+        CountTrigger(CountTriggerNames[5],
+                     QStringLiteral("UPDATE OF ViewID,FeedItemID ON ViewFeedItems WHEN old.ViewID "
+                                    "IS NOT new.ViewID OR old.FeedItemID IS NOT new.FeedItemID"),
+                     {CountMemberForView(oldRow, -1), CountMemberForView(newRow, 1)}),
+    };
+}
+
+// The count tables filled from the rows there are, and the triggers that keep them from then on.
+QStringList CountSchema() {
+    QStringList statements;
+    for (const char* statement : CreateCountTables)
+        statements << QString::fromLatin1(statement);
+    for (const char* statement : FillCounts)
+        statements << QString::fromLatin1(statement);
+    return statements << CountTriggers();
+}
+
 qint64 VolumeFreeKb(const QString& folder) {
     return QStorageInfo(folder).bytesAvailable() / 1024;
 }
@@ -235,6 +339,7 @@ bool CRssDatabase::CreateDatabase(const QString& path, bool askBeforeOverwrite,
         schema << QString::fromLatin1(statement);
     for (const char* statement : SearchTriggers)
         schema << QString::fromLatin1(statement);
+    schema << CountSchema();
     return connection.ExecuteAll(schema) && SeedStatistics(connection) &&
            WriteInitialRows(connection, noDefaultViews);
 }
@@ -310,6 +415,8 @@ void CRssDatabase::CreateMissingTables() {
         connection_->Execute(QString::fromLatin1(statement));
     if (!searchable)
         BuildSearchIndex();
+    if (!HasTable(QStringLiteral("FeedItemCounts")))
+        BuildItemCounts();
     if (schemaSize() == before || !SeedStatistics(*connection_))
         return;
     connection_.reset();
@@ -339,19 +446,33 @@ void CRssDatabase::BuildSearchIndex() {
     }
 }
 
-// The search index is emptied at once and the triggers, which would take each row out of it one
-// by one, are left out while every item goes.
+// Counts of the rows already stored are taken in one transaction with the triggers that keep
+// them, so that no change falls between the two.
+void CRssDatabase::BuildItemCounts() {
+    try {
+        ScopedTransaction transaction(*connection_);
+        if (connection_->ExecuteAll(CountSchema()))
+            transaction.Commit();
+    } catch (const CAdoException&) {
+    }
+}
+
+// The search index and the counts are emptied at once and the triggers, which would take each
+// row out of them one by one, are left out while every item goes.
 bool CRssDatabase::DeleteAllItemRows(const QStringList& deletes) {
     QStringList statements;
     for (const char* name : SearchTriggerNames)
         statements << QStringLiteral("DROP TRIGGER IF EXISTS ") + QLatin1String(name);
+    for (const char* name : CountTriggerNames)
+        statements << QStringLiteral("DROP TRIGGER IF EXISTS ") + QLatin1String(name);
     statements << QStringLiteral(
                       "INSERT INTO ItemTitleSearch(ItemTitleSearch) VALUES('delete-all')")
                << QStringLiteral("INSERT INTO ItemTextSearch(ItemTextSearch) VALUES('delete-all')")
-               << deletes;
+               << QStringLiteral("DELETE FROM FeedItemCounts")
+               << QStringLiteral("DELETE FROM ViewItemCounts") << deletes;
     for (const char* statement : SearchTriggers)
         statements << QString::fromLatin1(statement);
-    return connection_->ExecuteAll(statements);
+    return connection_->ExecuteAll(statements << CountTriggers());
 }
 
 // Version 1.0 files lack the feeds' ReadAfter column.

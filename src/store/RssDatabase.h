@@ -191,6 +191,7 @@ private:
     void CreateMissingTables();
     bool HasTable(const QString& name);
     void BuildSearchIndex();
+    void BuildItemCounts();
     bool DeleteAllItemRows(const QStringList& deletes);
     void RaiseRecordIdFloorToStoredIds();
     bool WriteInitialRows(CAdoConnection& connection, bool noDefaultViews);

@@ -42,9 +42,9 @@ TEST(DateOrderTest, SameOrderAsTheExchangeSortTiesIncluded) {
     }
 }
 
-// Merges, trims, deletes, purges, edits and status changes in random order; after each, every
-// count equals a plain count and every search through the index finds what a Like over all rows
-// finds.
+// Merges, trims, deletes, purges, edits, status changes, View rebuilds and another program's
+// statements in random order; after each, every count equals a plain count and every search
+// through the index finds what a Like over all rows finds.
 class StoreModelTest : public StoreFixture {
 protected:
     void SetUp() override {
@@ -100,10 +100,12 @@ protected:
             Merge(feedID);
             return;
         case 3:
-        case 4:
             if (const auto id = AnyItem()) {
-                ASSERT_TRUE(db_.SetItemStatus(*id, qint16(1 + random_() % 3)));
+                ASSERT_TRUE(db_.SetItemStatus(*id, qint16(random_() % 4)));
             }
+            return;
+        case 4:
+            ChangeAsAnotherProgram();
             return;
         case 5:
             if (const auto id = AnyItem()) {
@@ -129,6 +131,8 @@ protected:
         default:
             if (random_() % 4 == 0) {
                 ASSERT_TRUE(db_.PurgeAllData());
+            } else if (random_() % 2 == 0) {
+                ASSERT_TRUE(db_.RebuildWhatsNew());
             } else {
                 ASSERT_TRUE(db_.RebuildKeywordView(901, true, true, true));
             }
@@ -136,7 +140,27 @@ protected:
         }
     }
 
-    int Plain(const QString& sql) { return Rows(sql).value(0).toInt(); }
+    // Statements of another program on the same file, past every function of the store: a
+    // status, a membership or an item's feed changed in place.
+    void ChangeAsAnotherProgram() {
+        const auto id = AnyItem();
+        if (!id)
+            return;
+        const QString statements[] = {
+            QStringLiteral("Update FeedItems Set Status = %1 Where FeedItemID = %2")
+                .arg(random_() % 4)
+                .arg(*id),
+            QStringLiteral("Update FeedItems Set FeedID = %1 Where FeedItemID = %2")
+                .arg(Feeds[random_() % std::size(Feeds)])
+                .arg(*id),
+            QStringLiteral("Insert Into ViewFeedItems(ViewID,FeedID,FeedItemID,Priority) Select "
+                           "901,FeedID,FeedItemID,0 From FeedItems Where FeedItemID = %1")
+                .arg(*id),
+            QStringLiteral("Update ViewFeedItems Set ViewID = 1 Where FeedItemID = %1").arg(*id),
+            QStringLiteral("Delete From ViewFeedItems Where FeedItemID = %1").arg(*id),
+        };
+        Sql({statements[random_() % std::size(statements)]});
+    }
 
     void CheckCounts() {
         const auto all = db_.CountAllFeedItems();
@@ -157,10 +181,27 @@ protected:
                   Count("FeedItems", inView + QStringLiteral(" And Status = 3")));
         EXPECT_EQ(db_.CountViewItems(900, 0),
                   Count("FeedItems", inView + QStringLiteral(" And Status <> 0")));
-        EXPECT_EQ(db_.CountViewItems(901, 0),
-                  Plain("Select Count(*) From ViewFeedItems Inner Join FeedItems On "
-                        "FeedItems.FeedItemID = ViewFeedItems.FeedItemID Where ViewID = 901 And "
-                        "Status <> 0"));
+        for (qint32 view : {qint32(WhatsNewViewID), 901}) {
+            const QString members =
+                QStringLiteral("ViewFeedItems Inner Join FeedItems On "
+                               "FeedItems.FeedItemID = ViewFeedItems.FeedItemID Where "
+                               "ViewID = %1 And Status ")
+                    .arg(view);
+            EXPECT_EQ(db_.CountViewItems(view, ItemUnread), Count(members + "= 1")) << view;
+            EXPECT_EQ(db_.CountViewItems(view, ItemLocked), Count(members + "= 3")) << view;
+            EXPECT_EQ(db_.CountViewItems(view, 0), Count(members + "<> 0")) << view;
+        }
+        // Every kept count, of the feeds and Views the steps touch and of any other.
+        EXPECT_EQ(Rows("Select FeedID,Shown,Unread,Locked From FeedItemCounts Where Shown <> 0 "
+                       "Or Unread <> 0 Or Locked <> 0 Order By FeedID"),
+                  Rows("Select FeedID,Count(*),Sum(Status = 1),Sum(Status = 3) From FeedItems "
+                       "Where Status <> 0 Group By FeedID Order By FeedID"));
+        EXPECT_EQ(Rows("Select ViewID,Shown,Unread,Locked From ViewItemCounts Where Shown <> 0 "
+                       "Or Unread <> 0 Or Locked <> 0 Order By ViewID"),
+                  Rows("Select ViewID,Count(*),Sum(Status = 1),Sum(Status = 3) From "
+                       "ViewFeedItems Inner Join FeedItems On FeedItems.FeedItemID = "
+                       "ViewFeedItems.FeedItemID Where Status <> 0 Group By ViewID Order By "
+                       "ViewID"));
     }
 
     QSet<QString> Searched(const QString& text, bool title, bool keywords, bool body) {
@@ -209,7 +250,7 @@ protected:
 };
 
 TEST_F(StoreModelTest, CountsAndSearchesFollowEveryChange) {
-    for (int step = 0; step < 120; ++step) {
+    for (int step = 0; step < 200; ++step) {
         RandomStep();
         if (HasFatalFailure())
             return;
@@ -222,7 +263,8 @@ TEST_F(StoreModelTest, CountsAndSearchesFollowEveryChange) {
     CheckSearches();
 }
 
-// Files written before the search index and the later indexes gain them on their first open.
+// Files written before the search index, the kept counts and the later indexes gain them on
+// their first open.
 class SchemaUpgradeTest : public StoreFixture {
 protected:
     // Takes away what later builds added, as a file of an earlier build has it.
@@ -230,21 +272,32 @@ protected:
         AddFeed(5, "Five");
         AddItem(5, 50, NowGmt(), ItemUnread, "Harbour news");
         AddItem(5, 51, NowGmt(), ItemUnread, "Tram news");
+        AddItem(5, 53, NowGmt(), ItemLocked, "Kept news");
+        AddFeed(6, "Six");
+        AddItem(6, 60, NowGmt(), ItemRead, "Read news");
         Sql({"Insert Into FeedItemShortData(FeedItemID,FeedID,LinkOrder,Keep,TextData) "
              "Values(51,5,1,0,'boats in the harbour')",
              "Insert Into FeedItemShortData(FeedItemID,FeedID,LinkOrder,Keep,TextData) "
-             "Values(50,5,2,0,'the second piece names a lighthouse')"});
+             "Values(50,5,2,0,'the second piece names a lighthouse')",
+             "Insert Into Views(ViewID,ParentID,Label,Status,Keywords) Values(70,0,'Trams',2,"
+             "'tram')",
+             "Insert Into ViewFeedItems(ViewID,FeedID,FeedItemID,Priority) Values(70,5,51,1)",
+             "Insert Into ViewFeedItems(ViewID,FeedID,FeedItemID,Priority) Values(70,5,53,1)"});
         QStringList statements;
         for (const char* trigger :
              {"ItemTitleSearch_Added", "ItemTitleSearch_Removed", "ItemTitleSearch_Changed",
-              "ItemTextSearch_Added", "ItemTextSearch_Removed", "ItemTextSearch_Changed"})
+              "ItemTextSearch_Added", "ItemTextSearch_Removed", "ItemTextSearch_Changed",
+              "ItemCounts_ItemAdded", "ItemCounts_ItemRemoved", "ItemCounts_ItemChanged",
+              "ItemCounts_MemberAdded", "ItemCounts_MemberRemoved", "ItemCounts_MemberChanged"})
             statements << QStringLiteral("DROP TRIGGER ") + QLatin1String(trigger);
         for (const char* index : {"FeedItemsStatus_PI", "FeedItemsDate_PI", "FeedItemsNewest_PI",
                                   "ViewFeedItemsFeed_PI", "FeedItemShortDataFeed_PI",
                                   "FeedItemLongDataFeed_PI", "ViewFeedItemsFeedID_PI"})
             statements << QStringLiteral("DROP INDEX ") + QLatin1String(index);
         statements << "DROP TABLE ItemTitleSearch"
-                   << "DROP TABLE ItemTextSearch";
+                   << "DROP TABLE ItemTextSearch"
+                   << "DROP TABLE FeedItemCounts"
+                   << "DROP TABLE ViewItemCounts";
         if (version == "1.0")
             statements << "ALTER TABLE Feeds DROP COLUMN ReadAfter";
         statements << "Update VersionInfo Set VersionNumber = '" + version + "'";
@@ -254,7 +307,7 @@ protected:
     void ExpectSearchable(CRssDatabase& db) {
         EXPECT_EQ(prompt_.progress, QStringList{"Building the search index..."});
         EXPECT_EQ(Count("sqlite_master", "type = 'index'"), 19);
-        EXPECT_EQ(Count("sqlite_master", "type = 'trigger'"), 6);
+        EXPECT_EQ(Count("sqlite_master", "type = 'trigger'"), 12);
         CRssDatabase::SearchResults found;
         db.SearchItems("harbour", found, true, false, true, false);
         EXPECT_EQ(QSet<qint32>(found.feedItemIDs.cbegin(), found.feedItemIDs.cend()),
@@ -270,6 +323,23 @@ protected:
         EXPECT_EQ(QSet<qint32>(after.feedItemIDs.cbegin(), after.feedItemIDs.cend()),
                   QSet<qint32>({51, 52}));
     }
+
+    // The counts of the rows written before, and of the changes after, the first open.
+    void ExpectCounted(CRssDatabase& db) {
+        EXPECT_EQ(db.CountAllFeedItems().value(5).unread, 2);
+        EXPECT_EQ(db.CountAllFeedItems().value(5).total, 3);
+        EXPECT_EQ(db.CountFeedItems(6, 0), 1);
+        EXPECT_EQ(db.CountFeedItems(6, ItemUnread), 0);
+        EXPECT_EQ(db.CountViewItems(70, ItemUnread), 1);
+        EXPECT_EQ(db.CountViewItems(70, ItemLocked), 1);
+        EXPECT_EQ(db.CountViewItems(70, 0), 2);
+        ASSERT_TRUE(db.SetItemStatus(51, ItemRead));
+        ASSERT_TRUE(db.DeleteItem(53));
+        EXPECT_EQ(db.CountFeedItems(5, ItemUnread), 1);
+        EXPECT_EQ(db.CountFeedItems(5, 0), 2);
+        EXPECT_EQ(db.CountViewItems(70, ItemUnread), 0);
+        EXPECT_EQ(db.CountViewItems(70, 0), 1);
+    }
 };
 
 TEST_F(SchemaUpgradeTest, AnEarlierVersion2FileGainsTheIndexOnOpen) {
@@ -277,6 +347,7 @@ TEST_F(SchemaUpgradeTest, AnEarlierVersion2FileGainsTheIndexOnOpen) {
     MakeEarlierFile("2.0");
     CRssDatabase reopened;
     ASSERT_EQ(reopened.OpenDatabase(path_, false), 1);
+    ExpectCounted(reopened);
     ExpectSearchable(reopened);
 }
 
@@ -287,6 +358,7 @@ TEST_F(SchemaUpgradeTest, AVersion1FileGainsTheIndexWithTheUpgrade) {
     prompt_.answers = {true};
     ASSERT_EQ(upgraded.OpenDatabase(path_, false), 1);
     EXPECT_EQ(upgraded.GetDatabaseVersion(), "2.0");
+    ExpectCounted(upgraded);
     ExpectSearchable(upgraded);
 }
 
