@@ -6,6 +6,7 @@
 
 #include <QJsonArray>
 #include <QJsonObject>
+#include <QSet>
 
 namespace {
 
@@ -39,12 +40,13 @@ int CCliApplication::Views(const CArguments&) {
 }
 
 int CCliApplication::Feeds(const CArguments& arguments) {
-    std::optional<QList<qint32>> members;
+    std::optional<QSet<qint32>> members;
     if (arguments.Has("--view")) {
         const qint32 view = arguments.Value("--view").toInt();
-        members = db_->GetViewFeedIDs(view);
-        if (!members)
+        const auto feedIDs = db_->GetViewFeedIDs(view);
+        if (!feedIDs)
             return Fail(QStringLiteral("there is no View %1").arg(view));
+        members = QSet<qint32>(feedIDs->cbegin(), feedIDs->cend());
     }
     if (!db_->LoadFeedList(false))
         return Fail(QStringLiteral("could not read the feeds"));
@@ -52,10 +54,9 @@ int CCliApplication::Feeds(const CArguments& arguments) {
     const QHash<qint32, CRssDatabase::FeedCounts> counts = db_->CountAllFeedItems();
     QJsonArray array;
     QList<QStringList> rows;
-    for (const CFeedRecord& listed : feeds) {
-        if (members && !members->contains(listed.FeedID))
+    for (const CFeedRecord& feed : feeds) {
+        if (members && !members->contains(feed.FeedID))
             continue;
-        const CFeedRecord feed = db_->GetFeed(listed.FeedID).value_or(listed);
         const qint32 unread = counts.value(feed.FeedID).unread;
         const qint32 total = counts.value(feed.FeedID).total;
         const QString status =

@@ -153,7 +153,7 @@ bool CRssDatabase::LoadFeedList(bool byPriority) {
                    : QStringLiteral(" Order By Title");
     return WithAccess(false, [&] {
         const auto rows = Query(QStringLiteral("Select FeedID,Title,Status,Priority,LastFeedDate,"
-                                               "FeedUrl From Feeds Where Status <> 0") +
+                                               "FeedUrl,FeedType From Feeds Where Status <> 0") +
                                 order);
         TakeReadableRows(*rows, [&](CAdoRecordset& row) {
             CFeedRecord feed;
@@ -163,6 +163,7 @@ bool CRssDatabase::LoadFeedList(bool byPriority) {
             feed.Priority = row.Field(3).GetShort();
             feed.LastFeedDate = row.Field(4).GetDate();
             feed.FeedUrl = row.Field(5).GetString();
+            feed.FeedType = row.Field(6).GetShort();
             FeedList.push_back(feed);
             return true;
         });
