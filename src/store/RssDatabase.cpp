@@ -638,7 +638,13 @@ bool CRssDatabase::RestoreSnapshot(const QString& path) {
             QLatin1String(CurrentVersion);
     if (version)
         snapshot.Release(version);
-    return current && WithAccess(false, [&] { return connection_->CopyFrom(snapshot); });
+    // A snapshot taken by an earlier build gains the later tables as its file would on opening.
+    return current && WithAccess(false, [&] {
+               if (!connection_->CopyFrom(snapshot))
+                   return false;
+               CreateMissingTables();
+               return true;
+           });
 }
 
 bool CRssDatabase::CompactDatabase() {

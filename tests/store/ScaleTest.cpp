@@ -351,6 +351,21 @@ TEST_F(SchemaUpgradeTest, AnEarlierVersion2FileGainsTheIndexOnOpen) {
     ExpectSearchable(reopened);
 }
 
+TEST_F(SchemaUpgradeTest, ASnapshotOfAnEarlierFileGainsThemWhenRestored) {
+    db_.CloseDatabase();
+    MakeEarlierFile("2.0");
+    const QString other = env_.Path("other.qpdb");
+    CRssDatabase restored;
+    ASSERT_TRUE(restored.CreateDatabase(other, false, false));
+    ASSERT_EQ(restored.OpenDatabase(other, false), 1);
+    ASSERT_TRUE(restored.RestoreSnapshot(path_));
+    ExpectCounted(restored);
+    CRssDatabase::SearchResults found;
+    restored.SearchItems("harbour", found, true, false, true, false);
+    EXPECT_EQ(QSet<qint32>(found.feedItemIDs.cbegin(), found.feedItemIDs.cend()),
+              QSet<qint32>({50, 51}));
+}
+
 TEST_F(SchemaUpgradeTest, AVersion1FileGainsTheIndexWithTheUpgrade) {
     db_.CloseDatabase();
     MakeEarlierFile("1.0");
