@@ -2,6 +2,7 @@
 
 #include "store/AdoException.h"
 #include "store/SqlDialect.h"
+#include "store/WordTrigramTokenizer.h"
 
 #include <QFile>
 #include <cstdio>
@@ -10,10 +11,12 @@
 namespace {
 
 // WAL lets readers of other processes go on while one writes; NORMAL syncs at checkpoints
-// rather than at every commit.
+// rather than at every commit. The search index's triggers need its tokenizer on every
+// connection that writes items.
 bool ConfigureConnection(sqlite3* db) {
     sqlite3_busy_timeout(db, 10000);
-    return sqlite3_exec(db,
+    return CWordTrigramTokenizer::Register(db) &&
+           sqlite3_exec(db,
                         "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL; "
                         "SELECT count(*) FROM sqlite_master;",
                         nullptr, nullptr, nullptr) == SQLITE_OK;

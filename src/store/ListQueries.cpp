@@ -2,6 +2,7 @@
 #include "store/AudioCache.h"
 #include "store/DatabaseAccess.h"
 #include "store/DateOrder.h"
+#include "store/WordTrigramTokenizer.h"
 
 #include <QRegularExpression>
 #include <QSet>
@@ -392,18 +393,20 @@ bool CRssDatabase::LoadAudioList(qint16 audioStatus) {
 
 namespace {
 
-// The runs of three characters that every row matching a Like pattern holds: those of the
-// pattern's plain stretches between its wildcards, each quoted for the index's query language
-// (a double quote doubled), so that no search text is read as an operator. None when no stretch
-// is three characters long: then only Like can tell.
+// The runs of three characters that every row matching a Like pattern holds and the index
+// keeps: those of the pattern's plain stretches between its wildcards that hold no white space,
+// each quoted for the index's query language (a double quote doubled), so that no search text
+// is read as an operator. None when there is no such run: then only Like can tell.
 std::optional<QString> TrigramQuery(const QString& text) {
     QStringList runs;
     static const QRegularExpression wildcards(QStringLiteral("[%_]"));
     for (const QString& stretch : text.split(wildcards)) {
         const QList<uint> characters = stretch.toUcs4();
         for (qsizetype i = 0; i + 3 <= characters.size(); ++i) {
-            const QString run =
-                QString::fromUcs4(reinterpret_cast<const char32_t*>(characters.constData() + i), 3);
+            const auto* first = reinterpret_cast<const char32_t*>(characters.constData() + i);
+            if (std::any_of(first, first + 3, CWordTrigramTokenizer::BreaksRuns))
+                continue;
+            const QString run = QString::fromUcs4(first, 3);
             const QString quoted = u'"' + QString(run).replace(u'"', QStringLiteral("\"\"")) + u'"';
             if (!runs.contains(quoted))
                 runs << quoted;

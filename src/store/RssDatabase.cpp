@@ -82,13 +82,14 @@ const char* const CreateLaterSchema[] = {
     "CREATE INDEX IF NOT EXISTS FeedItemShortDataFeed_PI On FeedItemShortData(FeedID)",
     "CREATE INDEX IF NOT EXISTS FeedItemLongDataFeed_PI On FeedItemLongData(FeedID)",
     "CREATE INDEX IF NOT EXISTS ViewFeedItemsFeedID_PI On ViewFeedItems(FeedID)",
-    // Every run of three characters of the searched fields names the rows that hold it, so that
-    // a search reads only the rows that hold all of the text's runs and tests those with Like.
-    // Without stored content and without positions: the index stays a fraction of the text.
+    // Every run of three characters within a word of the searched fields names the rows that
+    // hold it, so that a search reads only the rows that hold all of the text's runs and tests
+    // those with Like. Without stored content and without positions: the index stays a
+    // fraction of the text.
     "CREATE VIRTUAL TABLE IF NOT EXISTS ItemTitleSearch USING fts5(Title,Keywords,content='',"
-    "tokenize='trigram',detail=none,columnsize=0)",
+    "tokenize='wordtrigram',detail=none,columnsize=0)",
     "CREATE VIRTUAL TABLE IF NOT EXISTS ItemTextSearch USING fts5(TextData,content='',"
-    "tokenize='trigram',detail=none,columnsize=0)",
+    "tokenize='wordtrigram',detail=none,columnsize=0)",
 };
 
 // Keep the search index in step with every write of the searched fields, whoever makes it. A

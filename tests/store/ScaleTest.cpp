@@ -1,6 +1,7 @@
 #include "StoreFixture.h"
 #include "config/AppSettings.h"
 #include "store/DateOrder.h"
+#include "store/SqlText.h"
 
 #include <QSet>
 #include <random>
@@ -240,11 +241,12 @@ protected:
     static constexpr qint32 Feeds[] = {11, 12, 13};
     static constexpr const char* Vocabulary[] = {"apple",  "Pear", "pearl",      "plum",    "fig",
                                                  "O'Neil", "50%",  "\"quoted\"", "Ünïcode", "kiwi",
-                                                 "peach",  "AND",  "NEAR"};
-    // Words, parts of words, phrases, wildcards and the index's own operators.
-    static constexpr const char* Searches[] = {"pear",   "PEAR", "ear",  "pl",    "apple pear",
-                                               "o'neil", "50%",  "%",    "_ig",   "\"quoted",
-                                               "ünï",    "AND",  "near", "* OR ("};
+                                                 "peach",  "AND",  "NEAR",       "tab\tbed"};
+    // Words, parts of words, phrases, wildcards, the index's own operators, and texts whose
+    // runs of three all hold white space.
+    static constexpr const char* Searches[] = {
+        "pear",     "PEAR", "ear", "pl",   "apple pear", "o'neil", "50%",  "%",        "_ig",
+        "\"quoted", "ünï",  "AND", "near", "* OR (",     "e p",    "b\tb", "tab\tbed", "g f"};
     std::mt19937 random_{16};
     int guids_ = 0;
 };
@@ -261,6 +263,28 @@ TEST_F(StoreModelTest, CountsAndSearchesFollowEveryChange) {
             FAIL() << "after step " << step;
     }
     CheckSearches();
+}
+
+// The index keeps the runs of three within words, case folded, and leaves out those that hold
+// white space: the search still finds every row Like finds, by its runs within words or, when
+// it has none, by Like alone.
+TEST_F(StoreFixture, SearchIndexKeepsTheRunsWithinWords) {
+    AddFeed(5, "Five");
+    AddItem(5, 50, NowGmt(), ItemUnread, "Boats\tin the Harbour");
+    const auto indexed = [&](const QString& run) {
+        return Rows(
+            QStringLiteral("Select rowid From ItemTitleSearch Where ItemTitleSearch Match ") +
+            SqlText(u'"' + run + u'"'));
+    };
+    for (const char* run : {"boa", "HAR", "the", "our"})
+        EXPECT_EQ(indexed(QString::fromUtf8(run)), QStringList{"50"}) << run;
+    for (const char* run : {"s\ti", "e h", " Ha", "in "})
+        EXPECT_EQ(indexed(QString::fromUtf8(run)), QStringList()) << run;
+    for (const char* text : {"the harbour", "s\tin", "E H", "boats\tin the harbour"}) {
+        CRssDatabase::SearchResults found;
+        db_.SearchItems(QString::fromUtf8(text), found, true, false, false, false);
+        EXPECT_EQ(found.feedItemIDs, QList<qint32>{50}) << text;
+    }
 }
 
 // Files written before the search index, the kept counts and the later indexes gain them on
