@@ -107,18 +107,35 @@ QString HiddenItemsCondition(const CItemCursor& cursor) {
                                   QStringLiteral(" Or FeedItems.ItemDate Is Null)"));
 }
 
+QString IdList(const QList<qint32>& ids) {
+    QStringList texts;
+    for (qint32 id : ids)
+        texts << SqlInt(id);
+    return texts.join(u',');
+}
+
 // The rows of the feeds a View ordered by date takes items from, read down the date index: the
 // rows come in the list's order, so a page costs the rows read to fill it. The lower bounds of
 // the shares and the View's own filter are checked on each row read.
 QString RowsOfSharesByDate(const CItemCursor& cursor) {
-    QStringList feedIDs;
-    for (auto share = cursor.shares.cbegin(); share != cursor.shares.cend(); ++share)
-        feedIDs << SqlInt(share.key());
     return QStringLiteral("Select ") + ItemColumns +
            QStringLiteral(" From FeedItems Indexed By FeedItemsNewest_PI") +
            MembershipJoin(cursor.view, QStringLiteral(" Cross Join")) +
-           QStringLiteral(" Where FeedItems.FeedID In (") + feedIDs.join(u',') +
+           QStringLiteral(" Where FeedItems.FeedID In (") + IdList(cursor.shares.keys()) +
            QStringLiteral(") And ") + ViewItemCondition(cursor.view) + HiddenReadCondition(cursor);
+}
+
+// Of each of the View's feeds, at least as many rows as it may show: its members, or its rows
+// not hidden by status. Read from one index, without the rows themselves.
+QString RowsPerFeedAtMost(const CItemCursor& cursor) {
+    if (cursor.view.IsKeywordView)
+        return QStringLiteral("Select FeedID,Count(*) From ViewFeedItems Where ViewID = ") +
+               SqlInt(cursor.view.ViewID) + QStringLiteral(" And FeedID In (") +
+               IdList(cursor.feedIDs) + QStringLiteral(") Group By FeedID");
+    return QStringLiteral("Select FeedItems.FeedID,Count(*) From FeedItems Where FeedItems.FeedID "
+                          "In (") +
+           IdList(cursor.feedIDs) + QStringLiteral(") And FeedItems.Status <> 0") +
+           HiddenReadCondition(cursor) + QStringLiteral(" Group By FeedItems.FeedID");
 }
 
 bool InShare(const CFeedItemRecord& item, const CItemCursor& cursor) {
@@ -393,6 +410,13 @@ bool CRssDatabase::OpenViewItems(CItemCursor& cursor, qint32 viewID, int fallbac
 // only their order differs. That reading is done here once, keeping of each feed the lowest
 // item number it takes, and of a View that shows few items the items themselves.
 bool CRssDatabase::OpenViewItemsByDate(CItemCursor& cursor) {
+    if (cursor.view.NumToShow > FewItems && EveryShownItemFits(cursor)) {
+        for (qint32 feedID : cursor.feedIDs)
+            cursor.shares.insert(feedID, 0);
+        cursor.kind = CItemCursor::Kind::ViewByDate;
+        cursor.byDateQuery = RowsOfSharesByDate(cursor);
+        return true;
+    }
     std::vector<CFeedItemRecord> few;
     bool fewItems = true;
     const bool read = WithAccess(false, [&] {
@@ -425,6 +449,22 @@ bool CRssDatabase::OpenViewItemsByDate(CItemCursor& cursor) {
         cursor.byDateQuery = RowsOfSharesByDate(cursor);
     }
     return read;
+}
+
+// Whether no cap can take effect: then the View shows every item of its feeds that it does not
+// hide, and nothing needs to be read to know its shares. Counted from the indexes alone, as
+// numbers each feed's shown items cannot exceed.
+bool CRssDatabase::EveryShownItemFits(const CItemCursor& cursor) {
+    return WithAccess(false, [&] {
+        qint64 total = 0;
+        for (auto rows = Query(RowsPerFeedAtMost(cursor)); !rows->IsEOF(); rows->MoveNext()) {
+            const qint32 count = rows->Field(1).GetLong();
+            if (cursor.perFeedCap > 0 && count > cursor.perFeedCap)
+                return false;
+            total += count;
+        }
+        return total <= cursor.view.NumToShow;
+    });
 }
 
 // Reads on down the date index, keeping the rows of the shares that the View shows.

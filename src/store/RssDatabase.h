@@ -225,6 +225,7 @@ private:
                       int limit, const std::function<bool(CAdoRecordset&)>& take);
     void AppendFeedPage(CItemCursor& cursor, int count);
     bool OpenViewItemsByDate(CItemCursor& cursor);
+    bool EveryShownItemFits(const CItemCursor& cursor);
     void AppendViewPageByDate(CItemCursor& cursor, int count);
     void AppendViewPage(CItemCursor& cursor, int count);
     int AppendShownItemsOfFeed(CItemCursor& cursor, int count);
