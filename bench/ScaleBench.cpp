@@ -2,10 +2,10 @@
 // about 700 characters of HTML each; 1 000, 4 000 and 10 000 feeds), built once and kept under
 // the build folder, and every list, count, search and upkeep the screens and the command line
 // run on them. Before the timings, the query plan of every statement each list runs.
+#include "ScaleDatabase.h"
 #include "store/AdoConnection.h"
 #include "store/AdoRecordset.h"
 #include "store/RssDatabase.h"
-#include "text/DateFormat.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,8 +14,6 @@
 #include <benchmark/benchmark.h>
 #include <cstdio>
 #include <map>
-#include <random>
-#include <sqlite3.h>
 
 namespace {
 
@@ -23,210 +21,12 @@ struct Scale {
     const char* name;
     int feeds;
 };
-constexpr Scale Scales[] = {{"50k", 1000}, {"200k", 4000}, {"500k", 10000}};
 constexpr int ItemsPerFeed = 50;
-
-// One feed in five stopped a month ago and has been read through.
-bool IsStale(int feed) {
-    return feed % 5 == 0;
-}
-
-// Views of the benchmark databases.
-constexpr qint32 AgedView = 100; // the stale feeds, items older than a week hidden
-constexpr qint32 ReadView = 101; // the stale feeds, read items hidden
-constexpr qint32 AllFeedsView = 102;
-constexpr qint32 SortViewBase = 110; // twenty fresh feeds, sorted by priority, feed and item date
-constexpr qint32 TramsView = 120;    // a keyword View of one item in ten, as many as it can show
 constexpr int TramsViewItems = 32767;
+constexpr Scale Scales[] = {{"50k", 1000}, {"200k", 4000}, {"500k", 10000}};
 
-// Words that the searches look for: one item in fifty holds the common one, ten items the rare.
-const QString CommonWord = QStringLiteral("harbour");
-const QString RareWord = QStringLiteral("quixotic");
-constexpr int CommonEvery = 50;
-
-// HTML text of about 700 characters, worded like news: common English words, and from a large
-// invented vocabulary the less common ones, so that the text varies as real text does.
-class TextMaker {
-public:
-    TextMaker() : random_(2005) {
-        std::uniform_int_distribution<int> length(4, 10);
-        const char* letters = "etaoinshrdlcumwfgypbvkjxqz";
-        std::discrete_distribution<int> letter({127, 91, 82, 75, 70, 67, 63, 61, 60,
-                                                43,  40, 28, 28, 24, 24, 22, 20, 20,
-                                                19,  15, 10, 8,  2,  2,  1,  1});
-        std::vector<double> weights;
-        for (int i = 0; i < 30000; ++i) {
-            QString word;
-            for (int n = length(random_); n > 0; --n)
-                word += QLatin1Char(letters[letter(random_)]);
-            lexicon_ << word;
-            weights.push_back(1.0 / (i + 1));
-        }
-        lexiconPick_ = std::discrete_distribution<int>(weights.begin(), weights.end());
-        std::vector<double> commonWeights;
-        for (int i = 0; i < int(std::size(Common)); ++i)
-            commonWeights.push_back(1.0 / (i + 1));
-        commonPick_ = std::discrete_distribution<int>(commonWeights.begin(), commonWeights.end());
-    }
-
-    QString Words(int count) {
-        QStringList words;
-        for (int i = 0; i < count; ++i)
-            words << (coin_(random_) < 0.7 ? QLatin1String(Common[commonPick_(random_)])
-                                           : lexicon_[lexiconPick_(random_)]);
-        return words.join(u' ');
-    }
-
-    QString Html(int item, bool common, bool rare) {
-        QString text = QStringLiteral("<p>Item %1: <b>%2</b> %3. See <a href=\"https://example.org/"
-                                      "story/%1\">the full story</a>.</p>")
-                           .arg(item)
-                           .arg(Words(3), Words(20));
-        if (common)
-            text += QStringLiteral(" <p>Boats in the ") + CommonWord + QStringLiteral(".</p>");
-        if (rare)
-            text += QStringLiteral(" <p>A ") + RareWord + QStringLiteral(" plan.</p>");
-        while (text.size() < 700)
-            text += QStringLiteral(" <p>") + Words(12) + QStringLiteral(".</p>");
-        return text;
-    }
-
-private:
-    static constexpr const char* Common[] = {
-        "the",   "of",     "to",         "and",     "a",        "in",     "is",       "that",
-        "for",   "it",     "on",         "was",     "with",     "said",   "as",       "at",
-        "by",    "from",   "his",        "an",      "be",       "has",    "have",     "are",
-        "but",   "not",    "were",       "they",    "this",     "which",  "new",      "after",
-        "who",   "year",   "been",       "their",   "will",     "two",    "first",    "would",
-        "more",  "people", "government", "police",  "minister", "city",   "council",  "week",
-        "state", "market", "report",     "company", "school",   "water",  "election", "budget",
-        "court", "health", "energy",     "station", "football", "weather"};
-    std::mt19937 random_;
-    std::uniform_real_distribution<double> coin_{0.0, 1.0};
-    QStringList lexicon_;
-    std::discrete_distribution<int> lexiconPick_;
-    std::discrete_distribution<int> commonPick_;
-};
-
-// Runs one statement with its values bound.
-void Run(CAdoConnection& db, const QString& sql, const QList<QVariant>& values = {}) {
-    sqlite3_stmt* statement = db.Acquire(sql, values);
-    if (!statement || sqlite3_step(statement) != SQLITE_DONE)
-        qFatal("scale_bench: %s", qPrintable(sql));
-    db.Release(statement);
-}
-
-void InsertView(CAdoConnection& db, qint32 id, const QString& label, int hideAfter, bool hideRead,
-                int numToShow, int sortBy, const QString& keywords = {}) {
-    Run(db,
-        QStringLiteral("Insert Into Views(ViewID,ParentID,Label,ReadAfter,HideAfter,NumToShow,"
-                       "HideRead,DPadSkipRead,SortBy,Status,Keywords) Values(?,0,?,0,?,?,?,1,?,"
-                       "2,?)"),
-        {id, label, hideAfter, numToShow, hideRead ? 1 : 0, sortBy, keywords});
-}
-
-// Direct inserts in one transaction: what many merges would have written, in seconds.
-void FillDatabase(const QString& path, int feeds) {
-    CAdoConnection db;
-    if (db.Open(path) != 0)
-        qFatal("scale_bench: cannot open %s", qPrintable(path));
-    TextMaker text;
-    const QDateTime now = NowGmt();
-    Run(db, QStringLiteral("BEGIN"));
-    int itemNumber = 0;
-    for (int feed = 1; feed <= feeds; ++feed) {
-        const QDateTime newest =
-            IsStale(feed) ? now.addDays(-40).addSecs(-feed * 60) : now.addSecs(-feed * 60);
-        Run(db,
-            QStringLiteral("Insert Into Feeds(FeedID,Title,FeedUrl,Priority,Status,MaxItems,"
-                           "ReadAfter,LastFeedDate,LastDownloadDate,DateEntered,LastDigestKey) "
-                           "Values(?,?,?,?,2,50,5,?,?,?,'')"),
-            {feed, QStringLiteral("Feed %1 %2").arg(feed).arg(text.Words(2)),
-             QStringLiteral("https://example.org/feed/%1.xml").arg(feed), feed % 10,
-             StoredDateText(newest), StoredDateText(newest), StoredDateText(now)});
-        for (int i = 0; i < ItemsPerFeed; ++i, ++itemNumber) {
-            const qint32 id = feed * 100 + (ItemsPerFeed - i); // newest first by number
-            const QString date = StoredDateText(newest.addSecs(-qint64(i) * 6 * 3600));
-            const bool trams = itemNumber % 10 == 3;
-            const int status = IsStale(feed)           ? ItemRead
-                               : itemNumber % 100 == 7 ? ItemLocked
-                                                       : ItemUnread;
-            Run(db,
-                QStringLiteral("Insert Into FeedItems(FeedItemID,FeedID,GUID,Title,LinkUrl,"
-                               "LinkUrl2,Status,Keywords,ItemDate,DateEntered) Values(?,?,?,?,?,"
-                               "'',?,'',?,?)"),
-                {id, feed, QStringLiteral("tag:example.org,2025:%1").arg(id),
-                 QStringLiteral("Story %1 about %2 %3")
-                     .arg(id)
-                     .arg(trams ? QStringLiteral("trams") : text.Words(1), text.Words(4)),
-                 QStringLiteral("https://example.org/story/%1").arg(id), status, date, date});
-            Run(db,
-                QStringLiteral("Insert Into FeedItemShortData(FeedItemID,FeedID,LinkOrder,Keep,"
-                               "TextData) Values(?,?,1,?,?)"),
-                {id, feed, status == ItemLocked ? 1 : 0,
-                 text.Html(id, itemNumber % CommonEvery == 11,
-                           itemNumber % (feeds * ItemsPerFeed / 10) == 5)});
-        }
-    }
-    for (int feed = 1; feed <= feeds; ++feed) {
-        if (IsStale(feed)) {
-            Run(db, QStringLiteral("Insert Into ViewFeeds(ViewID,FeedID,Priority) Values(?,?,0)"),
-                {AgedView, feed});
-            Run(db, QStringLiteral("Insert Into ViewFeeds(ViewID,FeedID,Priority) Values(?,?,0)"),
-                {ReadView, feed});
-        }
-        Run(db, QStringLiteral("Insert Into ViewFeeds(ViewID,FeedID,Priority) Values(?,?,0)"),
-            {AllFeedsView, feed});
-    }
-    for (int sortBy = 0; sortBy < 3; ++sortBy)
-        for (int feed = 1; feed <= 25; ++feed)
-            if (!IsStale(feed))
-                Run(db,
-                    QStringLiteral("Insert Into ViewFeeds(ViewID,FeedID,Priority) Values(?,?,0)"),
-                    {SortViewBase + sortBy, feed});
-    InsertView(db, AgedView, QStringLiteral("Aged"), 7, false, 75, 0);
-    InsertView(db, ReadView, QStringLiteral("Read"), 0, true, 75, 0);
-    InsertView(db, AllFeedsView, QStringLiteral("All feeds"), 0, false, 75, 2);
-    for (int sortBy = 0; sortBy < 3; ++sortBy)
-        InsertView(db, SortViewBase + sortBy, QStringLiteral("Sorted %1").arg(sortBy), 0, false, 75,
-                   sortBy);
-    InsertView(db, TramsView, QStringLiteral("Trams"), 0, false, TramsViewItems, 1,
-               QStringLiteral("trams"));
-    Run(db, QStringLiteral("COMMIT"));
-}
-
-QString DataFolder() {
-    return QStringLiteral(SCALE_BENCH_DIR);
-}
-
-QString DatabaseFile(const Scale& scale) {
-    return DataFolder() + QStringLiteral("/scale-%1.qpdb").arg(QLatin1String(scale.name));
-}
-
-// Built once: a file is only given its final name when it is complete.
 QString BuiltDatabase(const Scale& scale) {
-    const QString path = DatabaseFile(scale);
-    if (QFile::exists(path))
-        return path;
-    QDir().mkpath(DataFolder());
-    const QString partial = path + QStringLiteral(".partial");
-    for (const char* suffix : {"", "-wal", "-shm"})
-        QFile::remove(partial + QLatin1String(suffix));
-    std::fprintf(stderr, "scale_bench: building %s (%d feeds)...\n", scale.name, scale.feeds);
-    {
-        CRssDatabase db;
-        db.CreateDatabase(partial, false, false);
-    }
-    FillDatabase(partial, scale.feeds);
-    {
-        CRssDatabase db;
-        db.OpenDatabase(partial, false);
-        db.RebuildKeywordView(TramsView, true, false, false);
-        db.RebuildWhatsNew();
-        db.CompactDatabase();
-    }
-    QFile::rename(partial, path);
-    return path;
+    return BuiltScaleDatabase({scale.name, scale.feeds, ItemsPerFeed, TramsViewItems});
 }
 
 double StatusMB(const char* field) {
@@ -383,7 +183,7 @@ void RegisterUpkeep(const Scale& scale) {
         const QString original = Opened(scale).path;
         for (auto _ : state) {
             state.PauseTiming();
-            QTemporaryDir dir(DataFolder() + QStringLiteral("/upkeep-XXXXXX"));
+            QTemporaryDir dir(ScaleDataFolder() + QStringLiteral("/upkeep-XXXXXX"));
             const QString copy = dir.filePath(QStringLiteral("rss.qpdb"));
             QFile::copy(original, copy);
             CRssDatabase db;

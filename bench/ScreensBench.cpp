@@ -1,28 +1,35 @@
-// The two list screens on the benchmark database, on the offscreen platform: switching the feed
-// list to a View, opening a Feed's items, opening a keyword View of many items and showing an
-// item in the reading pane. The resident memory after the runs is reported as a counter.
+// The two list screens on the offscreen platform, on two databases: the benchmark database
+// (1 000 feeds of 50 items) and one of 1 000 feeds of 500 items (500 000 items, built once and
+// kept under the build folder). On each: switching the feed list to a View, opening a Feed's
+// items, opening a keyword View of many items, scrolling it to its end a page at a time and
+// showing an item in the reading pane. The resident memory after the runs is reported as a
+// counter; run one database at a time (--benchmark_filter=/500k) to read it for that one.
 #include "BenchDatabase.h"
-#include "config/RegistrySettings.h"
+#include "ScaleDatabase.h"
 #include "gui/FeedListScreen.h"
 #include "gui/ItemListScreen.h"
 #include "store/RssDatabase.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QListView>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
+#include <functional>
+#include <map>
+#include <time.h>
 
 namespace {
 
-// On the shared benchmark database: a keyword View of the items about trams (six in seven of
-// them), set to show the most a View can show.
-constexpr qint32 TramsView = 110;
-constexpr int TramsViewItems = 32767;
+// On the benchmark database: a keyword View of the items about trams (six in seven of them).
+constexpr qint32 BenchTramsView = 110;
+constexpr int TramsViewItems = 50000;
 
 void AddTramsView(CRssDatabase& db) {
     CViewRecord view;
-    view.ViewID = TramsView;
+    view.ViewID = BenchTramsView;
     view.Label = QStringLiteral("Trams");
     view.Keywords = QStringLiteral("trams");
     view.NumToShow = TramsViewItems;
@@ -30,8 +37,39 @@ void AddTramsView(CRssDatabase& db) {
     view.ReadAfter = 0;
     view.SortBy = 1;
     db.InsertView(view);
-    db.RebuildKeywordView(TramsView, true, false, false);
+    db.RebuildKeywordView(BenchTramsView, true, false, false);
 }
+
+// A database the screens are measured on, and the Views they show of it.
+struct ScreensDatabase {
+    const char* name;
+    // Makes the database (in `dir` or where it is kept) and returns its path.
+    std::function<QString(const QTemporaryDir& dir, CRssDatabase& db)> open;
+    qint32 feedListView;
+    qint32 tramsView;
+    int feeds;
+};
+
+const ScreensDatabase Databases[] = {
+    {"50k",
+     [](const QTemporaryDir& dir, CRssDatabase& db) {
+         const QString path = dir.filePath(QStringLiteral("rss.qpdb"));
+         db.CreateDatabase(path, false, false);
+         PopulateBenchDatabase(path);
+         db.OpenDatabase(path, false);
+         AddTramsView(db);
+         return path;
+     },
+     TwentyFeedView, BenchTramsView, BenchFeeds},
+    // A tenth of the items are about trams: 50 000, all shown, read ones too.
+    {"500k",
+     [](const QTemporaryDir&, CRssDatabase& db) {
+         const QString path = BuiltScaleDatabase({"screens-500k", 1000, 500, TramsViewItems});
+         db.OpenDatabase(path, false);
+         return path;
+     },
+     SortViewBase, TramsView, 1000},
+};
 
 struct Screens {
     QTemporaryDir dir;
@@ -40,17 +78,13 @@ struct Screens {
     std::unique_ptr<CItemListScreen> itemList;
     int viewIndex = 0;
 
-    Screens() {
+    explicit Screens(const ScreensDatabase& database) {
         qputenv("XDG_CONFIG_HOME", dir.filePath(QStringLiteral("config")).toUtf8());
-        const QString path = dir.filePath(QStringLiteral("rss.qpdb"));
-        db.CreateDatabase(path, false, false);
-        PopulateBenchDatabase(path);
-        db.OpenDatabase(path, false);
-        AddTramsView(db);
+        database.open(dir, db);
         db.LoadViewList();
         db.LoadFeedList(false);
         for (std::size_t i = 0; i < db.ViewList.size(); ++i)
-            if (db.ViewList[i].ViewID == TwentyFeedView)
+            if (db.ViewList[i].ViewID == database.feedListView)
                 viewIndex = int(i);
         feedList = std::make_unique<CFeedListScreen>(db);
         itemList = std::make_unique<CItemListScreen>(db);
@@ -64,13 +98,22 @@ struct Screens {
     }
 };
 
-Screens& TheScreens() {
-    static Screens screens;
+// Each database's screens, made when its first benchmark runs; closed before the application
+// ends, as widgets must be.
+std::map<QString, std::unique_ptr<Screens>>& AllScreens() {
+    static std::map<QString, std::unique_ptr<Screens>> screens;
     return screens;
 }
 
-void BM_FeedListSwitchToView(benchmark::State& state) {
-    Screens& s = TheScreens();
+Screens& TheScreens(const ScreensDatabase& database) {
+    auto& slot = AllScreens()[QLatin1String(database.name)];
+    if (!slot)
+        slot = std::make_unique<Screens>(database);
+    return *slot;
+}
+
+void FeedListSwitchToView(benchmark::State& state, const ScreensDatabase& database) {
+    Screens& s = TheScreens(database);
     bool all = false;
     for (auto _ : state) {
         // Alternates between the View and all Feeds, so each pass loads a different list.
@@ -81,34 +124,92 @@ void BM_FeedListSwitchToView(benchmark::State& state) {
     }
     state.counters["rows"] = s.feedList->Model().rowCount();
 }
-BENCHMARK(BM_FeedListSwitchToView)->Unit(benchmark::kMillisecond);
 
-void BM_ItemListOpenFeed(benchmark::State& state) {
-    Screens& s = TheScreens();
+void ItemListOpenFeed(benchmark::State& state, const ScreensDatabase& database) {
+    Screens& s = TheScreens(database);
     int feed = 1;
     for (auto _ : state) {
         s.itemList->ShowFeed(feed);
         QCoreApplication::processEvents();
-        feed = feed % BenchFeeds + 1;
+        feed = feed % database.feeds + 1;
     }
     state.counters["rows"] = s.itemList->Model().ItemCount();
 }
-BENCHMARK(BM_ItemListOpenFeed)->Unit(benchmark::kMillisecond);
 
-void BM_ItemListOpenKeywordView(benchmark::State& state) {
-    Screens& s = TheScreens();
+// The keyword View as stored (by feed date), or ordered by item date for the run.
+class TramsOrder {
+public:
+    TramsOrder(Screens& s, const ScreensDatabase& database, qint16 sortBy)
+        : db_(s.db), view_(*s.db.GetView(database.tramsView)), stored_(view_.SortBy) {
+        view_.SortBy = sortBy;
+        db_.UpdateView(view_);
+    }
+    ~TramsOrder() {
+        view_.SortBy = stored_;
+        db_.UpdateView(view_);
+    }
+
+private:
+    CRssDatabase& db_;
+    CViewRecord view_;
+    qint16 stored_;
+};
+
+void ItemListOpenKeywordView(benchmark::State& state, const ScreensDatabase& database,
+                             qint16 sortBy) {
+    Screens& s = TheScreens(database);
+    TramsOrder order(s, database, sortBy);
     for (auto _ : state) {
-        s.itemList->ShowView(TramsView);
+        s.itemList->ShowView(database.tramsView);
         QCoreApplication::processEvents();
     }
     state.counters["items"] = s.itemList->Model().ItemCount();
     state.counters["rowsHandedToTheView"] = s.itemList->List()->model()->rowCount();
 }
-BENCHMARK(BM_ItemListOpenKeywordView)->Unit(benchmark::kMillisecond)->Iterations(5);
 
-void BM_ItemListOpenItemInReadingPane(benchmark::State& state) {
-    Screens& s = TheScreens();
-    s.itemList->ShowView(TramsView);
+// The processor time of this thread: on a loaded machine a step's wall time also holds the time
+// others ran.
+qint64 ThreadCpuNs() {
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return qint64(now.tv_sec) * 1000000000 + now.tv_nsec;
+}
+
+// The keyword View opened and scrolled to its last row a page at a time, as a user holding Page
+// Down would; the worst single step is what the user feels as a freeze.
+void ItemListScrollKeywordView(benchmark::State& state, const ScreensDatabase& database,
+                               qint16 sortBy) {
+    Screens& s = TheScreens(database);
+    TramsOrder order(s, database, sortBy);
+    QListView* list = s.itemList->List();
+    QScrollBar* bar = list->verticalScrollBar();
+    qint64 worstStepNs = 0;
+    qint64 worstStepCpuNs = 0;
+    int steps = 0;
+    for (auto _ : state) {
+        s.itemList->ShowView(database.tramsView);
+        QCoreApplication::processEvents();
+        steps = 0;
+        QElapsedTimer step;
+        while (bar->value() < bar->maximum() || list->model()->canFetchMore(QModelIndex())) {
+            step.start();
+            const qint64 cpuBefore = ThreadCpuNs();
+            bar->setValue(bar->value() + bar->pageStep());
+            QCoreApplication::processEvents();
+            worstStepNs = std::max(worstStepNs, step.nsecsElapsed());
+            worstStepCpuNs = std::max(worstStepCpuNs, ThreadCpuNs() - cpuBefore);
+            ++steps;
+        }
+    }
+    state.counters["rows"] = list->model()->rowCount();
+    state.counters["steps"] = steps;
+    state.counters["worstStepMs"] = double(worstStepNs) / 1e6;
+    state.counters["worstStepCpuMs"] = double(worstStepCpuNs) / 1e6;
+}
+
+void ItemListOpenItemInReadingPane(benchmark::State& state, const ScreensDatabase& database) {
+    Screens& s = TheScreens(database);
+    s.itemList->ShowView(database.tramsView);
     s.itemList->EnterReadingMode();
     for (auto _ : state) {
         s.itemList->OnNavigationKey(NavigationKey::Down);
@@ -116,7 +217,6 @@ void BM_ItemListOpenItemInReadingPane(benchmark::State& state) {
     }
     s.itemList->LeaveReadingMode();
 }
-BENCHMARK(BM_ItemListOpenItemInReadingPane)->Unit(benchmark::kMillisecond);
 
 // Resident memory of the process in megabytes, from /proc (read whole: it reports size 0).
 double ResidentMB() {
@@ -129,13 +229,36 @@ double ResidentMB() {
     return 0;
 }
 
-void BM_ResidentMemory(benchmark::State& state) {
-    TheScreens();
+void ResidentMemory(benchmark::State& state, const ScreensDatabase& database) {
+    TheScreens(database);
     for (auto _ : state)
         benchmark::DoNotOptimize(ResidentMB());
     state.counters["residentMB"] = ResidentMB();
 }
-BENCHMARK(BM_ResidentMemory)->Iterations(1);
+
+void RegisterScreens(const ScreensDatabase& database) {
+    const auto add = [&database](const std::string& name, auto run) {
+        return benchmark::RegisterBenchmark(
+                   (name + '/' + database.name).c_str(),
+                   [&database, run](benchmark::State& state) { run(state, database); })
+            ->Unit(benchmark::kMillisecond);
+    };
+    add("FeedListSwitchToView", FeedListSwitchToView);
+    add("ItemListOpenFeed", ItemListOpenFeed);
+    for (const auto& [order, sortBy] : {std::pair{"", 1}, std::pair{"ByItemDate", 2}}) {
+        const auto sorted = [sortBy = qint16(sortBy)](auto run) {
+            return [sortBy, run](benchmark::State& state, const ScreensDatabase& database) {
+                run(state, database, sortBy);
+            };
+        };
+        add(std::string("ItemListOpenKeywordView") + order, sorted(ItemListOpenKeywordView))
+            ->Iterations(5);
+        add(std::string("ItemListScrollKeywordView") + order, sorted(ItemListScrollKeywordView))
+            ->Iterations(1);
+    }
+    add("ItemListOpenItemInReadingPane", ItemListOpenItemInReadingPane);
+    add("ResidentMemory", ResidentMemory)->Iterations(1);
+}
 
 } // namespace
 
@@ -143,7 +266,10 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
+    for (const ScreensDatabase& database : Databases)
+        RegisterScreens(database);
     benchmark::RunSpecifiedBenchmarks();
+    AllScreens().clear();
     benchmark::Shutdown();
     return 0;
 }

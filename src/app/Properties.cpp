@@ -1,5 +1,6 @@
 #include "app/Properties.h"
 
+#include "app/PropertyChoices.h"
 #include "store/Prompt.h"
 #include "store/RssDatabase.h"
 #include "text/RecordId.h"
@@ -27,7 +28,8 @@ void TakeViewEdit(CViewRecord& view, const ViewEdit& edit) {
     Take(view.Label, edit.label);
     Take(view.ReadAfter, edit.readAfter);
     Take(view.HideAfter, edit.hideAfter);
-    Take(view.NumToShow, edit.maxItems);
+    if (edit.maxItems)
+        view.NumToShow = ViewMaxItemsRange.Clamped(*edit.maxItems);
     Take(view.HideRead, edit.hideRead);
     Take(view.DPadSkipRead, edit.skipRead);
     Take(view.SortBy, edit.sortBy);

@@ -38,6 +38,14 @@ const PropertyChoices& SortByChoices() {
     return choices;
 }
 
+int NumberRange::Clamped(int value) const {
+    return std::clamp(value, lowest, highest);
+}
+
+QString RangeText(const NumberRange& range) {
+    return QStringLiteral("%1 to %2").arg(range.lowest).arg(range.highest);
+}
+
 bool IsChoice(const PropertyChoices& choices, int value) {
     return std::any_of(choices.begin(), choices.end(),
                        [value](const PropertyChoice& choice) { return choice.value == value; });

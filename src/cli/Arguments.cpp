@@ -45,7 +45,7 @@ QString CheckPositional(const QString& synopsis, const QStringList& positional) 
 } // namespace
 
 QString ValueError(const QString& placeholder, const QString& text,
-                   const PropertyChoices& (*choices)()) {
+                   const PropertyChoices& (*choices)(), const NumberRange* range) {
     if (placeholder == u"ID,...") {
         QList<qint32> ids;
         return ReadIdList(text, ids)
@@ -65,6 +65,8 @@ QString ValueError(const QString& placeholder, const QString& text,
         return QStringLiteral("takes a whole number, not ") + text;
     if (choices && !IsChoice(choices(), number))
         return QStringLiteral("takes one of ") + ChoiceValues(choices());
+    if (range && !range->Contains(number))
+        return RangeText(*range).prepend(QStringLiteral("takes a number "));
     return {};
 }
 
@@ -87,8 +89,8 @@ CArguments CArguments::Parse(const QStringList& words, const QString& synopsis,
         } else if (arguments.values.contains(word) && !option->repeatable) {
             arguments.error = word + QStringLiteral(" is given twice");
         } else {
-            const QString error =
-                ValueError(QString::fromLatin1(option->value), words[++i], option->choices);
+            const QString error = ValueError(QString::fromLatin1(option->value), words[++i],
+                                             option->choices, option->range);
             if (error.isEmpty())
                 arguments.values.insert(word, words[i]);
             else

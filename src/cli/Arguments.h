@@ -11,13 +11,14 @@
 // all see it. `value` names what the option takes ("ID", "N", "on|off", "TEXT"); none for a
 // switch. Lower-case words joined by '|' are the only values accepted; "ID" and the single
 // capitals N, S and D take whole numbers; "ID,..." a list of them. `choices` narrows a number
-// to the values a property dialog offers.
+// to the values a property dialog offers, `range` to the numbers a property may hold.
 struct COptionSpec {
     const char* name;
     const char* value;
     const char* help;
     const PropertyChoices& (*choices)() = nullptr;
     bool repeatable = false;
+    const NumberRange* range = nullptr;
 };
 
 // The words after a command: positional arguments, options that take a value (repeatable) and
@@ -43,7 +44,8 @@ struct CArguments {
 // Why `text` is no fit for a value named `placeholder` ("takes a whole number, not x"), or
 // empty when it fits.
 QString ValueError(const QString& placeholder, const QString& text,
-                   const PropertyChoices& (*choices)() = nullptr);
+                   const PropertyChoices& (*choices)() = nullptr,
+                   const NumberRange* range = nullptr);
 
 // "12,34" → {12, 34}; false on anything that is not a number.
 bool ReadIdList(const QString& text, QList<qint32>& ids);

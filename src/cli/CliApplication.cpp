@@ -42,7 +42,7 @@ std::vector<COptionSpec> ViewOptions(bool withLabel) {
         {"--read-after", "S", "seconds an item is shown before it becomes read",
          &MarkReadAfterChoices},
         {"--hide-after", "D", "days after which items are hidden", &HideAfterChoices},
-        {"--max-items", "N", "items shown", &ViewMaxItemsChoices},
+        {"--max-items", "N", "items shown", nullptr, false, &ViewMaxItemsRange},
         {"--hide-read", "on|off", "hide read items"},
         {"--skip-read", "on|off", "Up and Down pass read items"},
         {"--sort", "priority|feed-date|item-date", "the order of the items"},

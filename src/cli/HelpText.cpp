@@ -32,6 +32,8 @@ QString OptionHelp(const COptionSpec& option) {
     QString help = QString::fromLatin1(option.help);
     if (option.choices)
         help += QStringLiteral(" (one of ") + ChoiceValues(option.choices()) + u')';
+    if (option.range)
+        help += QStringLiteral(" (") + RangeText(*option.range) + u')';
     return help;
 }
 

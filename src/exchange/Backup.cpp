@@ -209,7 +209,7 @@ bool ImportBackup(CRssDatabase& db, const QString& path) {
             view.Label = Unescaped(node, "label");
             view.ReadAfter = qint16(Number(node, "readAfter"));
             view.HideAfter = qint16(Number(node, "hideAfter"));
-            view.NumToShow = qint16(Number(node, "numToShow"));
+            view.NumToShow = Number(node, "numToShow");
             view.SortBy = qint16(Number(node, "sortBy"));
             view.HideRead = Number(node, "hideRead") != 0;
             view.DPadSkipRead = Number(node, "skipRead") != 0;

@@ -75,13 +75,15 @@ public:
     }
 };
 
+// A stored value the list does not offer (a View's Max Items set from the command line, say)
+// shows as its number and stays chosen until the user picks another.
 class CChoiceEditor : public CPropertyEditor {
 public:
     QString Text(const QVariant& value, const QVariant& options) const override {
         for (const PropertyChoice& choice : options.value<PropertyChoices>())
             if (choice.value == value.toInt())
                 return QString::fromUtf8(choice.text);
-        return {};
+        return value.toString();
     }
     QWidget* CreateEditor(QWidget* parent, const QVariant& options) const override {
         auto* box = new QComboBox(parent);
@@ -91,6 +93,8 @@ public:
     }
     void SetEditorValue(QWidget* editor, const QVariant& value) const override {
         auto* box = static_cast<QComboBox*>(editor);
+        if (box->findData(value.toInt()) < 0)
+            box->addItem(value.toString(), value.toInt());
         box->setCurrentIndex(box->findData(value.toInt()));
     }
     QVariant EditorValue(QWidget* editor) const override {

@@ -3,6 +3,7 @@
 #include "store/Records.h"
 
 #include <QDateTime>
+#include <QHash>
 #include <QList>
 #include <QSet>
 #include <QString>
@@ -17,8 +18,10 @@ struct CItemCursor {
         Feed,
         // A View's items feed by feed, each feed newest first, read on after the last row.
         ViewByFeed,
-        // A View ordered by item date: that order depends on every selected item, so the
-        // selection is read whole when opened and handed out from here.
+        // A View ordered by item date. Its items are those the feed-by-feed reading takes,
+        // worked out when opened as each feed's share; read on by date after the last row.
+        ViewByDate,
+        // The same when it shows few items: those are read when opened and handed out from here.
         Whole,
     };
     Kind kind = Kind::Feed;
@@ -29,7 +32,8 @@ struct CItemCursor {
     int most = 0;
     int taken = 0;
     bool started = false;
-    // The stored date text of the last row read (null when it had no date) and its identifier.
+    // Feed and ViewByDate: the stored date text of the last row read (null when it had no date)
+    // and its identifier.
     QString lastDate;
     qint32 lastItemID = 0;
 
@@ -46,6 +50,11 @@ struct CItemCursor {
     int feedIndex = 0;
     int takenInFeed = 0;
     int shownInAll = 0;
+
+    // ViewByDate: of each feed the View takes items from, the lowest item number it takes: its
+    // share is its shown items from there up.
+    QHash<qint32, qint32> shares;
+    QString byDateQuery;
 
     // Whole
     std::vector<CFeedItemRecord> items;

@@ -1,7 +1,6 @@
 // The lists the screens show, searches, View membership and counts.
 #include "store/AudioCache.h"
 #include "store/DatabaseAccess.h"
-#include "store/DateOrder.h"
 #include "store/WordTrigramTokenizer.h"
 
 #include <QRegularExpression>
@@ -12,8 +11,15 @@
 
 namespace {
 
-const QString ItemColumns =
-    QStringLiteral("FeedItemID,FeedID,Title,Status,ItemDate,LinkUrl,LinkUrl2");
+const QString ItemColumns = QStringLiteral(
+    "FeedItems.FeedItemID,FeedItems.FeedID,FeedItems.Title,FeedItems.Status,FeedItems.ItemDate,"
+    "FeedItems.LinkUrl,FeedItems.LinkUrl2");
+
+// A View ordered by item date that shows up to this many items has them read when opened and
+// sorted; a larger one is read a page at a time down the date index.
+constexpr int FewItems = 2048;
+// Rows read at a time while a View's shares are worked out.
+constexpr int ShareReadRows = 1024;
 
 QString FeedOrder(const CViewRecord& view) {
     return view.SortBy == 0
@@ -43,15 +49,24 @@ QString DistinctMemberFeedsQuery(const CViewRecord& view, const QString& columns
         .arg(columns, SqlInt(view.ViewID));
 }
 
+// What makes a row of FeedItems one of a View's rows, its feed aside: for a keyword View its
+// membership (ViewFeedItems joined), for the others that it is not hidden.
+QString ViewItemCondition(const CViewRecord& view) {
+    return view.IsKeywordView ? QStringLiteral("FeedItems.FeedItemID = ViewFeedItems.FeedItemID "
+                                               "And ViewFeedItems.ViewID = ") +
+                                    SqlInt(view.ViewID)
+                              : QStringLiteral("FeedItems.Status <> 0");
+}
+
+QString MembershipJoin(const CViewRecord& view, const QString& join) {
+    return view.IsKeywordView ? join + QStringLiteral(" ViewFeedItems") : QString();
+}
+
 // The rows of one feed that a View may show, as the View's item query joins them.
 QString ViewItemsOfFeed(const CViewRecord& view, const QString& feedID) {
-    if (view.IsKeywordView)
-        return QStringLiteral("From FeedItems Inner Join ViewFeedItems On FeedItems.FeedItemID = "
-                              "ViewFeedItems.FeedItemID Where FeedItems.FeedID = %1 And "
-                              "ViewFeedItems.ViewID = %2")
-            .arg(feedID, SqlInt(view.ViewID));
-    return QStringLiteral("From FeedItems Where FeedItems.Status <> 0 And FeedItems.FeedID = ") +
-           feedID;
+    return QStringLiteral("From FeedItems") + MembershipJoin(view, QStringLiteral(" Inner Join")) +
+           QStringLiteral(" Where FeedItems.FeedID = ") + feedID + QStringLiteral(" And ") +
+           ViewItemCondition(view);
 }
 
 // Whole days from the item's date to `now`; an item dated after it is 0 days old.
@@ -68,32 +83,92 @@ bool Shows(const CFeedItemRecord& item, const CItemCursor& cursor) {
     return age < 1 || age <= cursor.view.HideAfter;
 }
 
+QString HiddenReadCondition(const CItemCursor& cursor) {
+    return cursor.view.HideRead || cursor.hideRead ? QStringLiteral(" And FeedItems.Status <> 2")
+                                                   : QString();
+}
+
+// The rows with a date that the View's age limit may show; empty when it has no limit.
+QString DatedRowsShown(const CItemCursor& cursor) {
+    if (cursor.view.HideAfter < 1)
+        return {};
+    return QStringLiteral("FeedItems.ItemDate >= ") +
+           SqlText(StoredDateText(cursor.now.addDays(-(cursor.view.HideAfter + 1)).addSecs(-60)));
+}
+
 // The rows a View hides, said in SQL on FeedItems so that the engine passes them over in its
 // indexes: read items when they are hidden, and items older than the View's days. Every row read
 // is still checked by Shows; this only has to let each row through that Shows would show, so
 // the age limit has a minute to spare and items without a date pass.
 QString HiddenItemsCondition(const CItemCursor& cursor) {
-    QString condition;
-    if (cursor.view.HideRead || cursor.hideRead)
-        condition += QStringLiteral(" And FeedItems.Status <> 2");
-    if (cursor.view.HideAfter >= 1)
-        condition +=
-            QStringLiteral(" And (FeedItems.ItemDate >= '%1' Or FeedItems.ItemDate Is "
-                           "Null)")
-                .arg(StoredDateText(cursor.now.addDays(-(cursor.view.HideAfter + 1)).addSecs(-60)));
-    return condition;
+    const QString dated = DatedRowsShown(cursor);
+    return HiddenReadCondition(cursor) +
+           (dated.isEmpty() ? QString()
+                            : QStringLiteral(" And (") + dated +
+                                  QStringLiteral(" Or FeedItems.ItemDate Is Null)"));
 }
 
-// The rows of a Feed after the last one read, in its order by date (latest first, rows without
-// a date last), then by identifier.
-QString AfterLastFeedRow(const CItemCursor& cursor) {
+QString IdList(const QList<qint32>& ids) {
+    QStringList texts;
+    for (qint32 id : ids)
+        texts << SqlInt(id);
+    return texts.join(u',');
+}
+
+// The rows of the feeds a View ordered by date takes items from, read down the date index: the
+// rows come in the list's order, so a page costs the rows read to fill it. The lower bounds of
+// the shares and the View's own filter are checked on each row read.
+QString RowsOfSharesByDate(const CItemCursor& cursor) {
+    return QStringLiteral("Select ") + ItemColumns +
+           QStringLiteral(" From FeedItems Indexed By FeedItemsNewest_PI") +
+           MembershipJoin(cursor.view, QStringLiteral(" Cross Join")) +
+           QStringLiteral(" Where FeedItems.FeedID In (") + IdList(cursor.shares.keys()) +
+           QStringLiteral(") And ") + ViewItemCondition(cursor.view) + HiddenReadCondition(cursor);
+}
+
+// Of each of the View's feeds, at least as many rows as it may show: its members, or its rows
+// not hidden by status. Read from one index, without the rows themselves.
+QString RowsPerFeedAtMost(const CItemCursor& cursor) {
+    if (cursor.view.IsKeywordView)
+        return QStringLiteral("Select FeedID,Count(*) From ViewFeedItems Where ViewID = ") +
+               SqlInt(cursor.view.ViewID) + QStringLiteral(" And FeedID In (") +
+               IdList(cursor.feedIDs) + QStringLiteral(") Group By FeedID");
+    return QStringLiteral("Select FeedItems.FeedID,Count(*) From FeedItems Where FeedItems.FeedID "
+                          "In (") +
+           IdList(cursor.feedIDs) + QStringLiteral(") And FeedItems.Status <> 0") +
+           HiddenReadCondition(cursor) + QStringLiteral(" Group By FeedItems.FeedID");
+}
+
+bool InShare(const CFeedItemRecord& item, const CItemCursor& cursor) {
+    const auto share = cursor.shares.constFind(item.FeedID);
+    return share != cursor.shares.cend() && item.FeedItemID >= *share;
+}
+
+// The order of the lists by date: latest first, items of one date by number (the highest, the
+// latest stored, first), items without a date last.
+bool ListedBefore(const CFeedItemRecord& a, const CFeedItemRecord& b) {
+    if (a.ItemDate.isValid() != b.ItemDate.isValid())
+        return a.ItemDate.isValid();
+    if (a.ItemDate != b.ItemDate)
+        return a.ItemDate > b.ItemDate;
+    return a.FeedItemID > b.FeedItemID;
+}
+
+// In the order by date the rows with a date come first, those without last. Each part is read
+// with a condition that is one range of an index on the date, so that the index gives the rows
+// in order: the dated rows after the last one read, then the undated ones.
+QString DatedRowsAfterLast(const CItemCursor& cursor) {
     if (!cursor.started)
-        return {};
-    if (cursor.lastDate.isNull())
-        return QStringLiteral(" And ItemDate Is Null And FeedItemID < ") +
-               SqlInt(cursor.lastItemID);
-    return QStringLiteral(" And ((ItemDate,FeedItemID) < (%1,%2) Or ItemDate Is Null)")
+        return QStringLiteral(" And FeedItems.ItemDate Is Not Null");
+    return QStringLiteral(" And (FeedItems.ItemDate,FeedItems.FeedItemID) < (%1,%2)")
         .arg(SqlText(cursor.lastDate), SqlInt(cursor.lastItemID));
+}
+
+QString UndatedRowsAfterLast(const CItemCursor& cursor, bool amongUndated) {
+    return QStringLiteral(" And FeedItems.ItemDate Is Null") +
+           (amongUndated
+                ? QStringLiteral(" And FeedItems.FeedItemID < ") + SqlInt(cursor.lastItemID)
+                : QString());
 }
 
 QString SqlLimit(int count) {
@@ -186,24 +261,48 @@ bool CRssDatabase::OpenFeedItems(CItemCursor& cursor, qint32 feedID, int most) {
     return true;
 }
 
+// Rows latest first, those without a date last, from the row after the cursor's last one; each
+// row read moves the cursor past it. `datedShown` narrows the rows with a date. `limit` rows at
+// most (0: no limit); `take` says whether to go on. Returns false when the rows ran out.
+bool CRssDatabase::ReadOnByDate(CItemCursor& cursor, const QString& select,
+                                const QString& datedShown, int limit,
+                                const std::function<bool(CAdoRecordset&)>& take) {
+    const bool amongUndated = cursor.started && cursor.lastDate.isNull();
+    int read = 0;
+    const auto readRows = [&](const QString& after) {
+        bool stopped = false;
+        const auto rows =
+            Query(select + after +
+                  QStringLiteral(" Order By FeedItems.ItemDate Desc,FeedItems.FeedItemID Desc") +
+                  (limit > 0 ? SqlLimit(limit - read) : QString()));
+        TakeReadableRows(*rows, [&](CAdoRecordset& row) {
+            ++read;
+            cursor.started = true;
+            cursor.lastItemID = row.Field(0).GetLong();
+            cursor.lastDate = row.Field(4).GetString();
+            stopped = !take(row) || read == limit;
+            return !stopped;
+        });
+        return stopped;
+    };
+    if (!amongUndated && readRows(DatedRowsAfterLast(cursor) + datedShown))
+        return true;
+    return readRows(UndatedRowsAfterLast(cursor, amongUndated));
+}
+
 void CRssDatabase::AppendFeedPage(CItemCursor& cursor, int count) {
     const int wanted = cursor.most == 0 ? count : std::min(count, cursor.most - cursor.taken);
-    const auto rows =
-        Query(QStringLiteral("Select ") + ItemColumns +
-              QStringLiteral(" From FeedItems Where Status <> 0 And FeedID = ") +
-              SqlInt(cursor.feedID) + AfterLastFeedRow(cursor) +
-              QStringLiteral(" Order By ItemDate Desc,FeedItemID Desc") + SqlLimit(wanted));
-    int read = 0;
-    TakeReadableRows(*rows, [&](CAdoRecordset& row) {
-        ++read;
-        cursor.started = true;
-        cursor.lastItemID = row.Field(0).GetLong();
-        cursor.lastDate = row.Field(4).GetString();
-        ItemList.push_back(ReadListedItem(row));
-        ++cursor.taken;
-        return true;
-    });
-    cursor.done = read < wanted || (cursor.most != 0 && cursor.taken >= cursor.most);
+    const bool more = ReadOnByDate(
+        cursor,
+        QStringLiteral("Select ") + ItemColumns +
+            QStringLiteral(" From FeedItems Where FeedItems.Status <> 0 And FeedItems.FeedID = ") +
+            SqlInt(cursor.feedID),
+        QString(), wanted, [&](CAdoRecordset& row) {
+            ItemList.push_back(ReadListedItem(row));
+            ++cursor.taken;
+            return true;
+        });
+    cursor.done = !more || (cursor.most != 0 && cursor.taken >= cursor.most);
 }
 
 // The View's feeds in display order, each once, disabled ones left out.
@@ -227,10 +326,8 @@ int CRssDatabase::AppendShownItemsOfFeed(CItemCursor& cursor, int count) {
         cursor.started ? QStringLiteral(" And FeedItems.FeedItemID < ") + SqlInt(cursor.lastItemID)
                        : QString();
     const auto rows =
-        Query(QStringLiteral("Select FeedItems.FeedItemID,FeedItems.FeedID,"
-                             "FeedItems.Title,FeedItems.Status,FeedItems."
-                             "ItemDate,FeedItems.LinkUrl,FeedItems.LinkUrl2 ") +
-              ViewItemsOfFeed(view, feedID) + cursor.hiddenCondition + after +
+        Query(QStringLiteral("Select ") + ItemColumns + u' ' + ViewItemsOfFeed(view, feedID) +
+              cursor.hiddenCondition + after +
               QStringLiteral(" Order By FeedItems.FeedItemID Desc") + SqlLimit(count));
     int read = 0;
     int appended = 0;
@@ -312,16 +409,83 @@ bool CRssDatabase::OpenViewItems(CItemCursor& cursor, qint32 viewID, int fallbac
             cursor.feedsWithShownItems = FeedsWithShownItems(cursor.view, cursor.hiddenCondition);
         return true;
     });
-    if (!opened || cursor.view.SortBy != 2)
-        return opened;
-    // Ordered by item date, where an item lands depends on all the others: read them all now.
-    const bool read = LoadMoreItems(cursor, AllItems);
-    SortLatestFirst(ItemList);
-    cursor.items = std::move(ItemList);
-    ItemList.clear();
-    cursor.kind = CItemCursor::Kind::Whole;
+    return opened && (cursor.view.SortBy != 2 || OpenViewItemsByDate(cursor));
+}
+
+// A View ordered by item date shows the items the feed-by-feed reading takes, caps included;
+// only their order differs. That reading is done here once, keeping of each feed the lowest
+// item number it takes, and of a View that shows few items the items themselves.
+bool CRssDatabase::OpenViewItemsByDate(CItemCursor& cursor) {
+    if (cursor.view.NumToShow > FewItems && EveryShownItemFits(cursor)) {
+        for (qint32 feedID : cursor.feedIDs)
+            cursor.shares.insert(feedID, 0);
+        cursor.kind = CItemCursor::Kind::ViewByDate;
+        cursor.byDateQuery = RowsOfSharesByDate(cursor);
+        return true;
+    }
+    std::vector<CFeedItemRecord> few;
+    bool fewItems = true;
+    const bool read = WithAccess(false, [&] {
+        while (!cursor.done) {
+            AppendViewPage(cursor, ShareReadRows);
+            for (const CFeedItemRecord& item : ItemList) {
+                const auto share = cursor.shares.find(item.FeedID);
+                if (share == cursor.shares.end())
+                    cursor.shares.insert(item.FeedID, item.FeedItemID);
+                else
+                    *share = std::min(*share, item.FeedItemID);
+            }
+            fewItems = fewItems && few.size() + ItemList.size() <= std::size_t(FewItems);
+            if (fewItems)
+                std::move(ItemList.begin(), ItemList.end(), std::back_inserter(few));
+            else
+                few.clear();
+            ItemList.clear();
+        }
+        return true;
+    });
     cursor.done = false;
+    cursor.started = false;
+    if (fewItems) {
+        std::sort(few.begin(), few.end(), ListedBefore);
+        cursor.items = std::move(few);
+        cursor.kind = CItemCursor::Kind::Whole;
+    } else {
+        cursor.kind = CItemCursor::Kind::ViewByDate;
+        cursor.byDateQuery = RowsOfSharesByDate(cursor);
+    }
     return read;
+}
+
+// Whether no cap can take effect: then the View shows every item of its feeds that it does not
+// hide, and nothing needs to be read to know its shares. Counted from the indexes alone, as
+// numbers each feed's shown items cannot exceed.
+bool CRssDatabase::EveryShownItemFits(const CItemCursor& cursor) {
+    return WithAccess(false, [&] {
+        qint64 total = 0;
+        for (auto rows = Query(RowsPerFeedAtMost(cursor)); !rows->IsEOF(); rows->MoveNext()) {
+            const qint32 count = rows->Field(1).GetLong();
+            if (cursor.perFeedCap > 0 && count > cursor.perFeedCap)
+                return false;
+            total += count;
+        }
+        return total <= cursor.view.NumToShow;
+    });
+}
+
+// Reads on down the date index, keeping the rows of the shares that the View shows.
+void CRssDatabase::AppendViewPageByDate(CItemCursor& cursor, int count) {
+    int appended = 0;
+    const QString dated = DatedRowsShown(cursor);
+    const QString datedShown = dated.isEmpty() ? QString() : QStringLiteral(" And ") + dated;
+    cursor.done = !ReadOnByDate(cursor, cursor.byDateQuery, datedShown, 0, [&](CAdoRecordset& row) {
+        CFeedItemRecord item = ReadListedItem(row);
+        if (InShare(item, cursor) && Shows(item, cursor)) {
+            ItemList.push_back(std::move(item));
+            ++appended;
+        }
+        return appended < count;
+    });
 }
 
 bool CRssDatabase::LoadMoreItems(CItemCursor& cursor, int count) {
@@ -340,6 +504,8 @@ bool CRssDatabase::LoadMoreItems(CItemCursor& cursor, int count) {
     return WithAccess(false, [&] {
         if (cursor.kind == CItemCursor::Kind::Feed)
             AppendFeedPage(cursor, count);
+        else if (cursor.kind == CItemCursor::Kind::ViewByDate)
+            AppendViewPageByDate(cursor, count);
         else
             AppendViewPage(cursor, count);
         return true;

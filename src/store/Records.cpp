@@ -29,7 +29,7 @@ CViewRecord ReadView(CAdoRecordset& row) {
     view.Status = row.Field(QStringLiteral("Status")).GetShort();
     view.ReadAfter = row.Field(QStringLiteral("ReadAfter")).GetShort();
     view.HideAfter = row.Field(QStringLiteral("HideAfter")).GetShort();
-    view.NumToShow = row.Field(QStringLiteral("NumToShow")).GetShort();
+    view.NumToShow = row.Field(QStringLiteral("NumToShow")).GetLong();
     view.HideRead = row.Field(QStringLiteral("HideRead")).GetBool();
     view.DPadSkipRead = row.Field(QStringLiteral("DPadSkipRead")).GetBool();
     view.SortBy = row.Field(QStringLiteral("SortBy")).GetShort();
@@ -66,7 +66,7 @@ void WriteViewSettings(CAdoRecordset& row, const CViewRecord& view) {
     row.Field(QStringLiteral("Label")).SetString(view.Label);
     row.Field(QStringLiteral("ReadAfter")).SetShort(view.ReadAfter);
     row.Field(QStringLiteral("HideAfter")).SetShort(view.HideAfter);
-    row.Field(QStringLiteral("NumToShow")).SetShort(view.NumToShow);
+    row.Field(QStringLiteral("NumToShow")).SetLong(view.NumToShow);
     row.Field(QStringLiteral("HideRead")).SetBool(view.HideRead);
     row.Field(QStringLiteral("DPadSkipRead")).SetBool(view.DPadSkipRead);
     row.Field(QStringLiteral("SortBy")).SetShort(view.SortBy);

@@ -15,7 +15,7 @@ struct CViewRecord {
     qint16 Status = 2;
     qint16 ReadAfter = 5;
     qint16 HideAfter = 7;
-    qint16 NumToShow = 30;
+    qint32 NumToShow = 30;
     bool HideRead = false;
     bool DPadSkipRead = true;
     qint16 SortBy = 0; // 0 by feed priority, 1 by feed date, 2 by item date

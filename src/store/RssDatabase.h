@@ -222,7 +222,12 @@ private:
     bool ResetFeedsForNextDownload(const QString& sql, bool keepDisabled);
     QList<qint32> ShownFeedsOfView(const CViewRecord& view);
     QSet<qint32> FeedsWithShownItems(const CViewRecord& view, const QString& hidden);
+    bool ReadOnByDate(CItemCursor& cursor, const QString& select, const QString& datedShown,
+                      int limit, const std::function<bool(CAdoRecordset&)>& take);
     void AppendFeedPage(CItemCursor& cursor, int count);
+    bool OpenViewItemsByDate(CItemCursor& cursor);
+    bool EveryShownItemFits(const CItemCursor& cursor);
+    void AppendViewPageByDate(CItemCursor& cursor, int count);
     void AppendViewPage(CItemCursor& cursor, int count);
     int AppendShownItemsOfFeed(CItemCursor& cursor, int count);
 

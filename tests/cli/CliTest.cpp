@@ -225,6 +225,8 @@ TEST_F(CliTest, ViewAndFeedProperties) {
 
     EXPECT_EQ(Cli({"view", "set", view, "--label", "Evening"}).status, 0);
     EXPECT_EQ(JsonObject(Cli({"--json", "view", "show", view}).out)["label"].toString(), "Evening");
+    EXPECT_EQ(Cli({"view", "set", view, "--max-items", "50000"}).status, 0);
+    EXPECT_EQ(JsonObject(Cli({"--json", "view", "show", view}).out)["maxItems"].toInt(), 50000);
 
     ASSERT_EQ(Cli({"feed", "set", news, "--priority", "250", "--views", "1,2," + view}).status, 0);
     shown = JsonObject(Cli({"--json", "feed", "show", news}).out);
@@ -255,7 +257,8 @@ TEST_F(CliTest, InvalidChoicesNameTheAllowedValues) {
     } cases[] = {
         {{"view", "add", "V", "--read-after", "7"}, "0, 1, 2, 3, 4, 5, 10, 20"},
         {{"view", "add", "V", "--hide-after", "6"}, "0, 1, 2, 3, 4, 5, 7, 14, 30"},
-        {{"view", "add", "V", "--max-items", "80"}, "15, 20, 25, 30, 35, 40, 45, 50, 75"},
+        {{"view", "add", "V", "--max-items", "0"}, "takes a number 1 to 1000000"},
+        {{"view", "add", "V", "--max-items", "1000001"}, "takes a number 1 to 1000000"},
         {{"feed", "set", "1", "--max-items", "75"}, "15, 20, 25, 30, 35, 40, 45, 50"},
         {{"add", "http://x/", "--read-after", "30"}, "0, 1, 2, 3, 4, 5, 10, 20"},
         {{"view", "add", "V", "--sort", "title"}, "priority, feed-date, item-date"},

@@ -6,6 +6,7 @@
 
 #include <QFile>
 #include <QRegularExpression>
+#include <algorithm>
 #include <libxml/parser.h>
 #include <libxml/tree.h>
 #include <optional>
@@ -99,6 +100,32 @@ TEST_F(BackupTest, RestoresWhatItSaved) {
     ASSERT_TRUE(ImportBackup(restored, path));
     ASSERT_TRUE(restored.LoadFeedList(false));
     EXPECT_EQ(restored.FeedList.size(), 4u);
+}
+
+// A keyword View over a large database may show far more items than the dialog's list offers;
+// the count is stored, listed and backed up whole.
+TEST_F(BackupTest, AViewOfFiftyThousandItemsKeepsItsCount) {
+    constexpr int Shown = 50000;
+    AddFeed(1, "One");
+    AddFeed(2, "Two");
+    Sql({QStringLiteral("Insert Into FeedItems(FeedItemID,FeedID,Title,Status,ItemDate,LinkUrl,"
+                        "LinkUrl2) With Recursive n(i) As (Select 1 Union All Select i + 1 From n "
+                        "Where i < %1) Select i, 1 + i % 2, 'tram ' || i, 1, %2, '', '' From n")
+             .arg(Shown + 10)
+             .arg(Date(NowGmt()))});
+    AddView(400, "Trams", {}, Shown, 2, "tram");
+    ASSERT_TRUE(db_.RebuildKeywordView(400, true, false, false));
+    EXPECT_EQ(db_.GetView(400)->NumToShow, Shown);
+    ASSERT_TRUE(db_.LoadViewItems(400, 10, false));
+    EXPECT_EQ(db_.ItemList.size(), std::size_t(Shown));
+
+    CRssDatabase restored;
+    ASSERT_NO_FATAL_FAILURE(SaveAndRestore(env_.Path("b.qpbk"), restored));
+    ASSERT_TRUE(restored.LoadViewList());
+    const auto trams = std::find_if(restored.ViewList.begin(), restored.ViewList.end(),
+                                    [](const CViewRecord& view) { return view.Label == "Trams"; });
+    ASSERT_NE(trams, restored.ViewList.end());
+    EXPECT_EQ(restored.GetView(trams->ViewID)->NumToShow, Shown);
 }
 
 // Texts that themselves hold what the file's escaping writes come back as they were.

@@ -224,6 +224,26 @@ TEST_F(PropertiesDlgTest, CancelWritesNothing) {
     EXPECT_EQ(Memberships(), before);
 }
 
+// A count the list does not offer, set from the command line, shows as its number and survives
+// the dialog when its editor is opened and closed without a new choice.
+TEST_F(PropertiesDlgTest, AnUnlistedMaxItemsIsShownAndKept) {
+    CViewRecord view = *db_.GetView(41);
+    view.NumToShow = 50000;
+    ASSERT_TRUE(db_.UpdateView(view));
+    CViewPropertiesDlg dialog(db_, 41);
+    Show(dialog);
+    CPropertyTree& tree = *dialog.Tree();
+    PropertyTreeDriver driver(tree);
+    driver.Open(QStringLiteral("Settings"));
+    PropertyItem maxItems = tree.Find(QStringLiteral("Max Items"));
+    EXPECT_EQ(maxItems->text(1), "50000");
+    driver.ClickCell(maxItems, 1);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    Press(dialog, QDialogButtonBox::Ok);
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(db_.GetView(41)->NumToShow, 50000);
+}
+
 TEST_F(PropertiesDlgTest, ARecordGoneIsReportedAndNothingIsWritten) {
     const qint32 item = ItemIDs(feed_).value(0);
     const QString restart = QStringLiteral(" is no longer valid.\n\nPlease restart Quillpost.");

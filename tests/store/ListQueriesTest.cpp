@@ -1,5 +1,8 @@
 #include "StoreFixture.h"
 
+#include <algorithm>
+#include <vector>
+
 namespace {
 
 class ListQueriesTest : public StoreFixture {
@@ -203,8 +206,9 @@ TEST_F(ListQueriesTest, MembershipAndAudioLists) {
 
 namespace {
 
-// Four feeds of twelve items: dates shared by several items, read items, old items and one item
-// without a date, so that every page boundary falls on a tie or a filtered row somewhere.
+// Four feeds of twelve items and a fifth of 4 000: dates shared by several items, read items,
+// old items and items without a date, so that every page boundary falls on a tie or a filtered
+// row somewhere, and Views ordered by item date both of few items and of many.
 class PagedListsTest : public ListQueriesTest {
 protected:
     void SetUp() override {
@@ -219,6 +223,37 @@ protected:
             }
         }
         Sql({"Update FeedItems Set ItemDate = Null Where FeedItemID = 307"});
+        AddFeed(5, "F5", 1, 2, now_.addDays(-3));
+        Sql({QStringLiteral(
+                 "Insert Into FeedItems(FeedItemID,FeedID,Title,Status,ItemDate,LinkUrl,LinkUrl2) "
+                 "With Recursive n(i) As (Select 0 Union All Select i + 1 From n Where i < 3999) "
+                 "Select 5000 + i, 5, Case When i % 3 = 0 Then 'tram ' Else 'Item ' End || i, "
+                 "Case When i % 4 = 1 Then 2 Else 1 End, Case When i % 97 = 5 Then Null Else "
+                 "strftime('%Y-%m-%d %H:%M:%S', '") +
+             StoredDateText(now_) +
+             QStringLiteral("', '-' || (i % 5) || ' days', '-' || (i % 2) || ' hours') End, "
+                            "'', '' From n")});
+    }
+
+    // A View ordered by item date shows what it shows ordered by feed date, in the order of the
+    // lists by date: latest first, ties by the higher item number, items without a date last.
+    QList<qint32> ByDateFromTheFeedOrder(qint32 viewID, bool hideRead) {
+        CViewRecord view = *db_.GetView(viewID);
+        view.SortBy = 1;
+        EXPECT_TRUE(db_.UpdateView(view));
+        EXPECT_TRUE(db_.LoadViewItems(viewID, 10, hideRead));
+        view.SortBy = 2;
+        EXPECT_TRUE(db_.UpdateView(view));
+        std::vector<CFeedItemRecord> items = db_.ItemList;
+        std::sort(items.begin(), items.end(), [](const auto& a, const auto& b) {
+            if (a.ItemDate.isValid() != b.ItemDate.isValid())
+                return a.ItemDate.isValid();
+            return a.ItemDate != b.ItemDate ? a.ItemDate > b.ItemDate : a.FeedItemID > b.FeedItemID;
+        });
+        QList<qint32> ids;
+        for (const CFeedItemRecord& item : items)
+            ids << item.FeedItemID;
+        return ids;
     }
 
     // The list read through a cursor `page` items at a time.
@@ -237,7 +272,7 @@ struct PagedView {
     const char* name;
     int numToShow;
     int sortBy;
-    bool keywords;
+    const char* keywords; // none: a View of the five feeds
     bool viewHidesRead;
     int hideAfter;
     bool hideReadArgument;
@@ -245,24 +280,34 @@ struct PagedView {
 
 TEST_F(PagedListsTest, PagesTogetherAreTheWholeList) {
     const PagedView views[] = {
-        {"by priority", 30, 0, false, false, 0, false},
-        {"by feed date, capped per feed", 10, 1, false, false, 0, false},
-        {"by item date", 40, 2, false, false, 0, false},
-        {"hide read", 100, 0, false, true, 0, false},
-        {"hide read by argument", 100, 1, false, false, 0, true},
-        {"hide after two days", 100, 0, false, false, 2, false},
-        {"both filters, by item date", 25, 2, false, true, 2, false},
-        {"crowded: only the total cap", 3, 0, false, false, 0, false},
-        {"keyword View", 32767, 1, true, false, 0, false},
-        {"keyword View, filtered, capped", 7, 0, true, true, 1, false},
-        {"keyword View by item date", 32767, 2, true, false, 0, false},
+        {"by priority", 30, 0, nullptr, false, 0, false},
+        {"by feed date, capped per feed", 10, 1, nullptr, false, 0, false},
+        {"by item date", 40, 2, nullptr, false, 0, false},
+        {"hide read", 100, 0, nullptr, true, 0, false},
+        {"hide read by argument", 100, 1, nullptr, false, 0, true},
+        {"hide after two days", 100, 0, nullptr, false, 2, false},
+        {"both filters, by item date", 25, 2, nullptr, true, 2, false},
+        {"crowded: only the total cap", 3, 0, nullptr, false, 0, false},
+        {"crowded, by item date", 4, 2, nullptr, false, 0, false},
+        {"keyword View", 32767, 1, "tram", false, 0, false},
+        {"keyword View, filtered, capped", 7, 0, "tram", true, 1, false},
+        {"keyword View by item date", 32767, 2, "tram", false, 0, false},
+        {"keyword View by item date, filtered, capped", 300, 2, "tram", true, 1, false},
+        // Thousands of items: read a page at a time down the date index.
+        {"by item date, every item", 50000, 2, nullptr, false, 0, false},
+        {"by item date, capped per feed", 12000, 2, nullptr, false, 0, false},
+        {"by item date, hide read", 50000, 2, nullptr, true, 0, false},
+        {"by item date, hide read by argument", 50000, 2, nullptr, false, 0, true},
+        {"by item date, hide after two days", 50000, 2, nullptr, false, 2, false},
+        {"keyword View of thousands by item date", 50000, 2, "item", false, 0, false},
+        {"keyword View of thousands by item date, capped", 11000, 2, "item", false, 0, false},
     };
     qint32 viewID = 900;
     for (const PagedView& v : views) {
         SCOPED_TRACE(v.name);
         ++viewID;
-        AddView(viewID, v.name, v.keywords ? QList<qint32>() : QList<qint32>{1, 2, 3, 4},
-                v.numToShow, v.sortBy, v.keywords ? QStringLiteral("tram") : QString());
+        AddView(viewID, v.name, v.keywords ? QList<qint32>() : QList<qint32>{1, 2, 3, 4, 5},
+                v.numToShow, v.sortBy, QString::fromLatin1(v.keywords));
         CViewRecord view = *db_.GetView(viewID);
         view.HideRead = v.viewHidesRead;
         view.HideAfter = qint16(v.hideAfter);
@@ -274,7 +319,12 @@ TEST_F(PagedListsTest, PagesTogetherAreTheWholeList) {
         ASSERT_TRUE(db_.LoadViewItems(viewID, 10, v.hideReadArgument));
         const QList<qint32> whole = ListedIDs();
         ASSERT_FALSE(whole.isEmpty());
-        for (int page : {1, 2, 5, 256}) {
+        if (v.sortBy == 2) {
+            EXPECT_EQ(whole, ByDateFromTheFeedOrder(viewID, v.hideReadArgument));
+        }
+        const std::vector<int> pages =
+            whole.size() < 500 ? std::vector<int>{1, 2, 5, 256} : std::vector<int>{7, 256, 1000};
+        for (int page : pages) {
             CItemCursor cursor;
             ASSERT_TRUE(db_.OpenViewItems(cursor, viewID, 10, v.hideReadArgument));
             EXPECT_EQ(PagedIDs(cursor, page), whole) << "pages of " << page;

@@ -1,47 +1,11 @@
 #include "StoreFixture.h"
 #include "config/AppSettings.h"
-#include "store/DateOrder.h"
 #include "store/SqlText.h"
 
 #include <QSet>
 #include <random>
 
 namespace {
-
-// The order the item lists were always given "By Item Date": position by position, every later
-// item dated strictly after the one a position holds is exchanged into it.
-std::vector<qint32> ExchangeSortedIDs(std::vector<CFeedItemRecord> items) {
-    for (std::size_t i = 0; i < items.size(); ++i)
-        for (std::size_t j = i + 1; j < items.size(); ++j)
-            if (items[j].ItemDate > items[i].ItemDate)
-                std::swap(items[i], items[j]);
-    std::vector<qint32> ids;
-    for (const CFeedItemRecord& item : items)
-        ids.push_back(item.FeedItemID);
-    return ids;
-}
-
-TEST(DateOrderTest, SameOrderAsTheExchangeSortTiesIncluded) {
-    std::mt19937 random(2005);
-    const QDateTime base(QDate(2025, 3, 1), QTime(10, 30), Qt::UTC);
-    for (int round = 0; round < 3000; ++round) {
-        const int count = int(random() % 40);
-        const int dates = 1 + int(random() % 6); // few dates: many ties
-        std::vector<CFeedItemRecord> items(static_cast<std::size_t>(count));
-        for (int i = 0; i < count; ++i) {
-            items[std::size_t(i)].FeedItemID = i;
-            const int day = int(random() % (dates + 1));
-            if (day < dates) // the rest stay without a date
-                items[std::size_t(i)].ItemDate = base.addDays(day);
-        }
-        const std::vector<qint32> expected = ExchangeSortedIDs(items);
-        SortLatestFirst(items);
-        std::vector<qint32> sorted;
-        for (const CFeedItemRecord& item : items)
-            sorted.push_back(item.FeedItemID);
-        ASSERT_EQ(sorted, expected) << "round " << round;
-    }
-}
 
 // Merges, trims, deletes, purges, edits, status changes, View rebuilds and another program's
 // statements in random order; after each, every count equals a plain count and every search

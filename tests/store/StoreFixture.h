@@ -77,7 +77,7 @@ protected:
         CViewRecord view;
         view.ViewID = viewID;
         view.Label = label;
-        view.NumToShow = qint16(numToShow);
+        view.NumToShow = numToShow;
         view.SortBy = qint16(sortBy);
         view.HideAfter = 0;
         view.Keywords = keywords;
