@@ -15,6 +15,9 @@ QString DecodeEntities(const QString& text);
 // XML file may hold them, and every stored text may end up in one.
 QString ReplaceForbiddenControls(QString text);
 
+// The position of the first character ReplaceForbiddenControls replaces, or -1.
+qsizetype FirstForbiddenControl(QStringView text);
+
 // Plain text of a markup text: CDATA unwrapped, each tag replaced by one space, trimmed.
 QString StripTags(const QString& text);
 

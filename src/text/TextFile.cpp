@@ -140,8 +140,13 @@ bool CTextFile::Close() {
 
 QString CTextFile::Decode(const QByteArray& bytes, const QString& contentType) {
     QString text = DecodeWithFallbacks(bytes, contentType);
-    const qsizetype nul = text.indexOf(QChar(u'\0'));
+    // A NUL is a forbidden control too, so a text without controls, as nearly every one is,
+    // is checked by one pass.
+    const qsizetype control = FirstForbiddenControl(text);
+    if (control < 0)
+        return text;
+    const qsizetype nul = text.indexOf(QChar(u'\0'), control);
     if (nul >= 0)
         text.truncate(nul);
-    return ReplaceForbiddenControls(text);
+    return ReplaceForbiddenControls(std::move(text));
 }
