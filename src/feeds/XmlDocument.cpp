@@ -129,14 +129,14 @@ public:
         : document_(document), text_(text), endTags_(text), commentEnds_(text, u"-->") {}
 
     bool Run() {
-        qsizetype open = text_.indexOf(QChar(u'<'));
+        qsizetype open = endTags_.FindLessThan(0);
         if (open < 0)
             return false;
         while (open >= 0) {
             const qsizetype close = text_.indexOf(QChar(u'>'), open);
             if (close < 0)
                 return false;
-            open = text_.indexOf(QChar(u'<'), ScanTag(open, close));
+            open = endTags_.FindLessThan(ScanTag(open, close));
         }
         return true;
     }
@@ -180,7 +180,7 @@ private:
         const qsizetype endTag = endTags_.Find(node->Name, contentStart);
         if (endTag < 0)
             return contentStart; // left open, and not a sibling anyone links to
-        const qsizetype firstMarkup = text_.indexOf(QChar(u'<'), contentStart);
+        const qsizetype firstMarkup = endTags_.FindLessThan(contentStart);
         if (firstMarkup < endTag && !QStringView(text_).mid(firstMarkup).startsWith(u"<![CDATA[")) {
             if (!CurrentParent())
                 document_.root_ = node;
