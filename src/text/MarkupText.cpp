@@ -130,26 +130,33 @@ constexpr qsizetype ControlCheckBlock = 64;
 
 // IsForbiddenControl spelled with & instead of &&: without branches, and with the flag as wide as
 // a character, g++ -O2 vectorizes the loop.
-bool BlockHoldsForbiddenControl(const char16_t* block) {
-    char16_t found = 0;
+template <typename Char> bool BlockHoldsForbiddenControl(const Char* block) {
+    Char found = 0;
     for (qsizetype i = 0; i < ControlCheckBlock; ++i) {
-        const char16_t c = block[i];
+        const Char c = block[i];
         found |= (c < 0x20) & (c != u'\t') & (c != u'\n') & (c != u'\r');
     }
     return found;
 }
 
-} // namespace
-
-qsizetype FirstForbiddenControl(QStringView text) {
-    const char16_t* chars = text.utf16();
+template <typename Char> qsizetype FirstForbiddenControlOf(const Char* chars, qsizetype size) {
     qsizetype from = 0;
-    while (from + ControlCheckBlock <= text.size() && !BlockHoldsForbiddenControl(chars + from))
+    while (from + ControlCheckBlock <= size && !BlockHoldsForbiddenControl(chars + from))
         from += ControlCheckBlock;
-    for (qsizetype i = from; i < text.size(); ++i)
+    for (qsizetype i = from; i < size; ++i)
         if (IsForbiddenControl(chars[i]))
             return i;
     return -1;
+}
+
+} // namespace
+
+qsizetype FirstForbiddenControl(QStringView text) {
+    return FirstForbiddenControlOf(text.utf16(), text.size());
+}
+
+qsizetype FirstForbiddenControl(QByteArrayView bytes) {
+    return FirstForbiddenControlOf(reinterpret_cast<const uchar*>(bytes.data()), bytes.size());
 }
 
 QString ReplaceForbiddenControls(QString text) {

@@ -77,6 +77,15 @@ TEST(ForbiddenControls, FoundAndReplacedWhereverTheyStand) {
             EXPECT_EQ(FirstForbiddenControl(text), at) << at;
             EXPECT_EQ(ReplaceForbiddenControls(text), expected) << at;
         }
+    // In UTF-8 the bytes of other characters never pass for controls.
+    const QByteArray utf8 = filler.toUtf8();
+    EXPECT_EQ(FirstForbiddenControl(QByteArrayView(utf8)), -1);
+    for (const qsizetype at : {0, 63, 64, 200, 400, 448, 490})
+        for (const char control : {'\0', '\x01', '\x1F'}) {
+            QByteArray bytes = utf8;
+            bytes[at] = control;
+            EXPECT_EQ(FirstForbiddenControl(QByteArrayView(bytes)), at) << at;
+        }
 }
 
 TEST(StripTags, ReplacesTagsBySingleSpaces) {
