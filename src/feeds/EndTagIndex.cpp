@@ -37,9 +37,14 @@ EndTagIndex::EndTagIndex(const QString& text) : text_(text) {
 }
 
 qsizetype EndTagIndex::Find(QStringView name, qsizetype from) {
-    if (name.contains(QChar(u'>')))
-        return -1;
-    if (name.contains(QChar(u'<')))
+    // Names are short: one look at each character costs less than a search for each bracket.
+    bool lessThan = false;
+    for (const QChar c : name) {
+        if (c == u'>')
+            return -1;
+        lessThan = lessThan || c == u'<';
+    }
+    if (lessThan)
         return FindNameWithLessThan(name, from);
     const auto it = endedByGreaterThan_.find(name);
     return it == endedByGreaterThan_.end() ? -1 : it->AtOrAfter(from);

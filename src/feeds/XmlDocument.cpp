@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <algorithm>
+#include <array>
 
 namespace {
 
@@ -203,12 +204,26 @@ private:
     // thousands of times. The key views the stored string, since a name may come from a text
     // that lives only while its tag is read.
     QString InternedName(QStringView name) {
+        QString& recent = recentNames_[RecentNameSlot(name)];
+        if (!recent.isNull() && recent == name) // a slot not yet filled holds no name, not ""
+            return recent;
         auto it = names_.constFind(name);
         if (it == names_.constEnd()) {
             const QString interned = name.toString();
             it = names_.insert(interned, interned);
         }
-        return *it;
+        recent = *it;
+        return recent;
+    }
+
+    // The tags of a feed repeat a few sequences of names, so most names are found among the
+    // ones met last, in a slot picked by length and end characters, without hashing the name.
+    static std::size_t RecentNameSlot(QStringView name) {
+        if (name.isEmpty())
+            return 0;
+        const std::size_t digest =
+            std::size_t(name.size()) * 7 + name.front().unicode() + name.back().unicode() * 3;
+        return digest % RecentNames;
     }
 
     CXmlNode* Link(CXmlNode& node) {
@@ -233,6 +248,8 @@ private:
     EndTagIndex endTags_;
     ForwardFinder commentEnds_;
     QHash<QStringView, QString> names_;
+    static constexpr std::size_t RecentNames = 64;
+    std::array<QString, RecentNames> recentNames_;
     std::vector<CXmlNode*> openElements_;
     CXmlNode* previousSibling_ = nullptr;
 };
