@@ -2,43 +2,52 @@
 
 #include <algorithm>
 
-namespace {
-qsizetype FirstAtOrAfter(const std::vector<qsizetype>& positions, qsizetype from,
-                         std::vector<qsizetype>::const_iterator* at = nullptr) {
-    const auto it = std::lower_bound(positions.begin(), positions.end(), from);
-    if (at)
-        *at = it;
-    return it == positions.end() ? -1 : *it;
+std::size_t ForwardPositions::IndexAtOrAfter(qsizetype from) {
+    if (next_ > 0 && positions_[next_ - 1] >= from)
+        next_ = std::size_t(std::lower_bound(positions_.begin(), positions_.end(), from) -
+                            positions_.begin());
+    while (next_ < positions_.size() && positions_[next_] < from)
+        ++next_;
+    return next_;
 }
-} // namespace
+
+qsizetype ForwardPositions::AtOrAfter(qsizetype from) {
+    const std::size_t index = IndexAtOrAfter(from);
+    return index < positions_.size() ? positions_[index] : -1;
+}
 
 EndTagIndex::EndTagIndex(const QString& text) : text_(text) {
     const QStringView view(text);
     for (qsizetype open = view.indexOf(QChar(u'<')); open >= 0;
-         open = view.indexOf(QChar(u'<'), open)) {
+         open = view.indexOf(QChar(u'<'), open + 1))
+        lessThans_.Add(open);
+    // A name ends at the first '<' or '>'; a '<' that ended one may itself open "</".
+    for (const qsizetype open : lessThans_.Positions()) {
         const qsizetype nameStart = open + 2;
-        if (nameStart > view.size() || view[open + 1] != u'/') {
-            ++open;
+        if (nameStart > view.size() || view[open + 1] != u'/')
             continue;
-        }
         qsizetype end = nameStart;
         while (end < view.size() && view[end] != u'<' && view[end] != u'>')
             ++end;
         if (end == view.size())
             break;
         auto& index = view[end] == u'>' ? endedByGreaterThan_ : endedByLessThan_;
-        index[view.mid(nameStart, end - nameStart)].push_back(open);
-        open = end; // a '<' that ended the name may itself open "</"
+        index[view.mid(nameStart, end - nameStart)].Add(open);
     }
 }
 
 qsizetype EndTagIndex::Find(QStringView name, qsizetype from) {
-    if (name.contains(QChar(u'>')))
-        return -1;
-    if (name.contains(QChar(u'<')))
+    // Names are short: one look at each character costs less than a search for each bracket.
+    bool lessThan = false;
+    for (const QChar c : name) {
+        if (c == u'>')
+            return -1;
+        lessThan = lessThan || c == u'<';
+    }
+    if (lessThan)
         return FindNameWithLessThan(name, from);
-    const auto it = endedByGreaterThan_.constFind(name);
-    return it == endedByGreaterThan_.constEnd() ? -1 : FirstAtOrAfter(*it, from);
+    const auto it = endedByGreaterThan_.find(name);
+    return it == endedByGreaterThan_.end() ? -1 : it->AtOrAfter(from);
 }
 
 qsizetype EndTagIndex::FindNameWithLessThan(QStringView name, qsizetype from) {
@@ -47,13 +56,12 @@ qsizetype EndTagIndex::FindNameWithLessThan(QStringView name, qsizetype from) {
         absent != absentFrom_.constEnd() && from >= *absent)
         return -1;
     const QString endTag = QStringLiteral("</") + key + u'>';
-    const auto candidates = endedByLessThan_.constFind(name.left(name.indexOf(QChar(u'<'))));
-    if (candidates != endedByLessThan_.constEnd()) {
-        std::vector<qsizetype>::const_iterator it;
-        FirstAtOrAfter(*candidates, from, &it);
-        for (; it != candidates->end(); ++it)
-            if (QStringView(text_).mid(*it).startsWith(endTag))
-                return *it;
+    const auto candidates = endedByLessThan_.find(name.left(name.indexOf(QChar(u'<'))));
+    if (candidates != endedByLessThan_.end()) {
+        const std::vector<qsizetype>& positions = candidates->Positions();
+        for (std::size_t i = candidates->IndexAtOrAfter(from); i < positions.size(); ++i)
+            if (QStringView(text_).mid(positions[i]).startsWith(endTag))
+                return positions[i];
     }
     absentFrom_.insert(key, from);
     return -1;

@@ -24,10 +24,13 @@ QUrl LinkBase(const CXmlNode* node, const QString& documentAddress) {
         path.push_back(node);
     QUrl base = StartsWithWebScheme(documentAddress) ? QUrl(documentAddress) : QUrl();
     for (auto it = path.rbegin(); it != path.rend(); ++it)
-        if (const QString xmlBase = CXmlDocument::GetAttribute(*it, QStringLiteral("xml:base"));
-            !xmlBase.isEmpty())
-            base = Refined(base, xmlBase);
+        base = ChildLinkBase(*it, base);
     return base;
+}
+
+QUrl ChildLinkBase(const CXmlNode* node, const QUrl& parentBase) {
+    const QString xmlBase = CXmlDocument::GetAttribute(node, QStringLiteral("xml:base"));
+    return xmlBase.isEmpty() ? parentBase : Refined(parentBase, xmlBase);
 }
 
 QString ResolveLink(const QString& href, const QUrl& base) {

@@ -9,6 +9,11 @@
 // xml:base from the root down to the node. Empty when the document has no web address.
 QUrl LinkBase(const CXmlNode* node, const QString& documentAddress);
 
+// The base of a node whose parent's links resolve against `parentBase`: that base, refined by
+// the node's own xml:base. Readers walking down the tree refine the base a step at a time
+// rather than parse the addresses of every ancestor again for each link.
+QUrl ChildLinkBase(const CXmlNode* node, const QUrl& parentBase);
+
 // `href` made absolute against `base`; unchanged when it is absolute already or there is no
 // absolute base.
 QString ResolveLink(const QString& href, const QUrl& base);

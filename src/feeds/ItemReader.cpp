@@ -130,10 +130,9 @@ QString Atom10Content(const CXmlNode* child) {
     return child->Text;
 }
 
-void ApplyAtom10LinkRule(CFeedItemData& item, const CXmlNode* link,
-                         const QString& documentAddress) {
+void ApplyAtom10LinkRule(CFeedItemData& item, const CXmlNode* link, const QUrl& entryBase) {
     const QString href = CXmlDocument::GetAttribute(link, QStringLiteral("href"));
-    const QUrl base = LinkBase(link, documentAddress);
+    const QUrl base = ChildLinkBase(link, entryBase);
     if (IsAlternateLink(link) && item.Link.isEmpty())
         item.Link = ResolveLink(href, base);
     else if (CXmlDocument::GetAttribute(link, QStringLiteral("rel")) == u"enclosure" &&
@@ -144,7 +143,7 @@ void ApplyAtom10LinkRule(CFeedItemData& item, const CXmlNode* link,
 }
 
 void ApplyAtom10Rule(CFeedItemData& item, const CXmlNode* child, const QString& name,
-                     const FieldOverrides& overrides, const QString& documentAddress) {
+                     const FieldOverrides& overrides, const QUrl& entryBase) {
     if (NameIs(name, u"id"))
         item.Guid = child->Text;
     else if (Overrides(overrides.title, name))
@@ -154,7 +153,7 @@ void ApplyAtom10Rule(CFeedItemData& item, const CXmlNode* child, const QString& 
     else if (Overrides(overrides.link, name))
         item.Link = child->Text;
     else if (NameIs(name, u"link"))
-        ApplyAtom10LinkRule(item, child, documentAddress);
+        ApplyAtom10LinkRule(item, child, entryBase);
     else if (Overrides(overrides.date, name))
         item.Date = child->Text;
     else if (NameIs(name, u"published") && (overrides.date.isEmpty() || item.Date.isEmpty()))
@@ -164,9 +163,9 @@ void ApplyAtom10Rule(CFeedItemData& item, const CXmlNode* child, const QString& 
     else if (Overrides(overrides.content, name))
         item.Content = OverriddenContent(child, overrides);
     else if (NameIs(name, u"content") && (overrides.content.isEmpty() || item.Content.isEmpty()))
-        item.Content = ResolveContentLinks(Atom10Content(child), LinkBase(child, documentAddress));
+        item.Content = ResolveContentLinks(Atom10Content(child), ChildLinkBase(child, entryBase));
     else if (NameIs(name, u"summary") && item.Content.isEmpty())
-        item.Content = ResolveContentLinks(Atom10Content(child), LinkBase(child, documentAddress));
+        item.Content = ResolveContentLinks(Atom10Content(child), ChildLinkBase(child, entryBase));
 }
 
 bool IsAtom(qint16 feedType) {
@@ -222,14 +221,19 @@ void ReadItems(CFeedData& record, qint16 feedType, const CXmlNode* firstItem,
                const QString& documentAddress) {
     const FieldOverrides overrides = FieldOverrides::Load(feedType);
     const QString itemName = IsAtom(feedType) ? QStringLiteral("entry") : QStringLiteral("item");
+    // Items are siblings, so they share their parent's base.
+    const QUrl itemsBase = feedType == FeedTypeAtom10 && firstItem
+                               ? LinkBase(firstItem->Parent, documentAddress)
+                               : QUrl();
     for (const CXmlNode* node = firstItem; node; node = node->NextSibling) {
         if (node != firstItem && !NameIs(node->Name, itemName))
             continue;
         CFeedItemData& item = record.Items.emplace_back();
+        const QUrl entryBase = feedType == FeedTypeAtom10 ? ChildLinkBase(node, itemsBase) : QUrl();
         for (const CXmlNode* child = CXmlDocument::FirstChild(node); child;
              child = child->NextSibling) {
             if (feedType == FeedTypeAtom10)
-                ApplyAtom10Rule(item, child, child->Name, overrides, documentAddress);
+                ApplyAtom10Rule(item, child, child->Name, overrides, entryBase);
             else if (feedType == FeedTypeAtom03)
                 ApplyAtomRule(item, child, child->Name, overrides);
             else

@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <algorithm>
+#include <array>
 
 namespace {
 
@@ -30,13 +31,15 @@ QStringView ElementName(QStringView tagText) {
     return text.left(end);
 }
 
+bool HoldsLineBreakOrTab(QStringView text) {
+    return std::any_of(text.cbegin(), text.cend(),
+                       [](QChar c) { return c == u'\r' || c == u'\n' || c == u'\t'; });
+}
+
 // Line breaks become one blank and tabs four, as attribute values are read.
-QString NormalizedTagText(QStringView tagText) {
-    QString text = WithoutLeadingSpace(tagText).toString();
-    if (!std::any_of(text.cbegin(), text.cend(),
-                     [](QChar c) { return c == u'\r' || c == u'\n' || c == u'\t'; }))
-        return text;
-    return text.replace(QStringLiteral("\r\n"), QStringLiteral(" "))
+QString NormalizedTagText(QStringView text) {
+    return text.toString()
+        .replace(QStringLiteral("\r\n"), QStringLiteral(" "))
         .replace(u'\r', u' ')
         .replace(u'\n', u' ')
         .replace(QStringLiteral("\t"), QStringLiteral("    "));
@@ -49,28 +52,6 @@ qsizetype FindEqualsQuote(QStringView text, QChar quote, qsizetype from) {
         if (equals + 1 < text.size() && text[equals + 1] == quote)
             return equals;
     return -1;
-}
-
-// Only attributes written with the tag's one quote character, with '=' directly before it,
-// are recognised; the quote is '"' when the tag holds =" anywhere, else the apostrophe.
-void ReadAttributes(QStringView tagText, CXmlNode& node) {
-    node.Attributes.clear();
-    if (!tagText.contains(QChar(u'=')))
-        return;
-    const QString text = NormalizedTagText(tagText);
-    const QChar quote = FindEqualsQuote(text, u'"', 0) >= 0 ? u'"' : u'\'';
-    qsizetype pos = 0;
-    for (qsizetype equals = FindEqualsQuote(text, quote, 0); equals >= 0;
-         equals = FindEqualsQuote(text, quote, pos)) {
-        const QStringView before = QStringView(text).mid(pos, equals - pos).trimmed();
-        const QStringView name = before.mid(before.lastIndexOf(QChar(u' ')) + 1);
-        const qsizetype valueStart = equals + 2;
-        const qsizetype valueEnd = text.indexOf(quote, valueStart);
-        if (valueEnd < 0)
-            return;
-        node.Attributes.emplace_back(name.toString(), text.mid(valueStart, valueEnd - valueStart));
-        pos = valueEnd + 1;
-    }
 }
 
 bool IsDeclaration(QStringView tagText) {
@@ -129,14 +110,14 @@ public:
         : document_(document), text_(text), endTags_(text), commentEnds_(text, u"-->") {}
 
     bool Run() {
-        qsizetype open = text_.indexOf(QChar(u'<'));
+        qsizetype open = endTags_.FindLessThan(0);
         if (open < 0)
             return false;
         while (open >= 0) {
             const qsizetype close = text_.indexOf(QChar(u'>'), open);
             if (close < 0)
                 return false;
-            open = text_.indexOf(QChar(u'<'), ScanTag(open, close));
+            open = endTags_.FindLessThan(ScanTag(open, close));
         }
         return true;
     }
@@ -170,7 +151,14 @@ private:
     qsizetype StartElement(QStringView tagText, qsizetype close) {
         CXmlNode* node = Link(document_.NewNode());
         node->Name = InternedName(ElementName(tagText));
-        ReadAttributes(tagText, *node);
+        if (tagText.contains(QChar(u'='))) {
+            const QStringView text = WithoutLeadingSpace(tagText);
+            // Most tags are written on one line and are read where they stand.
+            if (HoldsLineBreakOrTab(text))
+                ReadAttributes(NormalizedTagText(text), *node);
+            else
+                ReadAttributes(text, *node);
+        }
         const qsizetype contentStart = close + 1;
         if (tagText.endsWith(u'/')) {
             node->IsEmptyElement = true;
@@ -180,7 +168,7 @@ private:
         const qsizetype endTag = endTags_.Find(node->Name, contentStart);
         if (endTag < 0)
             return contentStart; // left open, and not a sibling anyone links to
-        const qsizetype firstMarkup = text_.indexOf(QChar(u'<'), contentStart);
+        const qsizetype firstMarkup = endTags_.FindLessThan(contentStart);
         if (firstMarkup < endTag && !QStringView(text_).mid(firstMarkup).startsWith(u"<![CDATA[")) {
             if (!CurrentParent())
                 document_.root_ = node;
@@ -193,12 +181,49 @@ private:
         return endTag + 1; // past the '<' of the end tag, which is never seen as a tag
     }
 
-    // Elements of one name share one string: a feed repeats a handful of names thousands of times.
+    // Only attributes written with the tag's one quote character, with '=' directly before it,
+    // are recognised; the quote is '"' when the tag holds =" anywhere, else the apostrophe.
+    void ReadAttributes(QStringView text, CXmlNode& node) {
+        const QChar quote = FindEqualsQuote(text, u'"', 0) >= 0 ? u'"' : u'\'';
+        qsizetype pos = 0;
+        for (qsizetype equals = FindEqualsQuote(text, quote, 0); equals >= 0;
+             equals = FindEqualsQuote(text, quote, pos)) {
+            const QStringView before = text.mid(pos, equals - pos).trimmed();
+            const QStringView name = before.mid(before.lastIndexOf(QChar(u' ')) + 1);
+            const qsizetype valueStart = equals + 2;
+            const qsizetype valueEnd = text.indexOf(quote, valueStart);
+            if (valueEnd < 0)
+                return;
+            node.Attributes.emplace_back(InternedName(name),
+                                         text.mid(valueStart, valueEnd - valueStart).toString());
+            pos = valueEnd + 1;
+        }
+    }
+
+    // Elements and attributes of one name share one string: a feed repeats a handful of names
+    // thousands of times. The key views the stored string, since a name may come from a text
+    // that lives only while its tag is read.
     QString InternedName(QStringView name) {
+        QString& recent = recentNames_[RecentNameSlot(name)];
+        if (!recent.isNull() && recent == name) // a slot not yet filled holds no name, not ""
+            return recent;
         auto it = names_.constFind(name);
-        if (it == names_.constEnd())
-            it = names_.insert(name, name.toString());
-        return *it;
+        if (it == names_.constEnd()) {
+            const QString interned = name.toString();
+            it = names_.insert(interned, interned);
+        }
+        recent = *it;
+        return recent;
+    }
+
+    // The tags of a feed repeat a few sequences of names, so most names are found among the
+    // ones met last, in a slot picked by length and end characters, without hashing the name.
+    static std::size_t RecentNameSlot(QStringView name) {
+        if (name.isEmpty())
+            return 0;
+        const std::size_t digest =
+            std::size_t(name.size()) * 7 + name.front().unicode() + name.back().unicode() * 3;
+        return digest % RecentNames;
     }
 
     CXmlNode* Link(CXmlNode& node) {
@@ -223,6 +248,8 @@ private:
     EndTagIndex endTags_;
     ForwardFinder commentEnds_;
     QHash<QStringView, QString> names_;
+    static constexpr std::size_t RecentNames = 64;
+    std::array<QString, RecentNames> recentNames_;
     std::vector<CXmlNode*> openElements_;
     CXmlNode* previousSibling_ = nullptr;
 };

@@ -18,9 +18,11 @@ struct CXmlNode {
     CXmlNode* NextSibling = nullptr;
 };
 
-// Readers compare element names without regard to case.
+// Readers compare element names without regard to case. Case folding maps each UTF-16 unit to
+// one unit, so names of different lengths differ: the length settles most comparisons of a
+// reader's chain of names without a call.
 inline bool NameIs(const QString& name, QStringView wanted) {
-    return name.compare(wanted, Qt::CaseInsensitive) == 0;
+    return name.size() == wanted.size() && name.compare(wanted, Qt::CaseInsensitive) == 0;
 }
 
 // The tree of one document, built by a forgiving scanner that finds tags by searching for '<'

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QString>
 
 // Text helpers for the character data of feeds and for the files the program writes. None keeps
@@ -14,6 +15,11 @@ QString DecodeEntities(const QString& text);
 // U+FFFD in place of NUL and every other C0 control but tab, line feed and carriage return: no
 // XML file may hold them, and every stored text may end up in one.
 QString ReplaceForbiddenControls(QString text);
+
+// The position of the first character ReplaceForbiddenControls replaces, or -1.
+qsizetype FirstForbiddenControl(QStringView text);
+// The same for the bytes of an ASCII-compatible encoding, such as UTF-8.
+qsizetype FirstForbiddenControl(QByteArrayView bytes);
 
 // Plain text of a markup text: CDATA unwrapped, each tag replaced by one space, trimmed.
 QString StripTags(const QString& text);

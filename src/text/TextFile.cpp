@@ -56,24 +56,29 @@ std::optional<QString> DecodeAsNamed(const QByteArray& bytes, const QByteArray& 
     return named.decode(bytes);
 }
 
-QString DecodeWithFallbacks(const QByteArray& bytes, const QString& contentType) {
+struct DecodedText {
+    QString text;
+    bool fromUtf8 = false;
+};
+
+DecodedText DecodeWithFallbacks(const QByteArray& bytes, const QString& contentType) {
     if (const auto utf16 = Utf16Encoding(bytes)) {
         QStringDecoder decoder(*utf16, QStringConverter::Flag::Stateless);
-        return decoder.decode(bytes);
+        return {decoder.decode(bytes)};
     }
     // Stateless: a sequence cut off at the end is an error, not bytes kept for a next call.
     QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
     if (auto text = DecodeStrictly(utf8, bytes))
-        return *text;
+        return {*text, true};
     if (auto text = DecodeAsNamed(bytes, DeclaredEncoding(bytes)))
-        return *text;
+        return {*text};
     // What the server said the document is, when the document itself says nothing.
     if (auto text = DecodeAsNamed(bytes, CharsetParameter(contentType)))
-        return *text;
+        return {*text};
     QStringDecoder windows1252("windows-1252", QStringConverter::Flag::Stateless);
     if (windows1252.isValid())
-        return windows1252.decode(bytes);
-    return QString::fromLatin1(bytes);
+        return {windows1252.decode(bytes)};
+    return {QString::fromLatin1(bytes)};
 }
 
 QString WithCrLfLineEnds(QString text) {
@@ -139,9 +144,18 @@ bool CTextFile::Close() {
 }
 
 QString CTextFile::Decode(const QByteArray& bytes, const QString& contentType) {
-    QString text = DecodeWithFallbacks(bytes, contentType);
-    const qsizetype nul = text.indexOf(QChar(u'\0'));
+    auto [text, fromUtf8] = DecodeWithFallbacks(bytes, contentType);
+    // In UTF-8 a control is a byte of its own, never part of another character, so the bytes,
+    // half the size of the text, tell whether the text holds one.
+    if (fromUtf8 && FirstForbiddenControl(QByteArrayView(bytes)) < 0)
+        return text;
+    // A NUL is a forbidden control too, so a text without controls, as nearly every one is,
+    // is checked by one pass.
+    const qsizetype control = FirstForbiddenControl(text);
+    if (control < 0)
+        return text;
+    const qsizetype nul = text.indexOf(QChar(u'\0'), control);
     if (nul >= 0)
         text.truncate(nul);
-    return ReplaceForbiddenControls(text);
+    return ReplaceForbiddenControls(std::move(text));
 }

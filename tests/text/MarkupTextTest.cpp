@@ -60,6 +60,34 @@ INSTANTIATE_TEST_SUITE_P(
         TextCase{"&CounterClockwiseContourIntegralX;", "&CounterClockwiseContourIntegralX;"},
         TextCase{u"&h\u00E9llip; &amp;hellip;"_qs, u"&h\u00E9llip; &hellip;"_qs}));
 
+// Long texts, so that a control is found in every part of the check: at the start, inside and at
+// the edges of the blocks checked at once, and in the tail after the last whole block. The
+// filler holds the controls that stay and characters whose low byte looks like a control.
+TEST(ForbiddenControls, FoundAndReplacedWhereverTheyStand) {
+    const QString filler = u"x\t\n\r \u0101\u0109\uFFFD"_qs.repeated(41);
+    EXPECT_EQ(FirstForbiddenControl(filler), -1);
+    EXPECT_EQ(ReplaceForbiddenControls(filler), filler);
+    EXPECT_EQ(FirstForbiddenControl(QString()), -1);
+    for (const qsizetype at : {0, 1, 63, 64, 65, 127, 200, 319, 320, 327})
+        for (const char16_t control : {u'\0', u'\x01', u'\x0B', u'\x1F'}) {
+            QString text = filler;
+            text[at] = QChar(control);
+            QString expected = filler;
+            expected[at] = QChar::ReplacementCharacter;
+            EXPECT_EQ(FirstForbiddenControl(text), at) << at;
+            EXPECT_EQ(ReplaceForbiddenControls(text), expected) << at;
+        }
+    // In UTF-8 the bytes of other characters never pass for controls.
+    const QByteArray utf8 = filler.toUtf8();
+    EXPECT_EQ(FirstForbiddenControl(QByteArrayView(utf8)), -1);
+    for (const qsizetype at : {0, 63, 64, 200, 400, 448, 490})
+        for (const char control : {'\0', '\x01', '\x1F'}) {
+            QByteArray bytes = utf8;
+            bytes[at] = control;
+            EXPECT_EQ(FirstForbiddenControl(QByteArrayView(bytes)), at) << at;
+        }
+}
+
 TEST(StripTags, ReplacesTagsBySingleSpaces) {
     EXPECT_EQ(StripTags("A <b>bold</b>word"), "A bold word");
     // Only white space before a tag is dropped.
