@@ -50,6 +50,12 @@ struct CRssDatabase::MergeSettings {
     std::vector<std::pair<qint32, QStringList>> keywordViews;
 };
 
+// What a merge has done so far.
+struct CRssDatabase::MergeTally {
+    int extendedCount = 0; // items queued for their extended data
+    QList<qint32> added;   // items stored by this merge
+};
+
 bool CRssDatabase::MergeFeedFile(qint32 feedID, const QString& path, IExtendedDataQueue* queue,
                                  const QString& contentType) {
     const QString digest = Md5FileDigest(path);
@@ -84,10 +90,12 @@ bool CRssDatabase::MergeFeedFile(qint32 feedID, const QString& path, IExtendedDa
         WriteFeedHeader(feedID, feed, digest, channelDate.value_or(now), now);
         settings.keywordViews = KeywordViews();
         QList<qint32> seenItems;
-        int extendedCount = 0;
+        MergeTally tally;
+        PauseSearchIndex();
         for (auto item = feed.Items.rbegin(); item != feed.Items.rend(); ++item)
-            if (const auto id = MergeItem(feedID, *item, settings, now, extendedCount, queue))
+            if (const auto id = MergeItem(feedID, *item, settings, now, tally, queue))
                 seenItems << *id;
+        IndexAddedItems(tally.added);
         TrimItems(feedID, settings.maxItems, seenItems);
         return transaction.Commit();
     });
@@ -119,7 +127,7 @@ void CRssDatabase::WriteFeedHeader(qint32 feedID, const CFeedData& feed, const Q
 // none when the duplicate test cannot run (then nothing of the item is written).
 std::optional<qint32> CRssDatabase::MergeItem(qint32 feedID, const CFeedItemData& parsed,
                                               const MergeSettings& settings, const QDateTime& now,
-                                              int& extendedCount, IExtendedDataQueue* queue) {
+                                              MergeTally& tally, IExtendedDataQueue* queue) {
     const qint32 id = NewRecordID();
     const QString link = Cut(PlainLink(parsed.Link), SplitTextLimit);
     const QString title = Cut(PlainTitle(parsed.Title), TitleLimit);
@@ -148,14 +156,15 @@ std::optional<qint32> CRssDatabase::MergeItem(qint32 feedID, const CFeedItemData
     row.Field(7).SetDate(parsed.Date.isEmpty() ? now : ParseItemDate(parsed.Date));
     row.Field(8).SetDate(now);
     row.Update();
+    tally.added << id;
 
     StoreTextPieces(QStringLiteral("FeedItemShortData"), feedID, id, parsed.Content);
     if (settings.extendedData) {
-        ++extendedCount;
+        ++tally.extendedCount;
         if (queue)
             queue->QueueExtendedData(feedID, id, link,
                                      QStringLiteral("Extended Data (%1) for: %2")
-                                         .arg(extendedCount)
+                                         .arg(tally.extendedCount)
                                          .arg(settings.feedLabel));
     }
     if (settings.extendedAudio && !parsed.EnclosureUrl.isEmpty() &&

@@ -108,13 +108,6 @@ QString HiddenItemsCondition(const CItemCursor& cursor) {
                                   QStringLiteral(" Or FeedItems.ItemDate Is Null)"));
 }
 
-QString IdList(const QList<qint32>& ids) {
-    QStringList texts;
-    for (qint32 id : ids)
-        texts << SqlInt(id);
-    return texts.join(u',');
-}
-
 // The rows of the feeds a View ordered by date takes items from, read down the date index: the
 // rows come in the list's order, so a page costs the rows read to fill it. The lower bounds of
 // the shares and the View's own filter are checked on each row read.
@@ -122,7 +115,7 @@ QString RowsOfSharesByDate(const CItemCursor& cursor) {
     return QStringLiteral("Select ") + ItemColumns +
            QStringLiteral(" From FeedItems Indexed By FeedItemsNewest_PI") +
            MembershipJoin(cursor.view, QStringLiteral(" Cross Join")) +
-           QStringLiteral(" Where FeedItems.FeedID In (") + IdList(cursor.shares.keys()) +
+           QStringLiteral(" Where FeedItems.FeedID In (") + SqlIntList(cursor.shares.keys()) +
            QStringLiteral(") And ") + ViewItemCondition(cursor.view) + HiddenReadCondition(cursor);
 }
 
@@ -132,10 +125,10 @@ QString RowsPerFeedAtMost(const CItemCursor& cursor) {
     if (cursor.view.IsKeywordView)
         return QStringLiteral("Select FeedID,Count(*) From ViewFeedItems Where ViewID = ") +
                SqlInt(cursor.view.ViewID) + QStringLiteral(" And FeedID In (") +
-               IdList(cursor.feedIDs) + QStringLiteral(") Group By FeedID");
+               SqlIntList(cursor.feedIDs) + QStringLiteral(") Group By FeedID");
     return QStringLiteral("Select FeedItems.FeedID,Count(*) From FeedItems Where FeedItems.FeedID "
                           "In (") +
-           IdList(cursor.feedIDs) + QStringLiteral(") And FeedItems.Status <> 0") +
+           SqlIntList(cursor.feedIDs) + QStringLiteral(") And FeedItems.Status <> 0") +
            HiddenReadCondition(cursor) + QStringLiteral(" Group By FeedItems.FeedID");
 }
 

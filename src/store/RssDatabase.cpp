@@ -90,15 +90,18 @@ const char* const CreateLaterSchema[] = {
     "tokenize='wordtrigram',detail=none,columnsize=0)",
     "CREATE VIRTUAL TABLE IF NOT EXISTS ItemTextSearch USING fts5(TextData,content='',"
     "tokenize='wordtrigram',detail=none,columnsize=0)",
+    // Holds a row only inside a merge's transaction, while the index waits for the merge's items.
+    "CREATE TABLE IF NOT EXISTS SearchIndexPaused(Paused int)",
 };
 
 // Keep the search index in step with every write of the searched fields, whoever makes it. A
 // first piece of text is named by its item's number, a later piece by -(FeedItemID * 65536 +
-// LinkOrder): the index stores the steps between numbers, and the items' own are small.
+// LinkOrder): the index stores the steps between numbers, and the items' own are small. Added
+// rows wait while SearchIndexPaused holds a row (see PauseSearchIndex).
 const char* const SearchTriggers[] = {
-    "CREATE TRIGGER IF NOT EXISTS ItemTitleSearch_Added AFTER INSERT ON FeedItems BEGIN INSERT "
-    "INTO ItemTitleSearch(rowid,Title,Keywords) VALUES(new.FeedItemID,new.Title,new.Keywords); "
-    "END",
+    "CREATE TRIGGER IF NOT EXISTS ItemTitleSearch_Added AFTER INSERT ON FeedItems WHEN NOT "
+    "EXISTS(SELECT 1 FROM SearchIndexPaused) BEGIN INSERT INTO ItemTitleSearch(rowid,Title,"
+    "Keywords) VALUES(new.FeedItemID,new.Title,new.Keywords); END",
     "CREATE TRIGGER IF NOT EXISTS ItemTitleSearch_Removed AFTER DELETE ON FeedItems BEGIN INSERT "
     "INTO ItemTitleSearch(ItemTitleSearch,rowid,Title,Keywords) VALUES('delete',old.FeedItemID,"
     "old.Title,old.Keywords); END",
@@ -106,9 +109,10 @@ const char* const SearchTriggers[] = {
     "Keywords ON FeedItems BEGIN INSERT INTO ItemTitleSearch(ItemTitleSearch,rowid,Title,"
     "Keywords) VALUES('delete',old.FeedItemID,old.Title,old.Keywords); INSERT INTO "
     "ItemTitleSearch(rowid,Title,Keywords) VALUES(new.FeedItemID,new.Title,new.Keywords); END",
-    "CREATE TRIGGER IF NOT EXISTS ItemTextSearch_Added AFTER INSERT ON FeedItemShortData BEGIN "
-    "INSERT INTO ItemTextSearch(rowid,TextData) VALUES(CASE WHEN new.LinkOrder = 1 "
-    "THEN new.FeedItemID ELSE -(new.FeedItemID*65536+new.LinkOrder) END,new.TextData); END",
+    "CREATE TRIGGER IF NOT EXISTS ItemTextSearch_Added AFTER INSERT ON FeedItemShortData WHEN "
+    "NOT EXISTS(SELECT 1 FROM SearchIndexPaused) BEGIN INSERT INTO ItemTextSearch(rowid,TextData) "
+    "VALUES(CASE WHEN new.LinkOrder = 1 THEN new.FeedItemID ELSE "
+    "-(new.FeedItemID*65536+new.LinkOrder) END,new.TextData); END",
     "CREATE TRIGGER IF NOT EXISTS ItemTextSearch_Removed AFTER DELETE ON FeedItemShortData BEGIN "
     "INSERT INTO ItemTextSearch(ItemTextSearch,rowid,TextData) VALUES('delete',"
     "CASE WHEN old.LinkOrder = 1 THEN old.FeedItemID ELSE -(old.FeedItemID*65536+old.LinkOrder) "
@@ -124,7 +128,8 @@ const char* const SearchTriggerNames[] = {"ItemTitleSearch_Added",   "ItemTitleS
                                           "ItemTitleSearch_Changed", "ItemTextSearch_Added",
                                           "ItemTextSearch_Removed",  "ItemTextSearch_Changed"};
 
-// What the index holds of rows written before it existed.
+// What the index holds of rows written before it existed, or of rows added while it waited when
+// a condition on FeedItemID follows.
 const char* const FillSearchIndex[] = {
     "INSERT INTO ItemTitleSearch(rowid,Title,Keywords) SELECT FeedItemID,Title,Keywords FROM "
     "FeedItems",
@@ -416,6 +421,8 @@ void CRssDatabase::CreateMissingTables() {
         connection_->Execute(QString::fromLatin1(statement));
     if (!searchable)
         BuildSearchIndex();
+    else
+        RenewSearchInsertTriggers();
     if (!HasTable(QStringLiteral("FeedItemCounts")))
         BuildItemCounts();
     if (schemaSize() == before || !SeedStatistics(*connection_))
@@ -445,6 +452,47 @@ void CRssDatabase::BuildSearchIndex() {
         transaction.Commit();
     } catch (const CAdoException&) {
     }
+}
+
+// Files indexed by an earlier build have insert triggers that never wait for a merge.
+void CRssDatabase::RenewSearchInsertTriggers() {
+    if (!Query(QStringLiteral("Select 1 From sqlite_master Where name = 'ItemTextSearch_Added' "
+                              "And sql Like '%SearchIndexPaused%'"))
+             ->IsEOF())
+        return;
+    QStringList statements{QStringLiteral("DROP TRIGGER IF EXISTS ItemTitleSearch_Added"),
+                           QStringLiteral("DROP TRIGGER IF EXISTS ItemTextSearch_Added")};
+    for (const char* statement : SearchTriggers)
+        statements << QString::fromLatin1(statement);
+    try {
+        ScopedTransaction transaction(*connection_);
+        if (connection_->ExecuteAll(statements))
+            transaction.Commit();
+    } catch (const CAdoException&) {
+    }
+}
+
+// Each statement that writes the index makes the engine save the entries it holds in memory, so
+// a merge that wrote one item at a time would save the index once per item, which costs more
+// than all the rest of the merge. Inside the merge's transaction the insert triggers leave the
+// items it adds alone, and IndexAddedItems writes their entries in one statement per table.
+void CRssDatabase::PauseSearchIndex() {
+    if (!connection_->Execute(QStringLiteral("Insert Into SearchIndexPaused(Paused) Values(1)")))
+        THROW_ADO(CAdoException::UpdateRefused);
+}
+
+void CRssDatabase::IndexAddedItems(const QList<qint32>& feedItemIDs) {
+    QStringList statements{QStringLiteral("Delete From SearchIndexPaused")};
+    // In runs, so that no statement outgrows the engine's limit on a statement's length.
+    constexpr qsizetype RunLength = 2000;
+    for (qsizetype start = 0; start < feedItemIDs.size(); start += RunLength) {
+        const QString added = QStringLiteral(" WHERE FeedItemID IN (") +
+                              SqlIntList(feedItemIDs.mid(start, RunLength)) + u')';
+        for (const char* statement : FillSearchIndex)
+            statements << QString::fromLatin1(statement) + added;
+    }
+    if (!connection_->ExecuteAll(statements))
+        THROW_ADO(CAdoException::UpdateRefused);
 }
 
 // Counts of the rows already stored are taken in one transaction with the triggers that keep

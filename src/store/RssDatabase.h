@@ -191,6 +191,10 @@ private:
     void CreateMissingTables();
     bool HasTable(const QString& name);
     void BuildSearchIndex();
+    void RenewSearchInsertTriggers();
+    void PauseSearchIndex();
+    // Ends the pause: writes the index entries of the items added while it lasted.
+    void IndexAddedItems(const QList<qint32>& feedItemIDs);
     void BuildItemCounts();
     bool DeleteAllItemRows(const QStringList& deletes);
     void RaiseRecordIdFloorToStoredIds();
@@ -212,9 +216,10 @@ private:
                          const QDateTime& feedDate, const QDateTime& now);
     void StoreTextPieces(const QString& table, qint32 feedID, qint32 feedItemID,
                          const QString& text);
+    struct MergeTally;
     std::optional<qint32> MergeItem(qint32 feedID, const CFeedItemData& parsed,
                                     const MergeSettings& settings, const QDateTime& now,
-                                    int& extendedCount, IExtendedDataQueue* queue);
+                                    MergeTally& tally, IExtendedDataQueue* queue);
     std::vector<std::pair<qint32, QStringList>> KeywordViews();
     void AddKeywordMemberships(qint32 feedID, qint32 feedItemID, const CFeedItemData& parsed,
                                const MergeSettings& settings);

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QList>
 #include <QString>
+#include <QStringList>
 
 // Values written into statement text.
 
@@ -12,4 +14,12 @@ inline QString SqlText(const QString& text) {
 
 inline QString SqlInt(qint64 value) {
     return QString::number(value);
+}
+
+// Numbers for an In (...) list: "1,2,3".
+inline QString SqlIntList(const QList<qint32>& values) {
+    QStringList texts;
+    for (qint32 value : values)
+        texts << SqlInt(value);
+    return texts.join(u',');
 }

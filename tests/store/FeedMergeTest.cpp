@@ -284,6 +284,28 @@ TEST_F(FeedMergeTest, TrimmingKeepsTheNewestAndLockedItems) {
                          .value(0)}));
 }
 
+// A merge writes its items' search index entries once, at its end: the items it keeps are found
+// through the index, those its own trim took away are not, and no pause outlasts it, so that the
+// next writer's rows go into the index at once.
+TEST_F(FeedMergeTest, TheSearchIndexHoldsWhatTheMergeKept) {
+    std::vector<TestItem> items;
+    for (int i = 0; i < 55; ++i)
+        items.push_back(
+            {QString("Ferry %1").arg(i), QString("g%1").arg(i), "", "", "to harbour", ""});
+    ASSERT_TRUE(db_.MergeFeedFile(FeedID, FeedFile(items), nullptr));
+    const auto indexed = [&](const char* table, const char* run) {
+        return Rows(QStringLiteral("Select rowid From %1 Where %1 Match '\"%2\"' Order By rowid")
+                        .arg(QLatin1String(table), QLatin1String(run)));
+    };
+    const QStringList kept = Rows("Select FeedItemID From FeedItems Order By FeedItemID");
+    ASSERT_EQ(kept.size(), 50);
+    EXPECT_EQ(indexed("ItemTitleSearch", "fer"), kept);
+    EXPECT_EQ(indexed("ItemTextSearch", "arb"), kept);
+    EXPECT_EQ(Count("SearchIndexPaused"), 0);
+    AddItem(FeedID, 9000, NowGmt(), ItemUnread, "Ferry written by another program");
+    EXPECT_EQ(indexed("ItemTitleSearch", "fer"), QStringList{"9000"} + kept);
+}
+
 TEST_F(FeedMergeTest, ExtendedDataAndEnclosuresFollowTheFeedSettings) {
     const std::vector<TestItem> items = {{"A", "a", "", "http://x/a", "", "http://x/a.mp3"},
                                          {"B", "b", "", "http://x/b", "", ""}};

@@ -285,7 +285,8 @@ protected:
         statements << "DROP TABLE ItemTitleSearch"
                    << "DROP TABLE ItemTextSearch"
                    << "DROP TABLE FeedItemCounts"
-                   << "DROP TABLE ViewItemCounts";
+                   << "DROP TABLE ViewItemCounts"
+                   << "DROP TABLE SearchIndexPaused";
         if (version == "1.0")
             statements << "ALTER TABLE Feeds DROP COLUMN ReadAfter";
         statements << "Update VersionInfo Set VersionNumber = '" + version + "'";
@@ -337,6 +338,28 @@ TEST_F(SchemaUpgradeTest, AnEarlierVersion2FileGainsTheIndexOnOpen) {
     ASSERT_EQ(reopened.OpenDatabase(path_, false), 1);
     ExpectCounted(reopened);
     ExpectSearchable(reopened);
+}
+
+// A file indexed by a build whose insert triggers never waited for a merge gets the ones that do.
+TEST_F(SchemaUpgradeTest, InsertTriggersThatNeverWaitAreWrittenAgain) {
+    db_.CloseDatabase();
+    Sql({"DROP TRIGGER ItemTitleSearch_Added", "DROP TRIGGER ItemTextSearch_Added",
+         "DROP TABLE SearchIndexPaused",
+         "CREATE TRIGGER ItemTitleSearch_Added AFTER INSERT ON FeedItems BEGIN INSERT INTO "
+         "ItemTitleSearch(rowid,Title,Keywords) VALUES(new.FeedItemID,new.Title,new.Keywords); END",
+         "CREATE TRIGGER ItemTextSearch_Added AFTER INSERT ON FeedItemShortData BEGIN INSERT INTO "
+         "ItemTextSearch(rowid,TextData) VALUES(CASE WHEN new.LinkOrder = 1 THEN new.FeedItemID "
+         "ELSE -(new.FeedItemID*65536+new.LinkOrder) END,new.TextData); END"});
+    CRssDatabase reopened;
+    ASSERT_EQ(reopened.OpenDatabase(path_, false), 1);
+    EXPECT_EQ(Count("sqlite_master", "type = 'trigger' And sql Like '%SearchIndexPaused%'"), 2);
+    EXPECT_EQ(Count("sqlite_master", "type = 'trigger'"), 12);
+    EXPECT_TRUE(prompt_.progress.isEmpty()); // the index itself is kept
+    AddFeed(5, "Five");
+    AddItem(5, 50, NowGmt(), ItemUnread, "Harbour news");
+    CRssDatabase::SearchResults found;
+    reopened.SearchItems("harbour", found, true, false, false, false);
+    EXPECT_EQ(found.feedItemIDs, QList<qint32>{50});
 }
 
 TEST_F(SchemaUpgradeTest, ASnapshotOfAnEarlierFileGainsThemWhenRestored) {
