@@ -195,14 +195,7 @@ bool CAdoConnection::IsDateColumn(QStringView column) {
 // The table is rebuilt in one transaction, so that a failure leaves it as it was.
 bool CAdoConnection::ApplyMoveColumn(const MoveColumn& move) {
     const QStringList steps = MoveColumnStatements(db_, move);
-    if (steps.isEmpty())
-        return false;
-    try {
-        ScopedTransaction transaction(*this);
-        return ExecuteAll(steps) && transaction.Commit();
-    } catch (const CAdoException&) {
-        return false;
-    }
+    return !steps.isEmpty() && ExecuteAllOrNone(steps);
 }
 
 bool CAdoConnection::Execute(const QString& sql) {
@@ -225,6 +218,15 @@ bool CAdoConnection::ExecuteAll(const QStringList& statements) {
         if (!Execute(statement))
             return false;
     return true;
+}
+
+bool CAdoConnection::ExecuteAllOrNone(const QStringList& statements) {
+    try {
+        ScopedTransaction transaction(*this);
+        return ExecuteAll(statements) && transaction.Commit();
+    } catch (const CAdoException&) {
+        return false;
+    }
 }
 
 bool CAdoConnection::Begin() {

@@ -27,6 +27,8 @@ public:
     bool Execute(const QString& sql);
     // Runs statements in order; false at the first the engine refuses.
     bool ExecuteAll(const QStringList& statements);
+    // Runs statements in order in one transaction: all of them or, when one is refused, none.
+    bool ExecuteAllOrNone(const QStringList& statements);
     void Close();
 
     // A transaction: the statements run in it are kept together or not at all.

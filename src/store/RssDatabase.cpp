@@ -16,6 +16,14 @@
 
 namespace {
 
+// Statement texts as the connection takes them.
+template <std::size_t Count> QStringList Statements(const char* const (&texts)[Count]) {
+    QStringList statements;
+    for (const char* text : texts)
+        statements << QString::fromLatin1(text);
+    return statements;
+}
+
 constexpr qint64 SpaceNeededKb = 200;
 
 const char* const CreateTables[] = {
@@ -233,12 +241,7 @@ QStringList CountTriggers() {
 
 // The count tables filled from the rows there are, and the triggers that keep them from then on.
 QStringList CountSchema() {
-    QStringList statements;
-    for (const char* statement : CreateCountTables)
-        statements << QString::fromLatin1(statement);
-    for (const char* statement : FillCounts)
-        statements << QString::fromLatin1(statement);
-    return statements << CountTriggers();
+    return Statements(CreateCountTables) << Statements(FillCounts) << CountTriggers();
 }
 
 qint64 VolumeFreeKb(const QString& folder) {
@@ -336,16 +339,9 @@ bool CRssDatabase::CreateDatabase(const QString& path, bool askBeforeOverwrite,
     CAdoConnection connection;
     if (connection.Open(path) != 0)
         return false;
-    QStringList schema;
-    for (const char* statement : CreateTables)
-        schema << QString::fromLatin1(statement);
-    for (const char* statement : CreateIndexes)
-        schema << QString::fromLatin1(statement);
-    for (const char* statement : CreateLaterSchema)
-        schema << QString::fromLatin1(statement);
-    for (const char* statement : SearchTriggers)
-        schema << QString::fromLatin1(statement);
-    schema << CountSchema();
+    const QStringList schema = Statements(CreateTables)
+                               << Statements(CreateIndexes) << Statements(CreateLaterSchema)
+                               << Statements(SearchTriggers) << CountSchema();
     return connection.ExecuteAll(schema) && SeedStatistics(connection) &&
            WriteInitialRows(connection, noDefaultViews);
 }
@@ -441,17 +437,7 @@ bool CRssDatabase::HasTable(const QString& name) {
 void CRssDatabase::BuildSearchIndex() {
     CurrentPrompt().ShowProgress(QStringLiteral("Building the search index..."));
     WaitCursor wait;
-    try {
-        ScopedTransaction transaction(*connection_);
-        for (const char* statement : FillSearchIndex)
-            if (!connection_->Execute(QString::fromLatin1(statement)))
-                return;
-        for (const char* statement : SearchTriggers)
-            if (!connection_->Execute(QString::fromLatin1(statement)))
-                return;
-        transaction.Commit();
-    } catch (const CAdoException&) {
-    }
+    connection_->ExecuteAllOrNone(Statements(FillSearchIndex) << Statements(SearchTriggers));
 }
 
 // Files indexed by an earlier build have insert triggers that never wait for a merge.
@@ -460,16 +446,10 @@ void CRssDatabase::RenewSearchInsertTriggers() {
                               "And sql Like '%SearchIndexPaused%'"))
              ->IsEOF())
         return;
-    QStringList statements{QStringLiteral("DROP TRIGGER IF EXISTS ItemTitleSearch_Added"),
-                           QStringLiteral("DROP TRIGGER IF EXISTS ItemTextSearch_Added")};
-    for (const char* statement : SearchTriggers)
-        statements << QString::fromLatin1(statement);
-    try {
-        ScopedTransaction transaction(*connection_);
-        if (connection_->ExecuteAll(statements))
-            transaction.Commit();
-    } catch (const CAdoException&) {
-    }
+    connection_->ExecuteAllOrNone(
+        QStringList{QStringLiteral("DROP TRIGGER IF EXISTS ItemTitleSearch_Added"),
+                    QStringLiteral("DROP TRIGGER IF EXISTS ItemTextSearch_Added")}
+        << Statements(SearchTriggers));
 }
 
 // Each statement that writes the index makes the engine save the entries it holds in memory, so
@@ -498,12 +478,7 @@ void CRssDatabase::IndexAddedItems(const QList<qint32>& feedItemIDs) {
 // Counts of the rows already stored are taken in one transaction with the triggers that keep
 // them, so that no change falls between the two.
 void CRssDatabase::BuildItemCounts() {
-    try {
-        ScopedTransaction transaction(*connection_);
-        if (connection_->ExecuteAll(CountSchema()))
-            transaction.Commit();
-    } catch (const CAdoException&) {
-    }
+    connection_->ExecuteAllOrNone(CountSchema());
 }
 
 // The search index and the counts are emptied at once and the triggers, which would take each
@@ -518,10 +493,9 @@ bool CRssDatabase::DeleteAllItemRows(const QStringList& deletes) {
                       "INSERT INTO ItemTitleSearch(ItemTitleSearch) VALUES('delete-all')")
                << QStringLiteral("INSERT INTO ItemTextSearch(ItemTextSearch) VALUES('delete-all')")
                << QStringLiteral("DELETE FROM FeedItemCounts")
-               << QStringLiteral("DELETE FROM ViewItemCounts") << deletes;
-    for (const char* statement : SearchTriggers)
-        statements << QString::fromLatin1(statement);
-    return connection_->ExecuteAll(statements << CountTriggers());
+               << QStringLiteral("DELETE FROM ViewItemCounts") << deletes
+               << Statements(SearchTriggers) << CountTriggers();
+    return connection_->ExecuteAll(statements);
 }
 
 // Version 1.0 files lack the feeds' ReadAfter column.
