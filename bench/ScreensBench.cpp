@@ -6,8 +6,8 @@
 // counter; run one database at a time (--benchmark_filter=/500k) to read it for that one.
 #include "BenchDatabase.h"
 #include "ScaleDatabase.h"
-#include "gui/FeedListScreen.h"
-#include "gui/ItemListScreen.h"
+#include "gui/screens/FeedListScreen.h"
+#include "gui/screens/ItemListScreen.h"
 #include "store/RssDatabase.h"
 
 #include <QApplication>

@@ -2,9 +2,9 @@
 // on a database of 1 000 feeds with 50 items each. Reports the resident memory at that moment.
 #include "BenchDatabase.h"
 #include "config/AppSettings.h"
-#include "gui/FeedListScreen.h"
-#include "gui/MainFrame.h"
-#include "gui/QuillpostView.h"
+#include "gui/screens/FeedListScreen.h"
+#include "gui/window/MainFrame.h"
+#include "gui/window/QuillpostView.h"
 #include "store/RssDatabase.h"
 #include "support/TestEnvironment.h"
 

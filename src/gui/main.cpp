@@ -1,12 +1,12 @@
 // quillpost: the desktop program.
 #include "config/AppSettings.h"
-#include "gui/CommandLine.h"
-#include "gui/GuiPrompt.h"
-#include "gui/Icons.h"
-#include "gui/MainFrame.h"
-#include "gui/QuillpostView.h"
-#include "gui/SingleInstance.h"
-#include "gui/UnattendedPrompt.h"
+#include "gui/desktop/CommandLine.h"
+#include "gui/desktop/GuiPrompt.h"
+#include "gui/desktop/Icons.h"
+#include "gui/desktop/SingleInstance.h"
+#include "gui/desktop/UnattendedPrompt.h"
+#include "gui/window/MainFrame.h"
+#include "gui/window/QuillpostView.h"
 #include "net/HttpDownloader.h"
 
 #include <QApplication>

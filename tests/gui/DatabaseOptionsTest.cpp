@@ -1,6 +1,6 @@
 #include "GuiFixture.h"
-#include "gui/DatabaseOptionsDlg.h"
-#include "gui/FeedListScreen.h"
+#include "gui/dialogs/DatabaseOptionsDlg.h"
+#include "gui/screens/FeedListScreen.h"
 
 #include <QDialogButtonBox>
 #include <QFile>

@@ -1,7 +1,7 @@
 #include "GuiFixture.h"
-#include "gui/HelpWindow.h"
-#include "gui/NetworkConnectionDlg.h"
-#include "gui/SingleInstance.h"
+#include "gui/desktop/SingleInstance.h"
+#include "gui/dialogs/NetworkConnectionDlg.h"
+#include "gui/screens/HelpWindow.h"
 #include "support/LoopbackServer.h"
 
 #include <QCheckBox>

@@ -1,9 +1,9 @@
 // The feed wizard driven with clicks and keys, opened from the main window, against the loopback
 // server; what it adds is checked in the database.
 #include "GuiFixture.h"
-#include "gui/FeedListScreen.h"
-#include "gui/FeedWizardDlg.h"
-#include "gui/SingleInstance.h"
+#include "gui/desktop/SingleInstance.h"
+#include "gui/screens/FeedListScreen.h"
+#include "gui/wizard/FeedWizardDlg.h"
 #include "support/LoopbackServer.h"
 
 #include <QApplication>

@@ -1,6 +1,6 @@
 #include "GuiFixture.h"
-#include "gui/DownloadProgressWnd.h"
-#include "gui/FeedListScreen.h"
+#include "gui/screens/DownloadProgressWnd.h"
+#include "gui/screens/FeedListScreen.h"
 #include "net/RunLock.h"
 #include "support/LoopbackServer.h"
 

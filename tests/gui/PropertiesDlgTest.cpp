@@ -4,10 +4,10 @@
 #include "PropertyTreeDriver.h"
 #include "ScreensFixture.h"
 #include "app/Properties.h"
-#include "gui/FeedPropertiesDlg.h"
-#include "gui/HelpWindow.h"
-#include "gui/ItemPropertiesDlg.h"
-#include "gui/ViewPropertiesDlg.h"
+#include "gui/dialogs/FeedPropertiesDlg.h"
+#include "gui/dialogs/ItemPropertiesDlg.h"
+#include "gui/dialogs/ViewPropertiesDlg.h"
+#include "gui/screens/HelpWindow.h"
 #include "store/AdoConnection.h"
 
 #include <QDialogButtonBox>

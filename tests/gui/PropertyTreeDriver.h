@@ -1,6 +1,6 @@
 #pragma once
 
-#include "gui/PropertyTree.h"
+#include "gui/dialogs/PropertyTree.h"
 
 #include <QApplication>
 #include <QStyleOptionViewItem>

@@ -1,7 +1,7 @@
 // The feed list and the item list with its reading mode, driven with keys and the mouse.
 #include "ScreensFixture.h"
-#include "gui/Icons.h"
-#include "gui/ReadingPane.h"
+#include "gui/desktop/Icons.h"
+#include "gui/screens/ReadingPane.h"
 #include "store/AudioCache.h"
 
 #include <QAbstractTextDocumentLayout>

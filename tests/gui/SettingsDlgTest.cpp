@@ -1,15 +1,15 @@
 // The settings, database search and RSS Mapping dialogs, driven with keys and clicks.
-#include "gui/SettingsDlg.h"
+#include "gui/dialogs/SettingsDlg.h"
 
 #include "GuiFixture.h"
 #include "ModalScript.h"
 #include "PropertyTreeDriver.h"
 #include "ScreensFixture.h"
 #include "config/TodayRegistration.h"
-#include "gui/ListScreen.h"
-#include "gui/MappingDlg.h"
-#include "gui/PropertyEditors.h"
-#include "gui/SearchDlg.h"
+#include "gui/dialogs/MappingDlg.h"
+#include "gui/dialogs/PropertyEditors.h"
+#include "gui/dialogs/SearchDlg.h"
+#include "gui/screens/ListScreen.h"
 
 #include <QCheckBox>
 #include <QComboBox>

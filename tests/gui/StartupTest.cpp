@@ -1,7 +1,7 @@
 #include "GuiFixture.h"
 #include "app/ResourceWarnings.h"
-#include "gui/FeedListScreen.h"
-#include "gui/ItemListScreen.h"
+#include "gui/screens/FeedListScreen.h"
+#include "gui/screens/ItemListScreen.h"
 #include "store/DatabaseMutex.h"
 
 #include <QDialogButtonBox>

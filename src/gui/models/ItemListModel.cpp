@@ -1,0 +1,156 @@
+#include "gui/models/ItemListModel.h"
+
+#include "gui/desktop/Icons.h"
+#include "gui/models/ListDates.h"
+
+#include <QPainter>
+#include <QPixmap>
+#include <algorithm>
+#include <iterator>
+#include <limits>
+#include <utility>
+
+namespace {
+
+// The status icon, with the audio icon beside it for rows whose enclosure is cached; every row
+// has the same width of icons so that the titles line up.
+QIcon RowIcon(int status, bool audio) {
+    static QHash<int, QIcon> cache;
+    const int key = status * 2 + (audio ? 1 : 0);
+    if (cache.contains(key))
+        return cache[key];
+    QPixmap pixmap(CItemListModel::IconArea);
+    pixmap.fill(Qt::transparent);
+    {
+        QPainter painter(&pixmap);
+        ListIcon(status).paint(&painter, QRect(0, 0, 16, 16));
+        if (audio)
+            ListIcon(IconAudio).paint(&painter, QRect(20, 0, 16, 16));
+    }
+    return cache[key] = QIcon(pixmap);
+}
+
+bool HasDate(const QDateTime& date) {
+    return date.isValid() && date.date().year() != 0;
+}
+
+} // namespace
+
+void CItemListModel::SetItems(std::vector<CFeedItemRecord> items, QHash<qint32, QString> audioFiles,
+                              int dateFormat) {
+    SetSource([rest = std::move(items)](int) mutable { return std::exchange(rest, {}); },
+              std::move(audioFiles), dateFormat);
+}
+
+void CItemListModel::SetSource(ItemSource source, QHash<qint32, QString> audioFiles,
+                               int dateFormat) {
+    beginResetModel();
+    items_.clear();
+    source_ = std::move(source);
+    audioFiles_ = std::move(audioFiles);
+    dateFormat_ = dateFormat;
+    ReadUpTo(BatchSize);
+    shown_ = std::min(int(items_.size()), BatchSize);
+    endResetModel();
+}
+
+void CItemListModel::Clear() {
+    SetItems({}, {}, dateFormat_);
+}
+
+void CItemListModel::ReadUpTo(int count) {
+    while (source_ && int(items_.size()) < count) {
+        const int wanted = count - int(items_.size());
+        std::vector<CFeedItemRecord> more = source_(wanted);
+        const bool exhausted = int(more.size()) < wanted;
+        items_.insert(items_.end(), std::make_move_iterator(more.begin()),
+                      std::make_move_iterator(more.end()));
+        if (exhausted)
+            source_ = nullptr;
+    }
+}
+
+void CItemListModel::FetchAll() {
+    ReadUpTo(std::numeric_limits<int>::max());
+}
+
+QString CItemListModel::AudioFile(int row) const {
+    return audioFiles_.value(Item(row).FeedItemID);
+}
+
+QString CItemListModel::DisplayTitle(int row) const {
+    const QString& title = Item(row).Title;
+    return title.isEmpty() ? QStringLiteral("No Title: Item #") + QString::number(row + 1) : title;
+}
+
+void CItemListModel::ChangedRow(int row) {
+    if (row < shown_)
+        emit dataChanged(index(row), index(row));
+}
+
+void CItemListModel::SetStatus(int row, qint16 status) {
+    items_[std::size_t(row)].Status = status;
+    ChangedRow(row);
+}
+
+void CItemListModel::RemoveAudio(int row) {
+    audioFiles_.remove(Item(row).FeedItemID);
+    ChangedRow(row);
+}
+
+void CItemListModel::RemoveItemRow(int row) {
+    const bool shown = row < shown_;
+    if (shown)
+        beginRemoveRows(QModelIndex(), row, row);
+    audioFiles_.remove(Item(row).FeedItemID);
+    items_.erase(items_.begin() + row);
+    if (shown) {
+        --shown_;
+        endRemoveRows();
+    }
+}
+
+int CItemListModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : shown_;
+}
+
+bool CItemListModel::canFetchMore(const QModelIndex& parent) const {
+    return !parent.isValid() && (shown_ < int(items_.size()) || source_);
+}
+
+void CItemListModel::fetchMore(const QModelIndex& parent) {
+    if (!canFetchMore(parent))
+        return;
+    ReadUpTo(shown_ + BatchSize);
+    if (shown_ == int(items_.size()))
+        return;
+    const int more = std::min(BatchSize, int(items_.size()) - shown_);
+    beginInsertRows(QModelIndex(), shown_, shown_ + more - 1);
+    shown_ += more;
+    endInsertRows();
+}
+
+QVariant CItemListModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.row() >= shown_)
+        return {};
+    const int row = index.row();
+    const CFeedItemRecord& item = Item(row);
+    switch (role) {
+    case Qt::DisplayRole:
+        return TwoLineText(DisplayTitle(row), dateFormat_ < 0 || !HasDate(item.ItemDate)
+                                                  ? QString()
+                                                  : RowDateText(item.ItemDate, dateFormat_));
+    case Qt::ToolTipRole:
+        return DisplayTitle(row);
+    case Qt::DecorationRole:
+        return RowIcon(item.Status, audioFiles_.contains(item.FeedItemID));
+    case FeedItemIdRole:
+        return item.FeedItemID;
+    case IconIndexRole:
+        return int(item.Status);
+    case HasAudioRole:
+        return audioFiles_.contains(item.FeedItemID);
+    default:
+        return {};
+    }
+}

@@ -1,0 +1,93 @@
+// The main view's ways into the feed wizard: its menu entry and button, and a feed address or
+// OPML file handed over by the desktop, a later start, a drop or a paste.
+#include "config/RegistrySettings.h"
+#include "gui/window/QuillpostView.h"
+#include "gui/wizard/FeedWizardDlg.h"
+#include "store/Prompt.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QShortcut>
+#include <QTimer>
+
+namespace {
+constexpr int BusyRetryMs = 500;
+
+// The address a drag carries: its first link (a local file as its path), else its text.
+QString DraggedText(const QMimeData* data) {
+    if (data->hasUrls() && !data->urls().isEmpty()) {
+        const QUrl url = data->urls().constFirst();
+        return url.isLocalFile() ? url.toLocalFile() : url.toString();
+    }
+    return data->hasText() ? data->text() : QString();
+}
+} // namespace
+
+void CQuillpostView::OpenFeedWizard(const std::optional<WizardRequest>& request) {
+    if (!db_.IsOpen())
+        return;
+    CFeedWizardDlg wizard(db_, probe_, window());
+    if (request)
+        wizard.Begin(*request);
+    wizard.exec();
+    if (!wizard.Changed())
+        return;
+    // A new subscription's View is now the current one of both screens.
+    if (wizard.NewSubscriptionView() != 0)
+        ReadScreenSettings();
+    CRegistrySettings::ForQuillpost().Write(Key::TodayHasChanged, 1);
+    ReloadLists();
+}
+
+bool CQuillpostView::OpenFeedAddress(const QString& text) {
+    const std::optional<WizardRequest> request = CFeedWizard::RequestFor(text);
+    if (!request)
+        return false;
+    QWidget* modal = QApplication::activeModalWidget();
+    if (auto* wizard = qobject_cast<CFeedWizardDlg*>(modal); wizard && !wizard->IsBusy()) {
+        wizard->Begin(*request);
+        return true;
+    }
+    // Not over a dialog or while the start-up sequence runs: it is taken once they are done.
+    if (modal || !startupDone_) {
+        QTimer::singleShot(BusyRetryMs, this, [this, text] { OpenFeedAddress(text); });
+        return true;
+    }
+    OpenFeedWizard(request);
+    return true;
+}
+
+void CQuillpostView::OpenHandedOverAddress(const QString& text) {
+    if (!OpenFeedAddress(text))
+        CurrentPrompt().ShowMessage(
+            QStringLiteral("\"%1\" is neither the web address of a Feed nor an OPML Subscription "
+                           "file.")
+                .arg(text),
+            QStringLiteral("Quillpost"));
+}
+
+void CQuillpostView::dragEnterEvent(QDragEnterEvent* event) {
+    if (CFeedWizard::RequestFor(DraggedText(event->mimeData())))
+        event->acceptProposedAction();
+}
+
+void CQuillpostView::dropEvent(QDropEvent* event) {
+    const QString text = DraggedText(event->mimeData());
+    if (!CFeedWizard::RequestFor(text))
+        return;
+    event->acceptProposedAction();
+    // After the drop has ended, so that the source is not kept waiting by the wizard.
+    QTimer::singleShot(0, this, [this, text] { OpenFeedAddress(text); });
+}
+
+// A text field of the window keeps Ctrl+V for itself; everywhere else it pastes an address.
+void CQuillpostView::CreatePasteKeys() {
+    setAcceptDrops(true);
+    auto* paste = new QShortcut(QKeySequence::Paste, this);
+    paste->setContext(Qt::WindowShortcut);
+    connect(paste, &QShortcut::activated, this,
+            [this] { OpenFeedAddress(QApplication::clipboard()->text()); });
+}

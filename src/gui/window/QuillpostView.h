@@ -1,0 +1,149 @@
+#pragma once
+
+#include "app/FeedWizard.h"
+#include "gui/desktop/CommandLine.h"
+#include "net/InternetConnection.h"
+#include "net/ReloadSchedule.h"
+#include "store/RssDatabase.h"
+
+#include <QHash>
+#include <QWidget>
+#include <memory>
+#include <optional>
+
+class CDownloadProgressWnd;
+class CFeedListScreen;
+class CItemListScreen;
+class CScreen;
+class QAction;
+class QMenu;
+class QStackedWidget;
+class QTimer;
+
+// The main view: the three screens (item list, feed list, download progress), one shown at a
+// time with its command bar, the main menu, the navigation keys, the start-up sequence and
+// the database they all work on.
+class CQuillpostView : public QWidget {
+    Q_OBJECT
+public:
+    enum Command {
+        ShowMainMenu = 32772,
+        ShowFeedList = 32773,
+        ShowItemList = 32774,
+        ShowScreenHelp = 32775,
+        UpdateAllFromBar = 32776,
+        LeaveProgress = 32777,
+        LeaveProgressToo = 32778,
+        CancelDownload = 32781,
+        DownloadFinished = 32784,
+        UpdateAllFeeds = 3001,
+        DownloadAudioData = 3011,
+        DatabaseOptions = 3012,
+        FeedWizard = 3006,
+        RssMapping = 3007,
+        QuillpostSettings = 3002,
+        NetworkConnection = 3005,
+        Help = 3003,
+        Exit = 57665, // the standard application-exit command
+    };
+    enum class RunKind { AllFeeds, OneFeed, OneView, Audio };
+
+    // The probe tells whether the machine is online, for runs and the reload schedule.
+    CQuillpostView(const StartOptions& options, ConnectivityProbe probe, QWidget* parent = nullptr);
+    ~CQuillpostView() override;
+
+    void OnCommand(int command);
+    void SwitchScreen(int screenId);
+    int ActiveScreen() const { return activeScreen_; }
+    bool StartDownloadRun(RunKind kind, qint32 id = 0);
+
+    // A later start asked this window to come forward, with the address it was given, if any.
+    void OnActivationRequested(const QString& argument = QString());
+
+    // The feed wizard, at its first page or at the request's address page.
+    void OpenFeedWizard(const std::optional<WizardRequest>& request = std::nullopt);
+    // A feed address or OPML file handed to the program (command line, a later start, a drop, a
+    // paste) opens the wizard with it filled in; false when the text is neither.
+    bool OpenFeedAddress(const QString& text);
+    // The same for what the program was started with, saying so when it is neither.
+    void OpenHandedOverAddress(const QString& text);
+
+    // Reloads the in-memory lists of Views and Feeds, and both list screens.
+    void ReloadLists();
+    void RefreshScreens();
+
+    QAction* Action(int command) const { return actions_.value(command); }
+    QMenu* MainMenu() const { return mainMenu_; }
+    CRssDatabase& Database() { return db_; }
+    CFeedListScreen* FeedListScreen() const { return feedList_; }
+    CItemListScreen* ItemListScreen() const { return itemList_; }
+    CDownloadProgressWnd* ProgressScreen() const { return progress_; }
+    bool StartupDone() const { return startupDone_; }
+
+    // The start-up sequence, run once the empty window is on screen.
+    void RunStartupSequence();
+    // Looks at the reload schedule and starts a due reload; called every minute.
+    void EvaluateReloadSchedule();
+
+signals:
+    void startupFinished();
+    // The program is to end (Exit, or after a fatal start-up message).
+    void closeRequested();
+    // The database, its lists or the screen changed; for the status line.
+    void stateChanged();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    void CreateActions();
+    void CreateMainMenu();
+    void CreateCommandBars();
+    void CreateNavigationKeys();
+    void CreatePasteKeys();
+    void AddScreen(CScreen* screen);
+    CScreen* Screen(int screenId) const;
+    void OnDownloadRunEnded();
+    void ShowHelpPage(const QString& page);
+    void OpenSettings();
+    // The list font of General\FontSize, as loaded at start-up or saved by the settings.
+    void ApplyListFont();
+    void OpenDatabaseOptions();
+    void OpenOtherDatabase();
+    void CreateNewDatabase();
+    void ImportFromBackup();
+    void PurgeDatabase();
+    void SaveAsBackup();
+    void ApplyNewCurrentDatabase(const QString& path);
+    void OpenNetworkConnection();
+    void OpenFeed(qint32 feedID);
+    void ConnectListScreens();
+    // The list screens take the remembered Views and Feed and the display settings again.
+    void ReadScreenSettings();
+
+    // Start-up steps.
+    bool CheckDatabaseEngine();
+    void ShowResourceWarnings(const QString& databasePath);
+    void OpenStartupDatabase(const QString& path);
+    void LoadScreens();
+
+    CRssDatabase db_;
+    StartOptions options_;
+    QHash<int, QAction*> actions_;
+    QMenu* mainMenu_ = nullptr;
+    QStackedWidget* bars_;
+    QStackedWidget* screens_;
+    CFeedListScreen* feedList_;
+    CItemListScreen* itemList_;
+    CDownloadProgressWnd* progress_;
+    int activeScreen_ = 0;
+    int returnScreen_ = 0;
+    bool audioRun_ = false;
+    bool startupDone_ = false;
+    QTimer* startupTimer_;
+    QTimer* scheduleTimer_;
+    CReloadSchedule schedule_;
+    ConnectivityProbe probe_;
+};

@@ -1,0 +1,106 @@
+// The start-up sequence of the main view: engine check, first use, resource warnings, the
+// database and the first load of the screens.
+#include "app/FirstUse.h"
+#include "app/ResourceWarnings.h"
+#include "config/AppSettings.h"
+#include "gui/screens/DownloadProgressWnd.h"
+#include "gui/screens/FeedListScreen.h"
+#include "gui/screens/ItemListScreen.h"
+#include "gui/window/QuillpostView.h"
+#include "store/AdoConnection.h"
+#include "store/Prompt.h"
+
+#include <QTimer>
+
+bool CQuillpostView::CheckDatabaseEngine() {
+    if (CAdoConnection::IsEngineAvailable())
+        return true;
+    CurrentPrompt().ShowMessage(
+        QStringLiteral("It appears that the installation of the ADO dll files are not "
+                       "functioning.\n\nQuillpost uses ADO for database access.\n\nQuillpost "
+                       "will now have to shut down."),
+        QStringLiteral("Broken ADO installation"));
+    return false;
+}
+
+void CQuillpostView::ShowResourceWarnings(const QString& databasePath) {
+    const CAppSettings& app = TheAppSettings();
+    const QString text =
+        ResourceWarningText(WarningLimits::FromStore(CRegistrySettings::ForQuillpost()),
+                            MeasureResources(databasePath, app.installFolder, app.audioFolder));
+    if (!text.isEmpty())
+        CurrentPrompt().ShowMessage(text, QStringLiteral("Quillpost Warnings"));
+}
+
+void CQuillpostView::OpenStartupDatabase(const QString& path) {
+    const CRegistrySettings store = CRegistrySettings::ForQuillpost();
+    db_.UseLock = store.Read(Key::LockDatabase) != 0;
+    db_.VerifyFile = store.Read(Key::VerifyDatabase) != 0;
+    int result;
+    {
+        WaitCursor wait;
+        result = db_.OpenDatabase(path, true);
+    }
+    if (result == -1)
+        CurrentPrompt().ShowMessage(
+            QStringLiteral("A Background Download is in progress and Quillpost cannot access the "
+                           "database at this time.\n\nPlease close Quillpost and wait until "
+                           "downloading is complete."),
+            QStringLiteral("Database Notice"));
+    else if (result != 1)
+        CurrentPrompt().ShowMessage(
+            QStringLiteral("The Quillpost database is not available.\n\nPlease Open/Create a new "
+                           "Database, via the Options toolbar button (left side)."),
+            QStringLiteral("Database Notice"));
+}
+
+void CQuillpostView::LoadScreens() {
+    // The lock is taken once for the whole first load, not once per query.
+    db_.HoldLock = true;
+    db_.LoadViewList();
+    db_.LoadFeedList(false);
+    const int remembered = CRegistrySettings::ForQuillpost().Read(Key::ActiveView);
+    SwitchScreen(remembered == CItemListScreen::Id ? int(CItemListScreen::Id)
+                                                   : int(CFeedListScreen::Id));
+    ReadScreenSettings();
+    RefreshScreens();
+    db_.HoldLock = false;
+    db_.Unlock();
+}
+
+void CQuillpostView::RunStartupSequence() {
+    startupTimer_->stop();
+    if (!CheckDatabaseEngine()) {
+        emit closeRequested();
+        return;
+    }
+    if (options_.settingsOnly) {
+        OpenSettings();
+        emit closeRequested();
+        return;
+    }
+    const CRegistrySettings store = CRegistrySettings::ForQuillpost();
+    QString databasePath = store.Read(Key::Database);
+    if (store.Read(Key::FirstTime) != 0 && databasePath.isEmpty()) {
+        // After a failed first use the new file's path is still tried, and found missing.
+        const QString created = RunFirstUse(TheAppSettings().DatabasePath());
+        databasePath = created.isEmpty() ? TheAppSettings().DatabasePath() : created;
+    }
+    ShowResourceWarnings(databasePath);
+    db_.SetAudioFolder(TheAppSettings().audioFolder);
+    OpenStartupDatabase(databasePath);
+    {
+        WaitCursor wait;
+        LoadScreens();
+    }
+    startupDone_ = true;
+    scheduleTimer_->start();
+    if (store.Read(Key::ReloadOnStart) == 1)
+        StartDownloadRun(RunKind::AllFeeds);
+    // A feed handed over by the desktop (a link opened with Quillpost).
+    // A feed handed over by the desktop (a link opened with Quillpost), once this sequence has
+    // returned to the event loop.
+    if (!options_.feedUrl.isEmpty())
+        QTimer::singleShot(0, this, [this] { OpenHandedOverAddress(options_.feedUrl); });
+    emit startupFinished();
+}
