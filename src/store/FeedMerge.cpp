@@ -87,7 +87,10 @@ bool CRssDatabase::MergeFeedFile(qint32 feedID, const QString& path, IExtendedDa
     return WithAccess(false, [&] {
         ScopedTransaction transaction(*connection_);
         const QDateTime now = NowGmt();
-        WriteFeedHeader(feedID, feed, digest, channelDate.value_or(now), now);
+        // A feed deleted while its body was on the way (the window and a run work side by
+        // side) takes no items: they would belong to no feed.
+        if (!WriteFeedHeader(feedID, feed, digest, channelDate.value_or(now), now))
+            return false;
         settings.keywordViews = KeywordViews();
         QList<qint32> seenItems;
         MergeTally tally;
@@ -101,7 +104,7 @@ bool CRssDatabase::MergeFeedFile(qint32 feedID, const QString& path, IExtendedDa
     });
 }
 
-void CRssDatabase::WriteFeedHeader(qint32 feedID, const CFeedData& feed, const QString& digest,
+bool CRssDatabase::WriteFeedHeader(qint32 feedID, const CFeedData& feed, const QString& digest,
                                    const QDateTime& feedDate, const QDateTime& now) {
     const auto row = QueryForWrite(QStringLiteral("Select FeedID,Title,FeedType,LinkUrl,"
                                                   "Description1,Description2,LastDigestKey,"
@@ -109,7 +112,7 @@ void CRssDatabase::WriteFeedHeader(qint32 feedID, const CFeedData& feed, const Q
                                                   "Feeds Where FeedID = ") +
                                    SqlInt(feedID));
     if (row->IsEOF())
-        return;
+        return false;
     const QString description = Cut(feed.Description, SplitTextLimit);
     row->Field(1).SetString(Cut(PlainTitle(feed.Title), TitleLimit));
     row->Field(2).SetShort(feed.FeedType);
@@ -121,6 +124,7 @@ void CRssDatabase::WriteFeedHeader(qint32 feedID, const CFeedData& feed, const Q
     row->Field(8).SetDate(feedDate);
     row->Field(9).SetShort(2);
     row->Update();
+    return true;
 }
 
 // Stores one parsed item unless the feed holds it already; the item's number either way, or

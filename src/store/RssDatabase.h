@@ -212,7 +212,8 @@ private:
     bool DeleteFeedRows(qint32 feedID);
     QList<qint32> SubscriptionFeedIDs(qint32 subscriptionID);
     struct MergeSettings;
-    void WriteFeedHeader(qint32 feedID, const CFeedData& feed, const QString& digest,
+    // False when the feed is no longer stored.
+    bool WriteFeedHeader(qint32 feedID, const CFeedData& feed, const QString& digest,
                          const QDateTime& feedDate, const QDateTime& now);
     void StoreTextPieces(const QString& table, qint32 feedID, qint32 feedItemID,
                          const QString& text);
