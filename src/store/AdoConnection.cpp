@@ -3,6 +3,7 @@
 #include "store/AdoException.h"
 #include "store/SqlDialect.h"
 #include "store/WordTrigramTokenizer.h"
+#include "text/MarkupText.h"
 
 #include <QFile>
 #include <cstdio>
@@ -55,7 +56,10 @@ bool BindValue(sqlite3_stmt* statement, int index, const QVariant& value) {
                                  SQLITE_TRANSIENT) == SQLITE_OK;
     }
     default: {
-        const QString text = value.toString();
+        // Every text that enters the database passes here, whatever format or dialog it came
+        // from: none keeps a control that could reach a terminal or make an exported file no
+        // longer XML.
+        const QString text = ReplaceForbiddenControls(value.toString());
         return sqlite3_bind_text16(statement, index, text.utf16(), int(text.size() * 2),
                                    SQLITE_TRANSIENT) == SQLITE_OK;
     }
