@@ -15,6 +15,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSet>
+#include <QStorageInfo>
 #include <cstdio>
 
 namespace {
@@ -434,6 +435,11 @@ QString ReadOnlyMessage(const QString& path) {
         .arg(path);
 }
 
+// Opening a database makes room for its index of recent writes; on a full disk there is none.
+bool IsDiskFull(const QString& path) {
+    return QStorageInfo(QFileInfo(path).absolutePath()).bytesAvailable() < 64 * 1024;
+}
+
 // The commands that change nothing in the database, which a read-only file still serves.
 bool ReadsOnly(const CCliApplication::Command& command) {
     static const QSet<QString> reading = {
@@ -470,9 +476,10 @@ bool CCliApplication::OpenDatabase() {
                        .arg(path));
         return false;
     default:
-        Fail(QFileInfo(path).isWritable()
-                 ? QStringLiteral("could not open the database %1").arg(path)
-                 : ReadOnlyMessage(path));
+        Fail(!QFileInfo(path).isWritable() ? ReadOnlyMessage(path)
+             : IsDiskFull(path)
+                 ? QStringLiteral("could not open the database %1: the disk is full").arg(path)
+                 : QStringLiteral("could not open the database %1").arg(path));
         return false;
     }
 }

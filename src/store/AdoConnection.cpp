@@ -1,6 +1,7 @@
 #include "store/AdoConnection.h"
 
 #include "store/AdoException.h"
+#include "store/DiskFull.h"
 #include "store/SqlDialect.h"
 #include "store/WordTrigramTokenizer.h"
 #include "text/MarkupText.h"
@@ -214,6 +215,7 @@ bool CAdoConnection::Execute(const QString& sql) {
     while ((result = sqlite3_step(statement)) == SQLITE_ROW) {
     }
     Release(statement);
+    NoteIfDiskFull(result);
     return result == SQLITE_DONE;
 }
 
