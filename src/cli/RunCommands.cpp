@@ -76,6 +76,12 @@ int CCliApplication::RunDownloads(int kind, qint32 id) {
     const CDownloadProgressModel::Outcome outcome = model.LastOutcome();
     if (!started)
         return Failed;
+    // Every later entry would have failed the same way: the reason, and what was done before.
+    if (outcome.end == 3) // DN_END: stopped for want of room
+        return Fail(QStringLiteral("the disk is full: the run stopped after %1 downloads, %2 of "
+                                   "them stored")
+                        .arg(outcome.entries)
+                        .arg(outcome.entries - outcome.failures));
     if (outcome.failures > 0)
         return Fail(
             QStringLiteral("%1 of %2 downloads failed").arg(outcome.failures).arg(outcome.entries));

@@ -116,7 +116,7 @@ bool CRssDatabase::WriteFeedHeader(qint32 feedID, const CFeedData& feed, const Q
     const QString description = Cut(feed.Description, SplitTextLimit);
     row->Field(1).SetString(Cut(PlainTitle(feed.Title), TitleLimit));
     row->Field(2).SetShort(feed.FeedType);
-    row->Field(3).SetString(PlainLink(feed.Link.left(ColumnLimit)));
+    row->Field(3).SetString(PlainLink(feed.Link));
     row->Field(4).SetString(description.left(ColumnLimit));
     row->Field(5).SetString(description.mid(ColumnLimit));
     row->Field(6).SetString(digest);
@@ -133,7 +133,9 @@ std::optional<qint32> CRssDatabase::MergeItem(qint32 feedID, const CFeedItemData
                                               const MergeSettings& settings, const QDateTime& now,
                                               MergeTally& tally, IExtendedDataQueue* queue) {
     const qint32 id = NewRecordID();
-    const QString link = Cut(PlainLink(parsed.Link), SplitTextLimit);
+    // An address is kept whole: a shortened one names another page or another episode. The
+    // second column takes whatever the first does not hold.
+    const QString link = PlainLink(parsed.Link);
     const QString title = Cut(PlainTitle(parsed.Title), TitleLimit);
     const QString key = (!parsed.Guid.isEmpty()   ? parsed.Guid
                          : !parsed.Date.isEmpty() ? parsed.Date
@@ -176,7 +178,7 @@ std::optional<qint32> CRssDatabase::MergeItem(qint32 feedID, const CFeedItemData
             QStringLiteral("Insert Into FeedItemAudioData(FeedItemID,FeedID,Link,Size,Status,"
                            "Keep) Values(%1,%2,%3,%4,0,0)")
                 .arg(SqlInt(id), SqlInt(feedID),
-                     SqlText(DecodeEntities(DecodeEntities(parsed.EnclosureUrl)).left(ColumnLimit)),
+                     SqlText(DecodeEntities(DecodeEntities(parsed.EnclosureUrl))),
                      SqlInt(parsed.EnclosureLength))))
         THROW_ADO(CAdoException::UpdateRefused);
     AddKeywordMemberships(feedID, id, parsed, settings);
