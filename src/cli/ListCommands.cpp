@@ -8,16 +8,6 @@
 #include <QJsonObject>
 #include <QSet>
 
-namespace {
-
-// Item text as a reader sees it: feeds send markup escaped or raw, so references are decoded,
-// tags stripped, and what the markup itself escaped decoded last.
-QString PlainText(const QString& markup) {
-    return DecodeEntities(StripTags(DecodeEntities(markup)));
-}
-
-} // namespace
-
 int CCliApplication::Views(const CArguments&) {
     if (!db_->LoadViewList())
         return Fail(QStringLiteral("could not read the Views"));

@@ -37,6 +37,26 @@ qint16 RssVersionType(const CXmlNode* rss) {
     return FeedTypeUnknown;
 }
 
+// Whether the node binds the namespace, as the default one or to a prefix.
+bool DeclaresNamespace(const CXmlNode* node, const QString& name) {
+    for (const auto& [attribute, value] : node->Attributes)
+        if (value == name && (attribute == u"xmlns" || attribute.startsWith(u"xmlns:")))
+            return true;
+    return false;
+}
+
+// A root written "atom:feed", its prefix bound to Atom's namespace, is as valid as a plain
+// "feed": its elements are read as if that namespace were the default one.
+void ReadPrefixedAtomAsDefault(CXmlDocument& document) {
+    const CXmlNode* root = document.Root();
+    const qsizetype colon = root ? root->Name.indexOf(u':') : -1;
+    if (colon <= 0 || root->Name.mid(colon + 1) != u"feed")
+        return;
+    const QString prefix = root->Name.left(colon);
+    if (CXmlDocument::GetAttribute(root, QStringLiteral("xmlns:") + prefix) == Atom10Namespace)
+        document.DropElementPrefix(prefix);
+}
+
 qint16 OpmlType(const CXmlDocument& document, const CXmlNode* opml) {
     if (RootVersionIs(opml, u"1.0"))
         return FeedTypeOpml10;
@@ -76,7 +96,7 @@ QString VersionLabel(qint16 feedType) {
 }
 
 // RSS 0.90 to 0.93 and 1.0; in RDF the items are children of the root, not of the channel.
-void ReadRssChannel(CFeedData& record, const CXmlDocument& document) {
+void ReadRssChannel(CFeedData& record, const CXmlDocument& document, const QString& address) {
     record.Version = VersionLabel(record.FeedType);
     const bool rdf = record.FeedType == FeedTypeRss090 || record.FeedType == FeedTypeRss10;
     const QString root = rdf ? QStringLiteral("rdf:RDF") : QStringLiteral("rss");
@@ -84,17 +104,17 @@ void ReadRssChannel(CFeedData& record, const CXmlDocument& document) {
                       TitleText::Raw);
     const QString itemPath =
         rdf ? root + QStringLiteral("\\item") : root + QStringLiteral("\\channel\\item");
-    ReadItems(record, record.FeedType, document.FindNode(itemPath));
+    ReadItems(record, record.FeedType, document.FindNode(itemPath), address);
 }
 
-void ReadAtomFeed(CFeedData& record, const CXmlDocument& document) {
+void ReadAtomFeed(CFeedData& record, const CXmlDocument& document, const QString& address) {
     record.Version = VersionLabel(FeedTypeAtom03);
     for (const CXmlNode* child =
              CXmlDocument::FirstChild(document.FindNode(QStringLiteral("feed")));
          child; child = child->NextSibling) {
         const QString& name = child->Name;
         if (NameIs(name, u"title"))
-            record.Title = UnwrapCData(child->Text);
+            record.Title = UnwrapCData(Atom03Text(child));
         else if (NameIs(name, u"link"))
             record.Link = CXmlDocument::GetAttribute(child, QStringLiteral("href"));
         else if (NameIs(name, u"tagline"))
@@ -102,7 +122,7 @@ void ReadAtomFeed(CFeedData& record, const CXmlDocument& document) {
         else if (NameIs(name, u"modified"))
             record.Date = child->Text;
     }
-    ReadItems(record, FeedTypeAtom03, document.FindNode(QStringLiteral("feed\\entry")));
+    ReadItems(record, FeedTypeAtom03, document.FindNode(QStringLiteral("feed\\entry")), address);
 }
 
 // The feed's first alternate link is its web site; relative links resolve against the feed's
@@ -136,13 +156,13 @@ bool ReadByType(CFeedData& record, const CXmlDocument& document, const QString& 
     case FeedTypeRss092:
     case FeedTypeRss093:
     case FeedTypeRss10:
-        ReadRssChannel(record, document);
+        ReadRssChannel(record, document, address);
         return true;
     case FeedTypeRss20:
-        ReadRss20Channel(record, document);
+        ReadRss20Channel(record, document, address);
         return true;
     case FeedTypeAtom03:
-        ReadAtomFeed(record, document);
+        ReadAtomFeed(record, document, address);
         return true;
     case FeedTypeAtom10:
         ReadAtom10Feed(record, document, address);
@@ -182,7 +202,7 @@ qint16 DetectFeedType(const CXmlDocument& document) {
     if (const CXmlNode* feed = document.FindNode(QStringLiteral("feed"))) {
         if (RootVersionIs(feed, u"0.3"))
             return FeedTypeAtom03;
-        if (CXmlDocument::HasAttributeValue(feed, QStringLiteral("xmlns"), Atom10Namespace))
+        if (DeclaresNamespace(feed, Atom10Namespace))
             return FeedTypeAtom10;
     }
     if (const CXmlNode* opml = document.FindNode(QStringLiteral("opml")))
@@ -195,12 +215,13 @@ void ReadChannelHeader(CFeedData& record, const CXmlNode* channel, TitleText tit
     for (const CXmlNode* child = CXmlDocument::FirstChild(channel); child;
          child = child->NextSibling) {
         const QString& name = child->Name;
-        if (NameIs(name, u"title"))
-            record.Title = title == TitleText::Raw ? child->Text : UnwrapCData(child->Text);
-        else if (NameIs(name, u"link"))
+        if (NameIs(name, u"title")) {
+            const QString text = CXmlDocument::ContentMarkup(child);
+            record.Title = title == TitleText::Raw ? text : UnwrapCData(text);
+        } else if (NameIs(name, u"link"))
             record.Link = child->Text;
         else if (NameIs(name, u"description"))
-            record.Description = child->Text;
+            record.Description = CXmlDocument::ContentMarkup(child);
         else if (NameIs(name, u"lastbuilddate"))
             record.Date = child->Text;
         else if (NameIs(name, u"dc:date") && record.Date.isEmpty())
@@ -221,11 +242,12 @@ void EnsureTitle(CFeedData& record, const QString& prefix) {
         record.Title = prefix + QString::number(NewRecordID());
 }
 
-void ReadRss20Channel(CFeedData& record, const CXmlDocument& document) {
+void ReadRss20Channel(CFeedData& record, const CXmlDocument& document, const QString& address) {
     record.Version = VersionLabel(FeedTypeRss20);
     ReadChannelHeader(record, document.FindNode(QStringLiteral("rss\\channel")),
                       TitleText::CDataUnwrapped);
-    ReadItems(record, record.FeedType, document.FindNode(QStringLiteral("rss\\channel\\item")));
+    ReadItems(record, record.FeedType, document.FindNode(QStringLiteral("rss\\channel\\item")),
+              address);
 }
 
 bool ParseFeedFile(CFeedData& record, const QString& path, const FeedOrigin& origin) {
@@ -244,6 +266,7 @@ bool ParseFeedFile(CFeedData& record, const QString& path, const FeedOrigin& ori
         CXmlDocument document;
         if (!document.Parse(CTextFile::Decode(bytes, origin.contentType)))
             return false;
+        ReadPrefixedAtomAsDefault(document);
         record.FeedType = DetectFeedType(document);
         if (!ReadByType(record, document, origin.address)) {
             const qint16 feedType = record.FeedType;

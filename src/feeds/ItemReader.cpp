@@ -5,6 +5,8 @@
 #include "text/MarkupText.h"
 #include "text/NumberText.h"
 
+#include <QStringDecoder>
+
 namespace {
 
 // The user's choice of element for four fields of one format; empty means no override.
@@ -34,14 +36,33 @@ bool Overrides(const QString& override, const QString& name) {
 }
 
 QString OverriddenContent(const CXmlNode* child, const FieldOverrides& overrides) {
-    return overrides.contentHasXmlChildren ? CXmlDocument::InnerXml(child) : child->Text;
+    return overrides.contentHasXmlChildren ? CXmlDocument::ContentMarkup(child) : child->Text;
 }
 
-// Atom content carries markup as child elements when its type says xml.
-QString AtomContent(const CXmlNode* child) {
-    return CXmlDocument::GetAttribute(child, QStringLiteral("type")).contains(u"xml")
-               ? CXmlDocument::InnerXml(child)
-               : child->Text;
+// A plain text in the form the item fields hold text of a "text" type: escaped twice, since
+// the readers of a stored item decode references once before they show it as markup and once
+// more after they strip its tags.
+QString TextAsContent(const QString& plain) {
+    return EscapeXml(plain).replace(u'&', QStringLiteral("&amp;"));
+}
+
+// Base64 content of a media type: markup when the type says html or xml, plain text for other
+// types. What is not UTF-8 text (an image, say) cannot be shown and is left out rather than
+// shown as its encoding.
+QString DecodedBase64(const CXmlNode* child, const QString& mediaType) {
+    const QByteArray bytes = QByteArray::fromBase64(UnwrapCData(child->Text).toLatin1());
+    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+    const QString text = utf8.decode(bytes);
+    if (utf8.hasError() || FirstForbiddenControl(text) >= 0)
+        return {};
+    return mediaType.contains(u"html") || mediaType.contains(u"xml") ? text : TextAsContent(text);
+}
+
+// An Atom 1.0 type that names a media type which is neither text nor xml: its content is
+// base64.
+bool IsBase64MediaType(const QString& type) {
+    return type.contains(u'/') && !type.startsWith(u"text/", Qt::CaseInsensitive) &&
+           !type.contains(u"xml", Qt::CaseInsensitive);
 }
 
 void SetAudioEnclosure(CFeedItemData& item, const QString& url, const QString& length) {
@@ -60,9 +81,9 @@ void ApplyRssRule(CFeedItemData& item, const CXmlNode* child, const QString& nam
     if (NameIs(name, u"guid"))
         item.Guid = child->Text;
     else if (Overrides(overrides.title, name))
-        item.Title = child->Text;
+        item.Title = CXmlDocument::ContentMarkup(child);
     else if (NameIs(name, u"title") && item.Title.isEmpty())
-        item.Title = child->Text;
+        item.Title = CXmlDocument::ContentMarkup(child);
     else if (Overrides(overrides.link, name) && !searchResult)
         item.Link = child->Text;
     else if (NameIs(name, u"link") && item.Link.isEmpty() && !searchResult)
@@ -79,9 +100,9 @@ void ApplyRssRule(CFeedItemData& item, const CXmlNode* child, const QString& nam
         item.Content = OverriddenContent(child, overrides);
     else if (NameIs(name, u"content:encoded") && HasFullContent(feedType) &&
              (overrides.content.isEmpty() || item.Content.isEmpty()))
-        item.Content = child->Text;
+        item.Content = CXmlDocument::ContentMarkup(child);
     else if (NameIs(name, u"description") && item.Content.isEmpty())
-        item.Content = child->Text;
+        item.Content = CXmlDocument::ContentMarkup(child);
     else if (NameIs(name, u"enclosure") &&
              CXmlDocument::HasAttributeValue(child, QStringLiteral("type"),
                                              QStringLiteral("audio/mpeg")))
@@ -94,9 +115,9 @@ void ApplyAtomRule(CFeedItemData& item, const CXmlNode* child, const QString& na
     if (NameIs(name, u"id"))
         item.Guid = child->Text;
     else if (Overrides(overrides.title, name))
-        item.Title = child->Text;
+        item.Title = CXmlDocument::ContentMarkup(child);
     else if (NameIs(name, u"title") && item.Title.isEmpty())
-        item.Title = child->Text;
+        item.Title = Atom03Text(child);
     else if (Overrides(overrides.link, name))
         item.Link = child->Text;
     else if (NameIs(name, u"link") && item.Link.isEmpty())
@@ -108,9 +129,9 @@ void ApplyAtomRule(CFeedItemData& item, const CXmlNode* child, const QString& na
     else if (Overrides(overrides.content, name))
         item.Content = OverriddenContent(child, overrides);
     else if (NameIs(name, u"content") && (overrides.content.isEmpty() || item.Content.isEmpty()))
-        item.Content = AtomContent(child);
+        item.Content = Atom03Text(child);
     else if (NameIs(name, u"summary") && item.Content.isEmpty())
-        item.Content = AtomContent(child);
+        item.Content = Atom03Text(child);
 }
 
 // Atom 1.0 text: "xhtml" is a div whose content is the markup; other xml types carry markup
@@ -121,13 +142,13 @@ QString Atom10Content(const CXmlNode* child) {
     if (type == u"xhtml") {
         const CXmlNode* div = CXmlDocument::FirstChild(child);
         const bool wrapped = div && (NameIs(div->Name, u"div") || div->Name.endsWith(u":div"));
-        return CXmlDocument::InnerXml(wrapped ? div : child);
+        return CXmlDocument::ContentMarkup(wrapped ? div : child);
     }
-    if (type.contains(u"xml"))
-        return CXmlDocument::InnerXml(child);
+    if (IsBase64MediaType(type))
+        return DecodedBase64(child, type);
     if (type.isEmpty() || type == u"text")
-        return QString(child->Text).replace(u'&', QStringLiteral("&amp;"));
-    return child->Text;
+        return CXmlDocument::ContentMarkup(child).replace(u'&', QStringLiteral("&amp;"));
+    return CXmlDocument::ContentMarkup(child);
 }
 
 void ApplyAtom10LinkRule(CFeedItemData& item, const CXmlNode* link, const QUrl& entryBase) {
@@ -168,6 +189,16 @@ void ApplyAtom10Rule(CFeedItemData& item, const CXmlNode* child, const QString& 
         item.Content = ResolveContentLinks(Atom10Content(child), ChildLinkBase(child, entryBase));
 }
 
+// An item's link as written, or, when it is relative, made absolute against the feed's address
+// (the Atom 1.0 reader resolves its links as it reads them). The link as written may hold
+// references and CDATA, which are read before it is resolved; the address it becomes escapes its
+// ampersands as a link read from the document does.
+QString ResolvedItemLink(const QString& written, const QUrl& base) {
+    const QString link = UnwrapCData(DecodeEntities(written));
+    const QString resolved = ResolveLink(link, base);
+    return resolved == link ? written : QString(resolved).replace(u'&', QStringLiteral("&amp;"));
+}
+
 bool IsAtom(qint16 feedType) {
     return feedType == FeedTypeAtom03 || feedType == FeedTypeAtom10;
 }
@@ -188,10 +219,16 @@ QString Permalink(const CXmlNode* item, qint16 feedType) {
 
 } // namespace
 
+QString Atom03Text(const CXmlNode* element) {
+    if (CXmlDocument::HasAttributeValue(element, QStringLiteral("mode"), QStringLiteral("base64")))
+        return DecodedBase64(element, CXmlDocument::GetAttribute(element, QStringLiteral("type")));
+    return CXmlDocument::ContentMarkup(element);
+}
+
 QString Atom10Title(const CXmlNode* title) {
     return CXmlDocument::GetAttribute(title, QStringLiteral("type")) == u"xhtml"
                ? Atom10Content(title)
-               : title->Text;
+               : CXmlDocument::ContentMarkup(title);
 }
 
 int FieldMapIndex(qint16 feedType) {
@@ -222,9 +259,7 @@ void ReadItems(CFeedData& record, qint16 feedType, const CXmlNode* firstItem,
     const FieldOverrides overrides = FieldOverrides::Load(feedType);
     const QString itemName = IsAtom(feedType) ? QStringLiteral("entry") : QStringLiteral("item");
     // Items are siblings, so they share their parent's base.
-    const QUrl itemsBase = feedType == FeedTypeAtom10 && firstItem
-                               ? LinkBase(firstItem->Parent, documentAddress)
-                               : QUrl();
+    const QUrl itemsBase = firstItem ? LinkBase(firstItem->Parent, documentAddress) : QUrl();
     for (const CXmlNode* node = firstItem; node; node = node->NextSibling) {
         if (node != firstItem && !NameIs(node->Name, itemName))
             continue;
@@ -241,5 +276,7 @@ void ReadItems(CFeedData& record, qint16 feedType, const CXmlNode* firstItem,
         }
         if (item.Link.isEmpty())
             item.Link = Permalink(node, feedType);
+        else if (feedType != FeedTypeAtom10)
+            item.Link = ResolvedItemLink(item.Link, ChildLinkBase(node, itemsBase));
     }
 }

@@ -137,15 +137,19 @@ private:
         } else if (IsDeclaration(tagText)) {
             return close + 1;
         } else if (CurrentParent() && EndTagName(tagText) == CurrentParent()->Name) {
-            CloseParent();
+            CloseParent(open);
             return close + 1;
         }
         return StartElement(tagText, close);
     }
 
-    void CloseParent() {
-        previousSibling_ = openElements_.back();
+    void CloseParent(qsizetype endTagStart) {
+        CXmlNode* closed = openElements_.back();
+        const qsizetype contentStart = contentStarts_.back();
+        closed->Markup = QStringView(text_).mid(contentStart, endTagStart - contentStart);
+        previousSibling_ = closed;
         openElements_.pop_back();
+        contentStarts_.pop_back();
     }
 
     qsizetype StartElement(QStringView tagText, qsizetype close) {
@@ -173,6 +177,7 @@ private:
             if (!CurrentParent())
                 document_.root_ = node;
             openElements_.push_back(node);
+            contentStarts_.push_back(contentStart);
             previousSibling_ = nullptr;
             return contentStart;
         }
@@ -251,6 +256,7 @@ private:
     static constexpr std::size_t RecentNames = 64;
     std::array<QString, RecentNames> recentNames_;
     std::vector<CXmlNode*> openElements_;
+    std::vector<qsizetype> contentStarts_; // of each open element
     CXmlNode* previousSibling_ = nullptr;
 };
 
@@ -260,6 +266,7 @@ CXmlDocument::~CXmlDocument() {
 
 void CXmlDocument::Clear() {
     root_ = nullptr;
+    text_.clear();
     nodeBlocks_.clear();
     nodesInLastBlock_ = NodesPerBlock;
 }
@@ -282,7 +289,23 @@ bool CXmlDocument::LoadFile(const QString& path) {
 
 bool CXmlDocument::Parse(const QString& text) {
     Clear();
-    return XmlScanner(*this, text).Run();
+    text_ = text;
+    return XmlScanner(*this, text_).Run();
+}
+
+void CXmlDocument::DropElementPrefix(QStringView prefix) {
+    const QString prefixed = prefix.toString() + u':';
+    QHash<QString, QString> renamed; // one string per name, as the scanner keeps them
+    for (const auto& block : nodeBlocks_)
+        for (std::size_t i = 0; i < NodesPerBlock; ++i) {
+            QString& name = block[i].Name;
+            if (!name.startsWith(prefixed))
+                continue;
+            auto it = renamed.constFind(name);
+            if (it == renamed.constEnd())
+                it = renamed.insert(name, name.mid(prefixed.size()));
+            name = *it;
+        }
 }
 
 const CXmlNode* CXmlDocument::FindNode(const QString& path) const {
@@ -371,6 +394,14 @@ template <typename Sink> void WriteInnerXml(const CXmlNode* node, Sink&& sink) {
 }
 
 } // namespace
+
+QString CXmlDocument::ContentMarkup(const CXmlNode* node) {
+    if (!node)
+        return {};
+    if (node->Children.empty())
+        return node->Text;
+    return node->Markup.isNull() ? InnerXml(node) : node->Markup.toString();
+}
 
 QString CXmlDocument::InnerXml(const CXmlNode* node) {
     if (!node)

@@ -10,6 +10,9 @@ struct CXmlNode {
     QString Name;
     // The content of an element without child elements; empty for one with children.
     QString Text;
+    // The content of a closed element with children as written between its tags, text and child
+    // markup in document order; empty for other elements. It views the document's text.
+    QStringView Markup;
     bool IsEmptyElement = false;
     std::vector<std::pair<QString, QString>> Attributes;
     std::vector<CXmlNode*> Children;
@@ -52,6 +55,13 @@ public:
     static bool HasAttributeValue(const CXmlNode* node, const QString& name, const QString& value);
     // The node's content written out again as markup, one element per line, values unescaped.
     static QString InnerXml(const CXmlNode* node);
+    // The node's content as written, with every text between its children: Text for an
+    // element without children, InnerXml for one whose end tag never came.
+    static QString ContentMarkup(const CXmlNode* node);
+
+    // Elements named "prefix:name" are renamed "name": a document whose root binds a prefix to
+    // a namespace the readers know reads as if that namespace were its default one.
+    void DropElementPrefix(QStringView prefix);
 
 private:
     friend class XmlScanner;
@@ -64,4 +74,6 @@ private:
     std::vector<std::unique_ptr<CXmlNode[]>> nodeBlocks_;
     std::size_t nodesInLastBlock_ = NodesPerBlock;
     CXmlNode* root_ = nullptr;
+    // The parsed text, which the nodes' Markup views.
+    QString text_;
 };

@@ -1,5 +1,6 @@
 #include "text/DateFormat.h"
 
+#include "text/MarkupText.h"
 #include "text/NumberText.h"
 
 #include <QRegularExpression>
@@ -93,8 +94,9 @@ int MonthNumber(const QString& name) {
     return 1;
 }
 
-// "2005-01-03T10:30:15-05:00". A bare "Z" or no zone keeps the time as written, seconds dropped;
-// an offset without a colon is ignored.
+// The older, looser reading of "2005-01-03T10:30:15-05:00", for what ParseIso8601 does not
+// take (two-digit years, components of other widths). A bare "Z" or no zone keeps the time as
+// written, seconds dropped; an offset without a colon is ignored.
 std::optional<QDateTime> ParseIsoDate(QStringView text) {
     const auto [datePart, timePart] = *SplitAt(text, u"T");
     const auto yearRest = SplitAt(datePart, u"-");
@@ -134,9 +136,38 @@ std::optional<QDateTime> ParseIsoDate(QStringView text) {
     return local->addSecs(zone[0] == u'-' ? seconds : -seconds);
 }
 
-// "Mon, 03 Jan 2005 10:30:15 GMT". Without seconds or zone the time of day is dropped.
+// ISO 8601 as feeds write it: the extended or the basic form, "T" or a blank before the time,
+// a date cut to a year-month or a year, a time with or without seconds (fractions ignored) and
+// a zone of "Z", "+hh:mm", "+hhmm" or "+hh". As in the older reading below, a time without an
+// offset keeps its hour and minute as written and drops its seconds.
+std::optional<QDateTime> ParseIso8601(const QString& text) {
+    static const QRegularExpression iso(
+        QStringLiteral(R"(^(\d{4})(?:(-?)(\d{2})(?:\2(\d{2}))"
+                       R"((?:[T ](\d{2}):?(\d{2})(?::?(\d{2})(?:[.,]\d+)?)?)"
+                       R"( ?(Z|[+-]\d{2}(?::?\d{2})?)?)?)?)?$)"),
+        QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch match = iso.match(text);
+    if (!match.hasMatch())
+        return std::nullopt;
+    auto number = [&match](int group, int absent) {
+        return match.hasCaptured(group) ? match.capturedView(group).toInt() : absent;
+    };
+    const QString zone = match.captured(8);
+    const bool offset = !zone.isEmpty() && zone.compare(u"Z", Qt::CaseInsensitive) != 0;
+    const auto written = MakeUtc(CenturyAdjusted(number(1, 0)), number(3, 1), number(4, 1),
+                                 number(5, 0), number(6, 0), offset ? number(7, 0) : 0);
+    if (!written || !offset)
+        return written;
+    const auto seconds = NumericZoneOffset(zone.size() == 3 ? zone + QStringLiteral("00") : zone);
+    return seconds ? std::optional(written->addSecs(*seconds)) : std::nullopt;
+}
+
+// "Mon, 03 Jan 2005 10:30:15 GMT", the day name being optional. Without seconds or zone the
+// time of day is dropped.
 std::optional<QDateTime> ParseRfc822Date(QStringView text) {
-    const auto afterDayName = SplitAt(text, u", ");
+    const auto afterDayName = !text.isEmpty() && text.front().isDigit()
+                                  ? std::optional(std::pair{QStringView(), text})
+                                  : SplitAt(text, u", ");
     if (!afterDayName || !text.contains(QChar(u':')))
         return std::nullopt;
     const auto day = SplitAt(afterDayName->second, u" ");
@@ -190,6 +221,8 @@ QString YearMonthDayTime(const QDateTime& value) {
 QDateTime ParseFeedDate(const QString& text) {
     // Runs of blanks count as one: "Wed,  1 Feb 2006" pads its day to two places.
     const QString simplified = text.simplified();
+    if (const auto strict = ParseIso8601(simplified); strict && IsReadableYear(*strict))
+        return *strict;
     const bool iso = simplified.contains(QChar(u'-')) && simplified.contains(QChar(u'T')) &&
                      !StartsWithDayName(simplified);
     const auto parsed = iso ? ParseIsoDate(simplified) : ParseRfc822Date(simplified);
@@ -223,7 +256,9 @@ std::optional<QDateTime> ParsePlainDate(const QString& text) {
     return QDateTime(date, time, Qt::UTC);
 }
 
-QDateTime ParseItemDate(const QString& text) {
+QDateTime ParseItemDate(const QString& written) {
+    // A date may be written with character references ("2003&#45;12&#45;31") or in CDATA.
+    const QString text = DecodeEntities(UnwrapCData(written));
     if (const auto plain = ParsePlainDate(text); plain && IsReadableYear(*plain))
         return *plain;
     return ParseFeedDate(text);

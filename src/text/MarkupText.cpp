@@ -193,6 +193,31 @@ QString DecodeEntities(const QString& text) {
     return result;
 }
 
+namespace {
+
+// Where the text that a tag at `open` hides from a reader ends (its last '>'): the end of a
+// comment, or the end tag of a script or style element, whose content is code, not text. -1 for
+// other tags, and for such a tag that is never closed.
+qsizetype HiddenTextEnd(QStringView markup, qsizetype open) {
+    const QStringView tag = markup.mid(open);
+    if (tag.startsWith(u"<!--")) {
+        const qsizetype end = markup.indexOf(u"-->", open + 4);
+        return end < 0 ? -1 : end + 2;
+    }
+    for (const QStringView element : {QStringView(u"script"), QStringView(u"style")}) {
+        const QStringView after = tag.mid(1 + element.size());
+        if (!tag.mid(1).startsWith(element, Qt::CaseInsensitive) ||
+            (!after.isEmpty() && after.front().isLetterOrNumber()))
+            continue;
+        const QString endTag = QStringLiteral("</") + element.toString();
+        const qsizetype end = markup.indexOf(endTag, open, Qt::CaseInsensitive);
+        return end < 0 ? -1 : markup.indexOf(u'>', end);
+    }
+    return -1;
+}
+
+} // namespace
+
 QString StripTags(const QString& text) {
     const QString unwrapped = UnwrapCData(text);
     QString result;
@@ -200,7 +225,8 @@ QString StripTags(const QString& text) {
     qsizetype pos = 0;
     for (qsizetype open = unwrapped.indexOf(u'<'); open >= 0; open = unwrapped.indexOf(u'<', pos)) {
         result += QStringView(unwrapped).mid(pos, open - pos);
-        const qsizetype close = unwrapped.indexOf(u'>', open + 1);
+        const qsizetype hiddenEnd = HiddenTextEnd(unwrapped, open);
+        const qsizetype close = hiddenEnd >= 0 ? hiddenEnd : unwrapped.indexOf(u'>', open + 1);
         if (close < 0) {
             pos = open;
             break;
@@ -211,6 +237,10 @@ QString StripTags(const QString& text) {
     }
     result += QStringView(unwrapped).mid(pos);
     return result.trimmed().replace(u'\t', u' ');
+}
+
+QString PlainText(const QString& markup) {
+    return DecodeEntities(StripTags(DecodeEntities(markup)));
 }
 
 QString UnwrapCData(const QString& text) {

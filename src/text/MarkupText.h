@@ -21,8 +21,14 @@ qsizetype FirstForbiddenControl(QStringView text);
 // The same for the bytes of an ASCII-compatible encoding, such as UTF-8.
 qsizetype FirstForbiddenControl(QByteArrayView bytes);
 
-// Plain text of a markup text: CDATA unwrapped, each tag replaced by one space, trimmed.
+// Plain text of a markup text: CDATA unwrapped, each tag replaced by one space, comments and the
+// content of script and style elements left out, trimmed.
 QString StripTags(const QString& text);
+
+// A feed's text as a reader sees it: feeds send markup escaped or raw, so references are
+// decoded, tags stripped, and what the markup itself escaped decoded last ("&amp;lt;2.0&amp;gt;"
+// is the escaped markup of the text "<2.0>", not a tag).
+QString PlainText(const QString& markup);
 
 // The text with its CDATA sections replaced by their trimmed content, trimmed.
 QString UnwrapCData(const QString& text);

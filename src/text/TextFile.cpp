@@ -15,9 +15,18 @@ std::optional<QString> DecodeStrictly(QStringDecoder& decoder, const QByteArray&
     return text;
 }
 
-// UTF-16 by its byte-order mark, or, without one, by an opening "<?" in either byte order (as
-// XML 1.0's appendix F detects it); such bytes would pass for UTF-8 with a NUL after each letter.
-std::optional<QStringConverter::Encoding> Utf16Encoding(const QByteArray& bytes) {
+// UTF-32 or UTF-16 by its byte-order mark, or, without one, by an opening "<" or "<?" in
+// either byte order (as XML 1.0's appendix F detects them); such bytes would pass for UTF-8 with
+// NULs after each letter. The UTF-32 marks come first: little-endian UTF-32's begins with
+// UTF-16's.
+std::optional<QStringConverter::Encoding> WideEncoding(const QByteArray& bytes) {
+    if (bytes.startsWith(QByteArrayView("\xFF\xFE\0\0", 4)) ||
+        bytes.startsWith(QByteArrayView("\0\0\xFE\xFF", 4)))
+        return QStringConverter::Utf32;
+    if (bytes.startsWith(QByteArrayView("<\0\0\0", 4)))
+        return QStringConverter::Utf32LE;
+    if (bytes.startsWith(QByteArrayView("\0\0\0<", 4)))
+        return QStringConverter::Utf32BE;
     if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF"))
         return QStringConverter::Utf16;
     if (bytes.startsWith(QByteArrayView("<\0?\0", 4)))
@@ -62,8 +71,8 @@ struct DecodedText {
 };
 
 DecodedText DecodeWithFallbacks(const QByteArray& bytes, const QString& contentType) {
-    if (const auto utf16 = Utf16Encoding(bytes)) {
-        QStringDecoder decoder(*utf16, QStringConverter::Flag::Stateless);
+    if (const auto wide = WideEncoding(bytes)) {
+        QStringDecoder decoder(*wide, QStringConverter::Flag::Stateless);
         return {decoder.decode(bytes)};
     }
     // Stateless: a sequence cut off at the end is an error, not bytes kept for a next call.
@@ -151,11 +160,6 @@ QString CTextFile::Decode(const QByteArray& bytes, const QString& contentType) {
         return text;
     // A NUL is a forbidden control too, so a text without controls, as nearly every one is,
     // is checked by one pass.
-    const qsizetype control = FirstForbiddenControl(text);
-    if (control < 0)
-        return text;
-    const qsizetype nul = text.indexOf(QChar(u'\0'), control);
-    if (nul >= 0)
-        text.truncate(nul);
+    // A NUL is one bad character like any other control, not the end of the text.
     return ReplaceForbiddenControls(std::move(text));
 }

@@ -31,10 +31,10 @@ public:
     // replaced only once the new text is written whole. False when that failed.
     bool Close();
 
-    // The text of a file's bytes: UTF-16 by a byte-order mark or an opening "<?"; else UTF-8 when
-    // they are valid UTF-8; else the encoding an XML declaration names; else the charset of the
-    // HTTP answer's `contentType` ("text/xml; charset=windows-1251"); else Windows-1252. Cut at
-    // the first NUL, the other controls no XML file may hold replaced by U+FFFD.
+    // The text of a file's bytes: UTF-32 or UTF-16 by a byte-order mark or an opening "<"; else
+    // UTF-8 when they are valid UTF-8; else the encoding an XML declaration names; else the
+    // charset of the HTTP answer's `contentType` ("text/xml; charset=windows-1251"); else
+    // Windows-1252. NUL and the other controls no XML file may hold become U+FFFD.
     static QString Decode(const QByteArray& bytes, const QString& contentType = {});
 
 private:

@@ -198,7 +198,7 @@ TEST_F(FeedParserTest, OverridesReadFromTheStoreOnEveryParse) {
 
     CRegistrySettings::ForQuillpost().WriteInt(FieldMapKey::Section(5), "XmlChildren", 1);
     Rss20Item(children);
-    EXPECT_EQ(OnlyItem().Content, "<p>\nRich\n</p>\n");
+    EXPECT_EQ(OnlyItem().Content, "<p>Rich</p>"); // as written
 
     // Another format's section does not apply.
     ASSERT_TRUE(
@@ -232,7 +232,7 @@ TEST_F(FeedParserTest, AtomFeedAndEntries) {
     EXPECT_EQ(record_.Items[0].Guid, "E1");
     EXPECT_EQ(record_.Items[0].Link, "http://a/1");
     EXPECT_EQ(record_.Items[0].Date, "I");
-    EXPECT_EQ(record_.Items[0].Content, "<div>\n<p>\nC\n</p>\n</div>\n");
+    EXPECT_EQ(record_.Items[0].Content, "<div><p>C</p></div>"); // as written
     EXPECT_EQ(record_.Items[1].Content, "&lt;b&gt;");
 }
 

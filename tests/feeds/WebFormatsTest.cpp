@@ -73,7 +73,7 @@ TEST_F(WebFormatsTest, Atom10HeaderAndEntries) {
 
     const CFeedItemData& xhtml = record_.Items[1];
     EXPECT_EQ(xhtml.Link, "http://other.example/base/two.html");
-    EXPECT_EQ(xhtml.Content, "<p>\nOne\n</p>\n<p>\nTwo\n</p>\n"); // the div wrapper removed
+    EXPECT_EQ(xhtml.Content, "<p>One</p><p>Two</p>"); // as written // the div wrapper removed
     EXPECT_EQ(xhtml.EnclosureUrl, "http://other.example/base/audio/two.mp3");
     EXPECT_EQ(xhtml.EnclosureLength, 4321);
     EXPECT_TRUE(xhtml.Date.isEmpty());

@@ -45,7 +45,10 @@ INSTANTIATE_TEST_SUITE_P(
                       DateCase{"Mon, 03 Foo 2005 10:30:15 GMT", Utc(2005, 1, 3, 10, 30, 15)},
                       DateCase{"Mon, 03 Jan 2005 10:30 GMT", Utc(2005, 1, 3)},
                       DateCase{"Mon, 03 Jan 2005 10:30:15", Utc(2005, 1, 3)},
-                      DateCase{"03 Jan 2005 10:30:15 GMT", {}}, DateCase{"Mon, 03 Jan", {}},
+                      // The day name is optional, as RFC 822 has it.
+                      DateCase{"03 Jan 2005 10:30:15 GMT", Utc(2005, 1, 3, 10, 30, 15)},
+                      DateCase{"21 September 2012 17:05:00 GMT", Utc(2012, 9, 21, 17, 5)},
+                      DateCase{"3 Jan 2005", {}}, DateCase{"Mon, 03 Jan", {}},
                       // Numeric zones move the time like named ones, minutes included.
                       DateCase{"Mon, 03 Jan 2005 10:30:15 +0100", Utc(2005, 1, 3, 9, 30, 15)},
                       DateCase{"Mon, 03 Jan 2005 10:30:15 -0500", Utc(2005, 1, 3, 15, 30, 15)},
@@ -57,8 +60,20 @@ INSTANTIATE_TEST_SUITE_P(
                       DateCase{"2005-01-03T10:30:15-05:00", Utc(2005, 1, 3, 15, 30, 15)},
                       DateCase{"2005-01-03T10:30:15+01:00", Utc(2005, 1, 3, 9, 30, 15)},
                       DateCase{"2005-01-03T10:30:15+05:30", Utc(2005, 1, 3, 5, 0, 15)},
-                      DateCase{"2005-01-03T10:30:15+0100", Utc(2005, 1, 3, 10, 30, 15)},
-                      DateCase{"2005-01-03T10:30Z", Utc(2005, 1, 3)},
+                      // Every ISO 8601 form a feed writes: offsets without a colon or
+                      // minutes, times without seconds, basic form, blank for "T", reduced
+                      // dates.
+                      DateCase{"2005-01-03T10:30:15+0100", Utc(2005, 1, 3, 9, 30, 15)},
+                      DateCase{"2005-01-03T10:30:15+01", Utc(2005, 1, 3, 9, 30, 15)},
+                      DateCase{"2005-01-03T10:30Z", Utc(2005, 1, 3, 10, 30)},
+                      DateCase{"2002-12-31T19:20+01:00", Utc(2002, 12, 31, 18, 20)},
+                      DateCase{"2003-12-31 10:14:55Z", Utc(2003, 12, 31, 10, 14)},
+                      DateCase{"2003-12-31T10:14:55.25-02:00", Utc(2003, 12, 31, 12, 14, 55)},
+                      DateCase{"20031231T101455Z", Utc(2003, 12, 31, 10, 14)},
+                      DateCase{"20031231T101455+0100", Utc(2003, 12, 31, 9, 14, 55)},
+                      DateCase{"2003-12-31", Utc(2003, 12, 31)},
+                      DateCase{"2003-12", Utc(2003, 12, 1)}, DateCase{"2003", Utc(2003, 1, 1)},
+                      DateCase{"2003-1231", {}},
                       DateCase{"05-01-03T10:30:15Z", Utc(2005, 1, 3, 10, 30, 0)},
                       DateCase{"2005T10:30:15-05:00", {}},
                       // Out-of-range components carry over instead of failing.
@@ -93,6 +108,10 @@ TEST(ParsePlainDate, ReadsNumericFormsAsWrittenOnly) {
     // Texts with zones keep their zone rules.
     EXPECT_EQ(ParseItemDate("2005-01-03T10:30:15-05:00"), Utc(2005, 1, 3, 15, 30, 15));
     EXPECT_EQ(ParseItemDate("2005-01-03 10:30:15"), Utc(2005, 1, 3, 10, 30, 15));
+    // A date written with character references or in CDATA is read as the text it stands for.
+    EXPECT_EQ(ParseItemDate("2003&#45;12&#45;31T10:14:55&#x2B;01:00"),
+              Utc(2003, 12, 31, 9, 14, 55));
+    EXPECT_EQ(ParseItemDate("<![CDATA[ 2003-12-31 ]]>"), Utc(2003, 12, 31));
     // A plain date before 1900 is no feed date either.
     const QDateTime before = NowGmt().addSecs(-1);
     EXPECT_GE(ParseItemDate("1850-01-03 10:30:15"), before);

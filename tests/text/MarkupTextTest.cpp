@@ -99,6 +99,18 @@ TEST(StripTags, ReplacesTagsBySingleSpaces) {
     EXPECT_EQ(StripTags("  \t"), "");
 }
 
+// Script and style hold code, and comments notes: none of them is text a reader should see.
+TEST(StripTags, LeavesOutScriptStyleAndComments) {
+    EXPECT_EQ(StripTags("safe<script type=\"text/javascript\">location.href='http:/'+'/x/';"
+                        "</script>description"),
+              "safe description");
+    EXPECT_EQ(StripTags("a<STYLE>p { color: red }</Style>b<!-- <b>note</b> -->c"), "a b c");
+    EXPECT_EQ(StripTags("<scripts>kept</scripts> <styles/>too"), "kept too");
+    // Never closed: the tag alone goes, as any other tag would.
+    EXPECT_EQ(StripTags("a<script>b"), "a b");
+    EXPECT_EQ(StripTags("a<!-- b"), "a<!-- b");
+}
+
 TEST(UnwrapCData, RemovesMarkersAndTrims) {
     EXPECT_EQ(UnwrapCData("<![CDATA[  content  ]]>"), "content");
     EXPECT_EQ(UnwrapCData("  plain text \n"), "plain text");

@@ -60,7 +60,14 @@ TEST_F(TextFileTest, DecodesByContentThenDeclarationThenWindows1252) {
          u"<?xml encoding=\"utf-8\"?>\u00E9"_qs},
         {"unknown declared", "<?xml encoding=\"x-none\"?>\xE9",
          u"<?xml encoding=\"x-none\"?>\u00E9"_qs},
-        {"nul cuts", QByteArray("ab\0cd", 5), "ab"},
+        {"nul is one bad character", QByteArray("ab\0cd", 5), u"ab\uFFFDcd"_qs},
+        // UTF-32 by its byte-order mark, or by an opening "<" in either byte order.
+        {"utf-32le bom", QByteArray("\xFF\xFE\0\0<\0\0\0a\0\0\0/\0\0\0>\0\0\0", 20), "<a/>"},
+        {"utf-32be bom", QByteArray("\0\0\xFE\xFF\0\0\0<\0\0\0a\0\0\0/\0\0\0>", 20), "<a/>"},
+        {"utf-32le opening", QByteArray("<\0\0\0a\0\0\0/\0\0\0>\0\0\0\xE9\0\0\0", 20),
+         u"<a/>\u00E9"_qs},
+        {"utf-32be opening", QByteArray("\0\0\0<\0\0\0a\0\0\0/\0\0\0>\0\0\0\xE9", 20),
+         u"<a/>\u00E9"_qs},
         {"controls no xml may hold",
          "a\x01"
          "b\tc\x0B\x1F"
