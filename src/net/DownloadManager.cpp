@@ -244,6 +244,7 @@ int CDownloadManager::StartRun() {
     for (int index = 0; index < ItemCount(); ++index)
         if (const CDownloadItem item = Item(index); !item.IsAudio && item.FeedItemID == 0)
             validators_[item.FeedID] = db_.GetHttpValidators(item.FeedID);
+    lastItemBeforeRun_ = validators_.empty() ? std::nullopt : std::optional(db_.LastItemID());
     runDb_ = OpenRunDatabase();
     CHttpDownloader::KeepSession = true;
     abandonTransfers_ = false;
@@ -275,9 +276,11 @@ std::unique_ptr<CRssDatabase> CDownloadManager::OpenRunDatabase() const {
 }
 
 void CDownloadManager::WorkerLoop() {
-    if (ProcessEntries())
+    if (ProcessEntries()) {
+        if (lastItemBeforeRun_ && runDb_)
+            runDb_->CollectWhatsNew(*lastItemBeforeRun_);
         EndRun(true);
-    else
+    } else
         CHttpDownloader::CloseCachedSession(); // only this thread could be using it
     // Closed when the run is over, so that no connection stays on a file that compaction or
     // a restore may replace.

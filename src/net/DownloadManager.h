@@ -14,6 +14,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -159,6 +160,9 @@ private:
     std::map<qint32, HttpValidators> validators_; // per feed, read when the run starts
     qint64 extendedDataLeft_ = 0;                 // characters the run's pages may still add
     int transfers_ = 1;                           // downloads at once, read when the run starts
+    // The newest item before a run of feeds, whose new items "Whats New" then shows; none for
+    // a run without feeds (audio), which leaves it as it is.
+    std::optional<qint32> lastItemBeforeRun_;
     bool useProxy_ = false;
     QString proxyAddress_;
     QString proxyPort_;

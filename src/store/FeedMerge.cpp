@@ -27,12 +27,6 @@ QString Cut(const QString& text, qsizetype limit) {
     return text.size() > limit ? text.left(limit - 3) + QStringLiteral("...") : text;
 }
 
-// A plain text of feed markup: references decoded twice (feeds often escape them twice), tags
-// stripped.
-QString PlainTitle(const QString& raw) {
-    return StripTags(DecodeEntities(DecodeEntities(raw)));
-}
-
 QString PlainLink(const QString& raw) {
     return UnwrapCData(DecodeEntities(raw));
 }
@@ -45,7 +39,6 @@ struct CRssDatabase::MergeSettings {
     bool extendedAudio = false;
     qint16 priority = 1;
     QString feedLabel;
-    QString storedFeedDate; // FormatDateGmt text, empty when the feed is unknown
     // The keyword Views (but "Whats New") and their keywords, case folded; read once per merge.
     std::vector<std::pair<qint32, QStringList>> keywordViews;
 };
@@ -69,19 +62,15 @@ bool CRssDatabase::MergeFeedFile(qint32 feedID, const QString& path, IExtendedDa
         settings.extendedData = stored->ExtendedData;
         settings.extendedAudio = stored->ExtendedAudio;
         settings.priority = stored->Priority;
-        settings.feedLabel = PlainTitle(stored->Title);
-        // A feed never merged (no digest yet) is never unchanged: its stored date is only the
-        // moment it was added, which an unreadable channel date would match.
-        if (stored->LastFeedDate.isValid() && !stored->LastDigestKey.isEmpty())
-            settings.storedFeedDate = FormatDateGmt(stored->LastFeedDate);
+        settings.feedLabel = PlainText(stored->Title);
     }
     CFeedData feed;
     if (!ParseFeedFile(feed, path, origin))
         return false;
+    // Other bytes are always merged, whatever the channel date says: many feeds gain items
+    // without changing it, and the digest above already skips a document that did not change.
     const std::optional<QDateTime> channelDate =
         feed.Date.isEmpty() ? std::nullopt : std::optional(ParseItemDate(feed.Date));
-    if (channelDate && FormatDateGmt(*channelDate) == settings.storedFeedDate)
-        return true;
 
     // One transaction: other processes see the feed as it was or as merged, never half way.
     return WithAccess(false, [&] {
@@ -114,7 +103,7 @@ bool CRssDatabase::WriteFeedHeader(qint32 feedID, const CFeedData& feed, const Q
     if (row->IsEOF())
         return false;
     const QString description = Cut(feed.Description, SplitTextLimit);
-    row->Field(1).SetString(Cut(PlainTitle(feed.Title), TitleLimit));
+    row->Field(1).SetString(Cut(PlainText(feed.Title), TitleLimit));
     row->Field(2).SetShort(feed.FeedType);
     row->Field(3).SetString(PlainLink(feed.Link));
     row->Field(4).SetString(description.left(ColumnLimit));
@@ -136,7 +125,7 @@ std::optional<qint32> CRssDatabase::MergeItem(qint32 feedID, const CFeedItemData
     // An address is kept whole: a shortened one names another page or another episode. The
     // second column takes whatever the first does not hold.
     const QString link = PlainLink(parsed.Link);
-    const QString title = Cut(PlainTitle(parsed.Title), TitleLimit);
+    const QString title = Cut(PlainText(parsed.Title), TitleLimit);
     const QString key = (!parsed.Guid.isEmpty()   ? parsed.Guid
                          : !parsed.Date.isEmpty() ? parsed.Date
                                                   : PlainLink(parsed.Link))
@@ -293,7 +282,7 @@ bool CRssDatabase::InsertFeed(const CFeedRecord& feed, qint32 viewID, qint32 sub
             "LastDigestKey,LastDownloadDate,LastFeedDate,DateEntered From Feeds Where FeedID = 0"));
         row->AddNew();
         row->Field(0).SetLong(feed.FeedID);
-        row->Field(1).SetString(plain ? feed.Title : PlainTitle(feed.Title));
+        row->Field(1).SetString(plain ? feed.Title : PlainText(feed.Title));
         row->Field(2).SetString(feed.GUID);
         row->Field(3).SetShort(feed.FeedType);
         row->Field(4).SetString(plain ? feed.FeedUrl : PlainLink(feed.FeedUrl));

@@ -709,13 +709,30 @@ bool CRssDatabase::RebuildKeywordView(qint32 viewID, bool byTitle, bool byKeywor
 }
 
 bool CRssDatabase::RebuildWhatsNew() {
+    return FillWhatsNew(QString(), 50);
+}
+
+qint32 CRssDatabase::LastItemID() {
+    return WithAccess(qint32(0), [&] {
+        const auto rows = Query(QStringLiteral("Select Max(FeedItemID) From FeedItems"));
+        return rows->IsEOF() ? 0 : rows->Field(0).GetLong();
+    });
+}
+
+bool CRssDatabase::CollectWhatsNew(qint32 lastBefore) {
+    return FillWhatsNew(QStringLiteral(" And FeedItemID > ") + SqlInt(lastBefore),
+                        std::numeric_limits<qsizetype>::max());
+}
+
+bool CRssDatabase::FillWhatsNew(const QString& condition, qsizetype limit) {
     if (!ClearViewMembership(WhatsNewViewID))
         return false;
     return WithAccess(false, [&] {
         QStringList inserts;
         auto rows = Query(QStringLiteral("Select FeedItemID,FeedID From FeedItems Where Status <> "
-                                         "0 Order By ItemDate Desc,FeedItemID Desc"));
-        for (; !rows->IsEOF() && inserts.size() < 50; rows->MoveNext())
+                                         "0") +
+                          condition + QStringLiteral(" Order By ItemDate Desc,FeedItemID Desc"));
+        for (; !rows->IsEOF() && inserts.size() < limit; rows->MoveNext())
             inserts << QStringLiteral("Insert Into ViewFeedItems(ViewID,FeedID,FeedItemID,"
                                       "Priority) Values(1,%1,%2,0)")
                            .arg(rows->Field(1).GetLong())

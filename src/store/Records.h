@@ -93,5 +93,6 @@ struct HttpValidators {
 
 // Item statuses, and the count kinds that select them.
 enum ItemStatus : qint16 { ItemHidden = 0, ItemUnread = 1, ItemRead = 2, ItemLocked = 3 };
-// View IDs the database is created with; IDs up to 3 are reserved.
-enum BuiltInView : qint32 { WhatsNewViewID = 1, SearchResultsViewID = 2 };
+// View IDs the database is created with; IDs up to 3 are reserved: the screens and the command
+// line neither edit nor delete them.
+enum BuiltInView : qint32 { WhatsNewViewID = 1, SearchResultsViewID = 2, LastReservedViewID = 3 };

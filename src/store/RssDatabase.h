@@ -156,6 +156,11 @@ public:
     bool ClearViewMembership(qint32 viewID);
     bool RebuildKeywordView(qint32 viewID, bool byTitle, bool byKeywords, bool byText);
     bool RebuildWhatsNew();
+    // The newest item number stored, 0 in an empty database: item numbers only grow, so the
+    // items a run stores are those above the number read before it.
+    qint32 LastItemID();
+    // "Whats New" becomes the items numbered above `lastBefore`: what a run brought.
+    bool CollectWhatsNew(qint32 lastBefore);
     // kind 1 unread, 3 locked (Views only), anything else every shown item.
     qint32 CountFeedItems(qint32 feedID, int kind);
     qint32 CountViewItems(qint32 viewID, int kind);
@@ -188,6 +193,9 @@ private:
     // Changes the first row of a write-mode query; a missing row changes nothing and succeeds.
     template <typename Change> bool ChangeFirstRow(const QString& sql, Change&& change);
     bool ExecuteWithID(const QStringList& statementPrefixes, qint32 id);
+    // "Whats New" becomes the first `limit` unread or read items (Status <> 0) that meet the
+    // extra `condition` ("And …"), newest first.
+    bool FillWhatsNew(const QString& condition, qsizetype limit);
     // A read-mode recordset on the connection; an empty one when the engine refuses the query.
     std::unique_ptr<CAdoRecordset> Query(const QString& sql);
     std::unique_ptr<CAdoRecordset> QueryForWrite(const QString& sql);
