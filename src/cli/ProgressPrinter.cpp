@@ -10,9 +10,10 @@ QString RowText(const CDownloadProgressModel::Row& row) {
     return Printable(row.note.isEmpty() ? text : text + QStringLiteral(" - ") + row.note);
 }
 
-// A finished entry in green or red, where colour is shown.
+// A finished entry in green or red, where colour is shown; a notice is no entry.
 QString FinalText(const CDownloadProgressModel::Row& row) {
-    if (row.icon == CDownloadProgressModel::InProgress)
+    if (row.icon == CDownloadProgressModel::InProgress ||
+        row.icon == CDownloadProgressModel::Notice)
         return RowText(row);
     return Coloured(RowText(row),
                     row.icon == CDownloadProgressModel::Succeeded ? Colour::Green : Colour::Red,

@@ -60,12 +60,13 @@ void CDownloadProgressModel::AddRow(const QString& title, const QString& status,
     rows_.push_back({title, status, icon});
 }
 
-void CDownloadProgressModel::SetLastRow(const QString& status, int icon, const QString& note) {
+void CDownloadProgressModel::SetEntryRow(const QString& status, int icon, const QString& note) {
     std::lock_guard lock(mutex_);
-    if (!rows_.empty()) {
-        rows_.back().status = status;
-        rows_.back().icon = icon;
-        rows_.back().note = note;
+    if (entryRow_ < rows_.size()) {
+        Row& row = rows_[entryRow_];
+        row.status = status;
+        row.icon = icon;
+        row.note = note;
     }
 }
 
@@ -117,13 +118,14 @@ void CDownloadProgressModel::OnCancel() {
         if (first) {
             cancelling_ = true;
             rows_.push_back(
-                {QStringLiteral("If downloading does not stop,"), CancelAgainText, InProgress});
+                {QStringLiteral("If downloading does not stop,"), CancelAgainText, Notice});
             header_ = QStringLiteral("Cancelling Download");
         } else {
             active_ = true; // so that the end of the run is shown
         }
     }
-    // Shown before the cancel reaches the worker, whose entry outcome then lands on this row.
+    // Shown before the cancel reaches the worker; the outcome of the entry under way still
+    // lands on that entry's own row.
     Changed();
     manager_.Cancel(false);
     if (!first && OnRefresh)
@@ -178,6 +180,7 @@ void CDownloadProgressModel::OnDownloadNotification(int code, int value) {
         if (!active_)
             return;
         ++done_;
+        entryRow_ = rows_.size();
         rows_.push_back(
             {manager_.CurrentTitle(), QStringLiteral("- Status: Downloading Data..."), InProgress});
         header_ = QStringLiteral("Downloading Feed Data: %1 of %2").arg(done_).arg(total_);
@@ -186,7 +189,7 @@ void CDownloadProgressModel::OnDownloadNotification(int code, int value) {
     case DN_DOWNLOADED:
         if (!IsActive())
             return;
-        SetLastRow(QStringLiteral("- Status: Processing Data..."), InProgress);
+        SetEntryRow(QStringLiteral("- Status: Processing Data..."), InProgress);
         break;
     case DN_ITEM_DONE: {
         std::unique_lock lock(mutex_);
@@ -196,11 +199,11 @@ void CDownloadProgressModel::OnDownloadNotification(int code, int value) {
         outcome_.failures += value == 1 ? 0 : 1;
         lock.unlock();
         if (value == 1)
-            SetLastRow(QStringLiteral("- Status: Done - Success"), Succeeded, manager_.LastNote());
+            SetEntryRow(QStringLiteral("- Status: Done - Success"), Succeeded, manager_.LastNote());
         else
-            SetLastRow(value == -1 ? QStringLiteral("- Status: Done - Failed To Process")
-                                   : QStringLiteral("- Status: Done - Failed To Download"),
-                       Failed, manager_.LastNote());
+            SetEntryRow(value == -1 ? QStringLiteral("- Status: Done - Failed To Process")
+                                    : QStringLiteral("- Status: Done - Failed To Download"),
+                        Failed, manager_.LastNote());
         break;
     }
     case DN_END: {

@@ -11,7 +11,8 @@
 // counters. The desktop page and the command line both display it.
 class CDownloadProgressModel : public IDownloadObserver {
 public:
-    enum Icon { InProgress = 0, Succeeded = 1, Failed = 2 };
+    // Notice marks a row that tells the user something and is no entry of the run.
+    enum Icon { InProgress = 0, Succeeded = 1, Failed = 2, Notice = 3 };
     struct Row {
         QString title;
         QString status;
@@ -61,12 +62,13 @@ private:
     bool StartRun(const std::function<bool()>& build, const QString& emptyText,
                   const QString& emptyCaption);
     void AddRow(const QString& title, const QString& status, int icon = InProgress);
-    void SetLastRow(const QString& status, int icon, const QString& note = QString());
+    void SetEntryRow(const QString& status, int icon, const QString& note = QString());
     void Changed();
 
     CDownloadManager& manager_;
     mutable std::mutex mutex_;
     std::vector<Row> rows_;
+    std::size_t entryRow_ = 0; // the row of the entry under way, which its outcome lands on
     QString header_ = QStringLiteral("Downloading Feed Data: 1 of 1");
     int total_ = 0;
     int done_ = 0;

@@ -9,6 +9,8 @@ QIcon StateIcon(int icon) {
         return OwnIcon(QStringLiteral("state_done"));
     case CDownloadProgressModel::Failed:
         return OwnIcon(QStringLiteral("state_failed"));
+    case CDownloadProgressModel::Notice:
+        return OwnIcon(QStringLiteral("state_notice"));
     default:
         return OwnIcon(QStringLiteral("state_running"));
     }
