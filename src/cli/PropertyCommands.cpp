@@ -114,6 +114,8 @@ int CCliApplication::ViewDelete(const CArguments& arguments) {
     const qint32 id = arguments.positional[0].toInt();
     if (!db_->GetView(id))
         return Fail(QStringLiteral("there is no View %1").arg(id));
+    if (id <= LastReservedViewID)
+        return Fail(QStringLiteral("View %1 is reserved and cannot be deleted").arg(id));
     if (!CurrentPrompt().AskYesNo(
             QStringLiteral("Are you sure you want to delete the current View?"),
             QStringLiteral("Confirm Delete")))

@@ -526,3 +526,27 @@ TEST_F(FeedWizardTest, TheAddressStartsFromTheClipboard) {
 }
 
 } // namespace
+
+// With no database open the wizard has nowhere to put a feed: the user is told so and may open
+// or create one; the wizard opens only once there is one.
+TEST_F(FeedWizardTest, WithoutADatabaseTheUserIsToldAndMayOpenOne) {
+    ASSERT_TRUE(view_->Database().CloseDatabase());
+    QAction* wizard = view_->Action(CQuillpostView::FeedWizard);
+    ASSERT_TRUE(wizard->isEnabled());
+    script_.Press(QMessageBox::No);
+    wizard->trigger();
+    ASSERT_EQ(script_.messages.size(), 1);
+    EXPECT_TRUE(script_.messages[0].startsWith("Feed Wizard: No Quillpost database is open"))
+        << script_.messages[0].toStdString();
+
+    script_.Press(QMessageBox::Yes);
+    QString offered;
+    script_.Handle([&offered](QWidget* dialog) {
+        offered = dialog->objectName();
+        dialog->close();
+    });
+    wizard->trigger();
+    EXPECT_EQ(script_.messages.size(), 2);
+    EXPECT_EQ(offered, "DatabaseOptionsDlg");
+    EXPECT_EQ(script_.unexpected, 0);
+}

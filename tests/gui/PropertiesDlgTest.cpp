@@ -141,6 +141,22 @@ TEST_F(PropertiesDlgTest, FeedDialogShowsTheFeedAndListsOnlyUserViews) {
     EXPECT_EQ(tree.CheckedIDs(tree.Find(QStringLiteral("View List"))), QList<qint32>{40});
 }
 
+// Every format the readers take has its name; only a code no reader gives is "Unknown".
+TEST_F(PropertiesDlgTest, VersionNamesEveryFormatTheReadersTake) {
+    const std::pair<qint16, const char*> cases[] = {{FeedTypeAtom10, "Atom 1.0"},
+                                                    {FeedTypeJsonFeed, "JSON Feed"},
+                                                    {FeedTypeAtom03, "Atom 0.03"},
+                                                    {FeedTypeUnknown, "Unknown"}};
+    for (const auto& [feedType, name] : cases) {
+        Sql(QStringLiteral("Update Feeds Set FeedType = %1 Where FeedID = %2")
+                .arg(feedType)
+                .arg(feed_));
+        CFeedPropertiesDlg dialog(db_, feed_);
+        CPropertyTree& tree = *dialog.Tree();
+        EXPECT_EQ(tree.Text(tree.Find(QStringLiteral("Version"))), QString::fromLatin1(name));
+    }
+}
+
 TEST_F(PropertiesDlgTest, HelpOpensEachDialogsOwnPage) {
     CFeedPropertiesDlg feed(db_, feed_);
     CItemPropertiesDlg item(db_, ItemIDs(feed_).value(0), QString());

@@ -1,6 +1,7 @@
 #include "gui/dialogs/FeedPropertiesDlg.h"
 
 #include "app/Properties.h"
+#include "feeds/FeedData.h"
 #include "store/Prompt.h"
 #include "store/RssDatabase.h"
 #include "text/DateFormat.h"
@@ -44,27 +45,6 @@ CFeedPropertiesDlg::CFeedPropertiesDlg(CRssDatabase& db, const CFeedRecord& newF
     Tree()->OpenCategory(Tree()->Find(QStringLiteral("Settings")));
 }
 
-QString CFeedPropertiesDlg::VersionName(qint16 feedType) {
-    switch (feedType) {
-    case 1:
-        return QStringLiteral("RSS 0.90");
-    case 2:
-        return QStringLiteral("RSS 0.91");
-    case 3:
-        return QStringLiteral("RSS 0.92");
-    case 4:
-        return QStringLiteral("RSS 1.0");
-    case 7:
-        return QStringLiteral("RSS 2.0");
-    case 8:
-        return QStringLiteral("RSS 0.93");
-    case 11:
-        return QStringLiteral("Atom 0.03");
-    default:
-        return QStringLiteral("Unknown");
-    }
-}
-
 // A new Feed has no items yet: its counts are those of an unknown ID, zero.
 void CFeedPropertiesDlg::Fill(qint32 feedID) {
     extendedDataWasOn_ = feed_.ExtendedData;
@@ -80,7 +60,8 @@ void CFeedPropertiesDlg::Fill(qint32 feedID) {
                         feed_.FeedUrl);
     tree.AddItem(summary, PropertyKind::ReadOnlyText, QStringLiteral("Website Url"), feed_.LinkUrl,
                  feed_.LinkUrl);
-    const QString version = VersionName(feed_.FeedType);
+    // The name every front end shows, Atom 1.0 and JSON Feed included.
+    const QString version = FeedTypeName(feed_.FeedType);
     tree.AddItem(summary, PropertyKind::ReadOnlyText, QStringLiteral("Version"), version, version);
 
     PropertyItem settings =

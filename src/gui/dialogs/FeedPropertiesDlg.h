@@ -35,8 +35,6 @@ public:
     const QList<qint32>& ViewIDs() const { return viewIDs_; }
     bool ExtendedDataSwitchedOn() const { return feed_.ExtendedData && !extendedDataWasOn_; }
 
-    static QString VersionName(qint16 feedType);
-
 protected:
     bool Save() override;
 

@@ -137,9 +137,12 @@ QVariant CItemListModel::data(const QModelIndex& index, int role) const {
     const CFeedItemRecord& item = Item(row);
     switch (role) {
     case Qt::DisplayRole:
-        return TwoLineText(DisplayTitle(row), dateFormat_ < 0 || !HasDate(item.ItemDate)
-                                                  ? QString()
-                                                  : RowDateText(item.ItemDate, dateFormat_));
+        // With dates shown, a row without one keeps an empty second line: the list gives every
+        // row the height of the first, and a dated row under an undated one would be cut.
+        if (dateFormat_ < 0)
+            return DisplayTitle(row);
+        return DisplayTitle(row) + u'\n' +
+               (HasDate(item.ItemDate) ? RowDateText(item.ItemDate, dateFormat_) : QString());
     case Qt::ToolTipRole:
         return DisplayTitle(row);
     case Qt::DecorationRole:

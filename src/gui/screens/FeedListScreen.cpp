@@ -17,7 +17,6 @@
 
 namespace {
 const QString ConfirmDelete = QStringLiteral("Confirm Delete");
-constexpr qint32 LastReservedViewID = 3;
 } // namespace
 
 CFeedListScreen::CFeedListScreen(CRssDatabase& db, QWidget* parent)
@@ -154,13 +153,13 @@ QMenu* CFeedListScreen::BuildViewsMenu() {
     AddCommand(menu, ExportAsOpml, QStringLiteral("Export as OPML..."));
     AddCommand(menu, ShowAllFeeds, QStringLiteral("Show All Feeds"));
     menu->addSeparator();
-    if (viewID_ != 0) {
-        if (viewID_ > LastReservedViewID) {
-            AddCommand(menu, ViewProperties, QStringLiteral("View Properties"));
-            AddCommand(menu, UpdateViewFeeds, QStringLiteral("Update View Feeds"));
-            if (SelectedIsKeywordView())
-                AddCommand(menu, RebuildDynamicView, QStringLiteral("Rebuild Dynamic View"));
-        }
+    // Reserved Views ("Whats New", "Search Results") are the program's own: they are neither
+    // edited nor deleted.
+    if (viewID_ > LastReservedViewID) {
+        AddCommand(menu, ViewProperties, QStringLiteral("View Properties"));
+        AddCommand(menu, UpdateViewFeeds, QStringLiteral("Update View Feeds"));
+        if (SelectedIsKeywordView())
+            AddCommand(menu, RebuildDynamicView, QStringLiteral("Rebuild Dynamic View"));
         AddCommand(menu, DeleteView, QStringLiteral("Delete View"));
         menu->addSeparator();
     }
@@ -323,7 +322,7 @@ void CFeedListScreen::EditSelectedFeed() {
 }
 
 void CFeedListScreen::DeleteCurrentView() {
-    if (viewID_ == 0 ||
+    if (viewID_ <= LastReservedViewID ||
         !CurrentPrompt().AskYesNo(
             QStringLiteral("Are you sure you want to delete the current View?"), ConfirmDelete))
         return;

@@ -24,7 +24,6 @@
 
 namespace {
 const QString ConfirmDelete = QStringLiteral("Confirm Delete");
-constexpr qint32 LastReservedViewID = 3;
 constexpr int DefaultReadAfter = 10;
 // The per-feed cap of a View without Feeds.
 constexpr int FallbackPerFeedCap = 10;

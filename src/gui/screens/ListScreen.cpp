@@ -63,7 +63,6 @@ QAction* CListScreen::AddCommand(QMenu* menu, int command, const QString& text) 
 
 void CListScreen::AddUserViewsAndCancel(QMenu* menu, const std::vector<CViewRecord>& views,
                                         int commandBase) {
-    constexpr qint32 LastReservedViewID = 3;
     constexpr std::size_t ViewsBeforeSubMenu = 9;
     QMenu* target =
         views.size() < ViewsBeforeSubMenu ? menu : menu->addMenu(QStringLiteral("Views"));

@@ -27,8 +27,18 @@ QString DraggedText(const QMimeData* data) {
 } // namespace
 
 void CQuillpostView::OpenFeedWizard(const std::optional<WizardRequest>& request) {
-    if (!db_.IsOpen())
-        return;
+    // A feed needs a database to go in: the user is told so and may open or create one, after
+    // which the wizard opens as asked.
+    if (!db_.IsOpen()) {
+        if (!CurrentPrompt().AskYesNo(QStringLiteral("No Quillpost database is open, so there is "
+                                                     "nowhere to add a Feed.\n\nOpen or create "
+                                                     "a database now?"),
+                                      QStringLiteral("Feed Wizard")))
+            return;
+        OpenDatabaseOptions();
+        if (!db_.IsOpen())
+            return;
+    }
     CFeedWizardDlg wizard(db_, probe_, window());
     if (request)
         wizard.Begin(*request);
