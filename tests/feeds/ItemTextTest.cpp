@@ -30,6 +30,14 @@ QByteArray Atom10(const QByteArray& entry) {
            "</entry></feed>";
 }
 
+// The one item of a document read as if it came from Address.
+CFeedItemData OnlyItem(TestEnvironment& env, const QByteArray& document) {
+    CFeedData record;
+    EXPECT_TRUE(ParseFeedFile(record, env.WriteFile("feed.xml", document), {Address, {}}));
+    EXPECT_EQ(record.Items.size(), 1u);
+    return record.Items.empty() ? CFeedItemData() : record.Items[0];
+}
+
 struct TextCase {
     const char* name;
     QByteArray document;
@@ -44,11 +52,9 @@ protected:
 
 TEST_P(ItemTextTest, ShowsEveryTextOfTheItem) {
     const TextCase& c = GetParam();
-    CFeedData record;
-    ASSERT_TRUE(ParseFeedFile(record, env_.WriteFile("feed.xml", c.document), {Address, {}}));
-    ASSERT_EQ(record.Items.size(), 1u);
-    EXPECT_EQ(PlainText(record.Items[0].Title), QString::fromUtf16(c.title));
-    EXPECT_EQ(PlainText(record.Items[0].Content), QString::fromUtf16(c.content));
+    const CFeedItemData item = OnlyItem(env_, c.document);
+    EXPECT_EQ(PlainText(item.Title), QString::fromUtf16(c.title));
+    EXPECT_EQ(PlainText(item.Content), QString::fromUtf16(c.content));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -142,10 +148,7 @@ protected:
 // address; absolute ones stay as written.
 TEST_P(ItemLinkTest, ResolvesAgainstTheFeedAddress) {
     const LinkCase& c = GetParam();
-    CFeedData record;
-    ASSERT_TRUE(ParseFeedFile(record, env_.WriteFile("feed.xml", c.document), {Address, {}}));
-    ASSERT_EQ(record.Items.size(), 1u);
-    EXPECT_EQ(UnwrapCData(DecodeEntities(record.Items[0].Link)), c.link);
+    EXPECT_EQ(UnwrapCData(DecodeEntities(OnlyItem(env_, c.document).Link)), c.link);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -178,11 +181,8 @@ protected:
 // A date as it travels from the document to the store: references and all.
 TEST_P(ItemDateTest, StoresTheDateAsWritten) {
     const DateCase& c = GetParam();
-    CFeedData record;
-    ASSERT_TRUE(ParseFeedFile(record, env_.WriteFile("feed.xml", Rss(QByteArray("<dc:date>") +
-                                                                     c.written + "</dc:date>"))));
-    ASSERT_EQ(record.Items.size(), 1u);
-    EXPECT_EQ(ParseItemDate(record.Items[0].Date), c.expected) << c.written;
+    const QByteArray document = Rss(QByteArray("<dc:date>") + c.written + "</dc:date>");
+    EXPECT_EQ(ParseItemDate(OnlyItem(env_, document).Date), c.expected) << c.written;
 }
 
 INSTANTIATE_TEST_SUITE_P(
