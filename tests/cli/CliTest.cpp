@@ -241,6 +241,11 @@ TEST_F(CliTest, ViewAndFeedProperties) {
     EXPECT_EQ(Cli({"feed", "delete", news}).status, 1); // not confirmed
     EXPECT_EQ(Cli({"--yes", "view", "delete", view}).status, 0);
     EXPECT_EQ(Cli({"view", "show", view}).status, 1);
+    // "Whats New" and "Search Results" are the program's own.
+    for (const char* reserved : {"1", "2"}) {
+        EXPECT_EQ(Cli({"--yes", "view", "delete", reserved}).status, 1) << reserved;
+        EXPECT_EQ(Cli({"view", "show", reserved}).status, 0) << reserved;
+    }
 
     ASSERT_EQ(Cli({"update"}).status, 0);
     const QString item =
