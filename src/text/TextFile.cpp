@@ -158,8 +158,6 @@ QString CTextFile::Decode(const QByteArray& bytes, const QString& contentType) {
     // half the size of the text, tell whether the text holds one.
     if (fromUtf8 && FirstForbiddenControl(QByteArrayView(bytes)) < 0)
         return text;
-    // A NUL is a forbidden control too, so a text without controls, as nearly every one is,
-    // is checked by one pass.
     // A NUL is one bad character like any other control, not the end of the text.
     return ReplaceForbiddenControls(std::move(text));
 }
