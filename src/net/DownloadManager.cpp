@@ -246,6 +246,8 @@ int CDownloadManager::StartRun() {
             validators_[item.FeedID] = db_.GetHttpValidators(item.FeedID);
     lastItemBeforeRun_ = validators_.empty() ? std::nullopt : std::optional(db_.LastItemID());
     runDb_ = OpenRunDatabase();
+    if (runDb_ && OnRunDatabaseOpened)
+        OnRunDatabaseOpened(*runDb_);
     CHttpDownloader::KeepSession = true;
     abandonTransfers_ = false;
     worker_ = std::thread([this] { WorkerLoop(); });

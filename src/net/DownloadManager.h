@@ -107,6 +107,8 @@ public:
     std::function<qint64(const QString&)> FreeSpaceKb;
     // Replaceable for tests.
     qint64 ExtendedDataPerRun = DefaultExtendedDataPerRun;
+    // Replaceable for tests: handed the worker's connection as soon as a run has opened it.
+    std::function<void(CRssDatabase&)> OnRunDatabaseOpened;
 
 private:
     bool PrepareConnection();

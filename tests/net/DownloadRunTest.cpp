@@ -612,7 +612,8 @@ TEST_F(DownloadRunTest, FullDiskStopsTheRunAndSaysSo) {
         server_.SetBody(path, Feed(QString("F%1").arg(feed), 200));
         AddFeedAt(feed, QString("Feed %1").arg(feed), path, 10 - feed);
     }
-    FillTheDisk(db_);
+    // The run stores through a connection of its own: that is the one that finds no room.
+    manager_.OnRunDatabaseOpened = [](CRssDatabase& runDb) { FillTheDisk(runDb); };
     ASSERT_TRUE(model_.StartFeedRun(0));
     manager_.WaitForWorker();
     EXPECT_EQ(RowTexts(), QStringList({"Starting Download Process...||0",
