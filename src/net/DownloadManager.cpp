@@ -431,10 +431,12 @@ void CDownloadManager::EndRun(bool byWorker) {
     aborted_ = false;
     lostNetwork_ = false;
     diskFull_ = false;
-    busy_ = false;
     store_.Write(Key::BackgroundStatus, 0);
     store_.Write(Key::BackgroundLastRefresh, QString::number(SecondsSince2001()));
     store_.Write(Key::LastRefreshDate, FormatDateShort(QDateTime::currentDateTime()));
+    // Not busy only once the run's time is stored: the schedule looks at it as soon as the run
+    // is seen to be over.
+    busy_ = false;
     runLock_.Release();
 }
 
