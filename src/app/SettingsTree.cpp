@@ -91,16 +91,6 @@ std::vector<SettingCategory> BuildSettingsTree() {
           Check("Show Item Buttons", Key::ShowIVButtons,
                 "Show the Button Bar in the View mode listing."),
           Check("VGA device", Key::IsVGA, "Select if you are using a VGA device.")}},
-        {"Desktop",
-         "How Quillpost sits on the desktop.",
-         {Check("Tray Icon", Key::TrayIcon,
-                "Show Quillpost in the panel's tray, with the number of unread items. Takes "
-                "effect at the next start."),
-          Check("Close to Tray", Key::CloseToTray,
-                "Closing the window keeps Quillpost running in the tray, where the timed reload "
-                "goes on."),
-          Check("Notifications", Key::Notifications,
-                "Show a desktop notification when an update brings new items.")}},
         {"Auto Reload",
          "Auto Reload scheduling settings.",
          {Check("on Startup", Key::ReloadOnStart, "Reload Feed Data on startup of Quillpost."),
@@ -185,6 +175,16 @@ std::vector<SettingCategory> BuildSettingsTree() {
                 "Select to verify the database on each query attempt. See \"Help\""),
           Check("Lock Database", Key::LockDatabase,
                 "Select to obtain a database lock before each query attempt. See \"Help\"")}},
+        {"Desktop",
+         "How Quillpost sits on the desktop.",
+         {Check("Tray Icon", Key::TrayIcon,
+                "Show Quillpost in the panel's tray, with the number of unread items. Takes "
+                "effect at the next start."),
+          Check("Close to Tray", Key::CloseToTray,
+                "Closing the window keeps Quillpost running in the tray, where the timed reload "
+                "goes on."),
+          Check("Notifications", Key::Notifications,
+                "Show a desktop notification when an update brings new items.")}},
     };
 }
 
