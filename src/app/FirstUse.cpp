@@ -17,8 +17,11 @@ QString RunFirstUse(const QString& databasePath, bool makeDefault, const QString
         listing = QStringLiteral(":/demoList.txt");
 
     WaitCursor wait;
-    prompt.ShowMessage(QStringLiteral("Quillpost will now create the Database...\n") + databasePath,
-                       QStringLiteral("First Time Use"));
+    const bool announce = !nextStep.isEmpty();
+    if (announce)
+        prompt.ShowMessage(QStringLiteral("Quillpost will now create the Database...\n") +
+                               databasePath,
+                           QStringLiteral("First Time Use"));
     CRssDatabase db;
     QString created;
     if (db.CreateDatabase(databasePath, true, false)) {
@@ -30,8 +33,9 @@ QString RunFirstUse(const QString& databasePath, bool makeDefault, const QString
         } else {
             importer.StoreLegacyListing(databasePath);
             store.Write(Key::FirstTime, 0);
-            prompt.ShowMessage(QStringLiteral("The Database has been created.\n\n") + nextStep,
-                               QStringLiteral("First Time Use"));
+            if (announce)
+                prompt.ShowMessage(QStringLiteral("The Database has been created.\n\n") + nextStep,
+                                   QStringLiteral("First Time Use"));
             if (makeDefault)
                 store.Write(Key::Database, databasePath);
             store.Write(Key::ItemViewCurrentViewID, 0);

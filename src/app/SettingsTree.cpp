@@ -38,8 +38,10 @@ const PropertyChoices ShadowModes = {{0, "Don't use Shadowing"},
                                      {3, "Right and Bottom"}};
 const PropertyChoices WebLinkModes = {
     {0, "Hide WebLink"}, {1, "Browse to Link"}, {2, "Browse Ext. Data"}};
-const PropertyChoices WarningSizes = {{0, "Disable"}, {1, "1 MB"}, {2, "2 MB"}, {3, "3 MB"},
-                                      {4, "4 MB"},    {5, "5 MB"}, {6, "6 MB"}, {10, "10 MB"}};
+const PropertyChoices WarningSizes = {
+    {0, "Disable"},  {1, "1 MB"},    {2, "2 MB"},    {3, "3 MB"},     {4, "4 MB"},
+    {5, "5 MB"},     {6, "6 MB"},    {10, "10 MB"},  {100, "100 MB"}, {250, "250 MB"},
+    {500, "500 MB"}, {1000, "1 GB"}, {2000, "2 GB"}, {5000, "5 GB"}};
 const PropertyChoices BufferSizes = {{1, "1 KB"}, {2, "2 KB"},   {4, "4 KB"},
                                      {8, "8 KB"}, {16, "16 KB"}, {32, "32 KB"}};
 
@@ -173,6 +175,16 @@ std::vector<SettingCategory> BuildSettingsTree() {
                 "Select to verify the database on each query attempt. See \"Help\""),
           Check("Lock Database", Key::LockDatabase,
                 "Select to obtain a database lock before each query attempt. See \"Help\"")}},
+        {"Desktop",
+         "How Quillpost sits on the desktop.",
+         {Check("Tray Icon", Key::TrayIcon,
+                "Show Quillpost in the panel's tray, with the number of unread items. Takes "
+                "effect at the next start."),
+          Check("Close to Tray", Key::CloseToTray,
+                "Closing the window keeps Quillpost running in the tray, where the timed reload "
+                "goes on."),
+          Check("Notifications", Key::Notifications,
+                "Show a desktop notification when an update brings new items.")}},
     };
 }
 

@@ -25,6 +25,9 @@ const RangedIntKey IntKeys[] = {
     {&Key::ShowIVButtons, 0, 1},
     {&Key::IsVGA, 0, 1},
     {&Key::StartMode, 0, 1},
+    {&Key::TrayIcon, 0, 1},
+    {&Key::CloseToTray, 0, 1},
+    {&Key::Notifications, 0, 1},
     {&Key::FirstTime, 0, 1},
     {&Key::ActiveView, 2010, 2040},
     {&Key::UseProxy, 0, 1},
@@ -84,6 +87,7 @@ const StringKey* const StringKeys[] = {
     &Key::Database,      &Key::Browser,     &Key::AudioPlayer,           &Key::InstallPath,
     &Key::ProxyAddress,  &Key::ProxyPort,   &Key::WebCheckUrl,           &Key::OnlineListingUrl,
     &Key::FeedSearchUrl, &Key::AudioFolder, &Key::BackgroundLastRefresh, &Key::LastRefreshDate,
+    &Key::WarnReported,
 };
 
 template <typename KeyType>

@@ -42,6 +42,11 @@ inline constexpr IntKey ShowFVButtons{"General", "ShowFVButtons", 1};
 inline constexpr IntKey ShowIVButtons{"General", "ShowIVButtons", 1};
 inline constexpr IntKey IsVGA{"General", "IsVGA", 0};
 inline constexpr IntKey StartMode{"General", "StartMode", 0};
+// The desktop: the tray icon, closing the window to it, and a notification when a run brings
+// new items.
+inline constexpr IntKey TrayIcon{"General", "TrayIcon", 1};
+inline constexpr IntKey CloseToTray{"General", "CloseToTray", 0};
+inline constexpr IntKey Notifications{"General", "Notifications", 1};
 
 // Settings
 inline constexpr IntKey FirstTime{"Settings", "FirstTime", 1};
@@ -115,13 +120,15 @@ inline constexpr IntKey TodaySESelection{"Today", "SESelection", 0};
 inline constexpr IntKey TodayHasChanged{"Today", "TodayHasChanged", 0};
 inline constexpr IntKey TodayHWND{"Today", "HWND", 0};
 
-// Warning (start-up warnings)
-inline constexpr IntKey WarnLowDisk{"Warning", "LowDisk", 1};
-inline constexpr IntKey WarnLowRAM{"Warning", "LowRAM", 1};
-inline constexpr IntKey WarnMaxDatabase{"Warning", "MaxDatabase", 5};
+// Warning (start-up warnings), in MB; sized for a desktop's disks and memory.
+inline constexpr IntKey WarnLowDisk{"Warning", "LowDisk", 500};
+inline constexpr IntKey WarnLowRAM{"Warning", "LowRAM", 100};
+inline constexpr IntKey WarnMaxDatabase{"Warning", "MaxDatabase", 2000};
 inline constexpr IntKey WarnAudioCache{"Warning", "AudioCache", 1};
 inline constexpr IntKey WarnShowDPadMSG{"Warning", "ShowDPadMSG", 1};
 inline constexpr IntKey WarnAutoReload{"Warning", "AutoReload", 1};
+// The warnings already told in the status bar, by condition name, comma-separated.
+inline constexpr StringKey WarnReported{"Warning", "Reported", ""};
 
 // Remembered screen state
 inline constexpr IntKey FeedViewCurrentViewID{"FeedView", "CurrentViewID", 0};

@@ -21,9 +21,14 @@ int main(int argc, char* argv[]) {
     const StartOptions options = ParseStartOptions(QApplication::arguments().mid(1));
 
     CSingleInstance instance;
+    // A running window opens its settings for a settings-only start (General\StartMode 1).
+    if (options.settingsOnly)
+        CRegistrySettings::ForQuillpost().Write(Key::StartMode, 1);
     if (instance.HandOverToRunningInstance(options.feedUrl))
         return 0;
-    instance.Listen();
+    // A settings-only process has no window to bring forward: later starts run on their own.
+    if (!options.settingsOnly)
+        instance.Listen();
 
     CGuiPrompt prompt;
     CUnattendedPrompt unattended;
@@ -45,6 +50,11 @@ int main(int argc, char* argv[]) {
         if (options.quitAfterStart)
             QObject::connect(frame.View(), &CQuillpostView::startupFinished, &frame,
                              &QWidget::close, Qt::QueuedConnection);
+        // The hidden window's close would not end the program: it ends with its dialog, however
+        // the dialog was left.
+        if (options.settingsOnly)
+            QObject::connect(frame.View(), &CQuillpostView::closeRequested, &app,
+                             &QCoreApplication::quit, Qt::QueuedConnection);
         // With "/t" the settings dialog is the only window.
         if (!options.settingsOnly)
             frame.show();

@@ -13,6 +13,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStorageInfo>
+#include <algorithm>
 
 namespace {
 
@@ -182,7 +183,7 @@ bool CDownloadManager::AddAudioItem(qint32 feedID, qint32 feedItemID, const QStr
 }
 
 // With the system's connection watched, a run stops when the network goes away.
-bool CDownloadManager::PrepareConnection() {
+bool CDownloadManager::PrepareConnection(const QStringList& urls) {
     useProxy_ = store_.Read(Key::UseProxy) != 0;
     proxyAddress_ = store_.Read(Key::ProxyAddress);
     proxyPort_ = store_.Read(Key::ProxyPort);
@@ -193,6 +194,10 @@ bool CDownloadManager::PrepareConnection() {
     if (connection_.CheckConnected() == 0) {
         alreadyConnected_ = true;
         connection_.ConnectAsync();
+    } else if (std::any_of(urls.begin(), urls.end(), IsLocalNetworkAddress)) {
+        // The check is about the Internet: a feed on this machine or the local network needs no
+        // route to it, and the others fail with their own reasons.
+        usesConnectionWatch_ = false;
     } else if (store_.Read(Key::UseAutoConnect) == 0 || connection_.ConnectAndWait() != 0) {
         connection_.Disconnect();
         return false;
@@ -223,7 +228,7 @@ int CDownloadManager::StartRun() {
     }
     busy_ = true;
     schedule_.ComputeNextReload();
-    if (!PrepareConnection()) {
+    if (!PrepareConnection(ItemUrls())) {
         busy_ = false;
         Notify(DN_NO_CONNECTION, 0);
         return -3;
@@ -431,10 +436,12 @@ void CDownloadManager::EndRun(bool byWorker) {
     aborted_ = false;
     lostNetwork_ = false;
     diskFull_ = false;
-    busy_ = false;
     store_.Write(Key::BackgroundStatus, 0);
     store_.Write(Key::BackgroundLastRefresh, QString::number(SecondsSince2001()));
     store_.Write(Key::LastRefreshDate, FormatDateShort(QDateTime::currentDateTime()));
+    // Not busy only once the run's time is stored: the schedule looks at it as soon as the run
+    // is seen to be over.
+    busy_ = false;
     runLock_.Release();
 }
 
@@ -467,6 +474,14 @@ void CDownloadManager::ReclaimAbandonedRun() {
         ClearItems();
 }
 
+QStringList CDownloadManager::ItemUrls() {
+    std::lock_guard lock(itemsMutex_);
+    QStringList urls;
+    for (const CDownloadItem& item : items_)
+        urls.append(item.Url);
+    return urls;
+}
+
 void CDownloadManager::ClearItems() {
     std::lock_guard lock(itemsMutex_);
     items_.clear();
@@ -480,7 +495,7 @@ bool CDownloadManager::DownloadOne(const QString& url, const QString& filePath,
     CHttpDownloader::CancelRequested = false;
     bool downloaded = false;
     QString failure = QStringLiteral("no Internet connection");
-    if (PrepareConnection()) {
+    if (PrepareConnection({url})) {
         downloaded =
             CHttpDownloader::Download(url, filePath, useProxy_, proxyAddress_ + u':' + proxyPort_,
                                       false, {}, abort, contentType);

@@ -10,6 +10,7 @@
 #include "store/Records.h"
 
 #include <QString>
+#include <QStringList>
 #include <atomic>
 #include <map>
 #include <memory>
@@ -111,11 +112,13 @@ public:
     std::function<void(CRssDatabase&)> OnRunDatabaseOpened;
 
 private:
-    bool PrepareConnection();
+    // For downloads of these addresses.
+    bool PrepareConnection(const QStringList& urls);
     void ReleaseConnection();
     void Notify(int code, int value);
     void NotifyRun(int code, int value);
     void ReclaimAbandonedRun();
+    QStringList ItemUrls();
     void ClearItems();
     void Append(CDownloadItem item);
     void StartItem(int index);

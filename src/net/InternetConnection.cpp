@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QFile>
+#include <QHostAddress>
 #include <QNetworkInformation>
 #include <QThread>
 #include <QUrl>
@@ -103,6 +104,24 @@ std::optional<bool> NetworkInformationSaysOnline() {
     if (reachability == Reachability::Unknown)
         return std::nullopt;
     return reachability == Reachability::Online;
+}
+
+bool IsLocalNetworkAddress(const QString& url) {
+    const QString host = QUrl(url).host().toLower();
+    if (host.isEmpty())
+        return false;
+    const QHostAddress address(host);
+    if (address.isNull())
+        return host == u"localhost" || host.endsWith(u".localhost") || !host.contains(u'.') ||
+               host.endsWith(u".local") || host.endsWith(u".home.arpa");
+    static const QList<QPair<QHostAddress, int>> privateRanges = {
+        QHostAddress::parseSubnet(QStringLiteral("10.0.0.0/8")),
+        QHostAddress::parseSubnet(QStringLiteral("172.16.0.0/12")),
+        QHostAddress::parseSubnet(QStringLiteral("192.168.0.0/16"))};
+    for (const auto& range : privateRanges)
+        if (address.isInSubnet(range))
+            return true;
+    return address.isLoopback() || address.isLinkLocal() || address.isUniqueLocalUnicast();
 }
 
 bool SystemIsOnline() {

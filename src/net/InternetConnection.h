@@ -29,6 +29,11 @@ RoutingTablesSayOnline(const QString& ipv4Table = QStringLiteral("/proc/net/rout
 // A default route in the text of /proc/net/route or of /proc/net/ipv6_route.
 bool HasDefaultIPv4Route(const QByteArray& table);
 bool HasDefaultIPv6Route(const QByteArray& table);
+// Whether the address's host is this machine or on the local network (loopback, private and
+// link-local addresses, "localhost", single-label and ".local" names): such a host is reached
+// without a route to the Internet.
+bool IsLocalNetworkAddress(const QString& url);
+
 // Sleeps; on the main thread it goes on delivering events meanwhile, the network
 // information's changes among them.
 void WaitDeliveringNetworkChanges(int milliseconds);

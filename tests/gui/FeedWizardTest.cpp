@@ -486,7 +486,7 @@ TEST_F(FeedWizardTest, AnAddressFromOutsideOpensTheWizardWithIt) {
     });
     StartOptions options;
     options.feedUrl = url;
-    Start(options);
+    view_ = &Start(options);
     ASSERT_TRUE(QTest::qWaitFor([&] { return seen.size() == 4; }, 8000));
     EXPECT_EQ(seen[3], QStringLiteral("2 0 ") + url);
     EXPECT_TRUE(QTest::qWaitFor([&] { return Feeds().size() == 1; }, 8000));

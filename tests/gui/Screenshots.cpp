@@ -3,6 +3,7 @@
 // page shows a run against a loopback server.
 #include "app/FirstUse.h"
 #include "config/AppSettings.h"
+#include "gui/desktop/TrayIcon.h"
 #include "gui/dialogs/DatabaseOptionsDlg.h"
 #include "gui/dialogs/FeedPropertiesDlg.h"
 #include "gui/dialogs/MappingDlg.h"
@@ -13,6 +14,7 @@
 #include "gui/screens/FeedListScreen.h"
 #include "gui/screens/HelpWindow.h"
 #include "gui/screens/ItemListScreen.h"
+#include "gui/window/DesktopPresence.h"
 #include "gui/window/MainFrame.h"
 #include "gui/window/QuillpostView.h"
 #include "gui/wizard/FeedWizardDlg.h"
@@ -81,6 +83,24 @@ void VaryFeedStates(CRssDatabase& db) {
             db.SetFeedStatus(db.FeedList[i].FeedID, 3);
         else if (i == 6)
             db.SetFeedStatus(db.FeedList[i].FeedID, 1);
+}
+
+// A fresh account's first start, with its note instead of message boxes, and the tray menu.
+bool ShootFirstStart() {
+    TestEnvironment fresh;
+    TheAppSettings().Load(CRegistrySettings::ForQuillpost());
+    CMainFrame frame(StartOptions{}, [] { return true; });
+    frame.resize(820, 600);
+    frame.show();
+    if (!QTest::qWaitFor([&frame] { return frame.View()->StartupDone(); }, 10000))
+        return false;
+    QTest::qWait(200);
+    Save(frame.grab(), "first-start.png");
+    frame.Presence()->CreateTrayIcon();
+    QMenu* tray = frame.Presence()->TrayIcon()->Menu();
+    tray->adjustSize();
+    Save(tray->grab(), "tray-menu.png");
+    return true;
 }
 
 void ShootMainWindow(CMainFrame& frame) {
@@ -258,6 +278,8 @@ int main(int argc, char** argv) {
     outputFolder = QString::fromLocal8Bit(argv[1]);
     QDir().mkpath(outputFolder);
 
+    if (!ShootFirstStart())
+        return 1;
     TestEnvironment env;
     ScriptedPrompt prompt;
     const CRegistrySettings store = CRegistrySettings::ForQuillpost();

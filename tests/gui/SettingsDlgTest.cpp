@@ -85,7 +85,7 @@ protected:
     const bool skipHeaders_ = CHttpDownloader::SkipHeaders;
 };
 
-TEST_F(SettingsDlgTest, TheTreeHasTheSevenCategoriesInOrder) {
+TEST_F(SettingsDlgTest, TheTreeHasItsCategoriesInOrder) {
     Open();
     EXPECT_EQ(dialog_->windowTitle(), QStringLiteral("Quillpost Settings"));
     QTreeWidget* tree = dialog_->Tree()->Tree();
@@ -95,9 +95,10 @@ TEST_F(SettingsDlgTest, TheTreeHasTheSevenCategoriesInOrder) {
         categories << tree->topLevelItem(i)->text(0);
         items += tree->topLevelItem(i)->childCount();
     }
-    EXPECT_EQ(categories, QStringList({"General", "Auto Reload", "Html/Description View",
-                                       "Audio/Podcasting", "Today Screen", "Warnings", "Special"}));
-    EXPECT_EQ(items, 10 + 9 + 6 + 4 + 9 + 6 + 4);
+    EXPECT_EQ(categories,
+              QStringList({"General", "Auto Reload", "Html/Description View", "Audio/Podcasting",
+                           "Today Screen", "Warnings", "Special", "Desktop"}));
+    EXPECT_EQ(items, 10 + 9 + 6 + 4 + 9 + 6 + 4 + 3);
     EXPECT_EQ(dialog_->Tree()->Description(), QStringLiteral("General Quillpost settings."));
 }
 

@@ -1,11 +1,13 @@
 #include "GuiFixture.h"
 #include "app/ResourceWarnings.h"
 #include "gui/screens/FeedListScreen.h"
+#include "gui/screens/FirstStartNote.h"
 #include "gui/screens/ItemListScreen.h"
 #include "store/DatabaseMutex.h"
 
 #include <QDialogButtonBox>
 #include <QDir>
+#include <QLabel>
 #include <QListView>
 #include <QProcess>
 #include <QPushButton>
@@ -22,14 +24,11 @@ QStringList WithCaption(const QStringList& messages, const QString& caption) {
 TEST_F(StartupTest, FirstStartCreatesTheDatabaseFromTheDemonstrationListing) {
     CQuillpostView& view = Start();
     const QString path = TheAppSettings().installFolder + QStringLiteral("/rss.qpdb");
-    EXPECT_EQ(WithCaption(script_.messages, QStringLiteral("First Time Use")),
-              QStringList({QStringLiteral("First Time Use: Quillpost will now create the "
-                                          "Database...\n") +
-                               path,
-                           QStringLiteral("First Time Use: The Database has been created.\n\n"
-                                          "Now, do \"Reload All Feed Data\" from main menu to "
-                                          "update Feed information.")}));
-    EXPECT_TRUE(WithCaption(script_.messages, QStringLiteral("Database Notice")).isEmpty());
+    // No box stops a first start; the window's note says what was made and what comes next.
+    EXPECT_TRUE(script_.messages.isEmpty()) << script_.messages.join("\n").toStdString();
+    CFirstStartNote* note = view.FirstStartNote();
+    EXPECT_TRUE(note->isVisible());
+    EXPECT_TRUE(note->findChild<QLabel*>()->text().contains(path));
     EXPECT_EQ(store_.Read(Key::Database), path);
     EXPECT_EQ(store_.Read(Key::FirstTime), 0);
     EXPECT_TRUE(view.Database().IsOpen());
@@ -37,6 +36,42 @@ TEST_F(StartupTest, FirstStartCreatesTheDatabaseFromTheDemonstrationListing) {
     EXPECT_EQ(view.FeedListScreen()->StripText(), QStringLiteral("Show All Feeds"));
     EXPECT_EQ(view.FeedListScreen()->Model().rowCount(), int(view.Database().FeedList.size()));
     EXPECT_GE(view.FeedListScreen()->Model().rowCount(), 12);
+
+    // The note's second step opens the Feed Wizard and the note goes away.
+    QString opened;
+    script_.Handle([&](QWidget* dialog) {
+        opened = dialog->windowTitle();
+        dialog->close();
+    });
+    QTest::mouseClick(note->WizardButton(), Qt::LeftButton);
+    EXPECT_EQ(opened, QStringLiteral("Feed Wizard"));
+    EXPECT_FALSE(note->isVisible());
+    frame_.reset();
+
+    // A later start has nothing to say.
+    CQuillpostView& again = Start();
+    EXPECT_FALSE(again.FirstStartNote()->isVisible());
+    EXPECT_TRUE(script_.messages.isEmpty());
+}
+
+// A resource warning is a line in the status bar, told at the first start where its condition
+// holds and again only after the condition has gone and come back.
+TEST_F(StartupTest, AResourceWarningIsToldOncePerCondition) {
+    MakeDatabase(QStringLiteral("warn.qpdb"), {QStringLiteral("One")});
+    const QString lowDisk = QStringLiteral("Less than 2000000000 MB of disk space is available.");
+    const struct {
+        int lowDiskMB;
+        bool told;
+    } starts[] = {{2000000000, true}, {2000000000, false}, {1, false}, {2000000000, true}};
+    for (const auto& start : starts) {
+        store_.Write(Key::WarnLowDisk, start.lowDiskMB);
+        Start();
+        QLabel* warning = frame_->findChild<QLabel*>(QStringLiteral("StatusWarning"));
+        ASSERT_NE(warning, nullptr);
+        EXPECT_EQ(warning->text(), start.told ? lowDisk : QString());
+        EXPECT_TRUE(script_.messages.isEmpty()) << script_.messages.join("\n").toStdString();
+        frame_.reset();
+    }
 }
 
 TEST_F(StartupTest, FirstStartOffersTheEarlierVersionsListing) {
@@ -194,10 +229,18 @@ TEST(StartOptionsTest, OnlyLeadingSwitchesOfTsCount) {
         QStringList arguments;
         bool settingsOnly;
     } cases[] = {
-        {{}, false},           {{"/t"}, true},
-        {{"-t"}, true},        {{"-tt"}, true},
-        {{"/x", "/t"}, false}, {{"/tx"}, true},
-        {{"/xt"}, false},      {{"https://example.org/feed.xml", "-t"}, true},
+        {{}, false},
+        {{"/t"}, true},
+        {{"-t"}, true},
+        {{"-tt"}, true},
+        {{"/x", "/t"}, false},
+        {{"/tx"}, true},
+        {{"/xt"}, false},
+        {{"https://example.org/feed.xml", "-t"}, true},
+        {{"--settings"}, true},
+        {{"/tmp/list.opml"}, false},
+        {{"/tmp"}, false},
+        {{"/var/tmp/x.opml", "/t"}, true},
     };
     for (const auto& c : cases)
         EXPECT_EQ(ParseStartOptions(c.arguments).settingsOnly, c.settingsOnly)
@@ -208,10 +251,29 @@ TEST(StartOptionsTest, OnlyLeadingSwitchesOfTsCount) {
     EXPECT_EQ(options.feedUrl, QStringLiteral("https://example.org/feed.xml"));
 }
 
+// A plain path to an OPML file, absolute or relative to the folder the program starts in, is
+// the subscription to open, by its absolute path (a running program may be in another folder).
+TEST(StartOptionsTest, PlainPathsNameTheSubscriptionFile) {
+    TestEnvironment env;
+    const QString file = env.WriteFile("list.opml", "<opml version=\"1.0\"/>");
+    EXPECT_EQ(ParseStartOptions({file}).feedUrl, file);
+    const QString before = QDir::currentPath();
+    QDir::setCurrent(QFileInfo(file).path());
+    EXPECT_EQ(ParseStartOptions({"list.opml", "/t"}).feedUrl, file);
+    QDir::setCurrent(before);
+}
+
+QStringList Conditions(const QList<ResourceWarning>& warnings) {
+    QStringList names;
+    for (const ResourceWarning& warning : warnings)
+        names.append(warning.condition);
+    return names;
+}
+
 TEST(ResourceWarningsTest, EachCheckWarnsBelowItsLimitAndZeroTurnsItOff) {
     const ResourceMeasures plenty{1e9, 1e9, 0, true, QStringLiteral("/audio")};
     const WarningLimits defaults;
-    EXPECT_EQ(ResourceWarningText(defaults, plenty), QString());
+    EXPECT_TRUE(ResourceWarnings(defaults, plenty).isEmpty());
 
     ResourceMeasures tight = plenty;
     tight.availableRamKb = 1023;
@@ -219,18 +281,39 @@ TEST(ResourceWarningsTest, EachCheckWarnsBelowItsLimitAndZeroTurnsItOff) {
     tight.databaseKb = 5 * 1024 + 1;
     tight.audioFolderExists = false;
     const WarningLimits limits{1, 2, 5, true};
-    EXPECT_EQ(ResourceWarningText(limits, tight),
-              QStringLiteral("- Less than 1 MB of RAM is available.\n\n- Less than 2 MB of disk "
-                             "space is available.\n\n- Your database is over 5 MB. You should "
-                             "remove old Feed data.\n\n- Audio Cache folder does not "
-                             "exist...\n/audio"));
-    EXPECT_EQ(ResourceWarningText({0, 0, 0, false}, tight), QString());
+    const QList<ResourceWarning> warnings = ResourceWarnings(limits, tight);
+    EXPECT_EQ(Conditions(warnings),
+              QStringList({"LowRAM", "LowDisk", "MaxDatabase", "AudioCache"}));
+    QStringList texts;
+    for (const ResourceWarning& warning : warnings)
+        texts.append(warning.text);
+    EXPECT_EQ(texts, QStringList({"Less than 1 MB of RAM is available.",
+                                  "Less than 2 MB of disk space is available.",
+                                  "Your database is over 5 MB. You should remove old Feed data.",
+                                  "Audio Cache folder cannot be created: /audio"}));
+    EXPECT_TRUE(ResourceWarnings({0, 0, 0, false}, tight).isEmpty());
 
     ResourceMeasures exact = plenty;
-    exact.databaseKb = 5 * 1024;
-    exact.availableRamKb = 1024;
-    exact.freeDiskKb = 1024;
-    EXPECT_EQ(ResourceWarningText(defaults, exact), QString());
+    exact.databaseKb = 2000 * 1024;
+    exact.availableRamKb = 100 * 1024;
+    exact.freeDiskKb = 500 * 1024;
+    EXPECT_TRUE(ResourceWarnings(defaults, exact).isEmpty());
+    // The desktop's defaults: hundreds of megabytes of disk, not a 5 MB database.
+    exact.freeDiskKb -= 1;
+    exact.databaseKb += 1;
+    EXPECT_EQ(Conditions(ResourceWarnings(defaults, exact)),
+              QStringList({"LowDisk", "MaxDatabase"}));
+}
+
+TEST(ResourceWarningsTest, AMissingAudioFolderIsNoWarningWhileItCanBeMade) {
+    TestEnvironment env;
+    const QString dataFolder = env.Path(QStringLiteral("data"));
+    QDir().mkpath(dataFolder);
+    EXPECT_TRUE(MeasureResources({}, dataFolder, dataFolder + QStringLiteral("/rssAudio/more"))
+                    .audioFolderExists);
+    const QString file = env.WriteFile("plain", "not a folder");
+    EXPECT_FALSE(
+        MeasureResources({}, dataFolder, file + QStringLiteral("/rssAudio")).audioFolderExists);
 }
 
 TEST(ResourceWarningsTest, AvailableMemoryIsReadFromTheWholeFile) {

@@ -565,10 +565,43 @@ TEST_F(DownloadRunTest, LostConnectionEndsTheRun) {
     EXPECT_EQ(RowTexts().last(), "Downloading Complete|- Status: Lost Network Connection|0");
     EXPECT_FALSE(RowTexts().join(' ').contains("Second"));
 
-    // Offline with no auto-connection: refused at once.
+    // Offline with no auto-connection, feeds on the Internet (documentation addresses, never
+    // reached): refused at once.
+    ASSERT_TRUE(db_.DeleteFeed(1));
+    ASSERT_TRUE(db_.DeleteFeed(2));
+    AddFeedWithUrl(3, "Far", "http://198.51.100.7/feed", 1);
     EXPECT_FALSE(model_.StartFeedRun(0));
     EXPECT_EQ(prompt_.messages.last(),
               "Download Error: Could not establish an Internet connection.");
+}
+
+// Without a route to the Internet, a feed on this machine or the local network still downloads;
+// the Internet's feeds of the same run fail with their own reasons.
+TEST_F(DownloadRunTest, LocalFeedsDownloadWithoutAnInternetRoute) {
+    server_.SetBody("/here", Feed("Here", 2));
+    AddFeedAt(1, "Here", "/here", 2);
+    probe_ = [] { return false; };
+    ASSERT_TRUE(RunAll());
+    EXPECT_EQ(Count("FeedItems", "FeedID = 1"), 2);
+    EXPECT_EQ(RowTexts().last(), "Downloading Complete|- Status: OK|0");
+}
+
+TEST(LocalNetworkAddressTest, LoopbackPrivateAndLinkLocalHostsAreLocal) {
+    const struct {
+        const char* url;
+        bool local;
+    } cases[] = {
+        {"http://127.0.0.1:8080/feed", true}, {"http://[::1]/feed", true},
+        {"http://localhost/feed", true},      {"http://10.1.2.3/rss", true},
+        {"http://172.20.0.5/rss", true},      {"http://192.168.1.10/rss", true},
+        {"http://169.254.3.4/rss", true},     {"http://[fd00::5]/rss", true},
+        {"http://[fe80::1]/rss", true},       {"http://nas/rss", true},
+        {"http://printer.local/rss", true},   {"http://172.32.0.1/rss", false},
+        {"http://198.51.100.7/feed", false},  {"https://example.org/feed", false},
+        {"http://[2001:db8::1]/feed", false}, {"not an address", false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(IsLocalNetworkAddress(QString::fromLatin1(c.url)), c.local) << c.url;
 }
 
 // The worker a forced cancel abandons may still be merging: the next run waits for it, so that

@@ -5,7 +5,7 @@
 
 // What the program's arguments ask for.
 struct StartOptions {
-    // "/t" or "-t": the settings dialog alone, then the program ends.
+    // "/t", "-t" or "--settings": the settings dialog alone, then the program ends.
     bool settingsOnly = false;
     // Ends the program once its start-up sequence has run (for checks of a fresh start).
     bool quitAfterStart = false;
@@ -14,7 +14,9 @@ struct StartOptions {
     QString feedUrl;
 };
 
-// Switches begin with "/" or "-" and are looked at until the first bad one: each of their
-// characters must be "t"; any other character ends the looking, for this switch and all later
-// ones. Long options ("--quit-after-start") and addresses are read apart from that rule.
+// Switches are a "/" or "-" and letters ("/t"; "/tmp" only while no such folder exists), looked
+// at until the first bad one: each of their characters must be "t"; any other character ends
+// the looking, for this switch and all later ones. Long options ("--settings",
+// "--quit-after-start"), addresses and paths ("/var/tmp/x.opml", "list.opml") are read apart
+// from that rule.
 StartOptions ParseStartOptions(const QStringList& arguments);

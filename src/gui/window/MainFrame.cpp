@@ -2,6 +2,7 @@
 
 #include "config/RegistrySettings.h"
 #include "gui/desktop/Icons.h"
+#include "gui/window/DesktopPresence.h"
 #include "gui/window/QuillpostView.h"
 
 #include <QAction>
@@ -14,17 +15,21 @@
 
 CMainFrame::CMainFrame(const StartOptions& options, ConnectivityProbe probe, QWidget* parent)
     : QMainWindow(parent), view_(new CQuillpostView(options, std::move(probe), this)),
-      status_(new QLabel) {
+      status_(new QLabel), warning_(new QLabel) {
     setObjectName(QStringLiteral("MainFrame"));
     setWindowTitle(QStringLiteral("Quillpost"));
     setWindowIcon(ApplicationIcon());
     setCentralWidget(view_);
     CreateMenuBar();
     statusBar()->addWidget(status_, 1);
+    warning_->setObjectName(QStringLiteral("StatusWarning"));
+    statusBar()->addPermanentWidget(warning_);
     statusBar()->setSizeGripEnabled(true);
     resize(760, 560);
     connect(view_, &CQuillpostView::closeRequested, this, &QWidget::close, Qt::QueuedConnection);
     connect(view_, &CQuillpostView::stateChanged, this, &CMainFrame::UpdateStatusLine);
+    connect(view_, &CQuillpostView::statusWarning, warning_, &QLabel::setText);
+    presence_ = new CDesktopPresence(this, view_);
 }
 
 void CMainFrame::CreateMenuBar() {

@@ -5,6 +5,7 @@
 
 #include <QMainWindow>
 
+class CDesktopPresence;
 class CQuillpostView;
 class QLabel;
 
@@ -16,6 +17,7 @@ public:
                         QWidget* parent = nullptr);
 
     CQuillpostView* View() const { return view_; }
+    CDesktopPresence* Presence() const { return presence_; }
     // A later start of the program asked this one to come forward, with its address, if any.
     void OnActivationRequested(const QString& argument);
 
@@ -25,4 +27,7 @@ private:
 
     CQuillpostView* view_;
     QLabel* status_;
+    // The resource warnings of this start, told once.
+    QLabel* warning_;
+    CDesktopPresence* presence_;
 };

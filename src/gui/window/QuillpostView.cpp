@@ -7,6 +7,7 @@
 #include "gui/dialogs/SettingsDlg.h"
 #include "gui/screens/DownloadProgressWnd.h"
 #include "gui/screens/FeedListScreen.h"
+#include "gui/screens/FirstStartNote.h"
 #include "gui/screens/HelpWindow.h"
 #include "gui/screens/ItemListScreen.h"
 #include "net/RunLock.h"
@@ -33,8 +34,8 @@ CQuillpostView::CQuillpostView(const StartOptions& options, ConnectivityProbe pr
                                QWidget* parent)
     : QWidget(parent), options_(options), bars_(new QStackedWidget), screens_(new QStackedWidget),
       feedList_(new CFeedListScreen(db_)), itemList_(new CItemListScreen(db_)),
-      progress_(new CDownloadProgressWnd(db_, probe)), startupTimer_(new QTimer(this)),
-      scheduleTimer_(new QTimer(this)), probe_(std::move(probe)) {
+      progress_(new CDownloadProgressWnd(db_, probe)), firstStartNote_(new CFirstStartNote),
+      startupTimer_(new QTimer(this)), scheduleTimer_(new QTimer(this)), probe_(std::move(probe)) {
     setObjectName(QStringLiteral("QuillpostView"));
     CreateActions();
     CreateMainMenu();
@@ -51,10 +52,15 @@ CQuillpostView::CQuillpostView(const StartOptions& options, ConnectivityProbe pr
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(bars_);
+    layout->addWidget(firstStartNote_);
     layout->addWidget(screens_, 1);
     bars_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
 
     ConnectListScreens();
+    connect(firstStartNote_, &CFirstStartNote::updateAllRequested, this,
+            [this] { OnCommand(UpdateAllFeeds); });
+    connect(firstStartNote_, &CFirstStartNote::wizardRequested, this,
+            [this] { OnCommand(FeedWizard); });
     connect(progress_, &CDownloadProgressWnd::refreshRequested, this,
             [this] { OnCommand(DownloadFinished); });
 
@@ -246,6 +252,7 @@ bool CQuillpostView::StartDownloadRun(RunKind kind, qint32 id) {
         SwitchScreen(remembered != 0 ? remembered : int(CFeedListScreen::Id));
         return false;
     }
+    unreadBeforeRun_ = db_.CountAllFeedItems();
     return true;
 }
 
@@ -253,6 +260,23 @@ void CQuillpostView::OnDownloadRunEnded() {
     if (activeScreen_ == CDownloadProgressWnd::Id)
         SwitchScreen(returnScreen_ != 0 ? returnScreen_ : int(CFeedListScreen::Id));
     ReloadLists();
+    if (!audioRun_)
+        emit feedRunFinished(CompareUnread(unreadBeforeRun_, db_.CountAllFeedItems()));
+}
+
+QStringList CQuillpostView::FeedTitles(const QList<qint32>& feedIDs) const {
+    QStringList titles;
+    for (const CFeedRecord& feed : db_.FeedList)
+        if (feedIDs.contains(feed.FeedID))
+            titles.append(feed.Title);
+    return titles;
+}
+
+void CQuillpostView::ShowWhatsNew() {
+    if (progress_->IsActive())
+        return;
+    itemList_->ShowView(WhatsNewViewID);
+    SwitchScreen(CItemListScreen::Id);
 }
 
 void CQuillpostView::ReloadLists() {
@@ -270,6 +294,11 @@ void CQuillpostView::RefreshScreens() {
         itemList_->Clear();
     }
     emit stateChanged();
+    EmitUnreadCount();
+}
+
+void CQuillpostView::EmitUnreadCount() {
+    emit unreadCountChanged(db_.IsOpen() ? TotalUnread(db_.CountAllFeedItems()) : 0);
 }
 
 void CQuillpostView::ReadScreenSettings() {
@@ -297,6 +326,7 @@ void CQuillpostView::ConnectListScreens() {
             [this] { OnCommand(ShowFeedList); });
     connect(itemList_, &CItemListScreen::feedItemRead, feedList_,
             &CFeedListScreen::MarkSelectedFeedRead);
+    connect(itemList_, &CItemListScreen::feedItemRead, this, &CQuillpostView::EmitUnreadCount);
     connect(itemList_, &CItemListScreen::viewEdited, this, [this](qint32 viewID) {
         if (feedList_->CurrentViewID() == viewID)
             feedList_->Refresh();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/FeedWizard.h"
+#include "app/RunTally.h"
 #include "gui/desktop/CommandLine.h"
 #include "net/InternetConnection.h"
 #include "net/ReloadSchedule.h"
@@ -13,6 +14,7 @@
 
 class CDownloadProgressWnd;
 class CFeedListScreen;
+class CFirstStartNote;
 class CItemListScreen;
 class CScreen;
 class QAction;
@@ -78,12 +80,17 @@ public:
     CFeedListScreen* FeedListScreen() const { return feedList_; }
     CItemListScreen* ItemListScreen() const { return itemList_; }
     CDownloadProgressWnd* ProgressScreen() const { return progress_; }
+    CFirstStartNote* FirstStartNote() const { return firstStartNote_; }
     bool StartupDone() const { return startupDone_; }
 
     // The start-up sequence, run once the empty window is on screen.
     void RunStartupSequence();
     // Looks at the reload schedule and starts a due reload; called every minute.
     void EvaluateReloadSchedule();
+    // The titles of these feeds, in the order of the feed list.
+    QStringList FeedTitles(const QList<qint32>& feedIDs) const;
+    // The item list with Whats New, the items the latest runs brought.
+    void ShowWhatsNew();
 
 signals:
     void startupFinished();
@@ -91,6 +98,12 @@ signals:
     void closeRequested();
     // The database, its lists or the screen changed; for the status line.
     void stateChanged();
+    // Something the user should know that does not stop the work, for the status bar.
+    void statusWarning(const QString& text);
+    // The unread items of the database, after each change of the lists.
+    void unreadCountChanged(int unread);
+    // A run of feeds, started by the user or by the schedule, has ended.
+    void feedRunFinished(const RunTally& tally);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -120,6 +133,7 @@ private:
     void OpenNetworkConnection();
     void OpenFeed(qint32 feedID);
     void ConnectListScreens();
+    void EmitUnreadCount();
     // The list screens take the remembered Views and Feed and the display settings again.
     void ReadScreenSettings();
 
@@ -138,6 +152,9 @@ private:
     CFeedListScreen* feedList_;
     CItemListScreen* itemList_;
     CDownloadProgressWnd* progress_;
+    CFirstStartNote* firstStartNote_;
+    // The unread counts when the current run started, to tell what it brought.
+    QHash<qint32, CRssDatabase::FeedCounts> unreadBeforeRun_;
     int activeScreen_ = 0;
     int returnScreen_ = 0;
     bool audioRun_ = false;

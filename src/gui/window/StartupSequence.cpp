@@ -5,6 +5,7 @@
 #include "config/AppSettings.h"
 #include "gui/screens/DownloadProgressWnd.h"
 #include "gui/screens/FeedListScreen.h"
+#include "gui/screens/FirstStartNote.h"
 #include "gui/screens/ItemListScreen.h"
 #include "gui/window/QuillpostView.h"
 #include "store/AdoConnection.h"
@@ -25,11 +26,18 @@ bool CQuillpostView::CheckDatabaseEngine() {
 
 void CQuillpostView::ShowResourceWarnings(const QString& databasePath) {
     const CAppSettings& app = TheAppSettings();
-    const QString text =
-        ResourceWarningText(WarningLimits::FromStore(CRegistrySettings::ForQuillpost()),
-                            MeasureResources(databasePath, app.installFolder, app.audioFolder));
-    if (!text.isEmpty())
-        CurrentPrompt().ShowMessage(text, QStringLiteral("Quillpost Warnings"));
+    const CRegistrySettings store = CRegistrySettings::ForQuillpost();
+    // A warning that would come at every start is told once, in the status bar, not in a box
+    // that stops the start.
+    const QList<ResourceWarning> untold = TakeUntoldWarnings(
+        ResourceWarnings(WarningLimits::FromStore(store),
+                         MeasureResources(databasePath, app.installFolder, app.audioFolder)),
+        store);
+    QStringList texts;
+    for (const ResourceWarning& warning : untold)
+        texts.append(warning.text);
+    if (!texts.isEmpty())
+        emit statusWarning(texts.join(QStringLiteral("  ")));
 }
 
 void CQuillpostView::OpenStartupDatabase(const QString& path) {
@@ -83,8 +91,11 @@ void CQuillpostView::RunStartupSequence() {
     QString databasePath = store.Read(Key::Database);
     if (store.Read(Key::FirstTime) != 0 && databasePath.isEmpty()) {
         // After a failed first use the new file's path is still tried, and found missing.
-        const QString created = RunFirstUse(TheAppSettings().DatabasePath());
+        // The window says what was made and offers the next steps in a note of its own.
+        const QString created = RunFirstUse(TheAppSettings().DatabasePath(), true, QString());
         databasePath = created.isEmpty() ? TheAppSettings().DatabasePath() : created;
+        if (!created.isEmpty())
+            firstStartNote_->ShowFor(created);
     }
     ShowResourceWarnings(databasePath);
     db_.SetAudioFolder(TheAppSettings().audioFolder);
@@ -97,7 +108,6 @@ void CQuillpostView::RunStartupSequence() {
     scheduleTimer_->start();
     if (store.Read(Key::ReloadOnStart) == 1)
         StartDownloadRun(RunKind::AllFeeds);
-    // A feed handed over by the desktop (a link opened with Quillpost).
     // A feed handed over by the desktop (a link opened with Quillpost), once this sequence has
     // returned to the event loop.
     if (!options_.feedUrl.isEmpty())
