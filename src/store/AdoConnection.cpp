@@ -268,10 +268,14 @@ bool CAdoConnection::IsEngineAvailable() {
     return available;
 }
 
+// A new file frees the pages that deletes leave on request, which it can learn only before its
+// first table.
 bool CAdoConnection::CreateDatabaseFile(const QString& path) {
     sqlite3* db = OpenFile(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+    const bool created = db && sqlite3_exec(db, "PRAGMA auto_vacuum=INCREMENTAL", nullptr, nullptr,
+                                            nullptr) == SQLITE_OK;
     sqlite3_close_v2(db);
-    return db != nullptr;
+    return created;
 }
 
 bool CAdoConnection::SeedIndexStatistics(std::initializer_list<IndexStatistic> statistics) {

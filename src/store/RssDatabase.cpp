@@ -590,6 +590,18 @@ void CRssDatabase::Unlock() {
     isLocked_ = false;
 }
 
+// Between the steps of a long write, even under HoldLock: whoever waits has a turn, then the
+// lock is as it was. Throws when it cannot be had again.
+void CRssDatabase::YieldLock() {
+    if (!isLocked_ || !UseLock)
+        return;
+    if (!mutex_.Yield(LockTimeoutMs)) {
+        isLocked_ = false;
+        THROW_ADO(CAdoException::UpdateRefused);
+    }
+    RaiseRecordIdFloorToStoredIds();
+}
+
 QString CRssDatabase::GetDatabaseVersion() {
     if (!isOpen_ || !Connect() || !Lock())
         return {};
@@ -673,7 +685,14 @@ bool CRssDatabase::RestoreSnapshot(const QString& path) {
 bool CRssDatabase::CompactDatabase() {
     return WithAccess(false, [&] {
         WaitCursor wait;
-        return connection_->Execute(QStringLiteral("VACUUM")) &&
-               connection_->Execute(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
+        return RebuildFile();
     });
+}
+
+// Files written before pages were freed on request learn it here: the setting takes effect
+// only through a rebuild.
+bool CRssDatabase::RebuildFile() {
+    return connection_->ExecuteAll({QStringLiteral("PRAGMA auto_vacuum=INCREMENTAL"),
+                                    QStringLiteral("VACUUM"),
+                                    QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)")});
 }
