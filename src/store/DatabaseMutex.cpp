@@ -135,9 +135,10 @@ bool CDatabaseMutex::OthersWait() {
 
 bool CDatabaseMutex::Yield(int timeoutMs) {
     std::unique_lock lock(shared_->guard);
-    // Held also by another object of this thread, which counts on keeping it: no yield.
-    if (depth_ == 0 || shared_->depth != depth_ || shared_->owner != std::this_thread::get_id() ||
-        !OthersWait())
+    // Held also by another object, which counts on keeping it: no yield. The object may have
+    // been locked by another thread than the one that yields (a run takes the lock on the
+    // thread that starts it and writes on its worker): it is taken back for the yielding one.
+    if (depth_ == 0 || shared_->depth != depth_ || !OthersWait())
         return true;
     shared_->depth = 0;
     shared_->owner = {};

@@ -19,8 +19,8 @@ public:
     bool Lock(int timeoutMs);
     void Unlock();
     // Lets a thread or process that waits for the lock have it, then takes it back as it was
-    // held; does nothing when none waits. False when it could not be had again within the time:
-    // then this object no longer holds it.
+    // held, for the calling thread; does nothing when none waits. False when it could not be
+    // had again within the time: then this object no longer holds it.
     bool Yield(int timeoutMs);
 
     // The lock file of a name: $XDG_RUNTIME_DIR/<name>.lock, else <name>-<user id>.lock in the

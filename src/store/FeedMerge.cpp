@@ -69,6 +69,22 @@ private:
     std::chrono::steady_clock::time_point started_;
 };
 
+// The journals of a merge's statements stay in memory for the merge: on disk, the engine opens,
+// writes and drops a temporary file for every statement whose journal outgrows a few pages,
+// which took as long as the rest of a large merge.
+class JournalsInMemory {
+public:
+    explicit JournalsInMemory(CAdoConnection& connection) : connection_(connection) {
+        connection_.Execute(QStringLiteral("PRAGMA temp_store=MEMORY"));
+    }
+    ~JournalsInMemory() { connection_.Execute(QStringLiteral("PRAGMA temp_store=DEFAULT")); }
+    JournalsInMemory(const JournalsInMemory&) = delete;
+    JournalsInMemory& operator=(const JournalsInMemory&) = delete;
+
+private:
+    CAdoConnection& connection_;
+};
+
 struct CRssDatabase::MergeSettings {
     qint16 maxItems = 50;
     bool extendedData = false;
@@ -117,6 +133,7 @@ bool CRssDatabase::MergeFeedFile(qint32 feedID, const QString& path, IExtendedDa
     // or as merged. A longer one lands in steps, each whole, with the header last, so that a
     // merge cut short is made again by the next download.
     const bool merged = WithAccess(false, [&] {
+        const JournalsInMemory journals(*connection_);
         MergeSteps steps(*this);
         const QDateTime now = NowGmt();
         settings.keywordViews = KeywordViews();
@@ -142,27 +159,32 @@ bool CRssDatabase::MergeFeedFile(qint32 feedID, const QString& path, IExtendedDa
     return merged;
 }
 
-// What identifies an item within its feed: the key (its guid, else its date text, else its
-// link) and its title, both as stored.
-struct CRssDatabase::ItemIdentity {
-    QString key;
-    QString title;
+// An item is known within its feed by its key (its guid, else its date text, else its link)
+// and its title, both as stored. An item without a key is new on every merge.
+namespace {
 
-    explicit ItemIdentity(const CFeedItemData& parsed)
-        : key((!parsed.Guid.isEmpty()   ? parsed.Guid
-               : !parsed.Date.isEmpty() ? parsed.Date
-                                        : PlainLink(parsed.Link))
-                  .left(ColumnLimit)),
-          title(Cut(PlainTitle(parsed.Title), TitleLimit)) {}
-    // An item without a key is new on every merge.
-    bool IsFoundAgain() const { return !key.isEmpty(); }
-};
+QString ItemKey(const CFeedItemData& parsed) {
+    return (!parsed.Guid.isEmpty()   ? parsed.Guid
+            : !parsed.Date.isEmpty() ? parsed.Date
+                                     : PlainLink(parsed.Link))
+        .left(ColumnLimit);
+}
 
-bool CRssDatabase::IsStoredItem(qint32 feedID, const ItemIdentity& identity) {
-    return !Query(QStringLiteral("Select 1 From FeedItems Where FeedID = ") + SqlInt(feedID) +
-                  QStringLiteral(" AND GUID = ") + SqlText(identity.key) +
-                  QStringLiteral(" AND Title = ") + SqlText(identity.title))
-                ->IsEOF();
+QString ItemTitle(const CFeedItemData& parsed) {
+    return Cut(PlainTitle(parsed.Title), TitleLimit);
+}
+
+using ItemIdentity = std::pair<QString, QString>; // key, title
+
+} // namespace
+
+QSet<ItemIdentity> CRssDatabase::StoredIdentities(qint32 feedID) {
+    QSet<ItemIdentity> stored;
+    for (auto rows = Query(QStringLiteral("Select GUID,Title From FeedItems Where FeedID = ") +
+                           SqlInt(feedID) + QStringLiteral(" And GUID <> ''"));
+         !rows->IsEOF(); rows->MoveNext())
+        stored.insert({rows->Field(0).GetString(), rows->Field(1).GetString()});
+    return stored;
 }
 
 // The positions of the document's items to merge, in the order they are merged: from its last
@@ -184,20 +206,24 @@ CRssDatabase::MergeOrder(qint32 feedID, const std::vector<CFeedItemData>& items,
             order.push_back(index);
         return order;
     }
-    std::vector<ItemIdentity> identities;
-    identities.reserve(items.size());
-    QHash<std::pair<QString, QString>, std::size_t> lastOccurrence;
-    for (std::size_t index = 0; index < items.size(); ++index) {
-        const ItemIdentity& identity = identities.emplace_back(items[index]);
-        if (identity.IsFoundAgain())
-            lastOccurrence.insert({identity.key, identity.title}, index);
-    }
+    // Titles are worked out only where a key occurs twice or an item is a candidate.
+    std::vector<QString> keys;
+    keys.reserve(items.size());
+    QHash<QString, int> keyCounts;
+    for (const CFeedItemData& item : items)
+        if (const QString& key = keys.emplace_back(ItemKey(item)); !key.isEmpty())
+            ++keyCounts[key];
+    QHash<ItemIdentity, std::size_t> lastOfRepeated;
+    for (std::size_t index = 0; index < items.size(); ++index)
+        if (keyCounts.value(keys[index]) > 1)
+            lastOfRepeated.insert({keys[index], ItemTitle(items[index])}, index);
+    const QSet<ItemIdentity> stored = StoredIdentities(feedID);
     for (std::size_t index = 0; index < items.size() && order.size() < kept; ++index) {
-        const ItemIdentity& identity = identities[index];
-        if (identity.IsFoundAgain() &&
-            (lastOccurrence.value({identity.key, identity.title}) != index ||
-             IsStoredItem(feedID, identity)))
-            continue;
+        if (!keys[index].isEmpty()) {
+            const ItemIdentity identity{keys[index], ItemTitle(items[index])};
+            if (lastOfRepeated.value(identity, index) != index || stored.contains(identity))
+                continue;
+        }
         order.push_back(index);
     }
     std::reverse(order.begin(), order.end());
@@ -233,12 +259,13 @@ std::optional<qint32> CRssDatabase::MergeItem(qint32 feedID, const CFeedItemData
                                               MergeTally& tally, IExtendedDataQueue* queue) {
     const qint32 id = NewRecordID();
     const QString link = Cut(PlainLink(parsed.Link), SplitTextLimit);
-    const ItemIdentity identity(parsed);
+    const QString key = ItemKey(parsed);
+    const QString title = ItemTitle(parsed);
     CAdoRecordset row;
     if (!row.Open(QStringLiteral("Select FeedItemID,FeedID,GUID,Title,LinkUrl,LinkUrl2,Status,"
                                  "ItemDate,DateEntered from FeedItems Where FeedID = ") +
-                      SqlInt(feedID) + QStringLiteral(" AND GUID = ") + SqlText(identity.key) +
-                      QStringLiteral(" AND Title = ") + SqlText(identity.title),
+                      SqlInt(feedID) + QStringLiteral(" AND GUID = ") + SqlText(key) +
+                      QStringLiteral(" AND Title = ") + SqlText(title),
                   *connection_, CAdoRecordset::Mode::Write))
         return std::nullopt;
     if (!row.IsEOF() && !row.Field(2).GetString().isEmpty())
@@ -247,8 +274,8 @@ std::optional<qint32> CRssDatabase::MergeItem(qint32 feedID, const CFeedItemData
     row.AddNew();
     row.Field(0).SetLong(id);
     row.Field(1).SetLong(feedID);
-    row.Field(2).SetString(identity.key);
-    row.Field(3).SetString(identity.title);
+    row.Field(2).SetString(key);
+    row.Field(3).SetString(title);
     row.Field(4).SetString(link.left(ColumnLimit));
     row.Field(5).SetString(link.mid(ColumnLimit));
     row.Field(6).SetShort(ItemUnread);

@@ -689,10 +689,9 @@ bool CRssDatabase::CompactDatabase() {
     });
 }
 
-// Files written before pages were freed on request learn it here: the setting takes effect
-// only through a rebuild.
+// Files written before pages were freed on request learn it here: the connection asks for it,
+// and the setting takes effect through a rebuild.
 bool CRssDatabase::RebuildFile() {
-    return connection_->ExecuteAll({QStringLiteral("PRAGMA auto_vacuum=INCREMENTAL"),
-                                    QStringLiteral("VACUUM"),
-                                    QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)")});
+    return connection_->Execute(QStringLiteral("VACUUM")) &&
+           connection_->Execute(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
 }

@@ -214,8 +214,8 @@ private:
     QList<qint32> SubscriptionFeedIDs(qint32 subscriptionID);
     class MergeSteps;
     struct MergeSettings;
-    struct ItemIdentity;
-    bool IsStoredItem(qint32 feedID, const ItemIdentity& identity);
+    // The keys and titles of the feed's items that a merge finds again.
+    QSet<std::pair<QString, QString>> StoredIdentities(qint32 feedID);
     std::vector<std::size_t> MergeOrder(qint32 feedID, const std::vector<CFeedItemData>& items,
                                         qint16 maxItems);
     qint64 PragmaValue(const char* name);
