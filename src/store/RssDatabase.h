@@ -197,6 +197,7 @@ private:
     void IndexAddedItems(const QList<qint32>& feedItemIDs);
     void BuildItemCounts();
     bool DeleteAllItemRows(const QStringList& deletes);
+    bool ReplaceViewMembers(qint32 viewID, const QStringList& inserts);
     void RaiseRecordIdFloorToStoredIds();
     void YieldLock();
     bool WriteInitialRows(CAdoConnection& connection, bool noDefaultViews);
