@@ -94,6 +94,12 @@ QString CFeedWizard::TitleForLater(const QString& url) {
     return cut >= 0 ? head.left(cut) : head;
 }
 
+bool IsFeedAddress(const QString& address) {
+    const QUrl url(address.trimmed(), QUrl::StrictMode);
+    const QString scheme = url.scheme().toLower();
+    return url.isValid() && (scheme == u"http" || scheme == u"https") && !url.host().isEmpty();
+}
+
 CFeedWizard::Result CFeedWizard::CheckNewFeed(const QString& url, const QString& duplicate) {
     if (url.trimmed().isEmpty())
         return Failure(QStringLiteral("Please Enter a valid Url"), QStringLiteral("Notice"));
@@ -107,6 +113,8 @@ CFeedWizard::Result CFeedWizard::FetchFeed(const QString& url, bool later, Fetch
                                            const StatusLine& status) {
     feed.record.FeedUrl = url;
     if (later) {
+        if (!IsFeedAddress(url))
+            return Failure(QStringLiteral("Please Enter a valid Url"), QStringLiteral("Notice"));
         feed.record.Title = TitleForLater(url);
         return {};
     }

@@ -32,6 +32,10 @@ struct FetchedSubscription {
     QString ListFile() const { return document ? document->fileName() : address; }
 };
 
+// Whether a feed may be stored under this address: http or https with a host. A feed added
+// "later" is not downloaded first, so nothing else would stop a file or a word.
+bool IsFeedAddress(const QString& address);
+
 // What a feed address handed to the program (command line, drop, paste) opens in the wizard.
 struct WizardRequest {
     enum Method { AddFeed = 0, SubscribeFromFile = 3 };

@@ -3,6 +3,8 @@
 #include "text/MarkupText.h"
 
 #include <QRegularExpression>
+#include <QUrlQuery>
+#include <algorithm>
 
 QString FontSizeWord(int fontSize) {
     switch (fontSize) {
@@ -62,10 +64,24 @@ QString WrapItemPage(const QString& body, const PageColors& colors) {
            ColorToHex(colors.link) + QStringLiteral("'>") + body + QStringLiteral("</body></html>");
 }
 
+namespace {
+// Mail programs attach the file a mail link names: a feed's link would send the reader's files.
+bool NamesAttachment(const QUrl& mailLink) {
+    const auto items = QUrlQuery(mailLink).queryItems(QUrl::FullyDecoded);
+    return std::any_of(items.begin(), items.end(), [](const auto& item) {
+        const QString name = item.first.trimmed().toLower();
+        return name == u"attach" || name == u"attachment";
+    });
+}
+} // namespace
+
 bool IsOpenableLink(const QUrl& link) {
     const QString scheme = link.scheme().toLower();
-    return link.isValid() && (scheme == u"http" || scheme == u"https" || scheme == u"mailto") &&
-           (scheme == u"mailto" || !link.host().isEmpty());
+    if (!link.isValid())
+        return false;
+    if (scheme == u"mailto")
+        return !NamesAttachment(link);
+    return (scheme == u"http" || scheme == u"https") && !link.host().isEmpty();
 }
 
 namespace {

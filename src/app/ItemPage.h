@@ -30,5 +30,6 @@ QString WrapItemPage(const QString& body, const PageColors& colors);
 // deeper than a page needs flattened, as their layout grows without bound with the depth.
 QString DisplayableMarkup(const QString& html);
 
-// Feeds are untrusted: only web and mail links ever leave the program.
+// Feeds are untrusted: only web and mail links ever leave the program, and mail links only
+// without attachments.
 bool IsOpenableLink(const QUrl& link);

@@ -69,7 +69,7 @@ bool ApplyFeedEdit(CRssDatabase& db, qint32 feedID, const FeedEdit& edit) {
     const bool extendedDataWasOn = feed->ExtendedData;
     Take(feed->FeedUrl, edit.url);
     if (edit.priority)
-        feed->Priority = qint16(std::clamp(*edit.priority, 0, 100));
+        feed->Priority = qint16(FeedPriorityRange.Clamped(*edit.priority));
     Take(feed->ReadAfter, edit.readAfter);
     Take(feed->MaxItems, edit.maxItems);
     Take(feed->ExtendedData, edit.extendedData);

@@ -22,6 +22,8 @@ struct NumberRange {
 // The dialog offers a short list, but a View may show far more items: a keyword View over a
 // large database lists tens of thousands. Such a count comes from the command line or a backup.
 inline constexpr NumberRange ViewMaxItemsRange{1, 1000000};
+// A feed's place among the feeds of a View sorted by priority.
+inline constexpr NumberRange FeedPriorityRange{0, 100};
 
 const PropertyChoices& MarkReadAfterChoices();
 const PropertyChoices& HideAfterChoices();

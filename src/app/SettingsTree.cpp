@@ -213,8 +213,13 @@ const std::vector<SettingCategory>& SettingsTree() {
 }
 
 QVariant ReadSetting(const CRegistrySettings& store, const SettingItem& item) {
-    if (item.intKey)
-        return store.ReadInt(item.intKey->section, item.intKey->key, item.intKey->screenDefault);
+    if (item.intKey) {
+        // A value outside the key's range is not used, so the screen does not offer it either.
+        const int value =
+            store.ReadInt(item.intKey->section, item.intKey->key, item.intKey->screenDefault);
+        const RangedIntKey* ranged = FindRangedKey(*item.intKey);
+        return ranged && !ranged->Allows(value) ? item.intKey->screenDefault : value;
+    }
     if (item.stringKey == &Key::AudioFolder)
         return store.ReadString(item.stringKey->section, item.stringKey->key,
                                 TheAppSettings().audioFolder);

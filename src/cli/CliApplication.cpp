@@ -1,5 +1,6 @@
 #include "cli/CliApplication.h"
 
+#include "app/FeedWizard.h"
 #include "app/FieldMapping.h"
 #include "app/FirstUse.h"
 #include "cli/CliPrompt.h"
@@ -9,10 +10,12 @@
 #include "net/HttpDownloader.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSet>
+#include <QStorageInfo>
 #include <cstdio>
 
 namespace {
@@ -27,7 +30,8 @@ QString LockedMessage(const QString& path) {
 
 const std::vector<COptionSpec>& FeedOptions() {
     static const std::vector<COptionSpec> options = {
-        {"--priority", "N", "the feed's priority in a View sorted by priority"},
+        {"--priority", "N", "the feed's priority in a View sorted by priority", nullptr, false,
+         &FeedPriorityRange},
         {"--read-after", "S", "seconds an item is shown before it becomes read",
          &MarkReadAfterChoices},
         {"--max-items", "N", "items kept of the feed", &FeedMaxItemsChoices},
@@ -79,10 +83,26 @@ QString ExactlyFeedOrView(const CArguments& arguments) {
 // A keyword View collects its items by their words, a group View from its feeds: a View is
 // one or the other.
 QString KeywordsOrFeeds(const CArguments& arguments) {
+    if (arguments.Has("--label") && arguments.Value("--label").trimmed().isEmpty())
+        return QStringLiteral("a View needs a label");
     return arguments.Has("--keywords") && arguments.Has("--feeds")
                ? QStringLiteral("a View is either a keyword View (--keywords) or a group of "
                                 "feeds (--feeds), not both")
                : QString();
+}
+
+QString ViewAddCheck(const CArguments& arguments) {
+    return arguments.positional[0].trimmed().isEmpty() ? QStringLiteral("a View needs a label")
+                                                       : KeywordsOrFeeds(arguments);
+}
+
+// Only web addresses are feeds: a feed added without its download would otherwise keep a file
+// name or any word as its address.
+QString FeedAddressCheck(const CArguments& arguments) {
+    const QString& address = arguments.positional[0];
+    return IsFeedAddress(address)
+               ? QString()
+               : QStringLiteral("%1 is not an http or https address").arg(address);
 }
 
 QString UpdateCheck(const CArguments& arguments) {
@@ -115,13 +135,18 @@ QString ConfigSetCheck(const CArguments& arguments) {
     const QString& name = arguments.positional[0];
     const qsizetype slash = name.lastIndexOf(u'\\');
     const QString section = name.left(slash), key = name.mid(slash + 1);
-    const IntKey* intKey = FindIntKey(section, key);
+    const RangedIntKey* intKey = FindRangedKey(section, key);
     if (!intKey && !FindStringKey(section, key) && !FieldMapKey::IsFieldMapKey(section, key))
         return QStringLiteral("there is no key %1 (see quillpost-cli config list)").arg(name);
-    bool ok = true;
-    if (intKey)
-        arguments.positional[1].toInt(&ok);
-    return ok ? QString() : name + QStringLiteral(" takes a whole number");
+    if (!intKey)
+        return {};
+    bool ok = false;
+    const int value = arguments.positional[1].toInt(&ok);
+    return ok && intKey->Allows(value)
+               ? QString()
+               : name + QStringLiteral(" takes a whole number from %1 to %2")
+                            .arg(intKey->minimum)
+                            .arg(intKey->maximum);
 }
 
 QString FormatCheck(const CArguments& arguments) {
@@ -149,7 +174,8 @@ const std::vector<CCliApplication::Command>& CCliApplication::Commands() {
          Join({{"--later", nullptr, "only add the feed; the next update downloads it"},
                {"--view", "ID", "put the feed in this View (repeatable)", nullptr, true}},
               FeedOptions()),
-         "add a feed; it is downloaded and stored at once", true, false, &App::Add},
+         "add a feed; it is downloaded and stored at once", true, false, &App::Add,
+         &FeedAddressCheck},
         {"subscribe",
          "URL",
          {{"--title", "TEXT", "the subscription's name"}},
@@ -305,7 +331,7 @@ const std::vector<CCliApplication::Command>& CCliApplication::Commands() {
          false,
          &App::ReloadIfDue},
         {"view add", "LABEL", ViewOptions(false), "add a View", true, false, &App::ViewAdd,
-         &KeywordsOrFeeds},
+         &ViewAddCheck},
         {"view set", "ID", ViewOptions(true), "change a View", true, false, &App::ViewSet,
          &KeywordsOrFeeds},
         {"view show", "ID", {}, "show a View's settings", true, true, &App::ViewShow},
@@ -365,14 +391,14 @@ int CCliApplication::Usage(const QString& message, const Command* command) const
 }
 
 void CCliApplication::Print(const QString& text) const {
-    std::printf("%s\n", qPrintable(text));
+    std::printf("%s\n", qPrintable(Printable(text)));
     std::fflush(stdout);
 }
 
 void CCliApplication::PrintJson(const QJsonValue& value) const {
     const QJsonDocument document =
         value.isArray() ? QJsonDocument(value.toArray()) : QJsonDocument(value.toObject());
-    std::printf("%s", document.toJson(QJsonDocument::Indented).constData());
+    std::printf("%s", qPrintable(PrintableJson(document.toJson(QJsonDocument::Indented))));
 }
 
 void CCliApplication::PrintTable(const QStringList& headers, const QList<QStringList>& rows) const {
@@ -401,6 +427,29 @@ QString CCliApplication::DatabasePath() const {
     return configured.isEmpty() ? TheAppSettings().DatabasePath() : configured;
 }
 
+namespace {
+
+QString ReadOnlyMessage(const QString& path) {
+    return QStringLiteral("the database %1 cannot be written (read-only file or file system); "
+                          "nothing was changed")
+        .arg(path);
+}
+
+// Opening a database makes room for its index of recent writes; on a full disk there is none.
+bool IsDiskFull(const QString& path) {
+    return QStorageInfo(QFileInfo(path).absolutePath()).bytesAvailable() < 64 * 1024;
+}
+
+// The commands that change nothing in the database, which a read-only file still serves.
+bool ReadsOnly(const CCliApplication::Command& command) {
+    static const QSet<QString> reading = {
+        "views",       "feeds",  "items",    "subscriptions", "show",      "search",      "unread",
+        "export-opml", "backup", "snapshot", "view show",     "feed show", "mapping show"};
+    return reading.contains(QLatin1String(command.name));
+}
+
+} // namespace
+
 bool CCliApplication::OpenDatabase() {
     const QString path = DatabasePath();
     if (!QFile::exists(path)) {
@@ -418,11 +467,19 @@ bool CCliApplication::OpenDatabase() {
         Fail(LockedMessage(path));
         return false;
     case -2:
-        Fail(QStringLiteral("the database %1 needs an upgrade; run again with --yes to allow it")
-                 .arg(path));
+        Fail(QFileInfo(path).size() == 0
+                 ? QStringLiteral("the database %1 is empty; run again with --yes to create a "
+                                  "new database in it")
+                       .arg(path)
+                 : QStringLiteral("the database %1 needs an upgrade; run again with --yes to "
+                                  "allow it")
+                       .arg(path));
         return false;
     default:
-        Fail(QStringLiteral("could not open the database %1").arg(path));
+        Fail(!QFileInfo(path).isWritable() ? ReadOnlyMessage(path)
+             : IsDiskFull(path)
+                 ? QStringLiteral("could not open the database %1: the disk is full").arg(path)
+                 : QStringLiteral("could not open the database %1").arg(path));
         return false;
     }
 }
@@ -524,7 +581,10 @@ int CCliApplication::RunChecked(const Command& command, const CArguments& argume
     if ((!runs || NoRunElsewhere()) && (!command.needsDatabase || OpenDatabase())) {
         if (db_)
             db_->SetAudioFolder(TheAppSettings().audioFolder);
-        status = RunCommand(command, arguments);
+        // Said before anything is downloaded or asked: every change would fail.
+        status = db_ && db_->IsReadOnly() && !ReadsOnly(command)
+                     ? Fail(ReadOnlyMessage(db_->DatabasePath()))
+                     : RunCommand(command, arguments);
     }
     db_.reset();
     InstallPrompt(nullptr);

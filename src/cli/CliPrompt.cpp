@@ -1,13 +1,15 @@
 #include "cli/CliPrompt.h"
 
+#include "cli/TerminalColour.h"
+
 #include <cstdio>
 
 namespace {
 void PrintToStderr(const QString& caption, const QString& text) {
     std::fprintf(stderr, "%s: %s\n", qPrintable(caption),
-                 qPrintable(QString(text)
-                                .replace(QStringLiteral("\n\n"), QStringLiteral(" "))
-                                .replace(u'\n', u' ')));
+                 qPrintable(Printable(QString(text)
+                                          .replace(QStringLiteral("\n\n"), QStringLiteral(" "))
+                                          .replace(u'\n', u' '))));
 }
 } // namespace
 
@@ -30,5 +32,5 @@ IPrompt::Answer CCliPrompt::AskYesNoCancel(const QString& text, const QString& c
 }
 
 void CCliPrompt::ShowProgress(const QString& line) {
-    std::fprintf(stderr, "%s\n", qPrintable(line));
+    std::fprintf(stderr, "%s\n", qPrintable(Printable(line)));
 }

@@ -7,7 +7,7 @@
 namespace {
 QString RowText(const CDownloadProgressModel::Row& row) {
     const QString text = row.status.isEmpty() ? row.title : row.title + u' ' + row.status;
-    return row.note.isEmpty() ? text : text + QStringLiteral(" - ") + row.note;
+    return Printable(row.note.isEmpty() ? text : text + QStringLiteral(" - ") + row.note);
 }
 
 // A finished entry in green or red, where colour is shown.

@@ -38,11 +38,9 @@ bool CCliApplication::NoRunElsewhere() {
 // status tells a timer what happened: 0 the run completed without a failed entry, 1 it could
 // not start, did not complete or an entry failed, 130 it was interrupted.
 int CCliApplication::RunDownloads(int kind, qint32 id) {
-    // The lock is taken for the whole command, so that a second run in another process waits
-    // and is refused instead of interleaving with this one.
-    db_->HoldLock = true;
-    if (!db_->Lock())
-        return Fail(QStringLiteral("the database is locked by another process"));
+    // The database lock is taken feed by feed, so that other programs (a status bar asking for
+    // the unread count) wait one feed at the most; a second run anywhere is refused by the run
+    // state instead.
     CDownloadManager manager(*db_);
     CDownloadProgressModel model(manager);
     model.CancelAgainText = QStringLiteral("press Ctrl-C again to stop at once");
@@ -78,6 +76,12 @@ int CCliApplication::RunDownloads(int kind, qint32 id) {
     const CDownloadProgressModel::Outcome outcome = model.LastOutcome();
     if (!started)
         return Failed;
+    // Every later entry would have failed the same way: the reason, and what was done before.
+    if (outcome.end == 3) // DN_END: stopped for want of room
+        return Fail(QStringLiteral("the disk is full: the run stopped after %1 downloads, %2 of "
+                                   "them stored")
+                        .arg(outcome.entries)
+                        .arg(outcome.entries - outcome.failures));
     if (outcome.failures > 0)
         return Fail(
             QStringLiteral("%1 of %2 downloads failed").arg(outcome.failures).arg(outcome.entries));

@@ -130,8 +130,21 @@ inline constexpr IntKey ItemViewCurrentFeedID{"ItemView", "CurrentFeedID", 0};
 
 } // namespace Key
 
+// A number key with the values it may hold; a value outside them, written by hand or by an
+// earlier version, is never used.
+struct RangedIntKey {
+    const IntKey* key;
+    int minimum;
+    int maximum;
+
+    bool Allows(int value) const { return value >= minimum && value <= maximum; }
+};
+
 // Every key above, for lookups by name and listings (the command line's "config").
 const IntKey* FindIntKey(const QString& section, const QString& key);
+const RangedIntKey* FindRangedKey(const QString& section, const QString& key);
+// The key with its range; null only for a key missing from the list, which a test rules out.
+const RangedIntKey* FindRangedKey(const IntKey& key);
 const StringKey* FindStringKey(const QString& section, const QString& key);
 QList<const IntKey*> AllIntKeys();
 QList<const StringKey*> AllStringKeys();

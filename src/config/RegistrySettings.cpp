@@ -1,7 +1,13 @@
 #include "config/RegistrySettings.h"
 
+#include <QDateTime>
+#include <QFile>
+#include <QFileInfo>
+#include <QMutex>
+#include <QSet>
 #include <QSettings>
 #include <QStandardPaths>
+#include <algorithm>
 
 namespace {
 constexpr const char* QuillpostCompany = "Oxbowfield";
@@ -75,7 +81,65 @@ void MoveOldFormKeys(QSettings& store) {
         store.sync();
 }
 
+// A file holding control characters was written neither by a person nor by this program (random
+// bytes, a disk fault, a binary file put in its place): it is kept aside for whoever wants to look
+// at it, and the store starts afresh, instead of being read as garbage keys and rewritten. Text in
+// another encoding than UTF-8 counts as a person's, not as damage.
+bool IsDamaged(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray bytes = file.readAll();
+    return std::any_of(bytes.begin(), bytes.end(), [](char c) {
+        return (uchar(c) < 0x20 && c != '\t' && c != '\n' && c != '\r') || c == '\x7f';
+    });
+}
+
+// Every read and write opens the file, so it is looked at again only when it changed.
+void KeepDamagedFileAside(const QString& path) {
+    static QMutex mutex;
+    static QString checkedPath;
+    static QDateTime checkedTime;
+    static qint64 checkedSize = -1;
+    QMutexLocker lock(&mutex);
+    const QFileInfo info(path);
+    if (!info.exists() ||
+        (path == checkedPath && info.lastModified() == checkedTime && info.size() == checkedSize))
+        return;
+    checkedPath = path;
+    checkedTime = info.lastModified();
+    checkedSize = info.size();
+    if (!IsDamaged(path))
+        return;
+    const QString aside = path + QStringLiteral(".damaged");
+    QFile::remove(aside);
+    if (QFile::rename(path, aside))
+        qWarning("The configuration file %s was damaged: it is kept as %s and the settings start "
+                 "from their defaults.",
+                 qPrintable(path), qPrintable(aside));
+}
+
+// One warning a key for the whole run: the key is read again and again.
+void WarnOutOfRange(const RangedIntKey& ranged, const QVariant& stored) {
+    static QMutex mutex;
+    static QSet<const IntKey*> warned;
+    QMutexLocker lock(&mutex);
+    if (warned.contains(ranged.key))
+        return;
+    warned.insert(ranged.key);
+    qWarning("The setting %s\\%s = %s is not a whole number from %d to %d; the default %d is "
+             "used.",
+             ranged.key->section, ranged.key->key, qPrintable(stored.toString()), ranged.minimum,
+             ranged.maximum, ranged.key->runtimeDefault);
+}
+
 } // namespace
+
+QString CRegistrySettings::OpenFile() const {
+    const QString path = FilePath();
+    KeepDamagedFileAside(path);
+    return path;
+}
 
 QString CRegistrySettings::KeyPath(const QString& section, const QString& key) const {
     const QString prefix =
@@ -86,7 +150,7 @@ QString CRegistrySettings::KeyPath(const QString& section, const QString& key) c
 QVariant CRegistrySettings::ReadValue(const QString& section, const QString& key) const {
     if (!opened_)
         return {};
-    QSettings store(FilePath(), QSettings::IniFormat);
+    QSettings store(OpenFile(), QSettings::IniFormat);
     MoveOldFormKeys(store);
     return store.value(KeyPath(section, key));
 }
@@ -95,9 +159,16 @@ void CRegistrySettings::WriteValue(const QString& section, const QString& key,
                                    const QVariant& value) const {
     if (!opened_)
         return;
-    QSettings store(FilePath(), QSettings::IniFormat);
+    QSettings store(OpenFile(), QSettings::IniFormat);
     MoveOldFormKeys(store);
-    store.setValue(KeyPath(section, key), value);
+    // The file is rewritten only for a real change: most writes store the value already there,
+    // and a file rewritten by every command tells backups and file watchers of changes that
+    // are none.
+    const QString path = KeyPath(section, key);
+    const QVariant stored = store.value(path);
+    if (stored.isValid() && stored.toString() == value.toString())
+        return;
+    store.setValue(path, value);
     store.sync();
 }
 
@@ -123,7 +194,17 @@ void CRegistrySettings::WriteString(const QString& section, const QString& key,
 }
 
 int CRegistrySettings::Read(const IntKey& key) const {
-    return ReadInt(key.section, key.key, key.runtimeDefault);
+    const QVariant stored = ReadValue(key.section, key.key);
+    if (!stored.isValid())
+        return key.runtimeDefault;
+    bool isNumber = false;
+    const int number = stored.toInt(&isNumber);
+    const RangedIntKey* ranged = FindRangedKey(key);
+    if (isNumber && (!ranged || ranged->Allows(number)))
+        return number;
+    if (ranged)
+        WarnOutOfRange(*ranged, stored);
+    return key.runtimeDefault;
 }
 
 QString CRegistrySettings::Read(const StringKey& key) const {

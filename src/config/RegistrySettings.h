@@ -34,6 +34,8 @@ public:
 
 private:
     QString FilePath() const;
+    // The file's path, once a damaged file there has been moved aside.
+    QString OpenFile() const;
     QString KeyPath(const QString& section, const QString& key) const;
     QVariant ReadValue(const QString& section, const QString& key) const;
     void WriteValue(const QString& section, const QString& key, const QVariant& value) const;

@@ -239,12 +239,12 @@ int CDownloadManager::StartRun() {
     extendedDataLeft_ = ExtendedDataPerRun;
     Notify(DN_START, ItemCount());
     StartItem(0);
-    // Read here, so that no thread of the run but the worker touches the database.
+    // Read here, so that the worker touches nothing but its own connection.
     validators_.clear();
     for (int index = 0; index < ItemCount(); ++index)
         if (const CDownloadItem item = Item(index); !item.IsAudio && item.FeedItemID == 0)
             validators_[item.FeedID] = db_.GetHttpValidators(item.FeedID);
-    db_.HoldLock = true;
+    runDb_ = OpenRunDatabase();
     CHttpDownloader::KeepSession = true;
     abandonTransfers_ = false;
     worker_ = std::thread([this] { WorkerLoop(); });
@@ -260,11 +260,28 @@ void CDownloadManager::StartItem(int index) {
     NotifyRun(DN_ITEM_START, index);
 }
 
+// The worker stores through a connection of its own, so that the window (or whoever started
+// the run) goes on reading and writing through its own meanwhile: SQLite's WAL lets readers
+// read while the worker writes, and each store takes the database lock only for its own step,
+// so that a writer elsewhere waits one feed at the most.
+std::unique_ptr<CRssDatabase> CDownloadManager::OpenRunDatabase() const {
+    auto runDb = std::make_unique<CRssDatabase>();
+    runDb->UseLock = db_.UseLock;
+    runDb->VerifyFile = db_.VerifyFile;
+    runDb->NoUpgradePrompt = true; // the file is the one already open, upgraded or refused
+    if (runDb->OpenDatabase(db_.DatabasePath(), false) != 1)
+        return nullptr;
+    return runDb;
+}
+
 void CDownloadManager::WorkerLoop() {
     if (ProcessEntries())
         EndRun(true);
     else
         CHttpDownloader::CloseCachedSession(); // only this thread could be using it
+    // Closed when the run is over, so that no connection stays on a file that compaction or
+    // a restore may replace.
+    runDb_.reset();
 }
 
 bool CDownloadManager::ProcessEntries() {
@@ -330,12 +347,14 @@ CDownloadAhead::Fetched CDownloadManager::Fetch(const CDownloadItem& item, const
 
 bool CDownloadManager::Process(const CDownloadItem& item, const QString& path,
                                const HttpValidators& received, QString& note) {
+    if (!runDb_)
+        return false;
     if (item.IsAudio)
-        return db_.SetAudioStatus(item.FeedItemID, 1);
+        return runDb_->SetAudioStatus(item.FeedItemID, 1);
     if (item.FeedItemID != 0)
         return StoreExtendedData(item, path, note);
-    return db_.MergeFeedFile(item.FeedID, path, this, received.contentType) &&
-           db_.SetHttpValidators(item.FeedID, received);
+    return runDb_->MergeFeedFile(item.FeedID, path, this, received.contentType) &&
+           runDb_->SetHttpValidators(item.FeedID, received);
 }
 
 // Pages are stored within the item's and the run's limit; what was left out is told.
@@ -347,7 +366,8 @@ bool CDownloadManager::StoreExtendedData(const CDownloadItem& item, const QStrin
         return false;
     }
     const qint64 limit = std::min(CRssDatabase::ExtendedDataLimit, extendedDataLeft_);
-    const auto kept = db_.StoreExtendedData(item.FeedID, item.FeedItemID, path, item.Url, limit);
+    const auto kept =
+        runDb_->StoreExtendedData(item.FeedID, item.FeedItemID, path, item.Url, limit);
     if (!kept)
         return false;
     extendedDataLeft_ -= kept->characters;
@@ -384,16 +404,11 @@ bool CDownloadManager::AfterItem(int result, const QString& note) {
 }
 
 void CDownloadManager::EndRun(bool byWorker) {
-    bool wasRunning;
     {
         std::lock_guard lock(endMutex_);
         if (byWorker && runEnded_)
             return;
-        wasRunning = !runEnded_.exchange(true);
-    }
-    if (wasRunning) {
-        db_.HoldLock = false;
-        db_.Unlock();
+        runEnded_ = true;
     }
     CHttpDownloader::KeepSession = false;
     if (byWorker)

@@ -12,6 +12,7 @@
 #include <QString>
 #include <atomic>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -115,6 +116,7 @@ private:
     void ClearItems();
     void Append(CDownloadItem item);
     void StartItem(int index);
+    std::unique_ptr<CRssDatabase> OpenRunDatabase() const;
     void WorkerLoop();
     // True when the run went through its list; false when a forced cancel ended it meanwhile.
     bool ProcessEntries();
@@ -130,7 +132,8 @@ private:
     void EndRun(bool byWorker);
     bool BuildList(const std::function<QList<qint32>()>& feedIDs);
 
-    CRssDatabase& db_;
+    CRssDatabase& db_; // the starter's connection: builds lists, reads before a run
+    std::unique_ptr<CRssDatabase> runDb_; // the worker's own, for the run's stores
     CRegistrySettings store_ = CRegistrySettings::ForQuillpost();
     CReloadSchedule schedule_;
     CInternetConnection connection_;

@@ -1,8 +1,10 @@
 #include "store/AdoConnection.h"
 
 #include "store/AdoException.h"
+#include "store/DiskFull.h"
 #include "store/SqlDialect.h"
 #include "store/WordTrigramTokenizer.h"
+#include "text/MarkupText.h"
 
 #include <QFile>
 #include <cstdio>
@@ -57,7 +59,10 @@ bool BindValue(sqlite3_stmt* statement, int index, const QVariant& value) {
                                  SQLITE_TRANSIENT) == SQLITE_OK;
     }
     default: {
-        const QString text = value.toString();
+        // Every text that enters the database passes here, whatever format or dialog it came
+        // from: none keeps a control that could reach a terminal or make an exported file no
+        // longer XML.
+        const QString text = ReplaceForbiddenControls(value.toString());
         return sqlite3_bind_text16(statement, index, text.utf16(), int(text.size() * 2),
                                    SQLITE_TRANSIENT) == SQLITE_OK;
     }
@@ -212,6 +217,7 @@ bool CAdoConnection::Execute(const QString& sql) {
     while ((result = sqlite3_step(statement)) == SQLITE_ROW) {
     }
     Release(statement);
+    NoteIfDiskFull(result);
     return result == SQLITE_DONE;
 }
 

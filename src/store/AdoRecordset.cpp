@@ -1,6 +1,7 @@
 #include "store/AdoRecordset.h"
 
 #include "store/AdoException.h"
+#include "store/DiskFull.h"
 #include "store/SqlDialect.h"
 
 #include <sqlite3.h>
@@ -36,9 +37,10 @@ bool RunWithValues(CAdoConnection& connection, const QString& sql,
         connection.Acquire(sql, QList<QVariant>(values.begin(), values.end()));
     if (!statement)
         return false;
-    const bool done = sqlite3_step(statement) == SQLITE_DONE;
+    const int result = sqlite3_step(statement);
     connection.Release(statement);
-    return done;
+    NoteIfDiskFull(result);
+    return result == SQLITE_DONE;
 }
 
 } // namespace

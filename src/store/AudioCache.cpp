@@ -1,5 +1,6 @@
 #include "store/AudioCache.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
 #include <QUrl>
@@ -43,6 +44,22 @@ QString ResolvedPath(const QString& path) {
     return QFileInfo(existing).canonicalFilePath() + rest;
 }
 
+// A file name may hold 255 bytes; an address may name a longer one. Such a name keeps its
+// beginning and its extension, with a digest of the whole name between them, so that two long
+// names that begin alike still name two files.
+QString WithinNameLimit(const QString& name) {
+    constexpr qsizetype MostNameBytes = 255;
+    if (name.toUtf8().size() <= MostNameBytes)
+        return name;
+    const QString suffix = QFileInfo(name).suffix().left(16);
+    const QString digest = QString::fromLatin1(
+        QCryptographicHash::hash(name.toUtf8(), QCryptographicHash::Md5).toHex().left(16));
+    QString kept = name.left(120);
+    while ((kept + digest + suffix).toUtf8().size() > MostNameBytes - 2)
+        kept.chop(1);
+    return kept + u'-' + digest + (suffix.isEmpty() ? QString() : u'.' + suffix);
+}
+
 } // namespace
 
 QString FeedLabelOf(const QString& feedTitle) {
@@ -60,7 +77,7 @@ QString UnknownFeedLabel() {
 QString SafeFileName(const QString& name) {
     // Decoding comes after the split, so that an encoded separator names no folder; whatever
     // separator the decoding brings is then removed.
-    return StrippedName(QUrl::fromPercentEncoding(LastSegment(name).toUtf8()));
+    return WithinNameLimit(StrippedName(QUrl::fromPercentEncoding(LastSegment(name).toUtf8())));
 }
 
 bool IsInsideFolder(const QString& path, const QString& folder) {

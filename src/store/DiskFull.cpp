@@ -10,8 +10,7 @@ std::atomic<bool> diskFull{false};
 // SQLite reports every failed statement to its error log, whichever call made it: the one
 // place that sees a full disk in a merge, a record write or a commit alike.
 void LogSqliteError(void*, int code, const char*) {
-    if ((code & 0xff) == SQLITE_FULL)
-        NoteDiskFull();
+    NoteIfDiskFull(code);
 }
 
 // SQLite takes an error log only before its first use, so it is set when the program loads.
@@ -22,6 +21,11 @@ void LogSqliteError(void*, int code, const char*) {
 
 void NoteDiskFull() {
     diskFull = true;
+}
+
+void NoteIfDiskFull(int sqliteResult) {
+    if ((sqliteResult & 0xff) == SQLITE_FULL)
+        NoteDiskFull();
 }
 
 bool TakeDiskFull() {

@@ -136,6 +136,10 @@ bool CRssDatabase::MergeFeedFile(qint32 feedID, const QString& path, IExtendedDa
         const JournalsInMemory journals(*connection_);
         MergeSteps steps(*this);
         const QDateTime now = NowGmt();
+        // A feed deleted while its body was on the way (the window and a run work side by
+        // side) takes no items: they would belong to no feed.
+        if (Query(QStringLiteral("Select 1 From Feeds Where FeedID = ") + SqlInt(feedID))->IsEOF())
+            return false;
         settings.keywordViews = KeywordViews();
         QList<qint32> seenItems;
         MergeTally tally;
@@ -151,8 +155,8 @@ bool CRssDatabase::MergeFeedFile(qint32 feedID, const QString& path, IExtendedDa
         }
         IndexAddedItems(tally.added);
         TrimItems(feedID, settings.maxItems, seenItems, steps);
-        WriteFeedHeader(feedID, feed, digest, channelDate.value_or(now), now);
-        return steps.Commit();
+        return WriteFeedHeader(feedID, feed, digest, channelDate.value_or(now), now) &&
+               steps.Commit();
     });
     if (merged)
         GiveBackFreeSpace();
@@ -230,7 +234,7 @@ CRssDatabase::MergeOrder(qint32 feedID, const std::vector<CFeedItemData>& items,
     return order;
 }
 
-void CRssDatabase::WriteFeedHeader(qint32 feedID, const CFeedData& feed, const QString& digest,
+bool CRssDatabase::WriteFeedHeader(qint32 feedID, const CFeedData& feed, const QString& digest,
                                    const QDateTime& feedDate, const QDateTime& now) {
     const auto row = QueryForWrite(QStringLiteral("Select FeedID,Title,FeedType,LinkUrl,"
                                                   "Description1,Description2,LastDigestKey,"
@@ -238,11 +242,11 @@ void CRssDatabase::WriteFeedHeader(qint32 feedID, const CFeedData& feed, const Q
                                                   "Feeds Where FeedID = ") +
                                    SqlInt(feedID));
     if (row->IsEOF())
-        return;
+        return false;
     const QString description = Cut(feed.Description, SplitTextLimit);
     row->Field(1).SetString(Cut(PlainTitle(feed.Title), TitleLimit));
     row->Field(2).SetShort(feed.FeedType);
-    row->Field(3).SetString(PlainLink(feed.Link.left(ColumnLimit)));
+    row->Field(3).SetString(PlainLink(feed.Link));
     row->Field(4).SetString(description.left(ColumnLimit));
     row->Field(5).SetString(description.mid(ColumnLimit));
     row->Field(6).SetString(digest);
@@ -250,6 +254,7 @@ void CRssDatabase::WriteFeedHeader(qint32 feedID, const CFeedData& feed, const Q
     row->Field(8).SetDate(feedDate);
     row->Field(9).SetShort(2);
     row->Update();
+    return true;
 }
 
 // Stores one parsed item unless the feed holds it already; the item's number either way, or
@@ -258,7 +263,9 @@ std::optional<qint32> CRssDatabase::MergeItem(qint32 feedID, const CFeedItemData
                                               const MergeSettings& settings, const QDateTime& now,
                                               MergeTally& tally, IExtendedDataQueue* queue) {
     const qint32 id = NewRecordID();
-    const QString link = Cut(PlainLink(parsed.Link), SplitTextLimit);
+    // An address is kept whole: a shortened one names another page or another episode. The
+    // second column takes whatever the first does not hold.
+    const QString link = PlainLink(parsed.Link);
     const QString key = ItemKey(parsed);
     const QString title = ItemTitle(parsed);
     CAdoRecordset row;
@@ -298,7 +305,7 @@ std::optional<qint32> CRssDatabase::MergeItem(qint32 feedID, const CFeedItemData
             QStringLiteral("Insert Into FeedItemAudioData(FeedItemID,FeedID,Link,Size,Status,"
                            "Keep) Values(%1,%2,%3,%4,0,0)")
                 .arg(SqlInt(id), SqlInt(feedID),
-                     SqlText(DecodeEntities(DecodeEntities(parsed.EnclosureUrl)).left(ColumnLimit)),
+                     SqlText(DecodeEntities(DecodeEntities(parsed.EnclosureUrl))),
                      SqlInt(parsed.EnclosureLength))))
         THROW_ADO(CAdoException::UpdateRefused);
     AddKeywordMemberships(feedID, id, parsed, settings);

@@ -362,8 +362,27 @@ bool CRssDatabase::CreateDatabase(const QString& path, bool askBeforeOverwrite,
            WriteInitialRows(connection, noDefaultViews);
 }
 
+// An empty file is what a failed copy or an interrupted creation leaves: it holds no data, so it
+// becomes a new database if the user agrees, and stays untouched (not even given a header)
+// if not.
+bool CRssDatabase::CreateInEmptyFile(const QString& path) {
+    return CurrentPrompt().AskYesNo(
+               QStringLiteral("The database file %1 is empty.\n\nDo you want to create a new "
+                              "database in it?")
+                   .arg(path),
+               QStringLiteral("Empty Database")) &&
+           CreateDatabase(path, false, false);
+}
+
+bool CRssDatabase::IsReadOnly() const {
+    return connection_ && sqlite3_db_readonly(connection_->Handle(), "main") == 1;
+}
+
 int CRssDatabase::OpenDatabase(const QString& path, bool showMissingMessage) {
     CloseDatabase();
+    const QFileInfo file(path);
+    if (file.isFile() && file.size() == 0 && !CreateInEmptyFile(path))
+        return -2;
     databasePath_ = path;
     showMissingMessage_ = showMissingMessage;
     if (!Connect()) {

@@ -42,11 +42,15 @@ public:
     bool IsOpen() const { return isOpen_; }
     bool IsConnected() const { return connection_ != nullptr; }
     bool IsLocked() const { return isLocked_; }
+    // Whether the open file can only be read (its permissions, a read-only file system): every
+    // change would fail, so callers say so before they start one.
+    bool IsReadOnly() const;
     QString DatabasePath() const { return databasePath_; }
 
     // Lifecycle
     bool CreateDatabase(const QString& path, bool askBeforeOverwrite, bool noDefaultViews);
-    // 1 opened; 0 failed; -1 the lock was not obtained; -2 an upgrade was declined or not offered.
+    // 1 opened; 0 failed; -1 the lock was not obtained; -2 an upgrade, or a new database in an
+    // empty file, was declined or not offered.
     int OpenDatabase(const QString& path, bool showMissingMessage);
     bool CloseDatabase();
     bool Connect();
@@ -175,6 +179,7 @@ public:
     }
 
 private:
+    bool CreateInEmptyFile(const QString& path);
     // Runs `work` inside the access bracket; `failure` when the bracket fails or work throws.
     template <typename Result, typename Work> Result WithAccess(Result failure, Work&& work);
     // The first row of a query read into a record; none when there is no row.
@@ -222,7 +227,8 @@ private:
     qint64 PragmaValue(const char* name);
     void GiveBackFreeSpace();
     bool RebuildFile();
-    void WriteFeedHeader(qint32 feedID, const CFeedData& feed, const QString& digest,
+    // False when the feed is no longer stored.
+    bool WriteFeedHeader(qint32 feedID, const CFeedData& feed, const QString& digest,
                          const QDateTime& feedDate, const QDateTime& now);
     void StoreTextPieces(const QString& table, qint32 feedID, qint32 feedItemID,
                          const QString& text);

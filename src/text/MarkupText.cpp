@@ -241,6 +241,8 @@ QString UnwrapCData(const QString& text) {
 // Measured first and written in place, runs of plain characters copied whole: feed readers
 // escape whole articles with it.
 QString EscapeXml(const QString& text) {
+    if (FirstForbiddenControl(text) >= 0)
+        return EscapeXml(ReplaceForbiddenControls(text));
     // Every character that needs escaping sorts below 64, so one bit mask tells them apart:
     // this loop runs over whole articles.
     constexpr quint64 Specials =

@@ -27,7 +27,8 @@ QString StripTags(const QString& text);
 // The text with its CDATA sections replaced by their trimmed content, trimmed.
 QString UnwrapCData(const QString& text);
 
-// Escaping for the OPML export: & < > " and ' (as &#039;).
+// Escaping for the OPML export: & < > " and ' (as &#039;); the controls no XML file may hold
+// become U+FFFD.
 QString EscapeXml(const QString& text);
 
 // Escaping for the backup file: < > ' and "; an ampersand is left alone.

@@ -48,10 +48,19 @@ TEST(ItemPageTest, FontSizesGiveTheirWordAndZoomLevel) {
 
 TEST(ItemPageTest, OnlyWebAndMailLinksAreOpenable) {
     const std::pair<const char*, bool> cases[] = {
-        {"http://example.org/", true},  {"HTTPS://example.org/a", true},
-        {"mailto:a@example.org", true}, {"file:///etc/passwd", false},
-        {"javascript:alert(1)", false}, {"data:text/html,x", false},
-        {"ftp://example.org/", false},  {"http:///nohost", false},
+        {"http://example.org/", true},
+        {"HTTPS://example.org/a", true},
+        {"mailto:a@example.org", true},
+        {"file:///etc/passwd", false},
+        {"javascript:alert(1)", false},
+        {"data:text/html,x", false},
+        {"ftp://example.org/", false},
+        {"http:///nohost", false},
+        {"mailto:a@b.c?subject=Hi&body=x", true},
+        {"mailto:a@b.c?attach=/etc/passwd", false},
+        {"mailto:a@b.c?subject=x&Attachment=file:///etc/passwd", false},
+        {"mailto:a@b.c?%61ttach=/etc/passwd", false},
+        {"MAILTO:a@b.c?ATTACH=%2Fetc%2Fpasswd", false},
     };
     for (const auto& [link, openable] : cases)
         EXPECT_EQ(IsOpenableLink(QUrl(QString::fromLatin1(link))), openable) << link;

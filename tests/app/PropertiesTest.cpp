@@ -2,6 +2,7 @@
 
 #include "../store/StoreFixture.h"
 #include "app/FieldMapping.h"
+#include "app/SettingsTree.h"
 #include "config/AppSettings.h"
 #include "feeds/FeedParser.h"
 
@@ -142,6 +143,23 @@ TEST_F(PropertiesTest, MappingOverridesApplyToTheNextParse) {
     EXPECT_EQ(MappingFormatIndex("Atom 0.3"), 6);
     EXPECT_EQ(MappingFormatIndex("RSS 3"), -1);
     EXPECT_EQ(DefaultMappingElements(6).value(2), "issued");
+}
+
+} // namespace
+
+namespace {
+
+// The settings screen shows what the program uses: a hand-written value outside the key's range
+// shows as the screen's default.
+TEST(SettingsScreen, AValueOutsideItsRangeShowsTheScreenDefault) {
+    TestEnvironment env;
+    const CRegistrySettings store = CRegistrySettings::ForQuillpost();
+    const SettingItem buffer{
+        "Download Buffer", SettingKind::Choice, &Key::DownloadBuffer, nullptr, nullptr, ""};
+    store.Write(Key::DownloadBuffer, 16);
+    EXPECT_EQ(ReadSetting(store, buffer).toInt(), 16);
+    store.WriteInt("Special", "DownloadBuffer", 2097152);
+    EXPECT_EQ(ReadSetting(store, buffer).toInt(), Key::DownloadBuffer.screenDefault);
 }
 
 } // namespace

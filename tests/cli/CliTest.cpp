@@ -13,7 +13,7 @@ TEST_F(CliTest, AddUpdateReadMarkAndSearch) {
     EXPECT_TRUE(update.out.endsWith("Downloading Complete - Status: OK\n"));
 
     server_.SetBody("/tech.xml", Feed("Tech", 2));
-    const Outcome add = Cli({"add", server_.Url("/tech.xml"), "--priority", "250"});
+    const Outcome add = Cli({"add", server_.Url("/tech.xml"), "--priority", "100"});
     ASSERT_EQ(add.status, 0) << add.err.toStdString();
     const QString tech = add.out.trimmed();
     EXPECT_EQ(Cli({"add", server_.Url("/tech.xml")}).status, 1); // already there
@@ -228,7 +228,7 @@ TEST_F(CliTest, ViewAndFeedProperties) {
     EXPECT_EQ(Cli({"view", "set", view, "--max-items", "50000"}).status, 0);
     EXPECT_EQ(JsonObject(Cli({"--json", "view", "show", view}).out)["maxItems"].toInt(), 50000);
 
-    ASSERT_EQ(Cli({"feed", "set", news, "--priority", "250", "--views", "1,2," + view}).status, 0);
+    ASSERT_EQ(Cli({"feed", "set", news, "--priority", "100", "--views", "1,2," + view}).status, 0);
     shown = JsonObject(Cli({"--json", "feed", "show", news}).out);
     EXPECT_EQ(shown["priority"].toInt(), 100);
     EXPECT_EQ(shown["views"].toArray(), QJsonArray{view.toInt()});

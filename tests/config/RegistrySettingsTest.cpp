@@ -4,8 +4,10 @@
 #include "support/QtPrinters.h"
 #include "support/TestEnvironment.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <thread>
@@ -108,6 +110,61 @@ TEST_F(RegistrySettingsTest, UnreadableStoreGivesDefaults) {
     EXPECT_EQ(store_.Read(Key::FontSize), 8);
     store_.WriteInt("General", "FontSize", 12);
     EXPECT_EQ(store_.Read(Key::FontSize), 8);
+}
+
+// A key left out of the table of ranges would take any number again.
+TEST(ConfigKeys, EveryNumberKeyHasARangeHoldingItsDefaults) {
+    for (const IntKey* key : AllIntKeys()) {
+        const RangedIntKey* ranged = FindRangedKey(*key);
+        ASSERT_NE(ranged, nullptr) << key->key;
+        EXPECT_LT(ranged->minimum, ranged->maximum) << key->key;
+        EXPECT_TRUE(ranged->Allows(key->runtimeDefault)) << key->key;
+        EXPECT_TRUE(ranged->Allows(key->screenDefault)) << key->key;
+    }
+}
+
+TEST_F(RegistrySettingsTest, ValuesOutsideTheRangeReadAsTheDefault) {
+    WriteFileText("[Special]\nDownloadBuffer=2097152\nMaxTransfers=-999999999999\n"
+                  "VerifyDatabase=2147483647\n[General]\nFontSize=big\n"
+                  "[AutoReload]\nTime1=1439\n");
+    EXPECT_EQ(store_.Read(Key::DownloadBuffer), 1);
+    EXPECT_EQ(store_.Read(Key::MaxTransfers), 8);
+    EXPECT_EQ(store_.Read(Key::VerifyDatabase), 1);
+    EXPECT_EQ(store_.Read(Key::FontSize), 8);
+    EXPECT_EQ(store_.Read(Key::ReloadTime1), 1439);
+    // The file keeps what the person wrote.
+    EXPECT_TRUE(FileText().contains("DownloadBuffer=2097152"));
+}
+
+TEST_F(RegistrySettingsTest, OnlyAChangeRewritesTheFile) {
+    store_.Write(Key::FontSize, 12);
+    QFile file(FilePath());
+    const QDateTime past = QDateTime::currentDateTime().addSecs(-3600);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite) &&
+                file.setFileTime(past, QFileDevice::FileModificationTime));
+    file.close();
+    store_.Write(Key::FontSize, 12);
+    EXPECT_EQ(QFileInfo(FilePath()).lastModified(), past);
+    store_.Write(Key::FontSize, 10);
+    EXPECT_NE(QFileInfo(FilePath()).lastModified(), past);
+}
+
+TEST_F(RegistrySettingsTest, ADamagedFileIsKeptAsideAndTheDefaultsServe) {
+    QByteArray garbage("[General]\nFontSize=12\n");
+    for (int i = 0; i < 512; ++i)
+        garbage += char((i * 151 + 7) % 256);
+    WriteFileText(garbage);
+    EXPECT_EQ(store_.Read(Key::FontSize), 8);
+    QFile aside(FilePath() + ".damaged");
+    ASSERT_TRUE(aside.open(QIODevice::ReadOnly));
+    EXPECT_EQ(aside.readAll(), garbage);
+    EXPECT_FALSE(QFile::exists(FilePath()));
+    store_.Write(Key::FontSize, 10);
+    EXPECT_EQ(store_.Read(Key::FontSize), 10);
+    // Text a person wrote in another encoding is no damage.
+    WriteFileText("[Settings]\nProxyAddress=caf\xe9\n");
+    EXPECT_EQ(store_.Read(Key::FontSize), 8);
+    EXPECT_TRUE(QFile::exists(FilePath()));
 }
 
 TEST_F(RegistrySettingsTest, TwoThreadsNeverLoseOrTearValues) {

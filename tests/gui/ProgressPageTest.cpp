@@ -7,6 +7,8 @@
 #include <QDir>
 #include <QListView>
 #include <QPushButton>
+#include <map>
+#include <sqlite3.h>
 
 namespace {
 
@@ -139,6 +141,60 @@ TEST_F(ProgressPageTest, FirstCancelEndsAfterTheEntrySecondStopsAtOnce) {
     EXPECT_EQ(Rows().last(), QStringLiteral("Downloading Complete|Status: Cancelled by User"));
     EXPECT_TRUE(QTest::qWaitFor([&view] { return view.ActiveScreen() == CFeedListScreen::Id; }));
     EXPECT_EQ(store_.Read(Key::BackgroundStatus), 0);
+}
+
+// The window keeps a connection of its own while the worker merges: what the user does in the
+// middle of a merge waits for that merge's step instead of running inside its transaction.
+TEST_F(ProgressPageTest, TheWindowWorksOnItsOwnConnectionInTheMiddleOfAMerge) {
+    server_.SetBody("/first", Feed("First", 3));
+    server_.SetBody("/big", Feed("Big", 20000));
+    server_.SetBody("/doomed", Feed("Doomed", 2));
+    server_.SetBody("/last", Feed("Last", 2));
+    MakeFeeds({{"First", "/first"}, {"Big", "/big"}, {"Doomed", "/doomed"}, {"Last", "/last"}});
+    CQuillpostView& view = Start();
+    CRssDatabase& db = view.Database();
+    std::map<QString, CFeedRecord> feeds;
+    for (const CFeedRecord& feed : db.FeedList)
+        feeds[feed.Title] = feed;
+
+    QTest::keyClick(frame_.get(), Qt::Key_R, Qt::ControlModifier);
+    ASSERT_TRUE(QTest::qWaitFor(
+        [this] { return Rows().last() == QStringLiteral("Big|- Status: Processing Data..."); },
+        20000));
+    // The item list, Feed Properties and a delete, while the worker stores the big feed.
+    ASSERT_TRUE(db.LoadFeedItems(feeds["First"].FeedID, 100));
+    EXPECT_EQ(db.ItemList.size(), 3u);
+    CFeedRecord edited = feeds["First"];
+    edited.ReadAfter = 30;
+    EXPECT_TRUE(db.UpdateFeed(edited));
+    EXPECT_TRUE(db.DeleteFeed(feeds["Doomed"].FeedID));
+    ASSERT_TRUE(WaitForEnd(60000));
+
+    sqlite3* check = nullptr;
+    ASSERT_EQ(sqlite3_open_v2(env_.Path(QStringLiteral("run.qpdb")).toUtf8().constData(), &check,
+                              SQLITE_OPEN_READONLY, nullptr),
+              SQLITE_OK);
+    const auto scalar = [check](const char* sql) {
+        sqlite3_stmt* statement = nullptr;
+        sqlite3_prepare_v2(check, sql, -1, &statement, nullptr);
+        QString value;
+        if (sqlite3_step(statement) == SQLITE_ROW)
+            value =
+                QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
+        sqlite3_finalize(statement);
+        return value;
+    };
+    EXPECT_EQ(scalar("PRAGMA integrity_check"), QStringLiteral("ok"));
+    EXPECT_EQ(scalar("Select Group_Concat(Title || ':' || ReadAfter || ':' || (Select Count(*) "
+                     "From FeedItems Where FeedItems.FeedID = Feeds.FeedID), ',') From (Select * "
+                     "From Feeds Order By Title) As Feeds"),
+              QStringLiteral("Big:%1:%2,First:30:3,Last:%1:2")
+                  .arg(feeds["Big"].ReadAfter)
+                  .arg(feeds["Big"].MaxItems));
+    EXPECT_EQ(scalar("Select Count(*) From FeedItems Where FeedID Not In (Select FeedID From "
+                     "Feeds)"),
+              QStringLiteral("0"));
+    sqlite3_close(check);
 }
 
 TEST_F(ProgressPageTest, ARunMarkedAsGoingElsewhereGivesTheBusyNotice) {
