@@ -14,13 +14,15 @@ namespace {
 
 // WAL lets readers of other processes go on while one writes; NORMAL syncs at checkpoints
 // rather than at every commit. The search index's triggers need its tokenizer on every
-// connection that writes items.
+// connection that writes items. A new file frees the pages that deletes leave on request
+// (GiveBackFreeSpace), which it learns only before its first page is written; an existing file
+// keeps its setting until a rebuild.
 bool ConfigureConnection(sqlite3* db) {
     sqlite3_busy_timeout(db, 10000);
     return CWordTrigramTokenizer::Register(db) &&
            sqlite3_exec(db,
-                        "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL; "
-                        "SELECT count(*) FROM sqlite_master;",
+                        "PRAGMA auto_vacuum=INCREMENTAL; PRAGMA journal_mode=WAL; "
+                        "PRAGMA synchronous=NORMAL; SELECT count(*) FROM sqlite_master;",
                         nullptr, nullptr, nullptr) == SQLITE_OK;
 }
 

@@ -14,6 +14,7 @@
 
 #include <QSet>
 #include <algorithm>
+#include <chrono>
 
 namespace {
 
@@ -32,6 +33,51 @@ QString PlainLink(const QString& raw) {
 }
 
 } // namespace
+
+// A long merge is written in steps, each one transaction; between two, whoever waits for the
+// database has it, so that no reader waits for the whole merge.
+class CRssDatabase::MergeSteps {
+public:
+    explicit MergeSteps(CRssDatabase& db) : db_(db) { Begin(); }
+    bool Due() const { return std::chrono::steady_clock::now() - started_ >= StepLength; }
+    void Next() {
+        if (!transaction_->Commit())
+            THROW_ADO(CAdoException::UpdateRefused);
+        transaction_.reset();
+        db_.YieldLock();
+        Begin();
+    }
+    bool Commit() { return transaction_->Commit(); }
+
+private:
+    // Short beside the second a reader may be kept waiting.
+    static constexpr auto StepLength = std::chrono::milliseconds(250);
+
+    void Begin() {
+        transaction_.emplace(*db_.connection_);
+        started_ = std::chrono::steady_clock::now();
+    }
+
+    CRssDatabase& db_;
+    std::optional<ScopedTransaction> transaction_;
+    std::chrono::steady_clock::time_point started_;
+};
+
+// The journals of a merge's statements stay in memory for the merge: on disk, the engine opens,
+// writes and drops a temporary file for every statement whose journal outgrows a few pages,
+// which took as long as the rest of a large merge.
+class JournalsInMemory {
+public:
+    explicit JournalsInMemory(CAdoConnection& connection) : connection_(connection) {
+        connection_.Execute(QStringLiteral("PRAGMA temp_store=MEMORY"));
+    }
+    ~JournalsInMemory() { connection_.Execute(QStringLiteral("PRAGMA temp_store=DEFAULT")); }
+    JournalsInMemory(const JournalsInMemory&) = delete;
+    JournalsInMemory& operator=(const JournalsInMemory&) = delete;
+
+private:
+    CAdoConnection& connection_;
+};
 
 struct CRssDatabase::MergeSettings {
     qint16 maxItems = 50;
@@ -72,25 +118,109 @@ bool CRssDatabase::MergeFeedFile(qint32 feedID, const QString& path, IExtendedDa
     const std::optional<QDateTime> channelDate =
         feed.Date.isEmpty() ? std::nullopt : std::optional(ParseItemDate(feed.Date));
 
-    // One transaction: other processes see the feed as it was or as merged, never half way.
-    return WithAccess(false, [&] {
-        ScopedTransaction transaction(*connection_);
+    // A merge that fits in one step is one transaction: other processes see the feed as it was
+    // or as merged. A longer one lands in steps, each whole, with the header last, so that a
+    // merge cut short is made again by the next download.
+    const bool merged = WithAccess(false, [&] {
+        const JournalsInMemory journals(*connection_);
+        MergeSteps steps(*this);
         const QDateTime now = NowGmt();
         // A feed deleted while its body was on the way (the window and a run work side by
         // side) takes no items: they would belong to no feed.
-        if (!WriteFeedHeader(feedID, feed, digest, channelDate.value_or(now), now))
+        if (Query(QStringLiteral("Select 1 From Feeds Where FeedID = ") + SqlInt(feedID))->IsEOF())
             return false;
         settings.keywordViews = KeywordViews();
         QList<qint32> seenItems;
         MergeTally tally;
         PauseSearchIndex();
-        for (auto item = feed.Items.rbegin(); item != feed.Items.rend(); ++item)
-            if (const auto id = MergeItem(feedID, *item, settings, now, tally, queue))
+        for (const std::size_t index : MergeOrder(feedID, feed.Items, settings.maxItems)) {
+            if (const auto id = MergeItem(feedID, feed.Items[index], settings, now, tally, queue))
                 seenItems << *id;
+            if (steps.Due()) {
+                IndexAddedItems(std::exchange(tally.added, {}));
+                steps.Next();
+                PauseSearchIndex();
+            }
+        }
         IndexAddedItems(tally.added);
-        TrimItems(feedID, settings.maxItems, seenItems);
-        return transaction.Commit();
+        TrimItems(feedID, settings.maxItems, seenItems, steps);
+        return WriteFeedHeader(feedID, feed, digest, channelDate.value_or(now), now) &&
+               steps.Commit();
     });
+    if (merged)
+        GiveBackFreeSpace();
+    return merged;
+}
+
+// An item is known within its feed by its key (its guid, else its date text, else its link)
+// and its title, both as stored. An item without a key is new on every merge.
+namespace {
+
+QString ItemKey(const CFeedItemData& parsed) {
+    return (!parsed.Guid.isEmpty()   ? parsed.Guid
+            : !parsed.Date.isEmpty() ? parsed.Date
+                                     : PlainLink(parsed.Link))
+        .left(ColumnLimit);
+}
+
+QString ItemTitle(const CFeedItemData& parsed) {
+    return Cut(PlainText(parsed.Title), TitleLimit);
+}
+
+using ItemIdentity = std::pair<QString, QString>; // key, title
+
+} // namespace
+
+QSet<ItemIdentity> CRssDatabase::StoredIdentities(qint32 feedID) {
+    QSet<ItemIdentity> stored;
+    for (auto rows = Query(QStringLiteral("Select GUID,Title From FeedItems Where FeedID = ") +
+                           SqlInt(feedID) + QStringLiteral(" And GUID <> ''"));
+         !rows->IsEOF(); rows->MoveNext())
+        stored.insert({rows->Field(0).GetString(), rows->Field(1).GetString()});
+    return stored;
+}
+
+// The positions of the document's items to merge, in the order they are merged: from its last
+// item to its first, so that the first (normally the newest) gets the largest number and the
+// trim, which keeps the largest numbers, keeps the newest.
+//
+// When the trim keeps at most maxItems, only the items it would keep are merged: the new items
+// rank above every stored one (their numbers are larger), and among themselves by the position
+// at which the merge first stores them, which is the last place their identity occurs in the
+// document (earlier copies find that row). So the kept new items are the first maxItems whose
+// last occurrence is reached going down the document and that the feed does not hold yet.
+// With "remove old data" every item of the document stays, and all are merged.
+std::vector<std::size_t>
+CRssDatabase::MergeOrder(qint32 feedID, const std::vector<CFeedItemData>& items, qint16 maxItems) {
+    const std::size_t kept = std::size_t(std::max<qint16>(maxItems, 0));
+    std::vector<std::size_t> order;
+    if (TheAppSettings().autoPurgeFD || items.size() <= kept) {
+        for (std::size_t index = items.size(); index-- > 0;)
+            order.push_back(index);
+        return order;
+    }
+    // Titles are worked out only where a key occurs twice or an item is a candidate.
+    std::vector<QString> keys;
+    keys.reserve(items.size());
+    QHash<QString, int> keyCounts;
+    for (const CFeedItemData& item : items)
+        if (const QString& key = keys.emplace_back(ItemKey(item)); !key.isEmpty())
+            ++keyCounts[key];
+    QHash<ItemIdentity, std::size_t> lastOfRepeated;
+    for (std::size_t index = 0; index < items.size(); ++index)
+        if (keyCounts.value(keys[index]) > 1)
+            lastOfRepeated.insert({keys[index], ItemTitle(items[index])}, index);
+    const QSet<ItemIdentity> stored = StoredIdentities(feedID);
+    for (std::size_t index = 0; index < items.size() && order.size() < kept; ++index) {
+        if (!keys[index].isEmpty()) {
+            const ItemIdentity identity{keys[index], ItemTitle(items[index])};
+            if (lastOfRepeated.value(identity, index) != index || stored.contains(identity))
+                continue;
+        }
+        order.push_back(index);
+    }
+    std::reverse(order.begin(), order.end());
+    return order;
 }
 
 bool CRssDatabase::WriteFeedHeader(qint32 feedID, const CFeedData& feed, const QString& digest,
@@ -125,11 +255,8 @@ std::optional<qint32> CRssDatabase::MergeItem(qint32 feedID, const CFeedItemData
     // An address is kept whole: a shortened one names another page or another episode. The
     // second column takes whatever the first does not hold.
     const QString link = PlainLink(parsed.Link);
-    const QString title = Cut(PlainText(parsed.Title), TitleLimit);
-    const QString key = (!parsed.Guid.isEmpty()   ? parsed.Guid
-                         : !parsed.Date.isEmpty() ? parsed.Date
-                                                  : PlainLink(parsed.Link))
-                            .left(ColumnLimit);
+    const QString key = ItemKey(parsed);
+    const QString title = ItemTitle(parsed);
     CAdoRecordset row;
     if (!row.Open(QStringLiteral("Select FeedItemID,FeedID,GUID,Title,LinkUrl,LinkUrl2,Status,"
                                  "ItemDate,DateEntered from FeedItems Where FeedID = ") +
@@ -231,8 +358,9 @@ void CRssDatabase::AddKeywordMemberships(qint32 feedID, qint32 feedItemID,
 }
 
 // Locked items are never candidates. With "remove old data" off the newest MaxItems stay;
-// with it on, every item the feed no longer carries goes.
-void CRssDatabase::TrimItems(qint32 feedID, qint16 maxItems, const QList<qint32>& seenItems) {
+// with it on, every item the feed no longer carries goes. Deleted in runs, a step at a time.
+void CRssDatabase::TrimItems(qint32 feedID, qint16 maxItems, const QList<qint32>& seenItems,
+                             MergeSteps& steps) {
     const bool removeOldData = TheAppSettings().autoPurgeFD;
     const QSet<qint32> seen(seenItems.cbegin(), seenItems.cend());
     QList<qint32> marked;
@@ -245,9 +373,42 @@ void CRssDatabase::TrimItems(qint32 feedID, qint16 maxItems, const QList<qint32>
         if (removeOldData ? !seen.contains(id) : ++position > maxItems)
             marked << id;
     }
-    for (qint32 id : marked)
-        if (!DeleteItemRows(id))
+    constexpr qsizetype RunLength = 500;
+    for (qsizetype start = 0; start < marked.size(); start += RunLength) {
+        if (!DeleteItemRows(marked.mid(start, RunLength)))
             THROW_ADO(CAdoException::UpdateRefused);
+        if (steps.Due())
+            steps.Next();
+    }
+}
+
+qint64 CRssDatabase::PragmaValue(const char* name) {
+    const auto row = Query(QStringLiteral("PRAGMA ") + QLatin1String(name));
+    return row->IsEOF() ? 0 : row->Field(0).GetValue().toLongLong();
+}
+
+// A merge that left most of the file free (a feed that kept a few of many items) hands the
+// space to the volume, instead of keeping it until the next compaction. A file that frees pages
+// on request does so a step at a time; an older one is rebuilt once, which is quick while most
+// of it is free and makes it free pages on request from then on.
+void CRssDatabase::GiveBackFreeSpace() {
+    constexpr qint64 LeastFreePages = 1024;
+    constexpr qint64 PagesPerStep = 2048;
+    constexpr qint64 IncrementalVacuum = 2;
+    WithAccess(false, [&] {
+        const qint64 freePages = PragmaValue("freelist_count");
+        if (freePages < LeastFreePages || freePages * 2 < PragmaValue("page_count"))
+            return true;
+        if (PragmaValue("auto_vacuum") != IncrementalVacuum)
+            return RebuildFile();
+        while (PragmaValue("freelist_count") > 0) {
+            if (!connection_->Execute(
+                    QStringLiteral("PRAGMA incremental_vacuum(%1)").arg(PagesPerStep)))
+                return false;
+            YieldLock();
+        }
+        return connection_->Execute(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
+    });
 }
 
 std::optional<CRssDatabase::StoredPage>

@@ -681,30 +681,31 @@ bool CRssDatabase::RebuildKeywordView(qint32 viewID, bool byTitle, bool byKeywor
     const auto view = GetView(viewID);
     if (!view || viewID == WhatsNewViewID || view->Keywords.isEmpty())
         return false;
-    ClearViewMembership(viewID);
     SearchResults found;
     for (const QString& keyword : view->Keywords.split(u','))
         SearchItems(keyword, found, byTitle, byKeywords, byText, false);
     return WithAccess(false, [&] {
-        ScopedTransaction transaction(*connection_);
-        qint32 priorityFeedID = 0;
-        qint16 priority = 1;
-        for (qsizetype i = 0; i < found.feedItemIDs.size(); ++i) {
-            if (found.feedIDs[i] != priorityFeedID) {
-                priorityFeedID = found.feedIDs[i];
-                const auto feed =
-                    Query(QStringLiteral("Select Priority From Feeds Where FeedID = ") +
-                          SqlInt(priorityFeedID));
-                priority = feed->IsEOF() ? 1 : feed->Field(0).GetShort();
-            }
-            connection_->Execute(QStringLiteral("Insert Into ViewFeedItems(ViewID,FeedID,"
-                                                "FeedItemID,Priority) Values(%1,%2,%3,%4)")
-                                     .arg(viewID)
-                                     .arg(found.feedIDs[i])
-                                     .arg(found.feedItemIDs[i])
-                                     .arg(priority));
+        QHash<qint32, qint16> priorities;
+        for (auto feeds = Query(QStringLiteral("Select FeedID,Priority From Feeds"));
+             !feeds->IsEOF(); feeds->MoveNext())
+            priorities.insert(feeds->Field(0).GetLong(), feeds->Field(1).GetShort());
+        // Many rows a statement, in the order found.
+        constexpr qsizetype RowsPerInsert = 500;
+        QStringList inserts;
+        for (qsizetype start = 0; start < found.feedItemIDs.size(); start += RowsPerInsert) {
+            QStringList rows;
+            for (qsizetype i = start; i < std::min(start + RowsPerInsert, found.feedItemIDs.size());
+                 ++i)
+                rows << QStringLiteral("(%1,%2,%3,%4)")
+                            .arg(viewID)
+                            .arg(found.feedIDs[i])
+                            .arg(found.feedItemIDs[i])
+                            .arg(priorities.value(found.feedIDs[i], 1));
+            inserts << QStringLiteral("Insert Into ViewFeedItems(ViewID,FeedID,FeedItemID,"
+                                      "Priority) Values") +
+                           rows.join(u',');
         }
-        return transaction.Commit();
+        return ReplaceViewMembers(viewID, inserts);
     });
 }
 

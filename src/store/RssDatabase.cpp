@@ -155,15 +155,20 @@ const char* const CreateCountTables[] = {
     "CREATE TABLE ViewItemCounts(ViewID INTEGER PRIMARY KEY,Shown int,Unread int,Locked int)",
 };
 
-// What the counts hold of rows written before they were kept.
-const char* const FillCounts[] = {
+// What the counts hold of rows written before they were kept: of every feed, and of the Views
+// whose memberships `views` names.
+const char* const FillFeedCounts =
     "INSERT INTO FeedItemCounts(FeedID,Shown,Unread,Locked) SELECT FeedID,Count(*),Sum(Status=1),"
-    "Sum(Status=3) FROM FeedItems WHERE Status<>0 AND FeedID IS NOT NULL GROUP BY FeedID",
-    "INSERT INTO ViewItemCounts(ViewID,Shown,Unread,Locked) SELECT ViewFeedItems.ViewID,Count(*),"
-    "Sum(FeedItems.Status=1),Sum(FeedItems.Status=3) FROM ViewFeedItems INNER JOIN FeedItems ON "
-    "FeedItems.FeedItemID = ViewFeedItems.FeedItemID WHERE FeedItems.Status<>0 AND "
-    "ViewFeedItems.ViewID IS NOT NULL GROUP BY ViewFeedItems.ViewID",
-};
+    "Sum(Status=3) FROM FeedItems WHERE Status<>0 AND FeedID IS NOT NULL GROUP BY FeedID";
+
+QString FillViewCounts(const QString& views) {
+    return QStringLiteral("INSERT INTO ViewItemCounts(ViewID,Shown,Unread,Locked) SELECT "
+                          "ViewFeedItems.ViewID,Count(*),Sum(FeedItems.Status=1),"
+                          "Sum(FeedItems.Status=3) FROM ViewFeedItems INNER JOIN FeedItems ON "
+                          "FeedItems.FeedItemID = ViewFeedItems.FeedItemID WHERE "
+                          "FeedItems.Status<>0 AND %1 GROUP BY ViewFeedItems.ViewID")
+        .arg(views);
+}
 
 const char* const CountTriggerNames[] = {"ItemCounts_ItemAdded",     "ItemCounts_ItemRemoved",
                                          "ItemCounts_ItemChanged",   "ItemCounts_MemberAdded",
@@ -214,20 +219,11 @@ QString CountTrigger(const char* name, const QString& event, const QStringList& 
         .arg(QLatin1String(name), event, body.join(QStringLiteral("; ")));
 }
 
-QStringList CountTriggers() {
+// The triggers that count a View's memberships as they come and go.
+QStringList MemberCountTriggers() {
     const QString oldRow = QStringLiteral("old");
     const QString newRow = QStringLiteral("new");
     return {
-        CountTrigger(CountTriggerNames[0], QStringLiteral("INSERT ON FeedItems"),
-                     {CountItemForFeed(newRow, 1), CountItemForViews(newRow, 1)}),
-        CountTrigger(CountTriggerNames[1], QStringLiteral("DELETE ON FeedItems"),
-                     {CountItemForFeed(oldRow, -1), CountItemForViews(oldRow, -1)}),
-        CountTrigger(CountTriggerNames[2],
-                     QStringLiteral("UPDATE OF FeedItemID,FeedID,Status ON FeedItems WHEN "
-                                    "old.FeedItemID IS NOT new.FeedItemID OR old.FeedID IS NOT "
-                                    "new.FeedID OR old.Status IS NOT new.Status"),
-                     {CountItemForFeed(oldRow, -1), CountItemForViews(oldRow, -1),
-                      CountItemForFeed(newRow, 1), CountItemForViews(newRow, 1)}),
         CountTrigger(CountTriggerNames[3], QStringLiteral("INSERT ON ViewFeedItems"),
                      {CountMemberForView(newRow, 1)}),
         CountTrigger(CountTriggerNames[4], QStringLiteral("DELETE ON ViewFeedItems"),
@@ -239,9 +235,29 @@ QStringList CountTriggers() {
     };
 }
 
+QStringList CountTriggers() {
+    const QString oldRow = QStringLiteral("old");
+    const QString newRow = QStringLiteral("new");
+    return QStringList{
+               CountTrigger(CountTriggerNames[0], QStringLiteral("INSERT ON FeedItems"),
+                            {CountItemForFeed(newRow, 1), CountItemForViews(newRow, 1)}),
+               CountTrigger(CountTriggerNames[1], QStringLiteral("DELETE ON FeedItems"),
+                            {CountItemForFeed(oldRow, -1), CountItemForViews(oldRow, -1)}),
+               CountTrigger(CountTriggerNames[2],
+                            QStringLiteral("UPDATE OF FeedItemID,FeedID,Status ON FeedItems WHEN "
+                                           "old.FeedItemID IS NOT new.FeedItemID OR old.FeedID IS "
+                                           "NOT new.FeedID OR old.Status IS NOT new.Status"),
+                            {CountItemForFeed(oldRow, -1), CountItemForViews(oldRow, -1),
+                             CountItemForFeed(newRow, 1), CountItemForViews(newRow, 1)}),
+           }
+           << MemberCountTriggers();
+}
+
 // The count tables filled from the rows there are, and the triggers that keep them from then on.
 QStringList CountSchema() {
-    return Statements(CreateCountTables) << Statements(FillCounts) << CountTriggers();
+    return Statements(CreateCountTables)
+           << QString::fromLatin1(FillFeedCounts)
+           << FillViewCounts(QStringLiteral("ViewFeedItems.ViewID IS NOT NULL")) << CountTriggers();
 }
 
 qint64 VolumeFreeKb(const QString& folder) {
@@ -500,6 +516,23 @@ void CRssDatabase::BuildItemCounts() {
     connection_->ExecuteAllOrNone(CountSchema());
 }
 
+// A View's memberships replaced whole, in one transaction: the member triggers, which would
+// count each row as it goes and comes, are left out meanwhile, and the View's counts are taken
+// once from what it then holds.
+bool CRssDatabase::ReplaceViewMembers(qint32 viewID, const QStringList& inserts) {
+    QStringList statements;
+    for (const char* name : {CountTriggerNames[3], CountTriggerNames[4], CountTriggerNames[5]})
+        statements << QStringLiteral("DROP TRIGGER IF EXISTS ") + QLatin1String(name);
+    for (const char* table : {"ViewFeeds", "ViewFeedItems", "ViewItemCounts"})
+        statements << QStringLiteral("Delete From %1 Where ViewID = %2")
+                          .arg(QLatin1String(table), SqlInt(viewID));
+    statements << inserts
+               << FillViewCounts(QStringLiteral("ViewFeedItems.ViewID = ") + SqlInt(viewID))
+               << MemberCountTriggers();
+    ScopedTransaction transaction(*connection_);
+    return connection_->ExecuteAll(statements) && transaction.Commit();
+}
+
 // The search index and the counts are emptied at once and the triggers, which would take each
 // row out of them one by one, are left out while every item goes.
 bool CRssDatabase::DeleteAllItemRows(const QStringList& deletes) {
@@ -609,6 +642,18 @@ void CRssDatabase::Unlock() {
     isLocked_ = false;
 }
 
+// Between the steps of a long write, even under HoldLock: whoever waits has a turn, then the
+// lock is as it was. Throws when it cannot be had again.
+void CRssDatabase::YieldLock() {
+    if (!isLocked_ || !UseLock)
+        return;
+    if (!mutex_.Yield(LockTimeoutMs)) {
+        isLocked_ = false;
+        THROW_ADO(CAdoException::UpdateRefused);
+    }
+    RaiseRecordIdFloorToStoredIds();
+}
+
 QString CRssDatabase::GetDatabaseVersion() {
     if (!isOpen_ || !Connect() || !Lock())
         return {};
@@ -692,7 +737,13 @@ bool CRssDatabase::RestoreSnapshot(const QString& path) {
 bool CRssDatabase::CompactDatabase() {
     return WithAccess(false, [&] {
         WaitCursor wait;
-        return connection_->Execute(QStringLiteral("VACUUM")) &&
-               connection_->Execute(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
+        return RebuildFile();
     });
+}
+
+// Files written before pages were freed on request learn it here: the connection asks for it,
+// and the setting takes effect through a rebuild.
+bool CRssDatabase::RebuildFile() {
+    return connection_->Execute(QStringLiteral("VACUUM")) &&
+           connection_->Execute(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
 }

@@ -210,21 +210,31 @@ private:
     void IndexAddedItems(const QList<qint32>& feedItemIDs);
     void BuildItemCounts();
     bool DeleteAllItemRows(const QStringList& deletes);
+    bool ReplaceViewMembers(qint32 viewID, const QStringList& inserts);
     void RaiseRecordIdFloorToStoredIds();
+    void YieldLock();
     bool WriteInitialRows(CAdoConnection& connection, bool noDefaultViews);
     void DeleteCachedAudioOfFeed(qint32 feedID);
     void DeleteCachedAudio(const CAudioEntry& entry);
     const CAudioEntry* AudioEntryOf(qint32 feedItemID) const;
     bool SetKeep(qint32 feedItemID, bool keep);
-    // The item's rows and its cached enclosure; inside the access bracket.
-    bool DeleteItemRows(qint32 feedItemID);
+    // The items' rows and their cached enclosures; inside the access bracket.
+    bool DeleteItemRows(const QList<qint32>& feedItemIDs);
     // The memberships whose `column` (ViewID or FeedID) holds `id` become one with each of
     // `others`.
     bool ReplaceViewFeeds(const QString& column, qint32 id, const QList<qint32>& others);
     // The feed's row and every row that hangs on it but its subscription links.
     bool DeleteFeedRows(qint32 feedID);
     QList<qint32> SubscriptionFeedIDs(qint32 subscriptionID);
+    class MergeSteps;
     struct MergeSettings;
+    // The keys and titles of the feed's items that a merge finds again.
+    QSet<std::pair<QString, QString>> StoredIdentities(qint32 feedID);
+    std::vector<std::size_t> MergeOrder(qint32 feedID, const std::vector<CFeedItemData>& items,
+                                        qint16 maxItems);
+    qint64 PragmaValue(const char* name);
+    void GiveBackFreeSpace();
+    bool RebuildFile();
     // False when the feed is no longer stored.
     bool WriteFeedHeader(qint32 feedID, const CFeedData& feed, const QString& digest,
                          const QDateTime& feedDate, const QDateTime& now);
@@ -237,7 +247,8 @@ private:
     std::vector<std::pair<qint32, QStringList>> KeywordViews();
     void AddKeywordMemberships(qint32 feedID, qint32 feedItemID, const CFeedItemData& parsed,
                                const MergeSettings& settings);
-    void TrimItems(qint32 feedID, qint16 maxItems, const QList<qint32>& seenItems);
+    void TrimItems(qint32 feedID, qint16 maxItems, const QList<qint32>& seenItems,
+                   MergeSteps& steps);
     bool ResetFeedsForNextDownload(const QString& sql, bool keepDisabled);
     QList<qint32> ShownFeedsOfView(const CViewRecord& view);
     QSet<qint32> FeedsWithShownItems(const CViewRecord& view, const QString& hidden);

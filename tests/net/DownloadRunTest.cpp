@@ -645,7 +645,9 @@ TEST_F(DownloadRunTest, FullDiskStopsTheRunAndSaysSo) {
         server_.SetBody(path, Feed(QString("F%1").arg(feed), 200));
         AddFeedAt(feed, QString("Feed %1").arg(feed), path, 10 - feed);
     }
-    // The run stores through a connection of its own: that is the one that finds no room.
+    // Every item is kept, so that the merge needs more room than the last pages of the file
+    // may still hold; the run stores through a connection of its own, the one that finds no room.
+    Sql({"Update Feeds Set MaxItems = 32767"});
     manager_.OnRunDatabaseOpened = [](CRssDatabase& runDb) { FillTheDisk(runDb); };
     ASSERT_TRUE(model_.StartFeedRun(0));
     manager_.WaitForWorker();

@@ -1,8 +1,12 @@
 #include "StoreFixture.h"
 #include "config/AppSettings.h"
 
+#include <QFileInfo>
 #include <QLocale>
+#include <QProcess>
 #include <QStringEncoder>
+#include <atomic>
+#include <thread>
 
 namespace {
 
@@ -289,6 +293,136 @@ TEST_F(FeedMergeTest, TrimmingKeepsTheNewestAndLockedItems) {
         QStringList(
             {"Only", Rows(QString("Select Title From FeedItems Where FeedItemID = %1").arg(oldest))
                          .value(0)}));
+}
+
+// A feed that keeps MaxItems merges only the items its trim would keep: the same items as a
+// merge of the whole document followed by the trim (here done by hand on a feed that keeps
+// every item). Copies of an item further down the document, items the feed holds already,
+// locked items and items without a key all move what "newest" means.
+TEST_F(FeedMergeTest, ACappedMergeKeepsWhatTheWholeMergeWouldKeep) {
+    const auto item = [](const char* title, const char* guid) {
+        return TestItem{title, guid, "", "", "", ""};
+    };
+    struct Case {
+        const char* name;
+        std::vector<std::vector<TestItem>> documents; // merged one after the other
+        const char* lockedGuid;                       // locked after the first document
+    };
+    const std::vector<TestItem> stored = {item("S1", "s1"), item("S2", "s2"), item("S3", "s3")};
+    const std::vector<Case> cases = {
+        {"more new items than kept",
+         {{item("A", "a"), item("B", "b"), item("C", "c"), item("D", "d"), item("E", "e")}},
+         ""},
+        {"a copy at the end of the document",
+         {{item("A", "a"), item("B", "b"), item("C", "c"), item("D", "d"), item("E", "e"),
+           item("A", "a")}},
+         ""},
+        {"same key, another title",
+         {{item("A", "a"), item("A2", "a"), item("B", "b"), item("C", "c"), item("A", "a")}},
+         ""},
+        {"items the feed holds",
+         {stored,
+          {item("S1", "s1"), item("N1", "n1"), item("S2", "s2"), item("S3", "s3"),
+           item("N2", "n2")}},
+         ""},
+        {"a locked item",
+         {stored,
+          {item("N1", "n1"), item("N2", "n2"), item("N3", "n3"), item("N4", "n4"),
+           item("S2", "s2")}},
+         "s2"},
+        {"items without a key",
+         {{item("A", ""), item("B", "b"), item("C", ""), item("D", "d"), item("E", "")},
+          {item("A", ""), item("F", "f"), item("C", ""), item("D", "d"), item("E", "")}},
+         ""},
+    };
+    constexpr int Kept = 3;
+    qint32 nextFeed = 1000;
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.name);
+        const qint32 capped = nextFeed++;
+        const qint32 whole = nextFeed++;
+        Sql({QString("Insert Into Feeds(FeedID,Title,MaxItems) Values(%1,'Capped',%2),"
+                     "(%3,'Whole',32767)")
+                 .arg(capped)
+                 .arg(Kept)
+                 .arg(whole)});
+        const auto kept = [&](qint32 feed) {
+            return Rows(QString("Select GUID,Title,Status From FeedItems Where FeedID = %1 Order "
+                                "By FeedItemID Desc")
+                            .arg(feed));
+        };
+        for (std::size_t i = 0; i < test.documents.size(); ++i) {
+            const QString file = FeedFile(test.documents[i]);
+            ASSERT_TRUE(db_.MergeFeedFile(capped, file, nullptr));
+            ASSERT_TRUE(db_.MergeFeedFile(whole, file, nullptr));
+            Sql({QString("Delete From FeedItems Where FeedID = %1 And Status <> 3 And FeedItemID "
+                         "Not In (Select FeedItemID From FeedItems Where FeedID = %1 And Status "
+                         "<> 3 Order By FeedItemID Desc Limit %2)")
+                     .arg(whole)
+                     .arg(Kept)});
+            if (i == 0 && *test.lockedGuid)
+                Sql({QString("Update FeedItems Set Status = 3 Where GUID = '%1'")
+                         .arg(test.lockedGuid)});
+            EXPECT_EQ(kept(capped), kept(whole)) << "after document " << i + 1;
+        }
+    }
+}
+
+// A long merge lets another program at the database between its steps, even while this one
+// holds the lock for a whole run: the other process gets the lock while the merge still runs.
+TEST_F(FeedMergeTest, AnotherProcessGetsTheDatabaseDuringALongMerge) {
+    Sql({QString("Update Feeds Set MaxItems = 32767 Where FeedID = %1").arg(FeedID)});
+    std::vector<TestItem> items;
+    for (int i = 0; i < 30000; ++i)
+        items.push_back({QString("Item %1").arg(i), QString("g%1").arg(i), "", "", "text", ""});
+    const QString file = FeedFile(items);
+    db_.HoldLock = true;
+    ASSERT_TRUE(db_.Lock());
+    std::atomic<bool> merging = true;
+    bool merged = false;
+    std::thread merge([&] {
+        merged = db_.MergeFeedFile(FeedID, file, nullptr);
+        merging = false;
+    });
+    QProcess reader;
+    reader.start(STORE_TEST_HELPER, {"try-lock", path_});
+    const bool readerEnded = reader.waitForFinished(60000);
+    const bool readerCameDuringTheMerge = merging;
+    merge.join();
+    db_.HoldLock = false;
+    db_.Unlock();
+    ASSERT_TRUE(readerEnded);
+    EXPECT_EQ(reader.exitCode(), 0);
+    EXPECT_TRUE(readerCameDuringTheMerge);
+    EXPECT_TRUE(merged);
+    EXPECT_EQ(Count("FeedItems"), 30000);
+}
+
+// A merge that leaves most of the file free gives the space back: a file made now frees its
+// pages on request, an older one without that is rebuilt once and frees them on request after.
+TEST_F(FeedMergeTest, AMergeThatDeletesMostOfTheFileGivesTheSpaceBack) {
+    for (const bool olderFile : {false, true}) {
+        SCOPED_TRACE(olderFile ? "older file" : "new file");
+        Sql({"Delete From FeedItems", "Delete From FeedItemShortData",
+             QString("Update Feeds Set MaxItems = 32767, LastDigestKey = '' Where FeedID = %1")
+                 .arg(FeedID)});
+        if (olderFile)
+            Sql({"PRAGMA auto_vacuum=NONE", "VACUUM"});
+        std::vector<TestItem> items;
+        for (int i = 0; i < 4000; ++i)
+            items.push_back({QString("Item %1").arg(i), QString("g%1").arg(i), "", "",
+                             QString(2000, QChar('a' + i % 26)), ""});
+        ASSERT_TRUE(db_.MergeFeedFile(FeedID, FeedFile(items), nullptr));
+        Sql({"PRAGMA wal_checkpoint(TRUNCATE)"});
+        const qint64 full = QFileInfo(path_).size();
+        Sql({QString("Update Feeds Set MaxItems = 50 Where FeedID = %1").arg(FeedID)});
+        items.insert(items.begin(), {"Newer", "new", "", "", "", ""});
+        ASSERT_TRUE(db_.MergeFeedFile(FeedID, FeedFile(items), nullptr));
+        EXPECT_EQ(Count("FeedItems"), 50);
+        EXPECT_LT(QFileInfo(path_).size(), full / 4);
+        EXPECT_EQ(Rows("PRAGMA auto_vacuum"), QStringList{"2"});
+        EXPECT_EQ(Rows("PRAGMA integrity_check"), QStringList{"ok"});
+    }
 }
 
 // A merge writes its items' search index entries once, at its end: the items it keeps are found

@@ -166,6 +166,14 @@ TEST_F(ListQueriesTest, SearchAndKeywordViews) {
     EXPECT_EQ(db_.CountViewItems(900, ItemUnread), 1);
     ASSERT_TRUE(db_.LoadViewItems(900, 10, false));
     EXPECT_EQ(ListedIDs(), QList<qint32>({12, 11, 10}));
+    // A rebuild replaces the memberships with their counts, and the counts go on being kept.
+    Sql({"Update Views Set Keywords = 'fruit' Where ViewID = 900"});
+    ASSERT_TRUE(db_.RebuildKeywordView(900, true, true, true));
+    EXPECT_EQ(Rows("Select FeedItemID From ViewFeedItems Where ViewID = 900"), QStringList{"11"});
+    EXPECT_EQ(db_.CountViewItems(900, 0), 1);
+    EXPECT_EQ(db_.CountViewItems(900, ItemLocked), 1);
+    Sql({"Insert Into ViewFeedItems(ViewID,FeedID,FeedItemID,Priority) Values(900,1,12,7)"});
+    EXPECT_EQ(db_.CountViewItems(900, 0), 2);
     EXPECT_FALSE(db_.RebuildKeywordView(1, true, true, true));
     EXPECT_FALSE(db_.RebuildKeywordView(2, true, true, true)); // no keywords
 }
