@@ -159,6 +159,7 @@ private:
     std::map<qint32, HttpValidators> validators_; // per feed, read when the run starts
     qint64 extendedDataLeft_ = 0;                 // characters the run's pages may still add
     int transfers_ = 1;                           // downloads at once, read when the run starts
+    int transfersPerServer_ = 1;                  // connections to one server, read likewise
     bool useProxy_ = false;
     QString proxyAddress_;
     QString proxyPort_;
