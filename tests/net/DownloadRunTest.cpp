@@ -482,6 +482,20 @@ TEST_F(DownloadRunTest, FeedsOfAnHttp2ServerShareOneConnection) {
     EXPECT_EQ(server.Connections(), 1);
 }
 
+TEST_F(DownloadRunTest, FeedsOfOneServerReuseItsConnections) {
+    constexpr int Feeds = 12;
+    server_.SetKeepAlive(true);
+    for (int feed = 0; feed < Feeds; ++feed) {
+        const std::string path = QString("/f%1").arg(feed).toStdString();
+        server_.SetBody(path, Feed(QString("F%1").arg(feed), 1));
+        AddFeedAt(feed + 1, QString("Feed %1").arg(feed), path, 100 - feed);
+    }
+    ASSERT_TRUE(RunAll());
+    EXPECT_EQ(Count("FeedItems"), Feeds);
+    EXPECT_TRUE(Notes().isEmpty()) << Notes().join(u'\n').toStdString();
+    EXPECT_LE(server_.Connections(), 2); // never more than the shipped two to one server
+}
+
 TEST_F(DownloadRunTest, OneTransferAtOnceTakesTheFeedsStrictlyInTurn) {
     store_.Write(Key::MaxTransfers, 1);
     Hosts hosts(3, 100);
