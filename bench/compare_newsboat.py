@@ -17,11 +17,13 @@ nginx (apt-get install newsboat nginx-light).
                                       [--cli build/src/quillpost-cli]
 """
 import argparse
+import contextlib
 import functools
 import http.server
 import os
 import shutil
 import socket
+import sqlite3
 import statistics
 import subprocess
 import sys
@@ -128,6 +130,11 @@ def serve_http2(work, backend):
         except OSError:
             time.sleep(0.05)
     sys.exit("nginx did not start: see " + os.path.join(work, "nginx.log"))
+
+
+def count_rows(database, table):
+    with contextlib.closing(sqlite3.connect(database)) as db:
+        return db.execute(f"SELECT COUNT(*) FROM {table}").fetchone()[0]
 
 
 def timed(command, env):
@@ -243,6 +250,13 @@ def main():
             results[("quillpost", phase)].append(timed([cli, "update"], env))
             if newsboat:
                 results[("newsboat", phase)].append(timed(nb_command, env))
+    # A program that failed fast would look fast: both must hold every item.
+    stored = {"quillpost": count_rows(database, "FeedItems")}
+    if newsboat:
+        stored["newsboat"] = count_rows(nb_cache, "rss_item")
+    for program, count in stored.items():
+        if count != feeds * ITEMS:
+            print(f"warning: {program} holds {count} of the {feeds * ITEMS} items")
     peak = peak_kb([cli, "update"], env)
     shutil.copy(pristine, database)
     for suffix in ("-wal", "-shm"):
