@@ -113,13 +113,13 @@ void BM_Split_DownloadsOnly(benchmark::State& state) {
     RunSetup& setup = Setup();
     setup.SetLatency(0);
     const QString target = setup.env.Path("webData.htm");
-    CHttpDownloader::KeepSession = true;
+    CHttpDownloader::StartSession(Key::MaxTransfers.runtimeDefault,
+                                  Key::MaxTransfersPerServer.runtimeDefault);
     for (auto _ : state)
         for (int feed = 0; feed < 200; ++feed)
             CHttpDownloader::Download(setup.HostOf(feed).Url(FeedPath(feed)), target, false,
                                       QString(), false);
-    CHttpDownloader::KeepSession = false;
-    CHttpDownloader::CloseCachedSession();
+    CHttpDownloader::EndSession();
 }
 
 void BM_Split_ParseOnly(benchmark::State& state) {

@@ -2,22 +2,28 @@
 """Times `quillpost-cli update` against `newsboat -x reload` on the same feeds, side by side.
 
 200 RSS 2.0 feeds of 50 items each (descriptions of about 700 characters in CDATA) are served
-from loopback HTTP servers, one port standing for one host, the feeds spread over them. Every
-answer can be made late, as a distant server's is (--latency). Each round runs the two programs
-alternately (A B A B ...): first a run into a fresh database / cache (every item new), then a
-run with every feed unchanged (304 answers). newsboat runs with `reload-threads 8`, quillpost
-with its defaults. Prints the medians, the ratios and quillpost's peak memory. Installs
-nothing: newsboat is skipped with a note when it is missing.
+from loopback HTTP/1.1 servers that keep connections alive, one port standing for one host, the
+feeds spread over them. Every answer can be made late, as a distant server's is (--latency).
+With --http2 every feed comes from one HTTPS server that speaks HTTP/2 (nginx in front of one
+such late server, with a certificate made for the run that both programs are told to trust).
+Each round runs the two programs alternately (A B A B ...): first a run into a fresh database /
+cache (every item new), then a run with every feed unchanged (304 answers). newsboat runs with
+`reload-threads 8`, quillpost with its defaults. Prints the medians, the ratios and quillpost's
+peak memory. Installs nothing: newsboat is skipped with a note when it is missing; --http2 needs
+nginx (apt-get install newsboat nginx-light).
 
     python3 bench/compare_newsboat.py [--rounds N] [--feeds N] [--latency MS] [--hosts N]
-                                      [--newsboat-threads N] [--transfers N]
+                                      [--http2] [--newsboat-threads N] [--transfers N]
                                       [--cli build/src/quillpost-cli]
 """
 import argparse
+import contextlib
 import functools
 import http.server
 import os
 import shutil
+import socket
+import sqlite3
 import statistics
 import subprocess
 import sys
@@ -47,6 +53,7 @@ def feed_xml(feed):
 
 class QuietHandler(http.server.SimpleHTTPRequestHandler):
     latency = 0.0  # seconds before every answer, 304s included
+    protocol_version = "HTTP/1.1"  # connections stay open between requests, as on the web
 
     def send_head(self):
         time.sleep(self.latency)
@@ -66,6 +73,68 @@ def serve(folder, latency_ms):
     server = Server(("127.0.0.1", 0), functools.partial(late, directory=folder))
     threading.Thread(target=server.serve_forever, daemon=True).start()
     return server
+
+
+NGINX_CONFIG = """daemon off;
+worker_processes 1;
+pid {work}/nginx.pid;
+events {{ worker_connections 1024; }}
+http {{
+    access_log off;
+    upstream feeds {{ server 127.0.0.1:{backend}; keepalive 64; }}
+    server {{
+        listen 127.0.0.1:{port} ssl http2;
+        ssl_certificate {cert};
+        ssl_certificate_key {key};
+        location / {{
+            proxy_pass http://feeds;
+            proxy_http_version 1.1;
+            proxy_set_header Connection "";
+            proxy_buffers 16 16k;
+            proxy_max_temp_file_size 0;
+        }}
+    }}
+}}
+"""
+
+
+def free_port():
+    with socket.socket() as probe:
+        probe.bind(("127.0.0.1", 0))
+        return probe.getsockname()[1]
+
+
+def serve_http2(work, backend):
+    """nginx speaking HTTP/2 over TLS on loopback in front of `backend`; returns the process,
+    its port and the certificate to trust."""
+    nginx = shutil.which("nginx") or "/usr/sbin/nginx"
+    if not os.path.exists(nginx):
+        sys.exit("--http2 needs nginx: apt-get install nginx-light")
+    cert, key = os.path.join(work, "h2.pem"), os.path.join(work, "h2.key")
+    subprocess.run(["openssl", "req", "-x509", "-newkey", "ec", "-pkeyopt",
+                    "ec_paramgen_curve:prime256v1", "-nodes", "-keyout", key, "-out", cert,
+                    "-days", "1", "-subj", "/CN=127.0.0.1",
+                    "-addext", "subjectAltName=IP:127.0.0.1"], check=True,
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    port = free_port()
+    config = os.path.join(work, "nginx.conf")
+    with open(config, "w") as out:
+        out.write(NGINX_CONFIG.format(work=work, backend=backend.server_port, port=port,
+                                      cert=cert, key=key))
+    process = subprocess.Popen([nginx, "-p", work, "-e", os.path.join(work, "nginx.log"), "-c",
+                                config], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    for _ in range(100):
+        try:
+            socket.create_connection(("127.0.0.1", port), timeout=1).close()
+            return process, port, cert
+        except OSError:
+            time.sleep(0.05)
+    sys.exit("nginx did not start: see " + os.path.join(work, "nginx.log"))
+
+
+def count_rows(database, table):
+    with contextlib.closing(sqlite3.connect(database)) as db:
+        return db.execute(f"SELECT COUNT(*) FROM {table}").fetchone()[0]
 
 
 def timed(command, env):
@@ -92,6 +161,8 @@ def main():
     parser.add_argument("--feeds", type=int, default=200)
     parser.add_argument("--latency", type=int, default=0, help="milliseconds before each answer")
     parser.add_argument("--hosts", type=int, default=25, help="servers the feeds are spread over")
+    parser.add_argument("--http2", action="store_true",
+                        help="every feed on one HTTPS server that speaks HTTP/2")
     parser.add_argument("--newsboat-threads", type=int, default=8)
     parser.add_argument("--transfers", type=int,
                         help="quillpost's Special\\MaxTransfers (default: its own default)")
@@ -111,14 +182,25 @@ def main():
         with open(os.path.join(www, f"feed{feed}.xml"), "w") as out:
             out.write(feed_xml(feed))
     size = sum(os.path.getsize(os.path.join(www, name)) for name in os.listdir(www))
-    servers = [serve(www, options.latency) for _ in range(options.hosts)]
-    urls = [f"http://127.0.0.1:{servers[feed % len(servers)].server_port}/feed{feed}.xml"
-            for feed in range(feeds)]
-    print(f"{feeds} feeds x {ITEMS} items, {size / 1e6:.1f} MB, served by {len(servers)} "
-          f"loopback servers, every answer {options.latency} ms late")
+    env = dict(os.environ)
+    nginx = None
+    if options.http2:
+        servers = [serve(www, options.latency)]
+        nginx, port, cert = serve_http2(work, servers[0])
+        # Each program is told to trust the run's certificate in its own way.
+        env.update(SSL_CERT_FILE=cert, CURL_CA_BUNDLE=cert)
+        urls = [f"https://127.0.0.1:{port}/feed{feed}.xml" for feed in range(feeds)]
+        print(f"{feeds} feeds x {ITEMS} items, {size / 1e6:.1f} MB, served by one HTTP/2 "
+              f"loopback server (nginx), every answer {options.latency} ms late")
+    else:
+        servers = [serve(www, options.latency) for _ in range(options.hosts)]
+        urls = [f"http://127.0.0.1:{servers[feed % len(servers)].server_port}/feed{feed}.xml"
+                for feed in range(feeds)]
+        print(f"{feeds} feeds x {ITEMS} items, {size / 1e6:.1f} MB, served by {len(servers)} "
+              f"loopback servers, every answer {options.latency} ms late")
 
     # quillpost: a private configuration; the first use imports a listing of the feeds.
-    env = dict(os.environ, XDG_CONFIG_HOME=os.path.join(work, "config"),
+    env.update(XDG_CONFIG_HOME=os.path.join(work, "config"),
                XDG_DATA_HOME=os.path.join(work, "data"), XDG_RUNTIME_DIR=os.path.join(work, "run"))
     os.makedirs(env["XDG_RUNTIME_DIR"])
     install = os.path.join(work, "install")
@@ -168,6 +250,13 @@ def main():
             results[("quillpost", phase)].append(timed([cli, "update"], env))
             if newsboat:
                 results[("newsboat", phase)].append(timed(nb_command, env))
+    # A program that failed fast would look fast: both must hold every item.
+    stored = {"quillpost": count_rows(database, "FeedItems")}
+    if newsboat:
+        stored["newsboat"] = count_rows(nb_cache, "rss_item")
+    for program, count in stored.items():
+        if count != feeds * ITEMS:
+            print(f"warning: {program} holds {count} of the {feeds * ITEMS} items")
     peak = peak_kb([cli, "update"], env)
     shutil.copy(pristine, database)
     for suffix in ("-wal", "-shm"):
@@ -185,6 +274,9 @@ def main():
     print(f"quillpost peak memory: {peak / 1024:.1f} MB")
     for server in servers:
         server.shutdown()
+    if nginx:
+        nginx.terminate()
+        nginx.wait()
     shutil.rmtree(work)
 
 

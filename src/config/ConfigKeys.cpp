@@ -39,6 +39,7 @@ const RangedIntKey IntKeys[] = {
     {&Key::VerifyDatabase, 0, 1},
     {&Key::LockDatabase, 0, 1},
     {&Key::MaxTransfers, 1, 32},
+    {&Key::MaxTransfersPerServer, 1, 32},
     {&Key::BgColor, 0, WhiteColour},
     {&Key::TxColor, 0, WhiteColour},
     {&Key::LkColor, 0, WhiteColour},

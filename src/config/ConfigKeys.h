@@ -73,7 +73,10 @@ inline constexpr IntKey DownloadSkipHeaders{"Special", "DownloadSkipHeaders", 1}
 inline constexpr IntKey VerifyDatabase{"Special", "VerifyDatabase", 1};
 inline constexpr IntKey LockDatabase{"Special", "LockDatabase", 1};
 // How many downloads a run makes at once; 1 takes the entries strictly one after another.
-inline constexpr IntKey MaxTransfers{"Special", "MaxTransfers", 8};
+inline constexpr IntKey MaxTransfers{"Special", "MaxTransfers", 24};
+// How many connections a run opens to one server; a server that speaks HTTP/2 gets all of its
+// downloads over one.
+inline constexpr IntKey MaxTransfersPerServer{"Special", "MaxTransfersPerServer", 2};
 
 // HtmlView (colours are 0x00BBGGRR)
 inline constexpr IntKey BgColor{"HtmlView", "bgColor", 0xFFFFFF};

@@ -17,12 +17,13 @@ QString HostKey(const QString& url) {
 
 } // namespace
 
-CDownloadAhead::CDownloadAhead(int transfers, int first, std::function<int()> count,
+CDownloadAhead::CDownloadAhead(int transfers, int perServer, int first, std::function<int()> count,
                                std::function<CDownloadItem(int)> item, Fetcher fetch,
                                std::atomic<bool>& abandon)
-    : window_(std::max(1, transfers) * WindowPerTransfer), count_(std::move(count)),
-      item_(std::move(item)), fetch_(std::move(fetch)), current_(first), stop_(abandon) {
-    for (int thread = 0; thread < std::max(1, transfers); ++thread)
+    : transfers_(std::max(1, transfers)), perServer_(std::max(1, perServer)),
+      window_(transfers_ * WindowPerTransfer), count_(std::move(count)), item_(std::move(item)),
+      fetch_(std::move(fetch)), current_(first), stop_(abandon) {
+    for (int thread = 0; thread < transfers_; ++thread)
         threads_.emplace_back([this] { Run(); });
 }
 
@@ -56,10 +57,14 @@ int CDownloadAhead::NextToFetch() {
     const int end = std::min(count_(), current_ + window_);
     for (int index = current_; index < end; ++index) {
         const Entry& entry = At(index);
-        if (entry.state == State::Waiting && hostTransfers_[entry.host] < HostTransfers)
+        if (entry.state == State::Waiting && hostTransfers_[entry.host] < RoomOf(entry.host))
             return index;
     }
     return -1;
+}
+
+int CDownloadAhead::RoomOf(const QString& host) const {
+    return multiplexingHosts_.count(host) ? transfers_ : perServer_;
 }
 
 void CDownloadAhead::Run() {
@@ -80,14 +85,14 @@ void CDownloadAhead::Run() {
             fetch_(item, item.FilePath + QStringLiteral(".ahead%1").arg(index), &stop_);
         lock.lock();
         --hostTransfers_[host];
+        if (fetched.multiplexed)
+            multiplexingHosts_.insert(host);
         entries_[index].fetched = fetched;
         entries_[index].state = State::Done;
         changed_.notify_all();
     }
     // A Take waiting for an entry that no thread will fetch now learns that the pool stopped.
     changed_.notify_all();
-    lock.unlock();
-    CHttpDownloader::CloseCachedSession();
 }
 
 CDownloadAhead::Fetched CDownloadAhead::Take(int index) {

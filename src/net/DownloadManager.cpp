@@ -234,6 +234,7 @@ int CDownloadManager::StartRun() {
         return -3;
     }
     transfers_ = std::clamp(store_.Read(Key::MaxTransfers), 1, MostTransfers);
+    transfersPerServer_ = std::clamp(store_.Read(Key::MaxTransfersPerServer), 1, transfers_);
     runLock_.Hold();
     store_.Write(Key::BackgroundStatus, 1);
     aborted_ = false;
@@ -253,7 +254,7 @@ int CDownloadManager::StartRun() {
     runDb_ = OpenRunDatabase();
     if (runDb_ && OnRunDatabaseOpened)
         OnRunDatabaseOpened(*runDb_);
-    CHttpDownloader::KeepSession = true;
+    CHttpDownloader::StartSession(transfers_, transfersPerServer_);
     abandonTransfers_ = false;
     worker_ = std::thread([this] { WorkerLoop(); });
     return 1;
@@ -287,8 +288,7 @@ void CDownloadManager::WorkerLoop() {
         if (lastItemBeforeRun_ && runDb_)
             runDb_->CollectWhatsNew(*lastItemBeforeRun_);
         EndRun(true);
-    } else
-        CHttpDownloader::CloseCachedSession(); // only this thread could be using it
+    }
     // Closed when the run is over, so that no connection stays on a file that compaction or
     // a restore may replace.
     runDb_.reset();
@@ -298,7 +298,7 @@ bool CDownloadManager::ProcessEntries() {
     // Entries download several at a time while one is processed; they are still taken in
     // order. Leaving this scope abandons every transfer still under way.
     CDownloadAhead ahead(
-        transfers_, index_, [this] { return ItemCount(); },
+        transfers_, transfersPerServer_, index_, [this] { return ItemCount(); },
         [this](int index) { return Item(index); },
         [this](const CDownloadItem& item, const QString& path, const std::atomic<bool>* abort) {
             return Fetch(item, path, abort);
@@ -352,6 +352,7 @@ CDownloadAhead::Fetched CDownloadManager::Fetch(const CDownloadItem& item, const
                 : CHttpDownloader::Result::Failed;
     }
     fetched.failure = CHttpDownloader::LastFailure();
+    fetched.multiplexed = CHttpDownloader::LastAnswerMultiplexed();
     return fetched;
 }
 
@@ -420,9 +421,7 @@ void CDownloadManager::EndRun(bool byWorker) {
             return;
         runEnded_ = true;
     }
-    CHttpDownloader::KeepSession = false;
-    if (byWorker)
-        CHttpDownloader::CloseCachedSession();
+    CHttpDownloader::EndSession();
     ReleaseConnection();
     CHttpDownloader::CancelRequested = false;
     Notify(DN_END, diskFull_ ? 3 : lostNetwork_ ? 2 : aborted_ ? 1 : 0);

@@ -165,6 +165,7 @@ private:
     std::map<qint32, HttpValidators> validators_; // per feed, read when the run starts
     qint64 extendedDataLeft_ = 0;                 // characters the run's pages may still add
     int transfers_ = 1;                           // downloads at once, read when the run starts
+    int transfersPerServer_ = 1;                  // connections to one server, read likewise
     // The newest item before a run of feeds, whose new items "Whats New" then shows; none for
     // a run without feeds (audio), which leaves it as it is.
     std::optional<qint32> lastItemBeforeRun_;

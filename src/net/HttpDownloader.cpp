@@ -1,5 +1,6 @@
 #include "net/HttpDownloader.h"
 
+#include "net/TransferSession.h"
 #include "store/DiskFull.h"
 #include "text/TextFile.h"
 
@@ -7,11 +8,11 @@
 #include <QUrl>
 #include <cerrno>
 #include <curl/curl.h>
+#include <memory>
 #include <mutex>
 
 std::atomic<int> CHttpDownloader::BufferSize{4096};
 std::atomic<bool> CHttpDownloader::SkipHeaders{true};
-std::atomic<bool> CHttpDownloader::KeepSession{false};
 std::atomic<bool> CHttpDownloader::CancelRequested{false};
 
 TransferLimits TransferLimits::ForEnclosure(qint64 sizeCap) {
@@ -21,9 +22,18 @@ TransferLimits TransferLimits::ForEnclosure(qint64 sizeCap) {
 namespace {
 
 std::once_flag curlInitialised;
-// Each thread that downloads during a run (the worker and the one fetching ahead) keeps its own.
-thread_local CURL* cachedSession = nullptr;
 thread_local QString lastFailure;
+thread_local bool lastAnswerMultiplexed = false;
+
+// The run's session; a transfer holds it as long as it runs, so that the session ends only
+// after the last of them.
+std::mutex sessionMutex;
+std::shared_ptr<CTransferSession> runSession;
+
+std::shared_ptr<CTransferSession> CurrentSession() {
+    std::lock_guard lock(sessionMutex);
+    return runSession;
+}
 
 struct Transfer {
     QIODevice* file;
@@ -89,8 +99,7 @@ int CheckCancel(void* context, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
     return CHttpDownloader::CancelRequested || (transfer->abort && *transfer->abort) ? 1 : 0;
 }
 
-// The threads of a run look names up and resume TLS sessions through one cache. Connections
-// stay with each thread's kept handle: libcurl does not share those safely between threads.
+// The transfers of a run look names up and resume TLS sessions through one cache.
 class RunCaches {
 public:
     RunCaches() : share_(curl_share_init()) {
@@ -117,33 +126,16 @@ private:
     std::mutex mutexes_[CURL_LOCK_DATA_LAST];
 };
 
-// Lives as long as the process, like libcurl's global state: the kept handles of every run
-// point at it.
+// Lives as long as the process, like libcurl's global state: the handles of every run point at
+// it.
 CURLSH* SharedRunCaches() {
     static RunCaches caches;
     return caches.Share();
 }
 
-// The run's kept handle keeps its connection cache across downloads; other calls get their own.
-CURL* AcquireSession() {
+CURL* NewHandle() {
     std::call_once(curlInitialised, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-    if (!CHttpDownloader::KeepSession)
-        return curl_easy_init();
-    if (!cachedSession)
-        cachedSession = curl_easy_init();
-    curl_easy_reset(cachedSession);
-    return cachedSession;
-}
-
-// A handle whose transfer failed is never used again: whatever state the failure left in it
-// goes with it.
-void ReleaseSession(CURL* curl, bool failed) {
-    if (curl != cachedSession) {
-        curl_easy_cleanup(curl);
-    } else if (failed) {
-        curl_easy_cleanup(curl);
-        cachedSession = nullptr;
-    }
+    return curl_easy_init();
 }
 
 // Sets options one after the other and keeps the first that libcurl refused: a transfer never
@@ -199,8 +191,10 @@ void SetRequestOptions(OptionSetter& options, const QByteArray& url, bool usePro
         .Set(CURLOPT_HEADERDATA, &transfer);
     if (useProxy)
         options.Set(CURLOPT_PROXY, proxy.constData());
-    if (CHttpDownloader::KeepSession)
-        options.Set(CURLOPT_SHARE, SharedRunCaches());
+    // OpenSSL's own variable names the certificates to trust instead of the system's, as for
+    // other programs on OpenSSL: libcurl alone would read only the bundle path built into it.
+    if (const QByteArray caFile = qgetenv("SSL_CERT_FILE"); !caFile.isEmpty())
+        options.Set(CURLOPT_CAINFO, caFile.constData());
 }
 
 // The address an HTML refresh page points to, or empty when the page asks for none.
@@ -239,10 +233,16 @@ QString HostOf(const QString& url) {
 
 } // namespace
 
-void CHttpDownloader::CloseCachedSession() {
-    if (cachedSession)
-        curl_easy_cleanup(cachedSession);
-    cachedSession = nullptr;
+void CHttpDownloader::StartSession(int connections, int connectionsPerServer) {
+    auto session = std::make_shared<CTransferSession>(connections, connectionsPerServer);
+    std::lock_guard lock(sessionMutex);
+    runSession = std::move(session);
+}
+
+void CHttpDownloader::EndSession() {
+    std::shared_ptr<CTransferSession> ending;
+    std::lock_guard lock(sessionMutex);
+    ending.swap(runSession); // goes once its last transfer has returned it
 }
 
 namespace {
@@ -256,6 +256,7 @@ struct Outcome {
     bool overCap = false;
     bool diskFull = false;
     bool notModified = false; // a 304 answer to a conditional request
+    bool multiplexed = false; // the answer came over HTTP/2
 };
 
 bool Aborted(const std::atomic<bool>* abort) {
@@ -279,21 +280,37 @@ Outcome Perform(const QString& url, QIODevice& file, bool useProxy, const QStrin
                 const std::atomic<bool>* abort) {
     Outcome outcome;
     Transfer transfer{&file, 0, limits.sizeBytes, false, false, {}, abort};
-    CURL* curl = AcquireSession();
+    CURL* curl = NewHandle();
     if (!curl)
         return outcome;
+    const std::shared_ptr<CTransferSession> session = CurrentSession();
     const QByteArray encodedUrl = url.toUtf8();
     const QByteArray encodedProxy = proxy.toUtf8();
     curl_slist* headers = ConditionalHeaders(known);
     OptionSetter options(curl);
     SetRequestOptions(options, encodedUrl, useProxy, encodedProxy, limits.timeMs, transfer);
     options.Set(CURLOPT_HTTPHEADER, headers);
+    if (session) {
+        options.Set(CURLOPT_SHARE, SharedRunCaches());
+        // A second transfer to a secure server whose first connection is still being made waits
+        // to learn whether it can share that one. Plain HTTP is always HTTP/1.1 here, so
+        // waiting would only hold transfers back.
+        if (url.startsWith(QStringLiteral("https:"), Qt::CaseInsensitive))
+            options.Set(CURLOPT_PIPEWAIT, 1L);
+    }
     outcome.refusedOption = options.Refusal();
     if (outcome.refusedOption.isEmpty()) {
-        outcome.result = curl_easy_perform(curl);
+        const auto run = [&] {
+            return session ? session->Perform(curl, [abort] { return Aborted(abort); })
+                           : curl_easy_perform(curl);
+        };
+        outcome.result = run();
         if (outcome.result == CURLE_COULDNT_CONNECT && !Aborted(abort))
-            outcome.result = curl_easy_perform(curl); // one retry of the connection
+            outcome.result = run(); // one retry of the connection
         curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &outcome.status);
+        long version = 0;
+        curl_easy_getinfo(curl, CURLINFO_HTTP_VERSION, &version);
+        outcome.multiplexed = version >= CURL_HTTP_VERSION_2_0;
         char* effective = nullptr;
         curl_easy_getinfo(curl, CURLINFO_EFFECTIVE_URL, &effective);
         outcome.finalUrl = effective ? QString::fromUtf8(effective) : url;
@@ -301,9 +318,8 @@ Outcome Perform(const QString& url, QIODevice& file, bool useProxy, const QStrin
     }
     outcome.overCap = transfer.overCap;
     outcome.diskFull = transfer.diskFull;
-    curl_easy_setopt(curl, CURLOPT_HTTPHEADER, nullptr);
+    curl_easy_cleanup(curl);
     curl_slist_free_all(headers);
-    ReleaseSession(curl, !outcome.refusedOption.isEmpty() || outcome.result != CURLE_OK);
     return outcome;
 }
 
@@ -359,12 +375,14 @@ Outcome Fetch(const QString& url, const QString& targetPath, bool useProxy, cons
               const CHttpDownloader::Limits& limits, const HttpValidators& known,
               const std::atomic<bool>* abort, bool statusChecked) {
     lastFailure.clear();
+    lastAnswerMultiplexed = false;
     QSaveFile file(targetPath);
     if (!file.open(QIODevice::WriteOnly)) {
         lastFailure = QStringLiteral("could not create ") + targetPath;
         return {};
     }
     Outcome outcome = Perform(url, file, useProxy, proxy, limits, known, abort);
+    lastAnswerMultiplexed = outcome.multiplexed;
     outcome.notModified =
         !known.IsEmpty() && outcome.result == CURLE_OK && outcome.status == 304 && !Aborted(abort);
     if (outcome.notModified)
@@ -380,6 +398,10 @@ Outcome Fetch(const QString& url, const QString& targetPath, bool useProxy, cons
 
 QString CHttpDownloader::LastFailure() {
     return lastFailure;
+}
+
+bool CHttpDownloader::LastAnswerMultiplexed() {
+    return lastAnswerMultiplexed;
 }
 
 bool CHttpDownloader::Download(const QString& url, const QString& targetPath, bool useProxy,

@@ -40,14 +40,15 @@ public:
     // False: only a 200 answer is a success; true: only an HTTP error status (400 and up)
     // fails, other statuses are not looked at.
     static std::atomic<bool> SkipHeaders;
-    // Set by the download run: each of its threads reuses one connection cache across its
-    // downloads, and all of them share one cache of host names and TLS sessions.
-    static std::atomic<bool> KeepSession;
     // Polled while a transfer runs; a set flag ends it as a failure. A call may bring a flag of
     // its own (`abort`) that ends its transfer the same way.
     static std::atomic<bool> CancelRequested;
-    // Drops the calling thread's connection cache kept for a run.
-    static void CloseCachedSession();
+    // Between these two calls (a download run) every download, from whichever thread, goes
+    // through one set of connections: at most `connections` open at once and
+    // `connectionsPerServer` to one server, each kept alive for the next download from its
+    // server, and one HTTP/2 connection carrying all of a server's downloads at once.
+    static void StartSession(int connections, int connectionsPerServer);
+    static void EndSession();
 
     // TRUE when targetPath holds the whole body. Whatever stood at targetPath is replaced only
     // by a complete body; a failed transfer leaves it as it was. The proxy is "host:port";
@@ -67,4 +68,7 @@ public:
     // Why the calling thread's last download failed, in a few words for the user ("HTTP 404",
     // "could not resolve host", "timed out"); empty after a success.
     static QString LastFailure();
+    // Whether the calling thread's last answer came over HTTP/2, where one connection carries
+    // many downloads at once.
+    static bool LastAnswerMultiplexed();
 };

@@ -38,10 +38,11 @@ TEST_F(RegistrySettingsTest, EmptyStoreGivesRuntimeDefaults) {
         {Key::DownloadBuffer, 1},     {Key::LockDatabase, 1},   {Key::TxColor, 0xC07B7B},
         {Key::AudioMaxTotalSize, 10}, {Key::AudioAutoTime, -1}, {Key::NextReload, -1},
         {Key::ReloadOnAS, 0},         {Key::TodayDelay, 4},     {Key::WarnMaxDatabase, 2000},
-        {Key::MaxTransfers, 8},
+        {Key::MaxTransfers, 24},
     };
     for (const auto& [key, expected] : ints)
         EXPECT_EQ(store_.Read(key), expected) << key.section << "\\" << key.key;
+    EXPECT_EQ(store_.Read(Key::MaxTransfersPerServer), 2);
     EXPECT_EQ(store_.Read(Key::BackgroundLastRefresh), "0");
     EXPECT_EQ(store_.Read(Key::Database), "");
     // The settings screen shows its own defaults for a few unset keys.

@@ -4,11 +4,16 @@
 #include "net/DownloadProgressModel.h"
 #include "net/HttpDownloader.h"
 #include "support/LoopbackServer.h"
+#include "support/TestEnvironment.h"
 #include "text/RecordId.h"
 
 #include <QDirIterator>
 #include <QElapsedTimer>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QSet>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QThread>
 #include <sqlite3.h>
 
@@ -382,14 +387,139 @@ TEST_F(DownloadRunTest, ParallelRunKeepsTheOrderOfRowsAndNotifications) {
     EXPECT_TRUE(QDir(TheAppSettings().installFolder).entryList({"*.ahead*"}).isEmpty());
 }
 
-TEST_F(DownloadRunTest, ParallelRunAsksNoHostForMoreThanTwoAtOnce) {
+// 0 stands for the shipped default of a key.
+struct TransferLimits {
+    int maxTransfers;
+    int perServer;
+    int hosts;
+    int mostAtOneHost;
+    int mostInAll;
+};
+
+class TransferLimitTest : public DownloadRunTest,
+                          public testing::WithParamInterface<TransferLimits> {};
+
+TEST_P(TransferLimitTest, NoServerIsAskedForMoreThanItsLimitAtOnce) {
+    const TransferLimits& limits = GetParam();
+    if (limits.maxTransfers)
+        store_.Write(Key::MaxTransfers, limits.maxTransfers);
+    if (limits.perServer)
+        store_.Write(Key::MaxTransfersPerServer, limits.perServer);
     // Every answer is late enough that the first transfers are all under way together.
-    Hosts hosts(6, 500);
+    Hosts hosts(limits.hosts, 500);
     AddHostedFeeds(hosts, 24, OneItemFeed);
     ASSERT_TRUE(RunAll());
-    EXPECT_EQ(hosts.MostAtOneHost(), 2);
-    EXPECT_EQ(hosts.total.Peak(), 8); // the shipped number of transfers at once
+    EXPECT_EQ(hosts.MostAtOneHost(), limits.mostAtOneHost);
+    EXPECT_EQ(hosts.total.Peak(), limits.mostInAll);
     EXPECT_EQ(Count("FeedItems"), 24);
+}
+
+INSTANTIATE_TEST_SUITE_P(Keys, TransferLimitTest,
+                         testing::Values(TransferLimits{0, 0, 6, 2, 12},
+                                         TransferLimits{0, 3, 6, 3, 18},
+                                         TransferLimits{0, 1, 6, 1, 6},
+                                         TransferLimits{3, 0, 2, 2, 3}));
+
+// nghttpd (Debian's nghttp2-server) on loopback: HTTP/2 over TLS only, with a certificate made
+// here and trusted through SSL_CERT_FILE. Its log names each connection it serves ("[id=N]").
+class Http2Server {
+public:
+    explicit Http2Server(const TestEnvironment& env)
+        : htdocs_(env.Path("htdocs")), key_(env.Path("h2.key")), cert_(env.Path("h2.pem")),
+          trust_("SSL_CERT_FILE", cert_) {
+        QDir().mkpath(htdocs_);
+        made_ =
+            QProcess::execute("openssl", {"req", "-x509", "-newkey", "ec", "-pkeyopt",
+                                          "ec_paramgen_curve:prime256v1", "-nodes", "-keyout", key_,
+                                          "-out", cert_, "-days", "1", "-subj", "/CN=127.0.0.1",
+                                          "-addext", "subjectAltName=IP:127.0.0.1"}) == 0;
+    }
+    ~Http2Server() {
+        server_.kill();
+        server_.waitForFinished();
+    }
+
+    void Put(const QString& name, const QByteArray& body) {
+        QFile file(htdocs_ + u'/' + name);
+        if (file.open(QIODevice::WriteOnly))
+            file.write(body);
+    }
+    // True once the server listens.
+    bool Start() {
+        QTcpServer portFinder;
+        if (!made_ || !portFinder.listen(QHostAddress::LocalHost))
+            return false;
+        port_ = portFinder.serverPort();
+        portFinder.close();
+        server_.start("nghttpd", {"--verbose", "--address=127.0.0.1", "--htdocs=" + htdocs_,
+                                  QString::number(port_), key_, cert_});
+        QElapsedTimer timer;
+        timer.start();
+        while (server_.state() != QProcess::NotRunning && timer.elapsed() < 5000) {
+            QTcpSocket probe;
+            probe.connectToHost(QHostAddress::LocalHost, port_);
+            if (probe.waitForConnected(100))
+                return true;
+            QThread::msleep(50);
+        }
+        return false;
+    }
+    QString Url(const QString& name) const {
+        return QStringLiteral("https://127.0.0.1:%1/%2").arg(port_).arg(name);
+    }
+    // The connections served that carried at least one request, the probe's excepted.
+    int Connections() {
+        server_.waitForReadyRead(200);
+        log_ += QString::fromUtf8(server_.readAllStandardOutput());
+        QSet<QString> ids;
+        static const QRegularExpression request(
+            QStringLiteral(R"(\[(id=\d+)\].* recv \(stream_id=\d+\) :path:)"));
+        for (auto match = request.globalMatch(log_); match.hasNext();)
+            ids.insert(match.next().captured(1));
+        return int(ids.size());
+    }
+
+private:
+    QString htdocs_, key_, cert_;
+    ScopedEnv trust_;
+    bool made_ = false;
+    quint16 port_ = 0;
+    QProcess server_;
+    QString log_;
+};
+
+TEST_F(DownloadRunTest, FeedsOfAnHttp2ServerShareOneConnection) {
+    constexpr int Feeds = 40;
+    Http2Server server(env_);
+    ASSERT_TRUE(server.Start());
+    for (int feed = 0; feed < Feeds; ++feed) {
+        server.Put(QString("f%1.xml").arg(feed), Feed(QString("F%1").arg(feed), 3));
+        AddFeedWithUrl(feed + 1, QString("Feed %1").arg(feed),
+                       server.Url(QString("f%1.xml").arg(feed)), 100 - feed);
+    }
+    ASSERT_TRUE(RunAll());
+    QStringList rows = {"Starting Download Process...||0"};
+    for (int feed = 0; feed < Feeds; ++feed)
+        rows << QString("Feed %1|- Status: Done - Success|1").arg(feed);
+    rows << "Downloading Complete|- Status: OK|0";
+    EXPECT_EQ(RowTexts(), rows) << Notes().join(u'\n').toStdString();
+    EXPECT_EQ(Count("FeedItems"), 3 * Feeds);
+    EXPECT_EQ(Count("FeedItems", "Title = 'F39 item 2'"), 1);
+    EXPECT_EQ(server.Connections(), 1);
+}
+
+TEST_F(DownloadRunTest, FeedsOfOneServerReuseItsConnections) {
+    constexpr int Feeds = 12;
+    server_.SetKeepAlive(true);
+    for (int feed = 0; feed < Feeds; ++feed) {
+        const std::string path = QString("/f%1").arg(feed).toStdString();
+        server_.SetBody(path, Feed(QString("F%1").arg(feed), 1));
+        AddFeedAt(feed + 1, QString("Feed %1").arg(feed), path, 100 - feed);
+    }
+    ASSERT_TRUE(RunAll());
+    EXPECT_EQ(Count("FeedItems"), Feeds);
+    EXPECT_TRUE(Notes().isEmpty()) << Notes().join(u'\n').toStdString();
+    EXPECT_LE(server_.Connections(), 2); // never more than the shipped two to one server
 }
 
 TEST_F(DownloadRunTest, OneTransferAtOnceTakesTheFeedsStrictlyInTurn) {

@@ -204,28 +204,28 @@ TEST_F(HttpDownloaderTest, UntrustedCertificatesAreRefused) {
     tls.waitForFinished();
 }
 
-TEST_F(HttpDownloaderTest, KeptSessionServesSeveralDownloads) {
+TEST_F(HttpDownloaderTest, SessionServesSeveralDownloads) {
     server_.SetBody("/one", "1");
     server_.SetBody("/two", "2");
-    CHttpDownloader::KeepSession = true;
+    CHttpDownloader::StartSession(24, 2);
     EXPECT_TRUE(Fetch("/one"));
     EXPECT_TRUE(Fetch("/two"));
     EXPECT_EQ(Stored(), "2");
-    CHttpDownloader::KeepSession = false;
-    CHttpDownloader::CloseCachedSession();
+    CHttpDownloader::EndSession();
 }
 
 // Run under the sanitizer build: transfers that fail before they connect once left the kept
 // handle with a receive buffer smaller than what the next transfer wrote into it.
-TEST_F(HttpDownloaderTest, KeptSessionSurvivesFailedTransfers) {
+TEST_F(HttpDownloaderTest, SessionSurvivesFailedTransfers) {
     QByteArray large;
     for (int i = 0; large.size() < 64 * 1024; ++i)
         large += QByteArray::number(i) + ' ';
     server_.SetBody("/large", large);
     CHttpDownloader::BufferSize = 1024;
-    CHttpDownloader::KeepSession = true;
+    CHttpDownloader::StartSession(24, 2);
     for (const QString dead : {"file:///etc/hostname", "/not/an/address", "http://127.0.0.1:1/"}) {
-        EXPECT_FALSE(CHttpDownloader::Download(dead, target_, false, "", false)) << dead.toStdString();
+        EXPECT_FALSE(CHttpDownloader::Download(dead, target_, false, "", false))
+            << dead.toStdString();
         ASSERT_TRUE(Fetch("/large")) << dead.toStdString();
         EXPECT_EQ(Stored(), large) << dead.toStdString();
     }
@@ -236,8 +236,7 @@ TEST_F(HttpDownloaderTest, KeptSessionSurvivesFailedTransfers) {
         << CHttpDownloader::LastFailure().toStdString();
     ASSERT_TRUE(Fetch("/large"));
     EXPECT_EQ(Stored(), large);
-    CHttpDownloader::KeepSession = false;
-    CHttpDownloader::CloseCachedSession();
+    CHttpDownloader::EndSession();
     CHttpDownloader::BufferSize = 4096;
 }
 

@@ -150,6 +150,7 @@ void LoopbackServer::AcceptLoop() {
         if (client < 0)
             break;
         Opened();
+        ++connections_;
         std::lock_guard lock(mutex_);
         clients_.push_back(client);
         ++serving_;
@@ -171,7 +172,11 @@ void LoopbackServer::Closed() {
 
 // The last thing the thread does with the server is to say that it is done.
 void LoopbackServer::Serve(int client) {
-    Answer(client);
+    bool open = Answer(client);
+    while (open && NextRequestComes(client)) {
+        Opened();
+        open = Answer(client);
+    }
     std::lock_guard lock(mutex_);
     std::erase(clients_, client);
     close(client);
@@ -179,7 +184,18 @@ void LoopbackServer::Serve(int client) {
     allServed_.notify_all();
 }
 
-void LoopbackServer::Answer(int client) {
+bool LoopbackServer::NextRequestComes(int client) {
+    while (!stopping_) {
+        pollfd waiting{client, POLLIN, 0};
+        if (poll(&waiting, 1, 100) > 0) {
+            char probe;
+            return recv(client, &probe, 1, MSG_PEEK) > 0;
+        }
+    }
+    return false;
+}
+
+bool LoopbackServer::Answer(int client) {
     // Counted as answering until the last byte is about to go out, or the answer is given up.
     struct Counted {
         LoopbackServer& server;
@@ -249,7 +265,7 @@ void LoopbackServer::Answer(int client) {
                     break;
             }
         }
-        return;
+        return false;
     }
     QByteArray body = response.gzip ? Gzipped(response.body) : response.body;
     std::ostringstream head;
@@ -260,7 +276,8 @@ void LoopbackServer::Answer(int client) {
         head << "Content-Encoding: gzip\r\n";
     if (!response.endless)
         head << "Content-Length: " << body.size() << "\r\n";
-    head << "Connection: close\r\n\r\n";
+    const bool keep = keepAlive_ && !response.endless;
+    head << (keep ? "Connection: keep-alive\r\n\r\n" : "Connection: close\r\n\r\n");
     const std::string headText = head.str();
     if (body.isEmpty())
         counted.Done();
@@ -277,5 +294,8 @@ void LoopbackServer::Answer(int client) {
                            std::size_t(std::min<qsizetype>(chunk, body.size() - offset)));
         }
     } while (open && response.endless && !stopping_);
+    if (open && keep && !stopping_)
+        return true;
     shutdown(client, SHUT_WR);
+    return false;
 }

@@ -33,7 +33,8 @@ private:
 
 // An HTTP/1.1 server on 127.0.0.1 and a free port, inside the test process. Each path answers
 // with a scripted response; unknown paths get the fallback response, 404 unless one is set.
-// Connections are served at once, each on a thread of its own, and closed after one response.
+// Connections are served at once, each on a thread of its own, and closed after one response
+// unless the server is told to keep them alive.
 class LoopbackServer {
 public:
     struct Response {
@@ -64,6 +65,10 @@ public:
     void SetFallback(Response response);
     // Every answer waits this long before its first byte, as on a distant server.
     void SetLatency(int ms) { latencyMs_ = ms; }
+    // Connections stay open for further requests, as most servers keep them.
+    void SetKeepAlive(bool keep) { keepAlive_ = keep; }
+    // The connections accepted so far.
+    int Connections() const { return connections_; }
 
     QString Url(const std::string& path) const;
     int Port() const { return port_; }
@@ -79,7 +84,10 @@ public:
 private:
     void AcceptLoop();
     void Serve(int client);
-    void Answer(int client);
+    // True when the connection may take another request.
+    bool Answer(int client);
+    // Waits for the next request on a kept connection; false when the client goes away.
+    bool NextRequestComes(int client);
     void Opened();
     void Closed();
 
@@ -87,6 +95,8 @@ private:
     int port_ = 0;
     std::atomic<bool> stopping_{false};
     std::atomic<int> latencyMs_{0};
+    std::atomic<bool> keepAlive_{false};
+    std::atomic<int> connections_{0};
     ConcurrencyGauge gauge_;
     ConcurrencyGauge* sharedGauge_;
     std::thread acceptor_;
