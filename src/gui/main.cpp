@@ -11,6 +11,7 @@
 
 #include <QApplication>
 #include <QTimer>
+#include <cstdio>
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
@@ -42,9 +43,16 @@ int main(int argc, char* argv[]) {
         prompt.SetParent(&frame);
         QObject::connect(&instance, &CSingleInstance::activationRequested, &frame,
                          &CMainFrame::OnActivationRequested);
-        if (options.quitAfterStart)
+        if (options.quitAfterStart) {
+            // Says which layout the window opened in, for the start-up check.
+            QObject::connect(frame.View(), &CQuillpostView::startupFinished, &frame, [&frame] {
+                std::fprintf(stderr, "Quillpost opened the %s layout at %dx%d.\n",
+                             frame.View()->IsWide() ? "wide" : "narrow", frame.width(),
+                             frame.height());
+            });
             QObject::connect(frame.View(), &CQuillpostView::startupFinished, &frame,
                              &QWidget::close, Qt::QueuedConnection);
+        }
         // With "/t" the settings dialog is the only window.
         if (!options.settingsOnly)
             frame.show();
