@@ -292,6 +292,8 @@ void ShootWideLayout(CMainFrame& frame) {
             return;
         }
         QTableView* table = view->ItemListScreen()->Table();
+        // Selected afresh, so that the article is drawn in the palette of this shot.
+        table->setCurrentIndex(table->model()->index(0, 0));
         table->setCurrentIndex(table->model()->index(2, 0));
         QTest::qWait(150);
         Save(frame.grab(), shot.name);

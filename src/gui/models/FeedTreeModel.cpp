@@ -52,9 +52,8 @@ void CFeedTreeModel::ShowFailure(QStandardItem* name) {
 }
 
 void CFeedTreeModel::Rebuild(CRssDatabase& db) {
-    clear();
-    setColumnCount(2);
-    setHorizontalHeaderLabels({QStringLiteral("Feeds"), QStringLiteral("Unread")});
+    // The rows go, the columns stay: the tree keeps its column widths.
+    removeRows(0, rowCount());
     QHash<qint32, const CFeedRecord*> feeds;
     for (const CFeedRecord& feed : db.FeedList)
         feeds.insert(feed.FeedID, &feed);

@@ -181,10 +181,19 @@ void CItemListScreen::ReadSettings(bool redraw) {
         Refresh();
 }
 
+// Colours the user left at their defaults follow the desktop's palette, so that a dark desktop
+// reads its items light on dark.
 PageColors CItemListScreen::Colors() const {
     const CRegistrySettings store = CRegistrySettings::ForQuillpost();
-    return {quint32(store.Read(Key::BgColor)), quint32(store.Read(Key::TxColor)),
-            quint32(store.Read(Key::LkColor))};
+    const auto colour = [&](const IntKey& key, QPalette::ColorRole role) {
+        const int value = store.Read(key);
+        if (value != key.runtimeDefault)
+            return quint32(value);
+        const QColor desktop = palette().color(role);
+        return quint32(desktop.red() | desktop.green() << 8 | desktop.blue() << 16);
+    };
+    return {colour(Key::BgColor, QPalette::Base), colour(Key::TxColor, QPalette::Text),
+            colour(Key::LkColor, QPalette::Link)};
 }
 
 void CItemListScreen::Clear() {
