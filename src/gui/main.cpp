@@ -11,6 +11,7 @@
 
 #include <QApplication>
 #include <QTimer>
+#include <cstdio>
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
@@ -47,9 +48,16 @@ int main(int argc, char* argv[]) {
         prompt.SetParent(&frame);
         QObject::connect(&instance, &CSingleInstance::activationRequested, &frame,
                          &CMainFrame::OnActivationRequested);
-        if (options.quitAfterStart)
+        if (options.quitAfterStart) {
+            // Says which layout the window opened in, for the start-up check.
+            QObject::connect(frame.View(), &CQuillpostView::startupFinished, &frame, [&frame] {
+                std::fprintf(stderr, "Quillpost opened the %s layout at %dx%d.\n",
+                             frame.View()->IsWide() ? "wide" : "narrow", frame.width(),
+                             frame.height());
+            });
             QObject::connect(frame.View(), &CQuillpostView::startupFinished, &frame,
                              &QWidget::close, Qt::QueuedConnection);
+        }
         // The hidden window's close would not end the program: it ends with its dialog, however
         // the dialog was left.
         if (options.settingsOnly)

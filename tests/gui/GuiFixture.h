@@ -32,6 +32,8 @@ protected:
     CQuillpostView& Start(const StartOptions& options = {}) {
         frame_ = std::make_unique<CMainFrame>(options, [] { return true; });
         prompt_.SetParent(frame_.get());
+        // A small window: these tests drive the one-screen-at-a-time screens.
+        frame_->resize(760, 560);
         frame_->show();
         EXPECT_TRUE(QTest::qWaitFor([this] { return frame_->View()->StartupDone(); }, 15000));
         // Keys reach the window's shortcuts only once it is the active one.

@@ -17,6 +17,7 @@
 #include "gui/window/DesktopPresence.h"
 #include "gui/window/MainFrame.h"
 #include "gui/window/QuillpostView.h"
+#include "gui/window/WideLayout.h"
 #include "gui/wizard/FeedWizardDlg.h"
 #include "support/LoopbackServer.h"
 #include "support/ScriptedPrompt.h"
@@ -31,9 +32,12 @@
 #include <QMenu>
 #include <QPainter>
 #include <QPushButton>
+#include <QStyleFactory>
+#include <QTableView>
 #include <QTableWidget>
 #include <QTest>
 #include <QToolButton>
+#include <QTreeView>
 #include <cstdio>
 
 namespace {
@@ -263,6 +267,62 @@ void ShootFeedWizard(CMainFrame& frame, LoopbackServer& server) {
     Save(wizard.grab(), "feed-wizard-properties.png");
 }
 
+// The desktop's dark colours, as a dark theme sets them.
+QPalette DarkPalette() {
+    QPalette dark;
+    const QColor window(45, 45, 48), base(30, 30, 32), text(220, 220, 222);
+    dark.setColor(QPalette::Window, window);
+    dark.setColor(QPalette::WindowText, text);
+    dark.setColor(QPalette::Base, base);
+    dark.setColor(QPalette::AlternateBase, QColor(38, 38, 41));
+    dark.setColor(QPalette::Text, text);
+    dark.setColor(QPalette::Button, window);
+    dark.setColor(QPalette::ButtonText, text);
+    dark.setColor(QPalette::ToolTipBase, base);
+    dark.setColor(QPalette::ToolTipText, text);
+    dark.setColor(QPalette::Highlight, QColor(42, 130, 218));
+    dark.setColor(QPalette::HighlightedText, Qt::white);
+    dark.setColor(QPalette::Link, QColor(110, 170, 240));
+    dark.setColor(QPalette::PlaceholderText, QColor(140, 140, 145));
+    dark.setColor(QPalette::Disabled, QPalette::Text, QColor(120, 120, 125));
+    dark.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(120, 120, 125));
+    return dark;
+}
+
+// The wide layout at two sizes, light and dark, with a Feed of the demonstration run selected
+// and its third item in the reading pane.
+void ShootWideLayout(CMainFrame& frame) {
+    CQuillpostView* view = frame.View();
+    frame.View()->OnCommand(CQuillpostView::LayoutAutomatic);
+    const struct {
+        QSize size;
+        bool dark;
+        const char* name;
+    } shots[] = {{{1280, 800}, false, "wide-1280.png"},
+                 {{1920, 1080}, false, "wide-1920.png"},
+                 {{1280, 800}, true, "wide-1280-dark.png"},
+                 {{1920, 1080}, true, "wide-1920-dark.png"}};
+    const QPalette light = QApplication::palette();
+    for (const auto& shot : shots) {
+        QApplication::setPalette(shot.dark ? DarkPalette() : light);
+        frame.resize(shot.size);
+        QTest::qWait(100);
+        if (!view->IsWide()) {
+            std::fprintf(stderr, "the window did not take the wide layout\n");
+            return;
+        }
+        QTableView* table = view->ItemListScreen()->Table();
+        // Selected afresh, so that the article is drawn in the palette of this shot.
+        table->setCurrentIndex(table->model()->index(0, 0));
+        table->setCurrentIndex(table->model()->index(2, 0));
+        QTest::qWait(150);
+        Save(frame.grab(), shot.name);
+    }
+    QApplication::setPalette(light);
+    frame.resize(820, 600);
+    QTest::qWait(100);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -302,6 +362,7 @@ int main(int argc, char** argv) {
     ShootDialogs(frame.View());
     ShootProgressPage(frame, server);
     ShootItemList(frame);
+    ShootWideLayout(frame);
     ShootFeedProperties(&frame);
     ShootFeedWizard(frame, server);
     ShootSearch(frame.View());

@@ -3,6 +3,7 @@
 #include "gui/desktop/Icons.h"
 #include "gui/models/ListDates.h"
 
+#include <QFont>
 #include <QPainter>
 #include <QPixmap>
 #include <algorithm>
@@ -50,6 +51,7 @@ void CItemListModel::SetSource(ItemSource source, QHash<qint32, QString> audioFi
     audioFiles_ = std::move(audioFiles);
     dateFormat_ = dateFormat;
     ReadUpTo(BatchSize);
+    SortItems();
     shown_ = std::min(int(items_.size()), BatchSize);
     endResetModel();
 }
@@ -85,7 +87,51 @@ QString CItemListModel::DisplayTitle(int row) const {
 
 void CItemListModel::ChangedRow(int row) {
     if (row < shown_)
-        emit dataChanged(index(row), index(row));
+        emit dataChanged(index(row, 0), index(row, columnCount() - 1));
+}
+
+void CItemListModel::SetTableColumns(bool table) {
+    if (table == table_)
+        return;
+    beginResetModel();
+    table_ = table;
+    endResetModel();
+}
+
+void CItemListModel::SetFeedTitles(QHash<qint32, QString> titles) {
+    feedTitles_ = std::move(titles);
+    if (shown_ > 0)
+        emit dataChanged(index(0, FeedColumn), index(shown_ - 1, FeedColumn));
+}
+
+void CItemListModel::sort(int column, Qt::SortOrder order) {
+    if (column == sortColumn_ && order == sortOrder_)
+        return;
+    beginResetModel();
+    sortColumn_ = column;
+    sortOrder_ = order;
+    SortItems();
+    endResetModel();
+}
+
+// A sorted list is read whole: the store gives it in its own order only.
+void CItemListModel::SortItems() {
+    if (sortColumn_ < 0 || sortColumn_ >= ColumnCount)
+        return;
+    FetchAll();
+    const auto key = [this](const CFeedItemRecord& item) -> QString {
+        return sortColumn_ == FeedColumn ? feedTitles_.value(item.FeedID) : item.Title;
+    };
+    const bool descending = sortOrder_ == Qt::DescendingOrder;
+    std::stable_sort(items_.begin(), items_.end(),
+                     [&](const CFeedItemRecord& a, const CFeedItemRecord& b) {
+                         const CFeedItemRecord& first = descending ? b : a;
+                         const CFeedItemRecord& second = descending ? a : b;
+                         if (sortColumn_ == DateColumn)
+                             return first.ItemDate < second.ItemDate;
+                         return QString::localeAwareCompare(key(first), key(second)) < 0;
+                     });
+    shown_ = std::min(int(items_.size()), std::max(shown_, BatchSize));
 }
 
 void CItemListModel::SetStatus(int row, qint16 status) {
@@ -110,8 +156,44 @@ void CItemListModel::RemoveItemRow(int row) {
     }
 }
 
+QModelIndex CItemListModel::index(int row, int column, const QModelIndex& parent) const {
+    return QAbstractTableModel::index(row, column, parent);
+}
+
 int CItemListModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : shown_;
+}
+
+int CItemListModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : table_ ? int(ColumnCount) : 1;
+}
+
+QVariant CItemListModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+        return QAbstractTableModel::headerData(section, orientation, role);
+    static const char* const names[ColumnCount] = {"Title", "Feed", "Date"};
+    return section >= 0 && section < ColumnCount ? QString::fromLatin1(names[section]) : QVariant();
+}
+
+QVariant CItemListModel::DisplayText(int row, int column) const {
+    const CFeedItemRecord& item = Item(row);
+    const bool dated = dateFormat_ >= 0 && HasDate(item.ItemDate);
+    switch (column) {
+    case TitleColumn:
+        if (table_ || dateFormat_ < 0)
+            return DisplayTitle(row);
+        // With dates shown, a row without one keeps an empty second line: the list gives every
+        // row the height of the first, and a dated row under an undated one would be cut.
+        return DisplayTitle(row) + u'\n' +
+               (dated ? RowDateText(item.ItemDate, dateFormat_) : QString());
+    case FeedColumn:
+        return feedTitles_.value(item.FeedID);
+    case DateColumn:
+        return HasDate(item.ItemDate) ? RowDateText(item.ItemDate, std::max(dateFormat_, 1))
+                                      : QString();
+    default:
+        return {};
+    }
 }
 
 bool CItemListModel::canFetchMore(const QModelIndex& parent) const {
@@ -137,15 +219,19 @@ QVariant CItemListModel::data(const QModelIndex& index, int role) const {
     const CFeedItemRecord& item = Item(row);
     switch (role) {
     case Qt::DisplayRole:
-        // With dates shown, a row without one keeps an empty second line: the list gives every
-        // row the height of the first, and a dated row under an undated one would be cut.
-        if (dateFormat_ < 0)
-            return DisplayTitle(row);
-        return DisplayTitle(row) + u'\n' +
-               (HasDate(item.ItemDate) ? RowDateText(item.ItemDate, dateFormat_) : QString());
+        return DisplayText(row, index.column());
+    case Qt::FontRole:
+        if (table_ && item.Status == ItemUnread) {
+            QFont bold;
+            bold.setBold(true);
+            return bold;
+        }
+        return {};
     case Qt::ToolTipRole:
-        return DisplayTitle(row);
+        return index.column() == TitleColumn ? DisplayTitle(row) : QVariant();
     case Qt::DecorationRole:
+        if (index.column() != TitleColumn)
+            return {};
         return RowIcon(item.Status, audioFiles_.contains(item.FeedItemID));
     case FeedItemIdRole:
         return item.FeedItemID;

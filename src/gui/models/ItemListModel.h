@@ -2,7 +2,7 @@
 
 #include "store/Records.h"
 
-#include <QAbstractListModel>
+#include <QAbstractTableModel>
 #include <QHash>
 #include <QSize>
 #include <functional>
@@ -12,8 +12,9 @@
 // each with its icon by Status, the audio mark when its enclosure is cached, and its date as a
 // second line when dates are shown. Rows reach the view in batches as it scrolls, so that a
 // list of many thousand items opens at once; given a source, the rows are also read from the
-// store only as the view asks for them.
-class CItemListModel : public QAbstractListModel {
+// store only as the view asks for them. In a table the rows have the columns of Column; a list
+// shows the first.
+class CItemListModel : public QAbstractTableModel {
     Q_OBJECT
 public:
     static constexpr int FeedItemIdRole = Qt::UserRole + 1;
@@ -26,7 +27,19 @@ public:
     // The next items after those already given, at most `count`; fewer means there are no more.
     using ItemSource = std::function<std::vector<CFeedItemRecord>(int count)>;
 
-    using QAbstractListModel::QAbstractListModel;
+    enum Column { TitleColumn, FeedColumn, DateColumn, ColumnCount };
+
+    using QAbstractTableModel::QAbstractTableModel;
+
+    // As table columns, the title stands alone (the date has its own column) and unread rows
+    // are bold; as a list, the title carries the date on a second line.
+    void SetTableColumns(bool table);
+    // The names the Feed column shows.
+    void SetFeedTitles(QHash<qint32, QString> titles);
+    // Sorts every item of the list by a column; -1 keeps the store's order.
+    void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
+    int SortColumn() const { return sortColumn_; }
+    Qt::SortOrder SortOrder() const { return sortOrder_; }
 
     // `audioFiles` maps items to their cached enclosure; dateFormat -1 shows no dates.
     void SetItems(std::vector<CFeedItemRecord> items, QHash<qint32, QString> audioFiles,
@@ -47,7 +60,11 @@ public:
     // The title a row shows: an item without one is named by its position.
     QString DisplayTitle(int row) const;
 
+    QModelIndex index(int row, int column = 0,
+                      const QModelIndex& parent = QModelIndex()) const override;
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
     QVariant data(const QModelIndex& index, int role) const override;
     bool canFetchMore(const QModelIndex& parent) const override;
     void fetchMore(const QModelIndex& parent) override;
@@ -56,10 +73,16 @@ private:
     void ChangedRow(int row);
     // Reads from the source until `count` items are at hand or it has no more.
     void ReadUpTo(int count);
+    QVariant DisplayText(int row, int column) const;
+    void SortItems();
 
     std::vector<CFeedItemRecord> items_;
     ItemSource source_;
     QHash<qint32, QString> audioFiles_;
     int dateFormat_ = -1;
     int shown_ = 0;
+    bool table_ = false;
+    QHash<qint32, QString> feedTitles_;
+    int sortColumn_ = -1;
+    Qt::SortOrder sortOrder_ = Qt::AscendingOrder;
 };

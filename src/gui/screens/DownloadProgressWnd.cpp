@@ -60,6 +60,7 @@ void CDownloadProgressWnd::ShowModel() {
     rows_.SetRows(model_.Rows());
     list_->scrollToBottom();
     cancel_->setEnabled(model_.IsActive());
+    emit progressChanged();
 }
 
 bool CDownloadProgressWnd::Start(const std::function<bool()>& start) {

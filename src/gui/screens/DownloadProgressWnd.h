@@ -34,11 +34,14 @@ public:
     QListView* List() const { return list_; }
     QPushButton* CancelButton() const { return cancel_; }
     CDownloadManager& Manager() { return manager_; }
+    const CDownloadProgressModel& Progress() const { return model_; }
     void OnNavigationKey(NavigationKey key) override;
 
 signals:
     // The run ended (or was stopped): the main view goes back and reloads its lists.
     void refreshRequested();
+    // The run's rows or state changed (on the user-interface thread, while the worker waits).
+    void progressChanged();
 
 private:
     // The run's model, its reports taken on the user-interface thread.

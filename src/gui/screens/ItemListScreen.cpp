@@ -14,13 +14,18 @@
 #include "store/RssDatabase.h"
 
 #include <QFileInfo>
+#include <QHeaderView>
 #include <QListView>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QScrollBar>
 #include <QShortcut>
+#include <QSplitter>
 #include <QStackedWidget>
+#include <QTableView>
 #include <QTimer>
 #include <algorithm>
+#include <iterator>
 
 namespace {
 const QString ConfirmDelete = QStringLiteral("Confirm Delete");
@@ -39,17 +44,112 @@ CItemListScreen::CItemListScreen(CRssDatabase& db, QWidget* parent)
     body_->addWidget(pane_);
     SetBody(body_);
     CreateButtons();
+    CreateTable();
     readTimer_->setSingleShot(true);
     connect(readTimer_, &QTimer::timeout, this, &CItemListScreen::OnReadTimer);
     connect(List(), &QListView::activated, this, [this] { EnterReadingMode(); });
     connect(pane_, &CReadingPane::linkTapped, this, [](const QUrl& link) { OpenLink(link); });
-    auto* remove = new QShortcut(QKeySequence::Delete, this);
+    // The Delete key alone: the desktop's standard delete keys include Ctrl+D, the RSS Database
+    // command's.
+    auto* remove = new QShortcut(QKeySequence(Qt::Key_Delete), this);
     remove->setContext(Qt::WidgetWithChildrenShortcut);
     connect(remove, &QShortcut::activated, this, [this] { OnCommand(DeleteItem); });
     ReadSettings(false);
 }
 
 CItemListScreen::~CItemListScreen() = default;
+
+// The table shares the list's model and selection, so that every command of the screen acts on
+// the row selected in either.
+void CItemListScreen::CreateTable() {
+    split_ = new QSplitter(Qt::Vertical);
+    split_->setObjectName(QStringLiteral("ItemSplitter"));
+    split_->setChildrenCollapsible(false);
+    table_ = new QTableView;
+    table_->setObjectName(QStringLiteral("ItemTable"));
+    table_->setModel(&model_);
+    table_->setSelectionModel(List()->selectionModel());
+    table_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table_->setSelectionMode(QAbstractItemView::SingleSelection);
+    table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table_->setIconSize(CItemListModel::IconArea);
+    table_->setShowGrid(false);
+    table_->setAlternatingRowColors(true);
+    table_->setWordWrap(false);
+    table_->setFrameShape(QFrame::NoFrame);
+    table_->verticalHeader()->hide();
+    table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 8);
+    table_->horizontalHeader()->setHighlightSections(false);
+    table_->horizontalHeader()->setSortIndicatorClearable(true);
+    // The store's order until the user clicks a header.
+    table_->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
+    table_->setSortingEnabled(true);
+    table_->viewport()->installEventFilter(this);
+    split_->addWidget(table_);
+    body_->addWidget(split_);
+    connect(table_, &QTableView::activated, this, [this] { OpenSelectedLink(); });
+    connect(List()->selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this] {
+        if (wide_)
+            ShowSelectedItem();
+    });
+}
+
+void CItemListScreen::SetWide(bool wide) {
+    if (wide == wide_)
+        return;
+    const qint32 selected = CurrentRow() < 0 ? 0 : model_.Item(CurrentRow()).FeedItemID;
+    LeaveReadingMode();
+    wide_ = wide;
+    model_.SetTableColumns(wide);
+    if (wide) {
+        split_->insertWidget(1, pane_);
+        pane_->show();
+        body_->setCurrentWidget(split_);
+        QHeaderView* header = table_->horizontalHeader();
+        header->setSectionResizeMode(CItemListModel::TitleColumn, QHeaderView::Stretch);
+        header->resizeSection(CItemListModel::FeedColumn, 180);
+        header->resizeSection(CItemListModel::DateColumn, 150);
+    } else {
+        body_->insertWidget(1, pane_);
+        body_->setCurrentWidget(List());
+    }
+    SetButtonBarVisible(!wide && showButtons_);
+    SelectRow(selected == 0 ? 0 : RowOfItem(selected));
+}
+
+bool CItemListScreen::StepToUnread(int step) {
+    for (int row = CurrentRow() + step; row >= 0; row += step) {
+        if (row >= model_.rowCount() && model_.canFetchMore(QModelIndex()))
+            model_.fetchMore(QModelIndex());
+        if (row >= model_.rowCount())
+            return false;
+        if (model_.Item(row).Status != ItemUnread)
+            continue;
+        SelectRow(row);
+        if (!wide_ && mode_ == ReadingMode)
+            ShowSelectedItem();
+        return true;
+    }
+    return false;
+}
+
+bool CItemListScreen::PageOrNextUnread() {
+    QScrollBar* bar = pane_->verticalScrollBar();
+    if (CurrentRow() >= 0 && bar->value() < bar->maximum()) {
+        bar->setValue(bar->value() + bar->pageStep());
+        return true;
+    }
+    return StepToUnread(1);
+}
+
+void CItemListScreen::ToggleRead() {
+    const int row = CurrentRow();
+    if (row < 0 || RowIcon(row) == ItemLocked)
+        return;
+    readTimer_->stop();
+    SetItemStatus(row, RowIcon(row) == ItemRead ? ItemUnread : ItemRead);
+    emit itemStatusChanged();
+}
 
 void CItemListScreen::CreateButtons() {
     AddButton(QStringLiteral("qp_properties"), QStringLiteral("document-properties"),
@@ -73,17 +173,26 @@ void CItemListScreen::ReadSettings(bool redraw) {
     const bool showDates = store.Read(Key::ShowIVDates) != 0;
     dateFormat_ = store.Read(Key::DateFormat);
     showButtons_ = store.Read(Key::ShowIVButtons) != 0;
-    SetButtonBarVisible(showButtons_ || mode_ == ReadingMode);
+    SetButtonBarVisible(!wide_ && (showButtons_ || mode_ == ReadingMode));
     const bool datesChanged = showDates != showDates_;
     showDates_ = showDates;
     if (redraw && datesChanged)
         Refresh();
 }
 
+// Colours the user left at their defaults follow the desktop's palette, so that a dark desktop
+// reads its items light on dark.
 PageColors CItemListScreen::Colors() const {
     const CRegistrySettings store = CRegistrySettings::ForQuillpost();
-    return {quint32(store.Read(Key::BgColor)), quint32(store.Read(Key::TxColor)),
-            quint32(store.Read(Key::LkColor))};
+    const auto colour = [&](const IntKey& key, QPalette::ColorRole role) {
+        const int value = store.Read(key);
+        if (value != key.runtimeDefault)
+            return quint32(value);
+        const QColor desktop = palette().color(role);
+        return quint32(desktop.red() | desktop.green() << 8 | desktop.blue() << 16);
+    };
+    return {colour(Key::BgColor, QPalette::Base), colour(Key::TxColor, QPalette::Text),
+            colour(Key::LkColor, QPalette::Link)};
 }
 
 void CItemListScreen::Clear() {
@@ -91,6 +200,32 @@ void CItemListScreen::Clear() {
     model_.Clear();
     longData_.clear();
     SetStripText(QStringLiteral("No View Available"));
+}
+
+// The next `count` items of the cursor; with `unreadOnly`, read ones are passed over and more
+// are read in their place, so that a short batch still means the end of the list.
+std::vector<CFeedItemRecord> CItemListScreen::ReadItems(CItemCursor& cursor, int count,
+                                                        bool unreadOnly) {
+    std::vector<CFeedItemRecord> items;
+    for (;;) {
+        const int wanted = count - int(items.size());
+        db_.LoadMoreItems(cursor, wanted);
+        std::vector<CFeedItemRecord> more = std::exchange(db_.ItemList, {});
+        const bool last = int(more.size()) < wanted;
+        std::copy_if(std::make_move_iterator(more.begin()), std::make_move_iterator(more.end()),
+                     std::back_inserter(items), [unreadOnly](const CFeedItemRecord& item) {
+                         return !unreadOnly || item.Status == ItemUnread;
+                     });
+        if (last || int(items.size()) >= count)
+            return items;
+    }
+}
+
+void CItemListScreen::SetUnreadOnly(bool unreadOnly) {
+    if (unreadOnly == unreadOnly_)
+        return;
+    unreadOnly_ = unreadOnly;
+    Refresh();
 }
 
 QHash<qint32, QString> CItemListScreen::CachedAudioFiles() {
@@ -117,12 +252,13 @@ void CItemListScreen::LoadItems(const QString& stripText,
         WaitCursor wait;
         open(*cursor);
         QHash<qint32, QString> audio = CachedAudioFiles();
-        model_.SetSource(
-            [this, cursor](int count) {
-                db_.LoadMoreItems(*cursor, count);
-                return std::exchange(db_.ItemList, {});
-            },
-            std::move(audio), showDates_ ? dateFormat_ : -1);
+        QHash<qint32, QString> feedTitles;
+        for (const CFeedRecord& feed : db_.FeedList)
+            feedTitles.insert(feed.FeedID, feed.Title);
+        model_.SetFeedTitles(std::move(feedTitles));
+        model_.SetSource([this, cursor, unreadOnly = unreadOnly_](
+                             int count) { return ReadItems(*cursor, count, unreadOnly); },
+                         std::move(audio), showDates_ ? dateFormat_ : -1);
     }
     SetStripText(stripText);
     SelectRow(0);
@@ -192,6 +328,10 @@ void CItemListScreen::Refresh() {
 void CItemListScreen::EnterReadingMode() {
     if (CurrentRow() < 0)
         return;
+    if (wide_) {
+        pane_->setFocus();
+        return;
+    }
     body_->setCurrentWidget(pane_);
     mode_ = ReadingMode;
     pane_->SetFontSmoothing(!TheAppSettings().isVGA);
@@ -207,6 +347,8 @@ void CItemListScreen::EnterReadingMode() {
 
 void CItemListScreen::LeaveReadingMode() {
     readTimer_->stop();
+    if (wide_)
+        return;
     const bool wasReading = mode_ == ReadingMode;
     body_->setCurrentWidget(List());
     mode_ = ListMode;
@@ -313,8 +455,10 @@ int CItemListScreen::RowOfItem(qint32 feedItemID) const {
 void CItemListScreen::OnReadTimer() {
     readTimer_->stop();
     const int row = currentItemID_ == 0 ? -1 : RowOfItem(currentItemID_);
-    if (row >= 0 && RowIcon(row) != ItemLocked)
+    if (row >= 0 && RowIcon(row) == ItemUnread) {
         SetItemStatus(row, ItemRead);
+        emit itemStatusChanged();
+    }
 }
 
 void CItemListScreen::SetItemStatus(int row, qint16 status) {
@@ -441,28 +585,28 @@ void CItemListScreen::OnCommand(int command) {
         return;
     case MarkAsRead:
         withRow([&] { SetItemStatus(row, ItemRead); });
-        return;
+        break;
     case MarkAsUnread:
         withRow([&] { SetItemStatus(row, ItemUnread); });
-        return;
+        break;
     case LockItem:
         withRow([&] { SetItemStatus(row, ItemLocked); });
-        return;
+        break;
     case UnlockItem:
         withRow([&] { SetItemStatus(row, ItemRead); });
-        return;
+        break;
     case DeleteItem:
         DeleteSelectedItem();
-        return;
+        break;
     case DeleteAudioContent:
         DeleteSelectedAudio();
         return;
     case MarkAllRead:
         SetAllStatus(ItemUnread, ItemRead);
-        return;
+        break;
     case MarkAllUnread:
         SetAllStatus(ItemRead, ItemUnread);
-        return;
+        break;
     case WhatsNew:
         ShowView(WhatsNewViewID);
         return;
@@ -472,6 +616,7 @@ void CItemListScreen::OnCommand(int command) {
     default:
         return;
     }
+    emit itemStatusChanged();
 }
 
 void CItemListScreen::OpenSearch() {
@@ -517,7 +662,7 @@ void CItemListScreen::DeleteSelectedAudio() {
 
 void CItemListScreen::OpenSelectedLink() {
     const int row = CurrentRow();
-    if (mode_ == ReadingMode && row >= 0 && !model_.Item(row).Link.isEmpty())
+    if ((mode_ == ReadingMode || wide_) && row >= 0 && !model_.Item(row).Link.isEmpty())
         OpenLink(QUrl(model_.Item(row).Link));
 }
 

@@ -9,7 +9,9 @@
 
 class CReadingPane;
 class CRssDatabase;
+class QSplitter;
 class QStackedWidget;
+class QTableView;
 class QTimer;
 
 // "View Mode": the items of one View or Feed, marked unread, read or locked, and the reading
@@ -68,12 +70,32 @@ public:
     void EnterReadingMode();
     void LeaveReadingMode();
 
+    // Side by side: the items as a table above (or beside) the reading pane, which shows the
+    // selected item at once; otherwise the list and the reading mode one at a time.
+    void SetWide(bool wide);
+    bool IsWide() const { return wide_; }
+    QTableView* Table() const { return table_; }
+    QSplitter* Splitter() const { return split_; }
+    // Moves to the next (step 1) or previous (-1) unread item of the list and shows it; false
+    // when there is none that way.
+    bool StepToUnread(int step);
+    // Pages the article down; at its end moves to the next unread item (false when none).
+    bool PageOrNextUnread();
+    // Marks the selected item read, or unread again when it was read.
+    void ToggleRead();
+    void OpenSelectedLink();
+    // Lists only unread items (and shows again what is shown).
+    void SetUnreadOnly(bool unreadOnly);
+    bool UnreadOnly() const { return unreadOnly_; }
+
 signals:
     void feedListRequested();
     // An item of the Feed shown here was read: the feed list marks its row read.
     void feedItemRead();
     // The View's properties were changed here; the feed list refreshes when it shows it.
     void viewEdited(qint32 viewID);
+    // Items were marked, deleted or read: the unread counts shown elsewhere change.
+    void itemStatusChanged();
 
 private:
     struct LongData {
@@ -83,6 +105,7 @@ private:
     void CreateButtons();
     void LoadItems(const QString& stripText, const std::function<void(CItemCursor&)>& open);
     QHash<qint32, QString> CachedAudioFiles();
+    std::vector<CFeedItemRecord> ReadItems(CItemCursor& cursor, int count, bool unreadOnly);
     void ShowSelectedItem();
     const LongData& LongDataOf(qint32 feedItemID);
     QString FeedTitleOf(qint32 feedID) const;
@@ -98,8 +121,8 @@ private:
     void DeleteSelectedAudio();
     void SelectAfterRemoval(int removedRow);
     void ReportItemGone(int row);
-    void OpenSelectedLink();
     void PlayAudio(int row);
+    void CreateTable();
     int RowOfItem(qint32 feedItemID) const;
     int RowIcon(int row) const;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -109,6 +132,10 @@ private:
     QStackedWidget* body_;
     CReadingPane* pane_;
     QTimer* readTimer_;
+    QTableView* table_ = nullptr;
+    QSplitter* split_ = nullptr;
+    bool wide_ = false;
+    bool unreadOnly_ = false;
     QAction* webButton_ = nullptr;
     QAction* modeButton_ = nullptr;
     QHash<qint32, LongData> longData_;

@@ -10,19 +10,27 @@
 #include "gui/screens/FirstStartNote.h"
 #include "gui/screens/HelpWindow.h"
 #include "gui/screens/ItemListScreen.h"
+#include "gui/screens/ReadingPane.h"
+#include "gui/window/WideLayout.h"
+#include "gui/window/WindowState.h"
 #include "net/RunLock.h"
 #include "store/Prompt.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
+#include <QHeaderView>
 #include <QKeySequence>
 #include <QListView>
 #include <QMenu>
 #include <QShortcut>
+#include <QSplitter>
 #include <QStackedWidget>
+#include <QTableView>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
+#include <QTreeView>
 #include <QVBoxLayout>
 
 namespace {
@@ -35,7 +43,8 @@ CQuillpostView::CQuillpostView(const StartOptions& options, ConnectivityProbe pr
     : QWidget(parent), options_(options), bars_(new QStackedWidget), screens_(new QStackedWidget),
       feedList_(new CFeedListScreen(db_)), itemList_(new CItemListScreen(db_)),
       progress_(new CDownloadProgressWnd(db_, probe)), firstStartNote_(new CFirstStartNote),
-      startupTimer_(new QTimer(this)), scheduleTimer_(new QTimer(this)), probe_(std::move(probe)) {
+      search_([this] { return db_.DatabasePath(); }), startupTimer_(new QTimer(this)),
+      scheduleTimer_(new QTimer(this)), probe_(std::move(probe)) {
     setObjectName(QStringLiteral("QuillpostView"));
     CreateActions();
     CreateMainMenu();
@@ -46,7 +55,7 @@ CQuillpostView::CQuillpostView(const StartOptions& options, ConnectivityProbe pr
     CreateCommandBars();
     CreateNavigationKeys();
     CreatePasteKeys();
-    ApplyListFont();
+    CreateLayoutActions();
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -61,6 +70,8 @@ CQuillpostView::CQuillpostView(const StartOptions& options, ConnectivityProbe pr
             [this] { OnCommand(UpdateAllFeeds); });
     connect(firstStartNote_, &CFirstStartNote::wizardRequested, this,
             [this] { OnCommand(FeedWizard); });
+    CreateWideLayout();
+    ApplyListFont();
     connect(progress_, &CDownloadProgressWnd::refreshRequested, this,
             [this] { OnCommand(DownloadFinished); });
 
@@ -79,6 +90,10 @@ CQuillpostView::~CQuillpostView() {
     // The progress page stops its run and waits for the worker while the database it works on
     // is still there (child widgets would otherwise outlive the view's members).
     delete progress_;
+    // The item screen lives in whichever layout is shown; it goes with the view.
+    if (wideShown_)
+        wide_->ReleaseItemScreen();
+    delete itemList_;
 }
 
 void CQuillpostView::paintEvent(QPaintEvent* event) {
@@ -216,13 +231,130 @@ void CQuillpostView::CreateNavigationKeys() {
             if (CScreen* screen = Screen(activeScreen_))
                 screen->OnNavigationKey(navigation);
         });
+        navigationKeys_ << shortcut;
     }
+}
+
+void CQuillpostView::CreateLayoutActions() {
+    auto* group = new QActionGroup(this);
+    const std::pair<int, const char*> choices[] = {{LayoutAutomatic, "Automatic Layout"},
+                                                   {LayoutWide, "Wide Layout"},
+                                                   {LayoutNarrow, "Narrow Layout"}};
+    const int chosen = LayoutAutomatic + int(CWindowState::ChosenLayout());
+    for (const auto& [command, text] : choices) {
+        auto* action = new QAction(QString::fromLatin1(text), group);
+        action->setCheckable(true);
+        action->setChecked(command == chosen);
+        connect(action, &QAction::triggered, this,
+                [this, command = command] { OnCommand(command); });
+        actions_.insert(command, action);
+    }
+    auto* beside = new QAction(QStringLiteral("Reading Pane Beside the Items"), this);
+    beside->setCheckable(true);
+    beside->setChecked(CWindowState::ReadingPaneBeside());
+    connect(beside, &QAction::triggered, this, [this] { OnCommand(ReadingPaneBeside); });
+    actions_.insert(ReadingPaneBeside, beside);
+}
+
+void CQuillpostView::CreateWideLayout() {
+    wide_ = new CWideLayout(db_, itemList_, search_);
+    screens_->addWidget(wide_);
+    connect(progress_, &CDownloadProgressWnd::progressChanged, this, [this] {
+        if (wideShown_)
+            wide_->OnRunProgress(progress_->Progress());
+    });
+    connect(wide_, &CWideLayout::updateAllRequested, this, [this] { OnCommand(UpdateAllFeeds); });
+    connect(wide_, &CWideLayout::feedUpdateRequested, this,
+            [this](qint32 feedID) { StartDownloadRun(RunKind::OneFeed, feedID); });
+    connect(wide_, &CWideLayout::viewUpdateRequested, this,
+            [this](qint32 viewID) { StartDownloadRun(RunKind::OneView, viewID); });
+}
+
+void CQuillpostView::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    ApplyLayout();
+}
+
+void CQuillpostView::ApplyLayout() {
+    switch (CWindowState::ChosenLayout()) {
+    case CWindowState::Layout::Wide:
+        SetWideLayout(true);
+        return;
+    case CWindowState::Layout::Narrow:
+        SetWideLayout(false);
+        return;
+    case CWindowState::Layout::Automatic:
+        SetWideLayout(width() >= CWindowState::WideThreshold);
+        return;
+    }
+}
+
+// The item screen moves between the two layouts; the narrow screens' window-wide navigation
+// keys are off in the wide one, where Up and Down move in the focused pane.
+void CQuillpostView::SetWideLayout(bool wide) {
+    if (wide == wideShown_)
+        return;
+    const int active = activeScreen_;
+    wideShown_ = wide;
+    for (QShortcut* key : navigationKeys_)
+        key->setEnabled(!wide);
+    if (wide) {
+        wide_->TakeItemScreen();
+        PlaceReadingPane();
+        wide_->Splitter()->restoreState(CWindowState::Read("TreeSplitter"));
+        itemList_->Table()->horizontalHeader()->restoreState(CWindowState::Read("ItemColumns"));
+        if (db_.IsOpen())
+            wide_->Rebuild();
+        bars_->hide();
+        screens_->setCurrentWidget(wide_);
+        wide_->Tree()->setFocus();
+    } else {
+        SaveLayoutState();
+        wide_->ReleaseItemScreen();
+        screens_->insertWidget(0, itemList_);
+        bars_->show();
+        activeScreen_ = 0;
+        SwitchScreen(active != 0 ? active : int(CFeedListScreen::Id));
+    }
+    emit stateChanged();
+}
+
+void CQuillpostView::PlaceReadingPane() {
+    const bool beside = CWindowState::ReadingPaneBeside();
+    QSplitter* split = itemList_->Splitter();
+    split->setOrientation(beside ? Qt::Horizontal : Qt::Vertical);
+    if (!split->restoreState(CWindowState::Read(beside ? "PaneBesideSplitter" : "PaneSplitter")))
+        split->setSizes(beside ? QList<int>{500, 600} : QList<int>{280, 420});
+}
+
+void CQuillpostView::SaveLayoutState() {
+    if (!wideShown_)
+        return;
+    CWindowState::Write("TreeSplitter", wide_->Splitter()->saveState());
+    CWindowState::Write(CWindowState::ReadingPaneBeside() ? "PaneBesideSplitter" : "PaneSplitter",
+                        itemList_->Splitter()->saveState());
+    CWindowState::Write("ItemColumns", itemList_->Table()->horizontalHeader()->saveState());
 }
 
 void CQuillpostView::SwitchScreen(int screenId) {
     CScreen* screen = Screen(screenId);
     if (!screen)
         return;
+    if (wideShown_) {
+        // The wide layout shows both lists at once, and a run in the status bar: the list
+        // asked for takes the focus.
+        screens_->setCurrentWidget(wide_);
+        if (screenId != CDownloadProgressWnd::Id) {
+            activeScreen_ = screenId;
+            CRegistrySettings::ForQuillpost().Write(Key::ActiveView, screenId);
+            if (screenId == CFeedListScreen::Id)
+                wide_->Tree()->setFocus();
+            else
+                itemList_->Table()->setFocus();
+        }
+        emit stateChanged();
+        return;
+    }
     if (screenId != CItemListScreen::Id)
         itemList_->LeaveReadingMode();
     activeScreen_ = screenId;
@@ -236,8 +368,10 @@ void CQuillpostView::SwitchScreen(int screenId) {
 }
 
 bool CQuillpostView::StartDownloadRun(RunKind kind, qint32 id) {
-    if (progress_->IsActive() || progress_->IsRunning())
+    if (progress_->IsActive() || progress_->IsRunning()) {
+        emit runRefused();
         return false;
+    }
     const int remembered =
         activeScreen_ == CDownloadProgressWnd::Id ? returnScreen_ : activeScreen_;
     audioRun_ = kind == RunKind::Audio;
@@ -289,6 +423,8 @@ void CQuillpostView::RefreshScreens() {
     if (db_.IsOpen()) {
         feedList_->Refresh();
         itemList_->Refresh();
+        if (wideShown_)
+            wide_->Rebuild();
     } else {
         feedList_->Clear();
         itemList_->Clear();
@@ -359,11 +495,15 @@ void CQuillpostView::ApplyListFont() {
                        Key::FontSize.runtimeDefault);
     feedList_->List()->setFont(font);
     itemList_->List()->setFont(font);
+    itemList_->Table()->setFont(font);
+    wide_->Tree()->setFont(font);
 }
 
 void CQuillpostView::OnActivationRequested(const QString& argument) {
+    // A minimised window comes back as it was; a maximised or resized one is left as it is.
     QWidget* frame = window();
-    frame->showNormal();
+    frame->setWindowState((frame->windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    frame->show();
     frame->raise();
     frame->activateWindow();
     // The flag is lowered before the dialog opens, so that a further hand-over while it is
@@ -391,8 +531,21 @@ void CQuillpostView::OnCommand(int command) {
     case ShowItemList:
         SwitchScreen(CItemListScreen::Id);
         return;
+    case LayoutAutomatic:
+    case LayoutWide:
+    case LayoutNarrow:
+        CWindowState::SetChosenLayout(CWindowState::Layout(command - LayoutAutomatic));
+        ApplyLayout();
+        return;
+    case ReadingPaneBeside:
+        SaveLayoutState();
+        CWindowState::SetReadingPaneBeside(actions_[ReadingPaneBeside]->isChecked());
+        if (wideShown_)
+            PlaceReadingPane();
+        return;
     case ShowScreenHelp:
-        ShowHelpPage(activeScreen_ != CItemListScreen::Id ? QStringLiteral("fvInfo.htm")
+        ShowHelpPage(wideShown_                             ? QStringLiteral("help.htm#keys")
+                     : activeScreen_ != CItemListScreen::Id ? QStringLiteral("fvInfo.htm")
                      : itemList_->Mode() == CItemListScreen::ReadingMode
                          ? QStringLiteral("ivdInfo.htm")
                          : QStringLiteral("ivlInfo.htm"));

@@ -3,6 +3,7 @@
 #include "app/FeedWizard.h"
 #include "app/RunTally.h"
 #include "gui/desktop/CommandLine.h"
+#include "gui/window/SearchRunner.h"
 #include "net/InternetConnection.h"
 #include "net/ReloadSchedule.h"
 #include "store/RssDatabase.h"
@@ -17,14 +18,18 @@ class CFeedListScreen;
 class CFirstStartNote;
 class CItemListScreen;
 class CScreen;
+class CWideLayout;
 class QAction;
+class QActionGroup;
 class QMenu;
+class QShortcut;
 class QStackedWidget;
 class QTimer;
 
 // The main view: the three screens (item list, feed list, download progress), one shown at a
 // time with its command bar, the main menu, the navigation keys, the start-up sequence and
-// the database they all work on.
+// the database they all work on. A wide window shows instead the wide layout: the feed tree,
+// the item table and the reading pane side by side.
 class CQuillpostView : public QWidget {
     Q_OBJECT
 public:
@@ -47,6 +52,10 @@ public:
         NetworkConnection = 3005,
         Help = 3003,
         Exit = 57665, // the standard application-exit command
+        LayoutAutomatic = 6001,
+        LayoutWide = 6002,
+        LayoutNarrow = 6003,
+        ReadingPaneBeside = 6004,
     };
     enum class RunKind { AllFeeds, OneFeed, OneView, Audio };
 
@@ -81,6 +90,10 @@ public:
     CItemListScreen* ItemListScreen() const { return itemList_; }
     CDownloadProgressWnd* ProgressScreen() const { return progress_; }
     CFirstStartNote* FirstStartNote() const { return firstStartNote_; }
+    CWideLayout* WideLayout() const { return wide_; }
+    bool IsWide() const { return wideShown_; }
+    // Saves the splitters and the item table's columns for the next start.
+    void SaveLayoutState();
     bool StartupDone() const { return startupDone_; }
 
     // The start-up sequence, run once the empty window is on screen.
@@ -104,11 +117,14 @@ signals:
     void unreadCountChanged(int unread);
     // A run of feeds, started by the user or by the schedule, has ended.
     void feedRunFinished(const RunTally& tally);
+    // A run was asked for while one goes on.
+    void runRefused();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void CreateActions();
@@ -116,6 +132,12 @@ private:
     void CreateCommandBars();
     void CreateNavigationKeys();
     void CreatePasteKeys();
+    void CreateLayoutActions();
+    void CreateWideLayout();
+    // Shows the wide or the narrow layout, as chosen in the View menu or by the width.
+    void ApplyLayout();
+    void SetWideLayout(bool wide);
+    void PlaceReadingPane();
     void AddScreen(CScreen* screen);
     CScreen* Screen(int screenId) const;
     void OnDownloadRunEnded();
@@ -155,6 +177,10 @@ private:
     CFirstStartNote* firstStartNote_;
     // The unread counts when the current run started, to tell what it brought.
     QHash<qint32, CRssDatabase::FeedCounts> unreadBeforeRun_;
+    CBackgroundSearch search_;
+    CWideLayout* wide_ = nullptr;
+    QList<QShortcut*> navigationKeys_;
+    bool wideShown_ = false;
     int activeScreen_ = 0;
     int returnScreen_ = 0;
     bool audioRun_ = false;
