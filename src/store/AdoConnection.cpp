@@ -2,6 +2,7 @@
 
 #include "store/AdoException.h"
 #include "store/DiskFull.h"
+#include "store/FoldedLike.h"
 #include "store/SqlDialect.h"
 #include "store/WordTrigramTokenizer.h"
 #include "text/MarkupText.h"
@@ -14,10 +15,10 @@ namespace {
 
 // WAL lets readers of other processes go on while one writes; NORMAL syncs at checkpoints
 // rather than at every commit. The search index's triggers need its tokenizer on every
-// connection that writes items.
+// connection that writes items. Like folds the case of every letter, not of ASCII ones only.
 bool ConfigureConnection(sqlite3* db) {
     sqlite3_busy_timeout(db, 10000);
-    return CWordTrigramTokenizer::Register(db) &&
+    return CWordTrigramTokenizer::Register(db) && CFoldedLike::Register(db) &&
            sqlite3_exec(db,
                         "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL; "
                         "SELECT count(*) FROM sqlite_master;",
