@@ -467,6 +467,8 @@ void CRssDatabase::AppendViewPageByDate(CItemCursor& cursor, int count) {
 
 bool CRssDatabase::LoadMoreItems(CItemCursor& cursor, int count) {
     ItemList.clear();
+    if (cursor.cancel && *cursor.cancel)
+        return true;
     if (cursor.kind == CItemCursor::Kind::Whole) {
         const std::size_t end =
             std::min(cursor.items.size(), cursor.handedOut + std::size_t(std::max(count, 0)));

@@ -323,6 +323,8 @@ std::optional<QString> CRssDatabase::NewestRowsBound(const CItemCursor& cursor) 
 // the text has no run it keeps, ranges of rows. The lock is let go between parts, so that a
 // download goes on meanwhile, and the flag is looked at.
 std::optional<CMatchCounts> CRssDatabase::CountMatches(const CItemCursor& cursor) {
+    if (Cancelled(cursor.cancel))
+        return std::nullopt;
     if (cursor.counted)
         return cursor.counted;
     QStringList parts;
