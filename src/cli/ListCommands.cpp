@@ -1,4 +1,5 @@
 // Lists, reading and marking items, searching and rebuilding Views.
+#include "app/DatabaseSearch.h"
 #include "cli/CliApplication.h"
 #include "cli/RecordText.h"
 #include "text/DateFormat.h"
@@ -7,6 +8,7 @@
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QSet>
+#include <cstdio>
 
 int CCliApplication::Views(const CArguments&) {
     if (!db_->LoadViewList())
@@ -173,20 +175,33 @@ int CCliApplication::Mark(const CArguments& arguments) {
                : Fail(QStringLiteral("the item was not changed"));
 }
 
+// The newest matches are printed as soon as they are found; the count of all follows.
 int CCliApplication::Search(const CArguments& arguments) {
     const QString text = arguments.positional[0];
     const QStringList places = arguments.Has("--in") ? arguments.Value("--in").split(u',')
                                                      : QStringList{"title", "keywords", "text"};
-    auto results = db_->GetView(SearchResultsViewID);
-    if (!results)
+    if (!db_->GetView(SearchResultsViewID))
         return Fail(QStringLiteral("the database has no Search Results View"));
-    results->Keywords = text;
-    if (!db_->UpdateView(*results) ||
-        !db_->RebuildKeywordView(SearchResultsViewID, places.contains("title"),
-                                 places.contains("keywords"), places.contains("text")))
+    const CDatabaseSearch::Request request{
+        text, {places.contains("title"), places.contains("keywords"), places.contains("text")}};
+    const std::atomic<bool> never{false};
+    CDatabaseSearch::Shown shown;
+    std::optional<CMatchCounts> all;
+    const bool done = CDatabaseSearch::Run(
+        *db_, request, never,
+        [&](const CDatabaseSearch::Shown& items) {
+            shown = items;
+            db_->ItemList = items;
+            PrintItems();
+            std::fflush(stdout);
+        },
+        [&](const CMatchCounts& counts) { all = counts; });
+    if (!done || !db_->FillSearchResults(text, shown, all))
         return Fail(QStringLiteral("the search could not run"));
-    db_->LoadViewItems(SearchResultsViewID, 10, false);
-    PrintItems();
+    if (!json_)
+        Print(QStringLiteral("%1 items match; the newest %2 are listed.")
+                  .arg(all->all)
+                  .arg(shown.size()));
     return Success;
 }
 

@@ -2,6 +2,7 @@
 
 #include "store/AdoException.h"
 #include "store/DiskFull.h"
+#include "store/FoldedLike.h"
 #include "store/SqlDialect.h"
 #include "store/WordTrigramTokenizer.h"
 #include "text/MarkupText.h"
@@ -14,12 +15,12 @@ namespace {
 
 // WAL lets readers of other processes go on while one writes; NORMAL syncs at checkpoints
 // rather than at every commit. The search index's triggers need its tokenizer on every
-// connection that writes items. A new file frees the pages that deletes leave on request
-// (GiveBackFreeSpace), which it learns only before its first page is written; an existing file
-// keeps its setting until a rebuild.
+// connection that writes items, and Like folds the case of every letter, not of ASCII ones only.
+// A new file frees the pages that deletes leave on request (GiveBackFreeSpace), which it learns
+// only before its first page is written; an existing file keeps its setting until a rebuild.
 bool ConfigureConnection(sqlite3* db) {
     sqlite3_busy_timeout(db, 10000);
-    return CWordTrigramTokenizer::Register(db) &&
+    return CWordTrigramTokenizer::Register(db) && CFoldedLike::Register(db) &&
            sqlite3_exec(db,
                         "PRAGMA auto_vacuum=INCREMENTAL; PRAGMA journal_mode=WAL; "
                         "PRAGMA synchronous=NORMAL; SELECT count(*) FROM sqlite_master;",

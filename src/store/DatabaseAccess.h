@@ -36,6 +36,10 @@ template <typename Take> void TakeReadableRows(CAdoRecordset& rows, Take&& take)
 
 // The item columns every list shows, by position: FeedItemID, FeedID, Title, Status, ItemDate,
 // LinkUrl, LinkUrl2 (the two halves of the link joined).
+inline const QString ListedItemColumns = QStringLiteral(
+    "FeedItems.FeedItemID,FeedItems.FeedID,FeedItems.Title,FeedItems.Status,FeedItems.ItemDate,"
+    "FeedItems.LinkUrl,FeedItems.LinkUrl2");
+
 inline CFeedItemRecord ReadListedItem(CAdoRecordset& row) {
     CFeedItemRecord item;
     item.FeedItemID = row.Field(0).GetLong();
@@ -46,4 +50,14 @@ inline CFeedItemRecord ReadListedItem(CAdoRecordset& row) {
     item.Link = row.Field(5).GetString();
     item.Link += row.Field(6).GetString();
     return item;
+}
+
+// The order of the lists by date: latest first, items of one date by number (the highest, the
+// latest stored, first), items without a date last.
+inline bool ListedBefore(const CFeedItemRecord& a, const CFeedItemRecord& b) {
+    if (a.ItemDate.isValid() != b.ItemDate.isValid())
+        return a.ItemDate.isValid();
+    if (a.ItemDate != b.ItemDate)
+        return a.ItemDate > b.ItemDate;
+    return a.FeedItemID > b.FeedItemID;
 }

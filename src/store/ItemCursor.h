@@ -7,7 +7,19 @@
 #include <QList>
 #include <QSet>
 #include <QString>
+#include <atomic>
+#include <memory>
+#include <optional>
 #include <vector>
+
+// How many items a search matches: all, and of those the shown (Status not 0), unread and
+// locked ones, as a View counts its items.
+struct CMatchCounts {
+    qint32 all = 0;
+    qint32 shown = 0;
+    qint32 unread = 0;
+    qint32 locked = 0;
+};
 
 // Where a reading of a Feed's or a View's items stands, so that the list can be read a page at a
 // time and each page continues exactly where the last one ended. Opened by
@@ -22,7 +34,10 @@ struct CItemCursor {
         // worked out when opened as each feed's share; read on by date after the last row.
         ViewByDate,
         // The same when it shows few items: those are read when opened and handed out from here.
+        // Also a search with few matches.
         Whole,
+        // The matches of a search that has many, read on down the date index after the last row.
+        Matches,
     };
     Kind kind = Kind::Feed;
     bool done = false;
@@ -59,4 +74,20 @@ struct CItemCursor {
     // Whole
     std::vector<CFeedItemRecord> items;
     std::size_t handedOut = 0;
+
+    // Matches, and Whole for a search: what makes a row of FeedItems a match, and the items the
+    // search index names as maybe holding the text (none when the text has no run it keeps).
+    QString matchCondition;
+    std::optional<QString> indexQuery;
+    bool byTitleIndex = false;
+    bool byTextIndex = false;
+    // The index names the matches and no others: they need no test with Like.
+    bool indexIsExact = false;
+    // Matches: the items the index names, when the text has a run it keeps; only these rows
+    // are read and tested as the date index is walked.
+    std::shared_ptr<const QSet<qint32>> candidates;
+    // Known when opened for a search with few matches.
+    std::optional<CMatchCounts> counted;
+    // Set from another thread to stop the reading; the page read so far is kept.
+    const std::atomic<bool>* cancel = nullptr;
 };

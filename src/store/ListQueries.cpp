@@ -1,19 +1,13 @@
 // The lists the screens show, searches, View membership and counts.
 #include "store/AudioCache.h"
 #include "store/DatabaseAccess.h"
-#include "store/WordTrigramTokenizer.h"
 
-#include <QRegularExpression>
 #include <QSet>
 #include <algorithm>
 #include <iterator>
 #include <limits>
 
 namespace {
-
-const QString ItemColumns = QStringLiteral(
-    "FeedItems.FeedItemID,FeedItems.FeedID,FeedItems.Title,FeedItems.Status,FeedItems.ItemDate,"
-    "FeedItems.LinkUrl,FeedItems.LinkUrl2");
 
 // A View ordered by item date that shows up to this many items has them read when opened and
 // sorted; a larger one is read a page at a time down the date index.
@@ -112,7 +106,7 @@ QString HiddenItemsCondition(const CItemCursor& cursor) {
 // rows come in the list's order, so a page costs the rows read to fill it. The lower bounds of
 // the shares and the View's own filter are checked on each row read.
 QString RowsOfSharesByDate(const CItemCursor& cursor) {
-    return QStringLiteral("Select ") + ItemColumns +
+    return QStringLiteral("Select ") + ListedItemColumns +
            QStringLiteral(" From FeedItems Indexed By FeedItemsNewest_PI") +
            MembershipJoin(cursor.view, QStringLiteral(" Cross Join")) +
            QStringLiteral(" Where FeedItems.FeedID In (") + SqlIntList(cursor.shares.keys()) +
@@ -135,16 +129,6 @@ QString RowsPerFeedAtMost(const CItemCursor& cursor) {
 bool InShare(const CFeedItemRecord& item, const CItemCursor& cursor) {
     const auto share = cursor.shares.constFind(item.FeedID);
     return share != cursor.shares.cend() && item.FeedItemID >= *share;
-}
-
-// The order of the lists by date: latest first, items of one date by number (the highest, the
-// latest stored, first), items without a date last.
-bool ListedBefore(const CFeedItemRecord& a, const CFeedItemRecord& b) {
-    if (a.ItemDate.isValid() != b.ItemDate.isValid())
-        return a.ItemDate.isValid();
-    if (a.ItemDate != b.ItemDate)
-        return a.ItemDate > b.ItemDate;
-    return a.FeedItemID > b.FeedItemID;
 }
 
 // In the order by date the rows with a date come first, those without last. Each part is read
@@ -287,7 +271,7 @@ void CRssDatabase::AppendFeedPage(CItemCursor& cursor, int count) {
     const int wanted = cursor.most == 0 ? count : std::min(count, cursor.most - cursor.taken);
     const bool more = ReadOnByDate(
         cursor,
-        QStringLiteral("Select ") + ItemColumns +
+        QStringLiteral("Select ") + ListedItemColumns +
             QStringLiteral(" From FeedItems Where FeedItems.Status <> 0 And FeedItems.FeedID = ") +
             SqlInt(cursor.feedID),
         QString(), wanted, [&](CAdoRecordset& row) {
@@ -319,7 +303,7 @@ int CRssDatabase::AppendShownItemsOfFeed(CItemCursor& cursor, int count) {
         cursor.started ? QStringLiteral(" And FeedItems.FeedItemID < ") + SqlInt(cursor.lastItemID)
                        : QString();
     const auto rows =
-        Query(QStringLiteral("Select ") + ItemColumns + u' ' + ViewItemsOfFeed(view, feedID) +
+        Query(QStringLiteral("Select ") + ListedItemColumns + u' ' + ViewItemsOfFeed(view, feedID) +
               cursor.hiddenCondition + after +
               QStringLiteral(" Order By FeedItems.FeedItemID Desc") + SqlLimit(count));
     int read = 0;
@@ -483,6 +467,8 @@ void CRssDatabase::AppendViewPageByDate(CItemCursor& cursor, int count) {
 
 bool CRssDatabase::LoadMoreItems(CItemCursor& cursor, int count) {
     ItemList.clear();
+    if (cursor.cancel && *cursor.cancel)
+        return true;
     if (cursor.kind == CItemCursor::Kind::Whole) {
         const std::size_t end =
             std::min(cursor.items.size(), cursor.handedOut + std::size_t(std::max(count, 0)));
@@ -499,6 +485,8 @@ bool CRssDatabase::LoadMoreItems(CItemCursor& cursor, int count) {
             AppendFeedPage(cursor, count);
         else if (cursor.kind == CItemCursor::Kind::ViewByDate)
             AppendViewPageByDate(cursor, count);
+        else if (cursor.kind == CItemCursor::Kind::Matches)
+            AppendMatchesPage(cursor, count);
         else
             AppendViewPage(cursor, count);
         return true;
@@ -550,95 +538,6 @@ bool CRssDatabase::LoadAudioList(qint16 audioStatus) {
     });
 }
 
-namespace {
-
-// The runs of three characters that every row matching a Like pattern holds and the index
-// keeps: those of the pattern's plain stretches between its wildcards that hold no white space,
-// each quoted for the index's query language (a double quote doubled), so that no search text
-// is read as an operator. None when there is no such run: then only Like can tell.
-std::optional<QString> TrigramQuery(const QString& text) {
-    QStringList runs;
-    static const QRegularExpression wildcards(QStringLiteral("[%_]"));
-    for (const QString& stretch : text.split(wildcards)) {
-        const QList<uint> characters = stretch.toUcs4();
-        for (qsizetype i = 0; i + 3 <= characters.size(); ++i) {
-            const auto* first = reinterpret_cast<const char32_t*>(characters.constData() + i);
-            if (std::any_of(first, first + 3, CWordTrigramTokenizer::BreaksRuns))
-                continue;
-            const QString run = QString::fromUcs4(first, 3);
-            const QString quoted = u'"' + QString(run).replace(u'"', QStringLiteral("\"\"")) + u'"';
-            if (!runs.contains(quoted))
-                runs << quoted;
-        }
-    }
-    if (runs.isEmpty())
-        return std::nullopt;
-    return runs.join(QStringLiteral(" AND "));
-}
-
-} // namespace
-
-// The search text goes into the pattern with its quotes doubled: an apostrophe is found like
-// any other character and no text can change the statement. Rows are found through the search
-// index and kept when Like says so: the same rows as a Like over every row.
-void CRssDatabase::SearchItems(const QString& text, SearchResults& results, bool byTitle,
-                               bool byKeywords, bool byText, bool newestFirst) {
-    const QString trimmed = text.trimmed();
-    if (trimmed.isEmpty())
-        return;
-    const QString pattern = SqlText(u'%' + trimmed + u'%');
-    const std::optional<QString> trigrams = TrigramQuery(trimmed);
-    const auto indexed = [&](const QString& column, const QString& index) {
-        return trigrams
-                   ? QStringLiteral(" And ") + column + QStringLiteral(" In (Select rowid") +
-                         (index == u"ItemTextSearch"
-                              ? QStringLiteral(" / (Case When rowid < 0 Then -65536 Else 1 End)")
-                              : QString()) +
-                         QStringLiteral(" From ") + index + QStringLiteral(" Where ") + index +
-                         QStringLiteral(" Match ") + SqlText(*trigrams) + u')'
-                   : QString();
-    };
-    const QString order = newestFirst ? QStringLiteral(" Order By ItemDate Desc")
-                                      : QStringLiteral(" Order By FeedID");
-    QStringList queries;
-    if (byTitle)
-        queries << QStringLiteral(
-                       "Select FeedItemID,Title,FeedID From FeedItems Where Title Like ") +
-                       pattern +
-                       indexed(QStringLiteral("FeedItemID"), QStringLiteral("ItemTitleSearch")) +
-                       order;
-    if (byKeywords)
-        queries << QStringLiteral("Select FeedItemID,Title,FeedID From FeedItems Where Keywords "
-                                  "Like ") +
-                       pattern +
-                       indexed(QStringLiteral("FeedItemID"), QStringLiteral("ItemTitleSearch")) +
-                       order;
-    if (byText)
-        queries << QStringLiteral("Select FeedItems.FeedItemID,FeedItems.Title,FeedItems.FeedID "
-                                  "From FeedItems Inner Join FeedItemShortData On "
-                                  "FeedItems.FeedItemID = FeedItemShortData.FeedItemID Where "
-                                  "FeedItemShortData.TextData Like ") +
-                       pattern +
-                       indexed(QStringLiteral("FeedItemShortData.FeedItemID"),
-                               QStringLiteral("ItemTextSearch")) +
-                       (newestFirst ? QStringLiteral(" Order By FeedItems.ItemDate Desc")
-                                    : QStringLiteral(" Order By FeedItems.FeedID"));
-    QSet<qint32> listed(results.feedItemIDs.cbegin(), results.feedItemIDs.cend());
-    WithAccess(true, [&] {
-        for (const QString& query : queries)
-            for (auto rows = Query(query); !rows->IsEOF(); rows->MoveNext()) {
-                const qint32 feedItemID = rows->Field(0).GetLong();
-                if (listed.contains(feedItemID))
-                    continue;
-                listed.insert(feedItemID);
-                results.feedItemIDs << feedItemID;
-                results.titles << rows->Field(1).GetString();
-                results.feedIDs << rows->Field(2).GetLong();
-            }
-        return true;
-    });
-}
-
 std::optional<QList<qint32>> CRssDatabase::GetViewFeedIDs(qint32 viewID) {
     const auto view = GetView(viewID);
     if (!view)
@@ -673,7 +572,8 @@ std::optional<QList<qint32>> CRssDatabase::GetFeedViewIDs(qint32 feedID) {
 
 bool CRssDatabase::ClearViewMembership(qint32 viewID) {
     return ExecuteWithID({QStringLiteral("Delete From ViewFeeds Where ViewID = "),
-                          QStringLiteral("Delete From ViewFeedItems Where ViewID = ")},
+                          QStringLiteral("Delete From ViewFeedItems Where ViewID = "),
+                          QStringLiteral("Delete From SearchMatchCounts Where ViewID = ")},
                          viewID);
 }
 
@@ -771,12 +671,14 @@ qint32 CRssDatabase::CountViewItems(qint32 viewID, int kind) {
         return 0;
     const QString column = CountColumn(kind, true);
     return WithAccess(qint32(0), [&] {
-        // A View of items has its own counts; a View of feeds adds up those of its enabled
-        // feeds, each once.
+        // A View of items has its own counts, and those of the matches of a search it does not
+        // hold; a View of feeds adds up those of its enabled feeds, each once.
         const auto rows =
             view->IsKeywordView
-                ? Query(QStringLiteral("Select ") + column +
-                        QStringLiteral(" From ViewItemCounts Where ViewID = ") + SqlInt(viewID))
+                ? Query(QStringLiteral("Select Coalesce((Select %1 From ViewItemCounts Where "
+                                       "ViewID = %2),0) + Coalesce((Select %1 From "
+                                       "SearchMatchCounts Where ViewID = %2),0)")
+                            .arg(column, SqlInt(viewID)))
                 : Query(QStringLiteral("Select Coalesce(Sum(") + column +
                         QStringLiteral("),0) From FeedItemCounts Where FeedID In (") +
                         MemberFeedsQuery(*view, QStringLiteral("Feeds.FeedID")) +

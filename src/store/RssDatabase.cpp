@@ -100,6 +100,9 @@ const char* const CreateLaterSchema[] = {
     "tokenize='wordtrigram',detail=none,columnsize=0)",
     // Holds a row only inside a merge's transaction, while the index waits for the merge's items.
     "CREATE TABLE IF NOT EXISTS SearchIndexPaused(Paused int)",
+    // The matches of a search that its View does not hold as members, counted when it ran.
+    "CREATE TABLE IF NOT EXISTS SearchMatchCounts(ViewID INTEGER PRIMARY KEY,Shown int,Unread "
+    "int,Locked int)",
 };
 
 // Keep the search index in step with every write of the searched fields, whoever makes it. A

@@ -151,6 +151,23 @@ public:
     // Appends the items whose title, keywords or text hold the text, each item once.
     void SearchItems(const QString& text, SearchResults& results, bool byTitle, bool byKeywords,
                      bool byText, bool newestFirst);
+    // The items whose chosen fields hold the text (Like: "%" and "_" are wildcards, every
+    // letter's case is folded), of every status, newest first as the lists by date: opened here,
+    // read a page at a time by LoadMoreItems. A set `cancel` stops the reading between rows; the
+    // cursor then stays where it was.
+    struct SearchPlaces {
+        bool title = true;
+        bool keywords = true;
+        bool text = true;
+    };
+    bool OpenSearch(CItemCursor& cursor, const QString& text, SearchPlaces places,
+                    const std::atomic<bool>* cancel = nullptr);
+    // Every match of the opened search, counted; none when cancelled or failed.
+    std::optional<CMatchCounts> CountMatches(const CItemCursor& cursor);
+    // View 2 ("Search Results") becomes the search's: the text its keywords, the items shown
+    // (the newest matches) its members, and, when known, the counts of all matches its counts.
+    bool FillSearchResults(const QString& text, const std::vector<CFeedItemRecord>& shown,
+                           const std::optional<CMatchCounts>& all);
     std::optional<QList<qint32>> GetViewFeedIDs(qint32 viewID);
     std::optional<QList<qint32>> GetFeedViewIDs(qint32 feedID);
     bool ClearViewMembership(qint32 viewID);
@@ -260,6 +277,11 @@ private:
     void AppendViewPageByDate(CItemCursor& cursor, int count);
     void AppendViewPage(CItemCursor& cursor, int count);
     int AppendShownItemsOfFeed(CItemCursor& cursor, int count);
+    std::optional<QList<qint32>> IndexedItems(const CItemCursor& cursor, int most);
+    static CMatchCounts CountsOf(const std::vector<CFeedItemRecord>& items);
+    void AppendMatchesPage(CItemCursor& cursor, int count);
+    static QString MatchesByDate(const CItemCursor& cursor);
+    std::optional<QString> NewestRowsBound(const CItemCursor& cursor);
 
     std::unique_ptr<CAdoConnection> connection_;
     CDatabaseMutex mutex_;

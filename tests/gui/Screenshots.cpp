@@ -200,6 +200,7 @@ void ShootSearch(CQuillpostView* view) {
     search.show();
     search.TermEdit()->setText(QStringLiteral("harbour"));
     search.GoButton()->click();
+    QTRY_VERIFY(!search.IsSearching());
     QTest::qWait(100);
     Save(search.grab(), "search.png");
 }

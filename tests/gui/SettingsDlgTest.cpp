@@ -281,13 +281,25 @@ TEST_F(SearchDlgTest, GoListsMatchesAndOkMakesSearchResultsAKeywordViewShownInTh
         for (QCheckBox* box : {dialog->TitleBox(), dialog->KeywordsBox(), dialog->DescriptionBox()})
             EXPECT_TRUE(box->isChecked()) << box->text().toStdString();
         QTest::mouseClick(dialog->GoButton(), Qt::LeftButton);
+        // The search runs off the window's thread; typing on cancels it, and what it would
+        // have found never shows.
+        QTest::keyClicks(dialog->TermEdit(), QStringLiteral("fish"));
+        QTest::mouseClick(dialog->GoButton(), Qt::LeftButton);
+        QTest::keyClicks(dialog->TermEdit(), QStringLiteral(" "));
+        EXPECT_FALSE(dialog->IsSearching());
+        QTest::qWait(300);
+        EXPECT_EQ(dialog->ResultList()->count(), 0);
+        dialog->TermEdit()->clear();
         QTest::keyClicks(dialog->TermEdit(), QStringLiteral("quarry"));
         QTest::keyClick(dialog->TermEdit(), Qt::Key_Return);
+        QTRY_VERIFY(!dialog->IsSearching());
         statuses << dialog->StatusText();
         dialog->TermEdit()->clear();
         QTest::keyClicks(dialog->TermEdit(), QStringLiteral("tram"));
         QTest::mouseClick(dialog->GoButton(), Qt::LeftButton);
+        QTRY_VERIFY(!dialog->IsSearching());
         statuses << dialog->StatusText();
+        EXPECT_EQ(dialog->CountText(), QStringLiteral("2 items match; the newest 2 are listed."));
         for (int row = 0; row < dialog->ResultList()->count(); ++row)
             listed << dialog->ResultList()->item(row)->text();
         // The description is no longer searched when the View is built.

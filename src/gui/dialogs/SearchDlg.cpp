@@ -18,7 +18,8 @@ CSearchDlg::CSearchDlg(CRssDatabase& db, QWidget* parent)
       byTitle_(new QCheckBox(QStringLiteral("search Title field"))),
       byKeywords_(new QCheckBox(QStringLiteral("search Keywords field"))),
       byText_(new QCheckBox(QStringLiteral("search Description field"))),
-      go_(new QPushButton(QStringLiteral("Go"))), results_(new QListWidget), status_(new QLabel) {
+      go_(new QPushButton(QStringLiteral("Go"))), results_(new QListWidget), status_(new QLabel),
+      count_(new QLabel), search_(new CDatabaseSearch(this)) {
     setObjectName(QStringLiteral("SearchDlg"));
     setWindowTitle(QStringLiteral("Database Search"));
     auto* note = new QLabel(QStringLiteral("To search the database, please enter a search term and "
@@ -37,6 +38,17 @@ CSearchDlg::CSearchDlg(CRssDatabase& db, QWidget* parent)
     go_->setAutoDefault(true);
     connect(term_, &QLineEdit::returnPressed, go_, &QPushButton::click);
     connect(go_, &QPushButton::clicked, this, &CSearchDlg::Search);
+    count_->setObjectName(QStringLiteral("SearchCount"));
+    connect(search_, &CDatabaseSearch::shownFound, this, &CSearchDlg::ShowFound);
+    connect(search_, &CDatabaseSearch::counted, this, &CSearchDlg::ShowCount);
+    connect(search_, &CDatabaseSearch::finished, this, &CSearchDlg::OnSearchFinished);
+    // Typing on makes the running search one of a term no longer wanted.
+    connect(term_, &QLineEdit::textEdited, this, [this] {
+        if (search_->IsRunning())
+            status_->clear();
+        search_->Cancel();
+        acceptWhenDone_ = false;
+    });
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
     buttons->button(QDialogButtonBox::Ok)->setAutoDefault(false);
@@ -51,6 +63,7 @@ CSearchDlg::CSearchDlg(CRssDatabase& db, QWidget* parent)
     layout->addWidget(byText_);
     layout->addWidget(results_, 1);
     layout->addWidget(status_);
+    layout->addWidget(count_);
     layout->addWidget(buttons);
     term_->setFocus();
     resize(440, 420);
@@ -60,36 +73,83 @@ QString CSearchDlg::StatusText() const {
     return status_->text();
 }
 
+QString CSearchDlg::CountText() const {
+    return count_->text();
+}
+
+CDatabaseSearch::Request CSearchDlg::CurrentRequest() const {
+    return {term_->text(), {byTitle_->isChecked(), byKeywords_->isChecked(), byText_->isChecked()}};
+}
+
+namespace {
+
+bool SameRequest(const CDatabaseSearch::Request& a, const CDatabaseSearch::Request& b) {
+    return a.text == b.text && a.places.title == b.places.title &&
+           a.places.keywords == b.places.keywords && a.places.text == b.places.text;
+}
+
+} // namespace
+
 void CSearchDlg::Search() {
     if (term_->text().isEmpty()) {
         CurrentPrompt().ShowMessage(QStringLiteral("Please enter a search term"),
                                     QStringLiteral("Notice"));
         return;
     }
-    WaitCursor wait;
     results_->clear();
+    count_->clear();
+    shown_.clear();
+    counts_.reset();
+    found_ = CurrentRequest();
     status_->setText(QStringLiteral("Status: Performing Search..."));
-    status_->repaint();
-    CRssDatabase::SearchResults found;
-    db_.SearchItems(term_->text(), found, byTitle_->isChecked(), byKeywords_->isChecked(),
-                    byText_->isChecked(), false);
-    results_->addItems(found.titles);
-    status_->setText(found.titles.isEmpty()
+    search_->Start(db_.DatabasePath(), *found_);
+}
+
+void CSearchDlg::ShowFound(const CDatabaseSearch::Shown& items) {
+    shown_ = items;
+    QStringList titles;
+    for (const CFeedItemRecord& item : items)
+        titles << item.Title;
+    results_->addItems(titles);
+    status_->setText(titles.isEmpty()
                          ? QStringLiteral("Status: No Matching Items found.  Try again.")
                          : QStringLiteral("Press \"Ok\", to view your search results."));
 }
 
-bool CSearchDlg::MakeSearchResultsView() {
-    auto view = db_.GetView(SearchResultsViewID);
-    if (!view)
-        return false;
-    view->Keywords = term_->text();
-    return db_.UpdateView(*view) &&
-           db_.RebuildKeywordView(SearchResultsViewID, byTitle_->isChecked(),
-                                  byKeywords_->isChecked(), byText_->isChecked());
+void CSearchDlg::ShowCount(const CMatchCounts& counts) {
+    counts_ = counts;
+    if (counts.all > 0)
+        count_->setText(QStringLiteral("%1 items match; the newest %2 are listed.")
+                            .arg(counts.all)
+                            .arg(shown_.size()));
 }
 
+void CSearchDlg::OnSearchFinished(bool done) {
+    if (!done) {
+        status_->setText(QStringLiteral("Status: No Matching Items found.  Try again."));
+        acceptWhenDone_ = false;
+    }
+    if (acceptWhenDone_) {
+        acceptWhenDone_ = false;
+        accept();
+    }
+}
+
+bool CSearchDlg::MakeSearchResultsView() {
+    return db_.FillSearchResults(term_->text(), shown_, counts_);
+}
+
+// The View is made from what the search of the current term found; a search not run or not
+// ended yet is waited for, the window answering meanwhile.
 void CSearchDlg::accept() {
+    const bool found = found_ && SameRequest(*found_, CurrentRequest()) && counts_;
+    if (!found && !term_->text().isEmpty()) {
+        if (!search_->IsRunning() || !found_ || !SameRequest(*found_, CurrentRequest()))
+            Search();
+        acceptWhenDone_ = search_->IsRunning();
+        if (acceptWhenDone_)
+            return;
+    }
     {
         WaitCursor wait;
         MakeSearchResultsView();
