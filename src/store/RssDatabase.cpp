@@ -526,7 +526,8 @@ bool CRssDatabase::ReplaceViewMembers(qint32 viewID, const QStringList& inserts)
     QStringList statements;
     for (const char* name : {CountTriggerNames[3], CountTriggerNames[4], CountTriggerNames[5]})
         statements << QStringLiteral("DROP TRIGGER IF EXISTS ") + QLatin1String(name);
-    for (const char* table : {"ViewFeeds", "ViewFeedItems", "ViewItemCounts"})
+    // A View rebuilt whole holds every match itself: no count of matches held apart is left.
+    for (const char* table : {"ViewFeeds", "ViewFeedItems", "ViewItemCounts", "SearchMatchCounts"})
         statements << QStringLiteral("Delete From %1 Where ViewID = %2")
                           .arg(QLatin1String(table), SqlInt(viewID));
     statements << inserts

@@ -129,7 +129,7 @@ TEST_F(RegistrySettingsTest, ValuesOutsideTheRangeReadAsTheDefault) {
                   "VerifyDatabase=2147483647\n[General]\nFontSize=big\n"
                   "[AutoReload]\nTime1=1439\n");
     EXPECT_EQ(store_.Read(Key::DownloadBuffer), 1);
-    EXPECT_EQ(store_.Read(Key::MaxTransfers), 8);
+    EXPECT_EQ(store_.Read(Key::MaxTransfers), 24);
     EXPECT_EQ(store_.Read(Key::VerifyDatabase), 1);
     EXPECT_EQ(store_.Read(Key::FontSize), 8);
     EXPECT_EQ(store_.Read(Key::ReloadTime1), 1439);

@@ -58,11 +58,11 @@ TEST_F(StartupTest, FirstStartCreatesTheDatabaseFromTheDemonstrationListing) {
 // holds and again only after the condition has gone and come back.
 TEST_F(StartupTest, AResourceWarningIsToldOncePerCondition) {
     MakeDatabase(QStringLiteral("warn.qpdb"), {QStringLiteral("One")});
-    const QString lowDisk = QStringLiteral("Less than 2000000000 MB of disk space is available.");
+    const QString lowDisk = QStringLiteral("Less than 1048576 MB of disk space is available.");
     const struct {
         int lowDiskMB;
         bool told;
-    } starts[] = {{2000000000, true}, {2000000000, false}, {1, false}, {2000000000, true}};
+    } starts[] = {{1048576, true}, {1048576, false}, {1, false}, {1048576, true}};
     for (const auto& start : starts) {
         store_.Write(Key::WarnLowDisk, start.lowDiskMB);
         Start();
