@@ -143,19 +143,17 @@ void CRssDatabase::SearchItems(const QString& text, SearchResults& results, bool
     };
     const QString order = newestFirst ? QStringLiteral(" Order By ItemDate Desc")
                                       : QStringLiteral(" Order By FeedID");
+    // Titles and keywords live in the item's own row, and the title index narrows both.
+    const auto itemColumnQuery = [&](const QString& column) {
+        return QStringLiteral("Select FeedItemID,Title,FeedID From FeedItems Where ") + column +
+               QStringLiteral(" Like ") + pattern +
+               indexed(QStringLiteral("FeedItemID"), QStringLiteral("ItemTitleSearch")) + order;
+    };
     QStringList queries;
     if (byTitle)
-        queries << QStringLiteral(
-                       "Select FeedItemID,Title,FeedID From FeedItems Where Title Like ") +
-                       pattern +
-                       indexed(QStringLiteral("FeedItemID"), QStringLiteral("ItemTitleSearch")) +
-                       order;
+        queries << itemColumnQuery(QStringLiteral("Title"));
     if (byKeywords)
-        queries << QStringLiteral("Select FeedItemID,Title,FeedID From FeedItems Where Keywords "
-                                  "Like ") +
-                       pattern +
-                       indexed(QStringLiteral("FeedItemID"), QStringLiteral("ItemTitleSearch")) +
-                       order;
+        queries << itemColumnQuery(QStringLiteral("Keywords"));
     if (byText)
         queries << QStringLiteral("Select FeedItems.FeedItemID,FeedItems.Title,FeedItems.FeedID "
                                   "From FeedItems Inner Join FeedItemShortData On "

@@ -126,11 +126,11 @@ TEST(ConfigKeys, EveryNumberKeyHasARangeHoldingItsDefaults) {
 
 TEST_F(RegistrySettingsTest, ValuesOutsideTheRangeReadAsTheDefault) {
     WriteFileText("[Special]\nDownloadBuffer=2097152\nMaxTransfers=-999999999999\n"
-                  "VerifyDatabase=2147483647\n[General]\nFontSize=big\n"
-                  "[AutoReload]\nTime1=1439\n");
+                  "[General]\nFontSize=big\n"
+                  "[AutoReload]\nTime1=1439\nOnStart=2147483647\n");
     EXPECT_EQ(store_.Read(Key::DownloadBuffer), 1);
     EXPECT_EQ(store_.Read(Key::MaxTransfers), 24);
-    EXPECT_EQ(store_.Read(Key::VerifyDatabase), 1);
+    EXPECT_EQ(store_.Read(Key::ReloadOnStart), 0);
     EXPECT_EQ(store_.Read(Key::FontSize), 8);
     EXPECT_EQ(store_.Read(Key::ReloadTime1), 1439);
     // The file keeps what the person wrote.
