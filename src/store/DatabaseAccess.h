@@ -40,6 +40,12 @@ inline const QString ListedItemColumns = QStringLiteral(
     "FeedItems.FeedItemID,FeedItems.FeedID,FeedItems.Title,FeedItems.Status,FeedItems.ItemDate,"
     "FeedItems.LinkUrl,FeedItems.LinkUrl2");
 
+// A single item's columns: the listed ones followed by what only its properties show.
+inline const QString ItemDetailColumns =
+    ListedItemColumns + QStringLiteral(",FeedItems.GUID,FeedItems.Keywords,FeedItems.DateEntered");
+inline const QString SubscriptionColumns =
+    QStringLiteral("SubscriptionID,ViewID,Title,SubscriptionUrl,IsFromFile");
+
 inline CFeedItemRecord ReadListedItem(CAdoRecordset& row) {
     CFeedItemRecord item;
     item.FeedItemID = row.Field(0).GetLong();
@@ -60,4 +66,24 @@ inline bool ListedBefore(const CFeedItemRecord& a, const CFeedItemRecord& b) {
     if (a.ItemDate != b.ItemDate)
         return a.ItemDate > b.ItemDate;
     return a.FeedItemID > b.FeedItemID;
+}
+
+// A row of ItemDetailColumns.
+inline CFeedItemRecord ReadItemDetail(CAdoRecordset& row) {
+    CFeedItemRecord item = ReadListedItem(row);
+    item.GUID = row.Field(7).GetString();
+    item.Keywords = row.Field(8).GetString();
+    item.DateEntered = row.Field(9).GetDate();
+    return item;
+}
+
+// A row of SubscriptionColumns.
+inline CSubscriptionRecord ReadSubscription(CAdoRecordset& row) {
+    CSubscriptionRecord subscription;
+    subscription.SubscriptionID = row.Field(0).GetLong();
+    subscription.ViewID = row.Field(1).GetLong();
+    subscription.Title = row.Field(2).GetString();
+    subscription.SubscriptionUrl = row.Field(3).GetString();
+    subscription.IsFromFile = row.Field(4).GetBool();
+    return subscription;
 }

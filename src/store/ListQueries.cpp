@@ -496,17 +496,10 @@ bool CRssDatabase::LoadMoreItems(CItemCursor& cursor, int count) {
 bool CRssDatabase::LoadSubscriptionList() {
     SubscriptionList.clear();
     return WithAccess(false, [&] {
-        for (auto rows = Query(QStringLiteral("Select SubscriptionID,ViewID,Title,SubscriptionUrl,"
-                                              "IsFromFile From Subscriptions Order By Title"));
-             !rows->IsEOF(); rows->MoveNext()) {
-            CSubscriptionRecord subscription;
-            subscription.SubscriptionID = rows->Field(0).GetLong();
-            subscription.ViewID = rows->Field(1).GetLong();
-            subscription.Title = rows->Field(2).GetString();
-            subscription.SubscriptionUrl = rows->Field(3).GetString();
-            subscription.IsFromFile = rows->Field(4).GetBool();
-            SubscriptionList.push_back(subscription);
-        }
+        for (auto rows = Query(QStringLiteral("Select ") + SubscriptionColumns +
+                               QStringLiteral(" From Subscriptions Order By Title"));
+             !rows->IsEOF(); rows->MoveNext())
+            SubscriptionList.push_back(ReadSubscription(*rows));
         return true;
     });
 }

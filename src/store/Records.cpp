@@ -163,40 +163,17 @@ std::optional<CFeedRecord> CRssDatabase::GetFeed(qint32 feedID) {
 }
 
 std::optional<CFeedItemRecord> CRssDatabase::GetItem(qint32 feedItemID) {
-    return ReadFirstRow<CFeedItemRecord>(
-        QStringLiteral("Select FeedItemID,FeedID,Title,Status,GUID,LinkUrl,LinkUrl2,ItemDate,"
-                       "Keywords,DateEntered From FeedItems Where FeedItemID = ") +
-            SqlInt(feedItemID),
-        [](CAdoRecordset& row) {
-            CFeedItemRecord item;
-            item.FeedItemID = row.Field(0).GetLong();
-            item.FeedID = row.Field(1).GetLong();
-            item.Title = row.Field(2).GetString();
-            item.Status = row.Field(3).GetShort();
-            item.GUID = row.Field(4).GetString();
-            item.Link = row.Field(5).GetString();
-            item.Link += row.Field(6).GetString();
-            item.ItemDate = row.Field(7).GetDate();
-            item.Keywords = row.Field(8).GetString();
-            item.DateEntered = row.Field(9).GetDate();
-            return item;
-        });
+    return ReadFirstRow<CFeedItemRecord>(QStringLiteral("Select ") + ItemDetailColumns +
+                                             QStringLiteral(" From FeedItems Where FeedItemID = ") +
+                                             SqlInt(feedItemID),
+                                         ReadItemDetail);
 }
 
 std::optional<CSubscriptionRecord> CRssDatabase::GetSubscription(qint32 subscriptionID) {
     return ReadFirstRow<CSubscriptionRecord>(
-        QStringLiteral("Select SubscriptionID,ViewID,Title,SubscriptionUrl,IsFromFile From "
-                       "Subscriptions Where SubscriptionID = ") +
-            SqlInt(subscriptionID),
-        [](CAdoRecordset& row) {
-            CSubscriptionRecord subscription;
-            subscription.SubscriptionID = row.Field(0).GetLong();
-            subscription.ViewID = row.Field(1).GetLong();
-            subscription.Title = row.Field(2).GetString();
-            subscription.SubscriptionUrl = row.Field(3).GetString();
-            subscription.IsFromFile = row.Field(4).GetBool();
-            return subscription;
-        });
+        QStringLiteral("Select ") + SubscriptionColumns +
+            QStringLiteral(" From Subscriptions Where SubscriptionID = ") + SqlInt(subscriptionID),
+        ReadSubscription);
 }
 
 std::optional<CItemText> CRssDatabase::GetItemText(qint32 feedItemID, qint16 kind) {

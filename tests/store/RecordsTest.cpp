@@ -58,6 +58,57 @@ TEST_F(RecordsTest, RecordsRoundTrip) {
     EXPECT_EQ(db_.GetView(stored->ViewID)->Label, "News & more");
 }
 
+// A single item and a listed item come from the same columns: the list leaves out only what the
+// item's properties alone show.
+TEST_F(RecordsTest, AnItemReadsAlikeAloneAndInItsList) {
+    AddFeed(10, "Feed");
+    Sql({"Insert Into FeedItems(FeedItemID,FeedID,Title,Status,GUID,ItemDate,LinkUrl,LinkUrl2,"
+         "Keywords,DateEntered) Values(7,10,'Seven',2,'guid-7','2026-03-04 05:06:07',"
+         "'http://x/first-half','/second-half','alpha, beta','2026-03-05 00:00:00')"});
+
+    const auto item = db_.GetItem(7);
+    ASSERT_TRUE(item.has_value());
+    EXPECT_EQ(item->FeedID, 10);
+    EXPECT_EQ(item->Title, "Seven");
+    EXPECT_EQ(item->Status, 2);
+    EXPECT_EQ(item->GUID, "guid-7");
+    EXPECT_EQ(item->Link, "http://x/first-half/second-half");
+    EXPECT_EQ(item->ItemDate, QDateTime(QDate(2026, 3, 4), QTime(5, 6, 7), Qt::UTC));
+    EXPECT_EQ(item->Keywords, "alpha, beta");
+    EXPECT_EQ(item->DateEntered, QDateTime(QDate(2026, 3, 5), QTime(0, 0), Qt::UTC));
+
+    ASSERT_TRUE(db_.LoadFeedItems(10, 10));
+    ASSERT_EQ(db_.ItemList.size(), 1u);
+    const CFeedItemRecord& listed = db_.ItemList.front();
+    EXPECT_EQ(listed.FeedItemID, 7);
+    EXPECT_EQ(listed.Title, item->Title);
+    EXPECT_EQ(listed.Status, item->Status);
+    EXPECT_EQ(listed.Link, item->Link);
+    EXPECT_EQ(listed.ItemDate, item->ItemDate);
+}
+
+TEST_F(RecordsTest, ASubscriptionReadsAlikeAloneAndInTheList) {
+    CSubscriptionRecord subscription;
+    subscription.SubscriptionID = 41;
+    subscription.Title = "From a file";
+    subscription.SubscriptionUrl = "/home/me/list.opml";
+    subscription.IsFromFile = true;
+    ASSERT_TRUE(db_.InsertSubscription(subscription, false));
+
+    const auto stored = db_.GetSubscription(41);
+    ASSERT_TRUE(stored.has_value());
+    EXPECT_TRUE(stored->IsFromFile);
+    EXPECT_EQ(stored->SubscriptionUrl, "/home/me/list.opml");
+    ASSERT_TRUE(db_.LoadSubscriptionList());
+    ASSERT_EQ(db_.SubscriptionList.size(), 1u);
+    const CSubscriptionRecord& listed = db_.SubscriptionList.front();
+    EXPECT_EQ(listed.SubscriptionID, 41);
+    EXPECT_EQ(listed.ViewID, stored->ViewID);
+    EXPECT_EQ(listed.Title, stored->Title);
+    EXPECT_EQ(listed.SubscriptionUrl, stored->SubscriptionUrl);
+    EXPECT_TRUE(listed.IsFromFile);
+}
+
 // A new address may answer with the old one's ETag by chance; its body must still be read.
 TEST_F(RecordsTest, ANewAddressForgetsTheOldAddresssValidators) {
     CFeedRecord feed;
