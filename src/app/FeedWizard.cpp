@@ -1,3 +1,5 @@
+// The feed wizard's work for both programs: checking, fetching and adding feeds and subscriptions.
+
 #include "app/FeedWizard.h"
 
 #include "app/Properties.h"

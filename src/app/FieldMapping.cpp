@@ -1,3 +1,5 @@
+// The RSS Mapping settings: reading, writing and the defaults of each format's field elements.
+
 #include "app/FieldMapping.h"
 
 #include "config/RegistrySettings.h"

@@ -1,3 +1,5 @@
+// The first start: the new database and the listing it is filled from.
+
 #include "app/FirstUse.h"
 
 #include "config/AppSettings.h"

@@ -1,3 +1,5 @@
+// Composes the page an item is read in: title, link, date and text inside the reading colours.
+
 #include "app/ItemPage.h"
 
 #include "text/MarkupText.h"

@@ -1,3 +1,5 @@
+// Applies the edits of the feed, item and View property dialogs to the records.
+
 #include "app/Properties.h"
 
 #include "app/PropertyChoices.h"

@@ -1,3 +1,5 @@
+// The choices and number ranges the property dialogs offer.
+
 #include "app/PropertyChoices.h"
 
 #include <QStringList>

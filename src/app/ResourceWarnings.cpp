@@ -1,3 +1,5 @@
+// The start-up warnings: measuring memory, disk and database size, and their text.
+
 #include "app/ResourceWarnings.h"
 
 #include <QFile>

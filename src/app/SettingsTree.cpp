@@ -1,3 +1,5 @@
+// The settings screen's table of settings and what saving them changes.
+
 #include "app/SettingsTree.h"
 
 #include "config/AppSettings.h"

@@ -1,3 +1,5 @@
+// Parsing and checking a command's options and positional arguments against its table entry.
+
 #include "cli/Arguments.h"
 
 namespace {

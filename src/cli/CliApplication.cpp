@@ -1,3 +1,5 @@
+// quillpost-cli's table of commands, its start-up and the dispatch to each command.
+
 #include "cli/CliApplication.h"
 
 #include "app/FeedWizard.h"

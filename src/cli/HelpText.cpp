@@ -1,3 +1,5 @@
+// The help, the manual page and the shell completions, printed from the table of commands.
+
 #include "cli/HelpText.h"
 
 #include <QSet>

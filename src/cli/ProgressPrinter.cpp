@@ -1,3 +1,5 @@
+// Prints a download run's progress rows, live on a terminal and line by line otherwise.
+
 #include "cli/ProgressPrinter.h"
 
 #include "cli/TerminalColour.h"

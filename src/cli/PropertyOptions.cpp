@@ -1,3 +1,5 @@
+// Reads the property dialogs' fields from command-line options into feed and View edits.
+
 #include "cli/PropertyOptions.h"
 
 namespace {

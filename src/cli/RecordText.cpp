@@ -1,3 +1,5 @@
+// How feeds, items and Views are written in the commands' text and JSON output.
+
 #include "cli/RecordText.h"
 
 QJsonValue IsoDate(const QDateTime& date) {

@@ -1,3 +1,5 @@
+// Colour for terminals only, and the stripping of control characters from printed text.
+
 #include "cli/TerminalColour.h"
 
 #include <cstdlib>

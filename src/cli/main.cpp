@@ -1,3 +1,5 @@
+// quillpost-cli: the command-line program.
+
 #include "cli/CliApplication.h"
 
 #include <QCoreApplication>

@@ -1,3 +1,5 @@
+// Loads the start-up values of CAppSettings from the configuration store.
+
 #include "config/AppSettings.h"
 
 #include <QDir>

@@ -1,3 +1,5 @@
+// The tables of configuration keys and the look-up of a key by section and name.
+
 #include "config/ConfigKeys.h"
 
 #include <QRegularExpression>

@@ -1,3 +1,5 @@
+// The configuration store: typed reads and writes of sections and keys in an INI file.
+
 #include "config/RegistrySettings.h"
 
 #include <QDateTime>

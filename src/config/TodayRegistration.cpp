@@ -1,3 +1,5 @@
+// Writes and reads the Today and PocketBreeze hosts' registration of the Today-screen component.
+
 #include "config/TodayRegistration.h"
 
 #include "config/RegistrySettings.h"

@@ -1,3 +1,5 @@
+// Writes and restores the backup file (.qpbk) of Views, subscriptions and feeds.
+
 #include "exchange/Backup.h"
 
 #include "feeds/XmlDocument.h"

@@ -1,3 +1,5 @@
+// Imports a feed listing of the program's earlier version into a database.
+
 #include "exchange/LegacyImporter.h"
 
 #include "store/Prompt.h"

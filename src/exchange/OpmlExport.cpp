@@ -1,3 +1,5 @@
+// Writes listed feeds to an OPML 1.1 file.
+
 #include "exchange/OpmlExport.h"
 
 #include "store/Prompt.h"

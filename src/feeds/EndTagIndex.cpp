@@ -1,3 +1,5 @@
+// An index of a document's end tags, searched forward as the XML reader moves on.
+
 #include "feeds/EndTagIndex.h"
 
 #include <algorithm>

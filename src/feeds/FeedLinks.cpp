@@ -1,3 +1,5 @@
+// Resolving a feed's relative links against the document address and xml:base.
+
 #include "feeds/FeedLinks.h"
 
 #include <vector>

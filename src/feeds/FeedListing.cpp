@@ -1,3 +1,5 @@
+// Reads the online feed listing's categories and feeds.
+
 #include "feeds/FeedListing.h"
 
 namespace {

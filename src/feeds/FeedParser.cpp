@@ -1,3 +1,5 @@
+// Detecting a feed document's format and reading its channel and items into FeedData.
+
 #include "feeds/FeedParser.h"
 
 #include "feeds/FeedLinks.h"

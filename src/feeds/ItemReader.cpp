@@ -1,3 +1,5 @@
+// Reads a feed's items, by format and with the RSS Mapping overrides, into item records.
+
 #include "feeds/ItemReader.h"
 
 #include "config/RegistrySettings.h"

@@ -1,3 +1,5 @@
+// Reads a JSON Feed document into the same records as an XML feed.
+
 #include "feeds/JsonFeedReader.h"
 
 #include "feeds/FeedLinks.h"

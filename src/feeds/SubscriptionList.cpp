@@ -1,3 +1,5 @@
+// Reads an OPML subscription list into its title and feed entries.
+
 #include "feeds/SubscriptionList.h"
 
 #include "feeds/FeedParser.h"

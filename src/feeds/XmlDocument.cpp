@@ -1,3 +1,5 @@
+// The tolerant XML reader: elements, attributes and raw text of a feed document.
+
 #include "feeds/XmlDocument.h"
 
 #include "feeds/EndTagIndex.h"

@@ -1,3 +1,5 @@
+// Fetches a run's next entries in parallel on a thread pool while the run takes them in order.
+
 #include "net/DownloadAhead.h"
 
 #include "net/DownloadManager.h"

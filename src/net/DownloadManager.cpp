@@ -1,3 +1,5 @@
+// The download run: feeds, pages and audio fetched, stored and reported step by step.
+
 #include "net/DownloadManager.h"
 
 #include "config/AppSettings.h"

@@ -1,3 +1,5 @@
+// The rows, header and counters of a download run, for both front ends.
+
 #include "net/DownloadProgressModel.h"
 
 #include "config/RegistrySettings.h"

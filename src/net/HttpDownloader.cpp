@@ -1,3 +1,5 @@
+// Fetches one address into a file through libcurl.
+
 #include "net/HttpDownloader.h"
 
 #include "net/TransferSession.h"

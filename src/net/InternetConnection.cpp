@@ -1,3 +1,5 @@
+// Whether the machine is online, from the system's network information or the routing table.
+
 #include "net/InternetConnection.h"
 
 #include <QCoreApplication>

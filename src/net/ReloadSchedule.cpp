@@ -1,3 +1,5 @@
+// When the next automatic reload is due: times of day, intervals or coming online.
+
 #include "net/ReloadSchedule.h"
 
 #include "text/RecordId.h"

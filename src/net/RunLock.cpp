@@ -1,3 +1,5 @@
+// The lock file a process holds shared while it runs downloads.
+
 #include "net/RunLock.h"
 
 #include "store/DatabaseMutex.h"

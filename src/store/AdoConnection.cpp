@@ -1,3 +1,5 @@
+// A SQLite connection to one database file: opening, statements and transactions.
+
 #include "store/AdoConnection.h"
 
 #include "store/AdoException.h"

@@ -1,3 +1,5 @@
+// A recordset column's value, converted to the type asked for.
+
 #include "store/AdoField.h"
 
 #include "store/AdoException.h"

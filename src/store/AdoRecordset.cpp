@@ -1,3 +1,5 @@
+// The rows of one query, read forward or changed and stored.
+
 #include "store/AdoRecordset.h"
 
 #include "store/AdoException.h"

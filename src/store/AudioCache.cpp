@@ -1,3 +1,5 @@
+// Where an enclosure is cached: folder and file names made safe for the file system.
+
 #include "store/AudioCache.h"
 
 #include <QCryptographicHash>

@@ -1,3 +1,5 @@
+// The per-user lock on a database, an flock()ed file, re-entrant within a thread.
+
 #include "store/DatabaseMutex.h"
 
 #include <QDir>

@@ -1,3 +1,5 @@
+// Notes and reports a write that failed for want of room.
+
 #include "store/DiskFull.h"
 
 #include <atomic>

@@ -1,3 +1,5 @@
+// The installed prompt and the silent one used until a front end installs its own.
+
 #include "store/Prompt.h"
 
 #include <atomic>

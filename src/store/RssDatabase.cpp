@@ -1,3 +1,5 @@
+// The database itself: create, open, upgrade, lock, search index, snapshots and compaction.
+
 #include "store/RssDatabase.h"
 
 #include "config/AppSettings.h"

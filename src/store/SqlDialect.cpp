@@ -1,3 +1,5 @@
+// Turns the store's statements into the SQL that SQLite runs.
+
 #include "store/SqlDialect.h"
 
 #include <QRegularExpression>

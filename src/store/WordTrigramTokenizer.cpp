@@ -1,3 +1,5 @@
+// The search index's tokenizer: case-folded trigrams that do not hold white space.
+
 #include "store/WordTrigramTokenizer.h"
 
 #include <algorithm>

@@ -1,3 +1,5 @@
+// Reading the dates feeds write and formatting dates for screens and statements.
+
 #include "text/DateFormat.h"
 
 #include "text/MarkupText.h"

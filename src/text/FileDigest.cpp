@@ -1,3 +1,5 @@
+// The MD5 digest of a file.
+
 #include "text/FileDigest.h"
 
 #include <QCryptographicHash>

@@ -1,3 +1,5 @@
+// Text helpers: entities, escaping, tags, CDATA, control characters and links in feed text.
+
 #include "text/MarkupText.h"
 
 #include "text/HtmlReferences.h"

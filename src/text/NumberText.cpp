@@ -1,3 +1,5 @@
+// Reads a number the way the C library's atoi does.
+
 #include "text/NumberText.h"
 
 #include <algorithm>

@@ -1,3 +1,5 @@
+// Fresh record numbers from the seconds since 2001 and a process-wide counter.
+
 #include "text/RecordId.h"
 
 #include <QDateTime>

@@ -1,3 +1,5 @@
+// Reads and writes a whole text file at once.
+
 #include "text/TextFile.h"
 
 #include "text/MarkupText.h"

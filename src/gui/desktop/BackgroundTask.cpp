@@ -1,3 +1,5 @@
+// Runs one piece of work on its own thread while a dialog stays responsive.
+
 #include "gui/desktop/BackgroundTask.h"
 
 #include "gui/desktop/UiThread.h"

@@ -1,3 +1,5 @@
+// Parses the desktop program's start-up switches.
+
 #include "gui/desktop/CommandLine.h"
 
 #include <QFileInfo>

@@ -1,3 +1,5 @@
+// The desktop program's prompt: message boxes and the wait cursor, from any thread.
+
 #include "gui/desktop/GuiPrompt.h"
 
 #include "gui/desktop/UiThread.h"

@@ -1,3 +1,5 @@
+// The list, command and application icons, from the program's resources or the desktop theme.
+
 #include "gui/desktop/Icons.h"
 
 #include <array>

@@ -1,3 +1,5 @@
+// Opens links and audio files outside the program: a configured program or the desktop's handler.
+
 #include "gui/desktop/Launcher.h"
 
 #include "app/ItemPage.h"

@@ -1,3 +1,5 @@
+// Keeps one desktop program per user: a later start hands its arguments to the running one.
+
 #include "gui/desktop/SingleInstance.h"
 
 #include <QLocalServer>

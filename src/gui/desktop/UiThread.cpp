@@ -1,3 +1,5 @@
+// Runs work on the user-interface thread and waits for it.
+
 #include "gui/desktop/UiThread.h"
 
 #include <QCoreApplication>

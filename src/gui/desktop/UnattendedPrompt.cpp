@@ -1,3 +1,5 @@
+// The prompt for unattended starts: messages to standard error, every question answered No.
+
 #include "gui/desktop/UnattendedPrompt.h"
 
 #include <cstdio>

@@ -1,3 +1,5 @@
+// The "RSS Database Options" dialog: its choices and their descriptions.
+
 #include "gui/dialogs/DatabaseOptionsDlg.h"
 
 #include <QAbstractButton>

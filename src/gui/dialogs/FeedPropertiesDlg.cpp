@@ -1,3 +1,5 @@
+// The "Feed Properties" dialog, also used as the feed wizard's last page.
+
 #include "gui/dialogs/FeedPropertiesDlg.h"
 
 #include "app/Properties.h"

@@ -1,3 +1,5 @@
+// The "Item Properties" dialog: an item's summary, status and editable keywords.
+
 #include "gui/dialogs/ItemPropertiesDlg.h"
 
 #include "store/Prompt.h"

@@ -1,3 +1,5 @@
+// The "RSS Mapping" dialog: each format's field elements, edited in a table.
+
 #include "gui/dialogs/MappingDlg.h"
 
 #include "gui/screens/HelpWindow.h"

@@ -1,3 +1,5 @@
+// The "Configure Network Connection" dialog: connection, proxy and the connection test.
+
 #include "gui/dialogs/NetworkConnectionDlg.h"
 
 #include "config/RegistrySettings.h"

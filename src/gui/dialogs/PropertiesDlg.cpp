@@ -1,3 +1,5 @@
+// The frame the property dialogs share: title strip, property tree and buttons.
+
 #include "gui/dialogs/PropertiesDlg.h"
 
 #include "gui/screens/HelpWindow.h"

@@ -1,3 +1,5 @@
+// The settings screen's editors: paths, colours and times of day.
+
 #include "gui/dialogs/PropertyEditors.h"
 
 #include "app/SettingsTree.h"

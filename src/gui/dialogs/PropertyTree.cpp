@@ -1,3 +1,5 @@
+// The property tree: categories of labelled entries, each with the editor of its kind.
+
 #include "gui/dialogs/PropertyTree.h"
 
 #include <QComboBox>

@@ -1,3 +1,5 @@
+// The "Database Search" dialog: searching items and keeping the term as the Search Results View.
+
 #include "gui/dialogs/SearchDlg.h"
 
 #include "config/RegistrySettings.h"

@@ -1,3 +1,5 @@
+// The "Quillpost Settings" dialog: the settings tree shown as a property tree and saved on OK.
+
 #include "gui/dialogs/SettingsDlg.h"
 
 #include "app/SettingsTree.h"

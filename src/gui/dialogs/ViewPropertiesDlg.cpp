@@ -1,3 +1,5 @@
+// The "View Properties" and "Add a New View" dialog.
+
 #include "gui/dialogs/ViewPropertiesDlg.h"
 
 #include "app/Properties.h"

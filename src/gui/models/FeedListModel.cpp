@@ -1,3 +1,5 @@
+// The feed list's rows: title, status icon and date.
+
 #include "gui/models/FeedListModel.h"
 
 #include "gui/desktop/Icons.h"

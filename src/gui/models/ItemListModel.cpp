@@ -1,3 +1,5 @@
+// The item list's rows: title, status and audio icons and date, read in as the list scrolls.
+
 #include "gui/models/ItemListModel.h"
 
 #include "gui/desktop/Icons.h"

@@ -1,3 +1,5 @@
+// The date and two-line text of a list row.
+
 #include "gui/models/ListDates.h"
 
 #include "text/DateFormat.h"

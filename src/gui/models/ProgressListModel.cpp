@@ -1,3 +1,5 @@
+// The download progress page's rows: title, status text and state icon.
+
 #include "gui/models/ProgressListModel.h"
 
 #include "gui/desktop/Icons.h"

@@ -1,3 +1,5 @@
+// The download progress page: the run's rows, its header and Cancel.
+
 #include "gui/screens/DownloadProgressWnd.h"
 
 #include "gui/desktop/UiThread.h"

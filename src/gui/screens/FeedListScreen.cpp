@@ -1,3 +1,5 @@
+// The feed list screen ("RSS Mode") and its commands on Feeds and Views.
+
 #include "gui/screens/FeedListScreen.h"
 
 #include "config/RegistrySettings.h"

@@ -1,3 +1,5 @@
+// The help window that shows the shipped help pages.
+
 #include "gui/screens/HelpWindow.h"
 
 #include <QDialogButtonBox>

@@ -1,3 +1,5 @@
+// The item list screen ("View Mode"), its reading mode and its commands on items.
+
 #include "gui/screens/ItemListScreen.h"
 
 #include "config/AppSettings.h"

@@ -1,3 +1,5 @@
+// The frame the feed and item lists share: title strip, list and button bar.
+
 #include "gui/screens/ListScreen.h"
 
 #include "gui/desktop/Icons.h"

@@ -1,3 +1,5 @@
+// The pane an item is read in, with its zoom and its inline images.
+
 #include "gui/screens/ReadingPane.h"
 
 #include "config/RegistrySettings.h"

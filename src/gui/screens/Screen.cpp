@@ -1,3 +1,5 @@
+// The base of the main view's full-window screens and the widgets they share.
+
 #include "gui/screens/Screen.h"
 
 #include <algorithm>

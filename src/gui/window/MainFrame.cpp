@@ -1,3 +1,5 @@
+// The main window: the main view, its menu bar and status line.
+
 #include "gui/window/MainFrame.h"
 
 #include "config/RegistrySettings.h"

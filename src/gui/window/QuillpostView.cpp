@@ -1,3 +1,5 @@
+// The main view: its screens, menus, keys and the commands that switch between them.
+
 #include "gui/window/QuillpostView.h"
 
 #include "config/AppSettings.h"

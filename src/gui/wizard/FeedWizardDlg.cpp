@@ -1,3 +1,5 @@
+// The feed wizard window: its pages in order, Back, Cancel and Next/Done.
+
 #include "gui/wizard/FeedWizardDlg.h"
 
 #include "gui/desktop/UiThread.h"
