@@ -6,9 +6,6 @@
 
 // The values loaded once at start-up that other parts read instead of the store.
 struct CAppSettings {
-    // On this platform the program always behaves as on the newest handhelds.
-    static constexpr int PlatformLevel = 2;
-
     QString installFolder;
     QString audioFolder;
     bool autoPurgeFD = false;

@@ -41,7 +41,6 @@ public:
     // only when that database cannot be opened.
     bool StoreLegacyListing(const QString& databasePath);
 
-    const std::vector<Group>& Groups() const { return groups_; }
     const std::vector<Subscription>& Subscriptions() const { return subscriptions_; }
     const std::vector<Source>& Sources() const { return sources_; }
 

@@ -1,4 +1,6 @@
-#include "net/ConnectionTest.h"
+// "Test Connection": fetches the connection-test document with the network dialog's values.
+
+#include "net/ConnectionCheck.h"
 
 #include "config/AppSettings.h"
 #include "feeds/XmlDocument.h"

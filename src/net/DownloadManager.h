@@ -99,7 +99,6 @@ public:
     // Why the entry just done (or the last DownloadOne) failed, or what was cut of it; empty
     // when there is nothing to say.
     QString LastNote() const;
-    CReloadSchedule& Schedule() { return schedule_; }
 
     // The audio accounting of the last list built.
     float CacheMB = 0;

@@ -29,8 +29,7 @@ public:
     enum class Result { Failed, Complete, NotModified };
     using Limits = TransferLimits;
 
-    static constexpr const char* UserAgent =
-        "Mozilla/2.0 (compatible; MSIE 3.02; Windows CE; 240x320)";
+    static constexpr const char* UserAgent = "Quillpost/" QUILLPOST_VERSION;
     static constexpr qint64 DefaultSizeCap = TransferLimits::DefaultSizeCap;
     static constexpr qint64 DefaultTimeLimitMs = TransferLimits::DefaultTimeMs;
 

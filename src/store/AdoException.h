@@ -15,16 +15,13 @@ public:
         UpdateRefused = -18,
     };
 
-    CAdoException(int code, int line) : code_(code), line_(line) {}
+    explicit CAdoException(int code) : code_(code) {}
 
     int Code() const { return code_; }
-    const char* SourceFile() const { return "shared\\adoclass31"; }
-    int Line() const { return line_; }
     const char* what() const noexcept override { return "CAdoException"; }
 
 private:
     int code_;
-    int line_;
 };
 
-#define THROW_ADO(code) throw CAdoException((code), __LINE__)
+#define THROW_ADO(code) throw CAdoException(code)

@@ -40,7 +40,6 @@ public:
     bool NoUpgradePrompt = false;
 
     bool IsOpen() const { return isOpen_; }
-    bool IsConnected() const { return connection_ != nullptr; }
     bool IsLocked() const { return isLocked_; }
     // Whether the open file can only be read (its permissions, a read-only file system): every
     // change would fail, so callers say so before they start one.

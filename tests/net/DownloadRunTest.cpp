@@ -1,6 +1,6 @@
 #include "../store/StoreFixture.h"
 #include "config/AppSettings.h"
-#include "net/ConnectionTest.h"
+#include "net/ConnectionCheck.h"
 #include "net/DownloadProgressModel.h"
 #include "net/HttpDownloader.h"
 #include "support/LoopbackServer.h"

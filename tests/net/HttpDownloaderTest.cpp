@@ -47,8 +47,7 @@ TEST_F(HttpDownloaderTest, StoresTheBodyAsReceived) {
     server_.SetBody("/binary", binary);
     ASSERT_TRUE(Fetch("/binary"));
     EXPECT_EQ(Stored(), binary);
-    EXPECT_EQ(server_.LastHeader("/binary", "User-Agent"),
-              "Mozilla/2.0 (compatible; MSIE 3.02; Windows CE; 240x320)");
+    EXPECT_EQ(server_.LastHeader("/binary", "User-Agent"), "Quillpost/" QUILLPOST_VERSION);
 
     LoopbackServer::Response gzip;
     gzip.body = QByteArray(20000, 'z');

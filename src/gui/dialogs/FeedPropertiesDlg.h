@@ -25,7 +25,6 @@ public:
     CFeedPropertiesDlg(CRssDatabase& db, qint32 feedID, QWidget* parent = nullptr);
     CFeedPropertiesDlg(CRssDatabase& db, const CFeedRecord& newFeed, QWidget* parent = nullptr);
 
-    bool IsWizardMode() const { return wizard_; }
     // The dialog as a plain widget without its buttons, for a wizard page.
     QWidget* AsPage();
     // Takes the edited values into EditedFeed() and ViewIDs(); writes nothing.

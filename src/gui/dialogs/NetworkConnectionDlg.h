@@ -1,6 +1,6 @@
 #pragma once
 
-#include "net/ConnectionTest.h"
+#include "net/ConnectionCheck.h"
 
 #include <QDialog>
 

@@ -33,7 +33,6 @@ public:
     QString Header() const;
     QListView* List() const { return list_; }
     QPushButton* CancelButton() const { return cancel_; }
-    CDownloadManager& Manager() { return manager_; }
     const CDownloadProgressModel& Progress() const { return model_; }
     void OnNavigationKey(NavigationKey key) override;
 
