@@ -59,6 +59,7 @@ public:
     QMenu* BuildContextMenu() override;
 
     int Mode() const { return mode_; }
+    qint32 CurrentFeedID() const { return feedID_; }
     qint32 CurrentViewID() const { return viewID_; }
     const CItemListModel& Model() const { return model_; }
     CReadingPane* Pane() const { return pane_; }
