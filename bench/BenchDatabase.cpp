@@ -1,3 +1,5 @@
+// The benchmarks' shared database: feeds, items and Views written through the store.
+
 #include "BenchDatabase.h"
 
 #include "store/AdoConnection.h"

@@ -1,3 +1,5 @@
+// The database the store and screen benchmarks run on.
+
 #pragma once
 
 #include <QString>

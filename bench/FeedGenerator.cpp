@@ -1,3 +1,5 @@
+// Feed documents for the benchmarks in RSS, Atom and JSON Feed, sized on demand.
+
 #include "FeedGenerator.h"
 
 #include <QJsonArray>

@@ -1,3 +1,5 @@
+// Realistic feed documents for the benchmarks.
+
 #pragma once
 
 #include <QByteArray>

@@ -1,3 +1,5 @@
+// The large databases of the scale benchmarks, written directly in one transaction.
+
 #include "ScaleDatabase.h"
 
 #include "store/AdoConnection.h"

@@ -1,3 +1,5 @@
+// The store at scale: the shape, Views and search words of the scale benchmarks' databases.
+
 #pragma once
 
 #include <QString>

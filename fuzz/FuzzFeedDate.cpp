@@ -1,3 +1,4 @@
+// ParseFeedDate on any text: it always gives a valid date, never a crash.
 #include "FuzzInput.h"
 #include "text/DateFormat.h"
 

@@ -1,3 +1,5 @@
+// The fuzz input as the text types the readers take.
+
 #pragma once
 
 #include <QString>

@@ -1,3 +1,5 @@
+// The item search of the Search Results View, run in place or on a thread of its own.
+
 #include "app/DatabaseSearch.h"
 
 #include <QMetaObject>

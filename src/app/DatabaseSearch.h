@@ -1,3 +1,5 @@
+// The item search of the Search Results View, cancellable and off the window's thread.
+
 #pragma once
 
 #include "store/RssDatabase.h"

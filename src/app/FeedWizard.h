@@ -1,3 +1,5 @@
+// The feed wizard's work for both programs: checking, fetching and adding feeds and subscriptions.
+
 #pragma once
 
 #include "feeds/FeedListing.h"

@@ -1,3 +1,5 @@
+// The RSS Mapping settings: which element gives an item's title, link, date and content.
+
 #pragma once
 
 #include <QString>

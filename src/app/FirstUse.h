@@ -1,3 +1,5 @@
+// The first start: creating the database and filling it from a listing.
+
 #pragma once
 
 #include <QString>

@@ -1,3 +1,5 @@
+// The page an item is read in, composed the same way for every front end.
+
 #pragma once
 
 #include "store/Records.h"

@@ -1,3 +1,5 @@
+// What the feed, item and View property dialogs write when OK is pressed.
+
 #pragma once
 
 #include "store/Records.h"

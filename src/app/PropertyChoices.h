@@ -1,3 +1,5 @@
+// The values and ranges the property dialogs offer.
+
 #pragma once
 
 #include <QString>

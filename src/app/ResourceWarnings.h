@@ -1,3 +1,5 @@
+// The start-up warnings about memory, disk, database size and the audio cache.
+
 #pragma once
 
 #include "config/RegistrySettings.h"

@@ -1,3 +1,5 @@
+// What a download run brought, counted from the unread counts before and after it.
+
 #include "app/RunTally.h"
 
 RunTally CompareUnread(const QHash<qint32, CRssDatabase::FeedCounts>& before,

@@ -1,3 +1,5 @@
+// What a download run brought, and the sentence that tells it.
+
 #pragma once
 
 #include "store/RssDatabase.h"

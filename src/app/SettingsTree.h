@@ -1,3 +1,5 @@
+// The settings screen's contents and saving, without widgets.
+
 #pragma once
 
 #include "app/PropertyChoices.h"

@@ -1,3 +1,5 @@
+// The command line's table of commands and options, and its parser.
+
 #pragma once
 
 #include "app/PropertyChoices.h"

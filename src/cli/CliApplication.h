@@ -1,3 +1,5 @@
+// quillpost-cli: the headless front end's application object.
+
 #pragma once
 
 #include "cli/Arguments.h"

@@ -1,3 +1,5 @@
+// The command line's prompt: messages to standard error, questions answered by --yes.
+
 #pragma once
 
 #include "store/Prompt.h"

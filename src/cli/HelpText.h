@@ -1,3 +1,5 @@
+// The help, manual page and shell completions printed from the table of commands.
+
 #pragma once
 
 #include "cli/CliApplication.h"

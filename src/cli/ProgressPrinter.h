@@ -1,3 +1,5 @@
+// A download run's progress printed on a terminal or as plain lines.
+
 #pragma once
 
 #include "net/DownloadProgressModel.h"

@@ -1,3 +1,5 @@
+// The property dialogs' fields read from command-line options.
+
 #pragma once
 
 #include "app/Properties.h"

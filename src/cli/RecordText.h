@@ -1,3 +1,5 @@
+// How records read in the command line's output: dates, status and View kinds.
+
 #pragma once
 
 #include "store/Records.h"

@@ -1,3 +1,5 @@
+// Colour for terminals and the control characters kept out of what is printed.
+
 #pragma once
 
 #include <QString>

@@ -1,3 +1,5 @@
+// The settings loaded once at start-up for the rest of the program to read.
+
 #pragma once
 
 #include "config/RegistrySettings.h"

@@ -1,3 +1,5 @@
+// Every configuration key with its type and default.
+
 #pragma once
 
 #include <QList>

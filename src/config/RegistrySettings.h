@@ -1,3 +1,5 @@
+// The configuration store: typed keys in sections of an INI file.
+
 #pragma once
 
 #include "config/ConfigKeys.h"

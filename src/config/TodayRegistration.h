@@ -1,3 +1,5 @@
+// The Today-screen host registrations written when the settings are saved.
+
 #pragma once
 
 #include <QString>

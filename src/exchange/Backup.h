@@ -1,3 +1,5 @@
+// The backup file: writing it and restoring its listings.
+
 #pragma once
 
 #include <QString>

@@ -1,3 +1,5 @@
+// Import of the earlier version's feed listing.
+
 #pragma once
 
 #include "feeds/XmlDocument.h"

@@ -1,3 +1,5 @@
+// Export of feeds to an OPML file.
+
 #pragma once
 
 #include <QList>

@@ -1,3 +1,5 @@
+// An index of end tags that keeps the XML reader linear.
+
 #pragma once
 
 #include <QHash>

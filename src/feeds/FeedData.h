@@ -1,3 +1,5 @@
+// A parsed feed and its items, as the parsers hand them to the store.
+
 #pragma once
 
 #include <QString>

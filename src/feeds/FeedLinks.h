@@ -1,3 +1,5 @@
+// Relative links of a feed resolved against its address and xml:base.
+
 #pragma once
 
 #include "feeds/XmlDocument.h"

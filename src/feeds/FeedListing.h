@@ -1,3 +1,5 @@
+// The online feed listing the feed wizard offers.
+
 #pragma once
 
 #include "feeds/XmlDocument.h"

@@ -1,3 +1,5 @@
+// Format detection and the reading of a feed file into a record.
+
 #pragma once
 
 #include "feeds/FeedData.h"

@@ -1,3 +1,5 @@
+// Reading a feed's items, field by field, by the rules of its format.
+
 #pragma once
 
 #include "feeds/FeedData.h"

@@ -1,3 +1,5 @@
+// Reading a JSON Feed into the same record as an XML feed.
+
 #pragma once
 
 #include "feeds/FeedData.h"

@@ -1,3 +1,5 @@
+// Reading OPML subscription lists and the feed-search service's results.
+
 #pragma once
 
 #include "feeds/FeedData.h"

@@ -1,3 +1,5 @@
+// The program's own forgiving XML reader and its tree.
+
 #pragma once
 
 #include <QString>

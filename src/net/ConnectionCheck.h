@@ -1,3 +1,5 @@
+// The network dialog's values and its "Test Connection".
+
 #pragma once
 
 #include "net/InternetConnection.h"

@@ -1,3 +1,5 @@
+// Downloading a run's entries several at a time, taken in order.
+
 #pragma once
 
 #include "net/HttpDownloader.h"

@@ -1,3 +1,5 @@
+// The download manager: runs of feed, page and audio downloads and their notifications.
+
 #pragma once
 
 #include "config/RegistrySettings.h"

@@ -1,3 +1,5 @@
+// What the progress page shows of a run, without widgets.
+
 #pragma once
 
 #include "net/DownloadManager.h"

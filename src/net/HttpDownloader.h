@@ -1,3 +1,5 @@
+// The one HTTP operation: fetching an address into a file.
+
 #pragma once
 
 #include "store/Records.h"

@@ -1,3 +1,5 @@
+// Whether the machine is online, and connecting when it is not.
+
 #pragma once
 
 #include <QByteArray>

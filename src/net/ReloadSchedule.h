@@ -1,3 +1,5 @@
+// When feeds and audio reload by themselves.
+
 #pragma once
 
 #include "config/RegistrySettings.h"

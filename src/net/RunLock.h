@@ -1,3 +1,5 @@
+// The lock a process holds while it runs downloads.
+
 #pragma once
 
 #include "config/RegistrySettings.h"

@@ -1,3 +1,5 @@
+// The connections shared by a download run's transfers.
+
 #include "net/TransferSession.h"
 
 #include <algorithm>

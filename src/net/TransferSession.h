@@ -1,3 +1,5 @@
+// The connections shared by a download run's transfers.
+
 #pragma once
 
 #include <condition_variable>

@@ -1,3 +1,5 @@
+// A connection to one database file, and its transactions.
+
 #pragma once
 
 #include <QHash>

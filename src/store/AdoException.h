@@ -1,3 +1,5 @@
+// The access layer's failure.
+
 #pragma once
 
 #include <exception>

@@ -1,3 +1,5 @@
+// One column of a recordset's current row.
+
 #pragma once
 
 #include <QDateTime>

@@ -1,3 +1,5 @@
+// The rows of one query, read or written.
+
 #pragma once
 
 #include "store/AdoConnection.h"

@@ -1,3 +1,5 @@
+// Where enclosures are cached, and safe names for their folders and files.
+
 #pragma once
 
 #include <QString>

@@ -1,3 +1,5 @@
+// The access bracket, the row readers and the column lists shared by the store's files.
+
 #pragma once
 
 // The access bracket every data-store operation runs in; included by the files that make up

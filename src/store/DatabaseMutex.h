@@ -1,3 +1,5 @@
+// The lock every process of the user shares over the database.
+
 #pragma once
 
 #include <QString>

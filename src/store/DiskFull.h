@@ -1,3 +1,5 @@
+// The process-wide sign that a write failed for want of room.
+
 #pragma once
 
 // A process-wide sign that a write failed for want of room: SQLite's SQLITE_FULL from any

@@ -1,3 +1,5 @@
+// Where a merge sends the pages it wants kept for offline reading.
+
 #pragma once
 
 #include <QString>

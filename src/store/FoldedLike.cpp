@@ -1,3 +1,5 @@
+// A Like pattern matched with Unicode case folding.
+
 #include "store/FoldedLike.h"
 
 #include <algorithm>

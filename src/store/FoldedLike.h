@@ -1,3 +1,5 @@
+// A Like pattern matched with Unicode case folding.
+
 #pragma once
 
 #include <QString>

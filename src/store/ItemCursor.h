@@ -1,3 +1,5 @@
+// Search counts and the reading of an item list a page at a time.
+
 #pragma once
 
 #include "store/Records.h"

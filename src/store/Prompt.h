@@ -1,3 +1,5 @@
+// What the core shows the user: messages, questions and the wait cursor.
+
 #pragma once
 
 #include <QString>

@@ -1,3 +1,5 @@
+// The records the data store exchanges with its callers.
+
 #pragma once
 
 #include "text/DateFormat.h"

@@ -1,3 +1,5 @@
+// The database of feeds, items, Views and subscriptions.
+
 #pragma once
 
 #include "feeds/FeedData.h"

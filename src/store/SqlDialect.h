@@ -1,3 +1,5 @@
+// The store's statements turned into what SQLite runs.
+
 #pragma once
 
 #include <QString>

@@ -1,3 +1,5 @@
+// Values written into statement text.
+
 #pragma once
 
 #include <QList>

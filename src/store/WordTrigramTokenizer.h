@@ -1,3 +1,5 @@
+// The search index's tokenizer.
+
 #pragma once
 
 struct sqlite3;

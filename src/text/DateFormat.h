@@ -1,3 +1,5 @@
+// Dates as feeds write them and as the screens and statements show them.
+
 #pragma once
 
 #include <QDateTime>

@@ -1,3 +1,5 @@
+// The MD5 digest of a file.
+
 #pragma once
 
 #include <QString>

@@ -1,3 +1,5 @@
+// HTML's named character references.
+
 #pragma once
 
 #include <QString>

@@ -1,3 +1,5 @@
+// Text helpers for feed character data and the files the program writes.
+
 #pragma once
 
 #include <QByteArrayView>

@@ -1,3 +1,5 @@
+// Numbers read from text the way atoi does, clamped.
+
 #pragma once
 
 #include <QStringView>

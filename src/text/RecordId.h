@@ -1,3 +1,5 @@
+// Record numbers and the seconds since 2001 they count from.
+
 #pragma once
 
 #include <cstdint>

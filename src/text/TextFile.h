@@ -1,3 +1,5 @@
+// A whole text file read or written at once.
+
 #pragma once
 
 #include <QByteArray>

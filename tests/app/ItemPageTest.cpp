@@ -1,3 +1,5 @@
+// Tests of the item page: its body, colours, font sizes and links.
+
 #include "app/ItemPage.h"
 
 #include "support/QtPrinters.h"

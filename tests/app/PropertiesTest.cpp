@@ -1,3 +1,5 @@
+// Tests of what the property dialogs write.
+
 #include "app/Properties.h"
 
 #include "../store/StoreFixture.h"

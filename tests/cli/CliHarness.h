@@ -1,3 +1,5 @@
+// Runs the built quillpost-cli on private folders with a loopback feed.
+
 #pragma once
 
 #include "feeds/FeedData.h"

@@ -1,3 +1,5 @@
+// quillpost-cli end to end: add, update, read, search, export and failures.
+
 #include "cli/CliHarness.h"
 
 #include <csignal>

@@ -1,3 +1,5 @@
+// Tests of the settings loaded at start-up.
+
 #include "config/AppSettings.h"
 
 #include "support/QtPrinters.h"

@@ -1,3 +1,5 @@
+// Tests of the configuration store.
+
 #include "config/RegistrySettings.h"
 
 #include "config/TodayRegistration.h"

@@ -1,3 +1,5 @@
+// Tests of the backup file, the OPML export and the earlier version's import.
+
 #include "../store/StoreFixture.h"
 #include "exchange/Backup.h"
 #include "exchange/LegacyImporter.h"

@@ -1,3 +1,5 @@
+// Tests of format detection and feed parsing.
+
 #include "feeds/FeedParser.h"
 
 #include "config/RegistrySettings.h"

@@ -1,3 +1,5 @@
+// Tests of OPML subscription lists and feed-search results.
+
 #include "feeds/SubscriptionList.h"
 
 #include "feeds/FeedListing.h"

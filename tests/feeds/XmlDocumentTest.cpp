@@ -1,3 +1,5 @@
+// Tests of the forgiving XML reader.
+
 #include "feeds/XmlDocument.h"
 
 #include "support/QtPrinters.h"

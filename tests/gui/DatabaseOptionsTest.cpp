@@ -1,3 +1,5 @@
+// The "RSS Database Options" dialog driven with real clicks.
+
 #include "GuiFixture.h"
 #include "gui/dialogs/DatabaseOptionsDlg.h"
 #include "gui/screens/FeedListScreen.h"

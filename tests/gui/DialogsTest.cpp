@@ -1,3 +1,5 @@
+// The main menu, help pages, network dialog and the second start.
+
 #include "GuiFixture.h"
 #include "gui/desktop/SingleInstance.h"
 #include "gui/dialogs/NetworkConnectionDlg.h"

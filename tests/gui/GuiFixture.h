@@ -1,3 +1,5 @@
+// Private folders, the program's message boxes and a script that answers them.
+
 #pragma once
 
 #include "ModalScript.h"

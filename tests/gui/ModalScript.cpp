@@ -1,3 +1,5 @@
+// Answers the program's modal dialogs in order, with real clicks.
+
 #include "ModalScript.h"
 
 #include <QAbstractButton>

@@ -1,3 +1,5 @@
+// The download progress page during real runs.
+
 #include "GuiFixture.h"
 #include "gui/screens/DownloadProgressWnd.h"
 #include "gui/screens/FeedListScreen.h"

@@ -1,3 +1,5 @@
+// Works a property tree as a user does.
+
 #pragma once
 
 #include "gui/dialogs/PropertyTree.h"

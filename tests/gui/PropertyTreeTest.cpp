@@ -1,3 +1,5 @@
+// Tests of the property tree's editing.
+
 #include "PropertyTreeDriver.h"
 
 #include <QComboBox>

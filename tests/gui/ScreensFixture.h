@@ -1,3 +1,5 @@
+// A database filled from loopback feeds and the real main view on it.
+
 #pragma once
 
 #include "config/AppSettings.h"

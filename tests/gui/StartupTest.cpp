@@ -1,3 +1,5 @@
+// The desktop program's first start and start-up warnings.
+
 #include "GuiFixture.h"
 #include "app/ResourceWarnings.h"
 #include "gui/screens/FeedListScreen.h"

@@ -1,3 +1,5 @@
+// Download runs against loopback servers.
+
 #include "../store/StoreFixture.h"
 #include "config/AppSettings.h"
 #include "net/ConnectionCheck.h"

@@ -1,3 +1,5 @@
+// Tests of the HTTP fetcher on a loopback server.
+
 #include "net/HttpDownloader.h"
 
 #include "support/LoopbackServer.h"

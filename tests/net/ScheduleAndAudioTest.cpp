@@ -1,3 +1,5 @@
+// Tests of the reload schedule and the audio downloads.
+
 #include "../store/StoreFixture.h"
 #include "net/DownloadManager.h"
 #include "store/AudioCache.h"

@@ -1,3 +1,5 @@
+// Tests of the database access layer.
+
 #include "store/AdoException.h"
 #include "store/AdoRecordset.h"
 #include "support/QtPrinters.h"

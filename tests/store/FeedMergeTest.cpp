@@ -1,3 +1,5 @@
+// Tests of merging a parsed feed into the database.
+
 #include "StoreFixture.h"
 #include "config/AppSettings.h"
 

@@ -1,3 +1,5 @@
+// Tests of the item and feed lists.
+
 #include "StoreFixture.h"
 
 #include <algorithm>

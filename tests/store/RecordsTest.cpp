@@ -1,3 +1,5 @@
+// Tests of single records: reads, writes, deletes and purges.
+
 #include "StoreFixture.h"
 #include "store/AudioCache.h"
 #include "text/RecordId.h"

@@ -1,3 +1,5 @@
+// Tests of creating, opening and upgrading the database.
+
 #include "StoreFixture.h"
 #include "config/RegistrySettings.h"
 #include "store/DatabaseMutex.h"

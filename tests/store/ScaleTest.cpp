@@ -1,3 +1,5 @@
+// Counts and searches checked against plain queries after random changes.
+
 #include "StoreFixture.h"
 #include "config/AppSettings.h"
 #include "store/SqlText.h"

@@ -1,3 +1,5 @@
+// A fresh database in a private folder, with helpers that write rows directly.
+
 #pragma once
 
 #include "store/RssDatabase.h"

@@ -1,3 +1,5 @@
+// The tests' HTTP/1.1 server on 127.0.0.1 and its concurrency gauge.
+
 #pragma once
 
 #include <QByteArray>

@@ -1,3 +1,5 @@
+// Readable failure messages for Qt types.
+
 #pragma once
 
 #include <QDateTime>

@@ -1,3 +1,5 @@
+// A prompt that records messages and answers questions from a script.
+
 #pragma once
 
 #include "store/Prompt.h"

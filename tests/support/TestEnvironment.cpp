@@ -1,3 +1,5 @@
+// Private folders, environment variables and time zones for tests.
+
 #include "support/TestEnvironment.h"
 
 #include <QDir>

@@ -1,3 +1,5 @@
+// Tests of the date parsers and formats.
+
 #include "text/DateFormat.h"
 
 #include "support/QtPrinters.h"

@@ -1,3 +1,5 @@
+// Tests of the markup text helpers.
+
 #include "text/MarkupText.h"
 
 #include "support/QtPrinters.h"

@@ -1,3 +1,5 @@
+// Tests of record numbers.
+
 #include "text/RecordId.h"
 
 #include <QDateTime>

@@ -1,3 +1,5 @@
+// Tests of text file decoding and writing.
+
 #include "text/TextFile.h"
 
 #include "support/QtPrinters.h"

@@ -1,3 +1,5 @@
+// A piece of work on a thread of its own, finished on the user-interface thread.
+
 #pragma once
 
 #include <QObject>

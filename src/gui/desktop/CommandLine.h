@@ -1,3 +1,5 @@
+// The desktop program's command-line arguments.
+
 #pragma once
 
 #include <QString>

@@ -1,3 +1,5 @@
+// Desktop notifications over the session bus.
+
 #include "gui/desktop/DesktopNotifier.h"
 
 #include <QDBusMessage>

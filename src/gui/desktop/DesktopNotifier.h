@@ -1,3 +1,5 @@
+// Desktop notifications over the session bus.
+
 #pragma once
 
 #include <QDBusConnection>

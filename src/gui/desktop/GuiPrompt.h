@@ -1,3 +1,5 @@
+// The desktop program's prompt: message boxes and the wait cursor.
+
 #pragma once
 
 #include "store/Prompt.h"

@@ -1,3 +1,5 @@
+// The program's icons: list icons, command bar images and our own pictures.
+
 #pragma once
 
 #include <QIcon>

@@ -1,3 +1,5 @@
+// Opening links and audio files in the programs outside Quillpost.
+
 #pragma once
 
 #include <QString>

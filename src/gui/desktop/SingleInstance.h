@@ -1,3 +1,5 @@
+// One running Quillpost per user, with the hand-over of a later start.
+
 #pragma once
 
 #include <QObject>

@@ -1,3 +1,5 @@
+// The tray icon: unread count, last run and its menu.
+
 #include "gui/desktop/TrayIcon.h"
 
 #include "gui/desktop/Icons.h"

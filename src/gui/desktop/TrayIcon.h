@@ -1,3 +1,5 @@
+// The program's icon in the desktop's tray.
+
 #pragma once
 
 #include <QSystemTrayIcon>

@@ -1,3 +1,5 @@
+// Running work on the user-interface thread and waiting for it.
+
 #pragma once
 
 #include <functional>

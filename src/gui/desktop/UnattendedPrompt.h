@@ -1,3 +1,5 @@
+// The prompt of a start nobody watches: messages to standard error, questions answered No.
+
 #pragma once
 
 #include "store/Prompt.h"

@@ -1,3 +1,5 @@
+// The "RSS Database Options" dialog.
+
 #pragma once
 
 #include <QDialog>

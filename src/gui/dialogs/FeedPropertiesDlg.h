@@ -1,3 +1,5 @@
+// The "Feed Properties" dialog, also the wizard's last step.
+
 #pragma once
 
 #include "gui/dialogs/PropertiesDlg.h"

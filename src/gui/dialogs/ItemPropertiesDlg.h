@@ -1,3 +1,5 @@
+// The "Item Properties" dialog.
+
 #pragma once
 
 #include "gui/dialogs/PropertiesDlg.h"

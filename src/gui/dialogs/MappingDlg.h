@@ -1,3 +1,5 @@
+// The "RSS Mapping" dialog.
+
 #pragma once
 
 #include "app/FieldMapping.h"

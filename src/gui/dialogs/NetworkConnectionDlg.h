@@ -1,3 +1,5 @@
+// The "Configure Network Connection" dialog.
+
 #pragma once
 
 #include "net/ConnectionCheck.h"

@@ -1,3 +1,5 @@
+// What the Feed, item and View property dialogs share.
+
 #pragma once
 
 #include "gui/dialogs/PropertyTree.h"

@@ -1,3 +1,5 @@
+// The settings screen's editors for paths, colours and times of day.
+
 #pragma once
 
 #include "gui/dialogs/PropertyTree.h"

@@ -1,3 +1,5 @@
+// The property tree the property and settings dialogs are built on.
+
 #pragma once
 
 #include "app/PropertyChoices.h"

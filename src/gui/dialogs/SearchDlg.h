@@ -1,3 +1,5 @@
+// The "Database Search" dialog.
+
 #pragma once
 
 #include "app/DatabaseSearch.h"

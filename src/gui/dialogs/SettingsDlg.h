@@ -1,3 +1,5 @@
+// The "Quillpost Settings" dialog.
+
 #pragma once
 
 #include "gui/dialogs/PropertyTree.h"

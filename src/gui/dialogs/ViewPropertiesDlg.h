@@ -1,3 +1,5 @@
+// The "View Properties" and "Add a New View" dialog.
+
 #pragma once
 
 #include "gui/dialogs/PropertiesDlg.h"

@@ -1,3 +1,5 @@
+// The feed list's rows as a list model.
+
 #pragma once
 
 #include "store/Records.h"

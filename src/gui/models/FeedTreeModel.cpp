@@ -1,3 +1,5 @@
+// The wide window's feed tree: Views, their Feeds and unread counts.
+
 #include "gui/models/FeedTreeModel.h"
 
 #include "gui/desktop/Icons.h"

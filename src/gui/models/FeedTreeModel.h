@@ -1,3 +1,5 @@
+// The wide window's feed tree as an item model.
+
 #pragma once
 
 #include <QHash>

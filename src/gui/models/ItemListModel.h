@@ -1,3 +1,5 @@
+// The item list's rows as a model, read from the store as the view scrolls.
+
 #pragma once
 
 #include "store/Records.h"

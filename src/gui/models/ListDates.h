@@ -1,3 +1,5 @@
+// A list row's date and text as the lists show them.
+
 #pragma once
 
 #include <QDateTime>

@@ -1,3 +1,5 @@
+// The progress page's rows as a list model.
+
 #pragma once
 
 #include "net/DownloadProgressModel.h"

@@ -1,3 +1,5 @@
+// The download progress page.
+
 #pragma once
 
 #include "gui/models/ProgressListModel.h"

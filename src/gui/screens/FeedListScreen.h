@@ -1,3 +1,5 @@
+// The feed list screen ("RSS Mode").
+
 #pragma once
 
 #include "gui/models/FeedListModel.h"

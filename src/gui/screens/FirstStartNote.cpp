@@ -1,3 +1,5 @@
+// The note a first start shows above the lists.
+
 #include "gui/screens/FirstStartNote.h"
 
 #include <QHBoxLayout>

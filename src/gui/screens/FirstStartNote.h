@@ -1,3 +1,5 @@
+// The note a first start shows above the lists.
+
 #pragma once
 
 #include <QFrame>

@@ -1,3 +1,5 @@
+// The window that shows the help pages shipped with the program.
+
 #pragma once
 
 #include <QDialog>

@@ -1,3 +1,5 @@
+// The item list screen ("View Mode") and its reading mode.
+
 #pragma once
 
 #include "app/ItemPage.h"

@@ -1,3 +1,5 @@
+// What the feed list and the item list screens share.
+
 #pragma once
 
 #include "gui/screens/Screen.h"

@@ -1,3 +1,5 @@
+// The pane an item is read in.
+
 #pragma once
 
 #include "app/ItemPage.h"

@@ -1,3 +1,5 @@
+// The base of the main view's full-window screens and their navigation keys.
+
 #pragma once
 
 #include <QAbstractItemView>

@@ -1,3 +1,5 @@
+// The main window on the desktop: title, tray icon, notifications and closing to the tray.
+
 #include "gui/window/DesktopPresence.h"
 
 #include "config/RegistrySettings.h"

@@ -1,3 +1,5 @@
+// The main window: the main view, its menu bar and status line.
+
 #pragma once
 
 #include "gui/desktop/CommandLine.h"

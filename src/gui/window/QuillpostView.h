@@ -1,3 +1,5 @@
+// The main view: the screens, the main menu, the keys and the database they work on.
+
 #pragma once
 
 #include "app/FeedWizard.h"

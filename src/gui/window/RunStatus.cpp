@@ -1,3 +1,5 @@
+// A download run as the status bar shows it.
+
 #include "gui/window/RunStatus.h"
 
 #include "gui/screens/DownloadProgressWnd.h"

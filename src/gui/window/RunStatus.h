@@ -1,3 +1,5 @@
+// A download run as the status bar shows it.
+
 #pragma once
 
 #include "net/DownloadProgressModel.h"

@@ -1,3 +1,5 @@
+// The search box's searches, run away from the window's thread.
+
 #include "gui/window/SearchRunner.h"
 
 #include "store/RssDatabase.h"

@@ -1,3 +1,5 @@
+// The search box's searches, run away from the window's thread.
+
 #pragma once
 
 #include <QObject>

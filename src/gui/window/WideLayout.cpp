@@ -1,3 +1,5 @@
+// The wide window's layout: tool bar, feed tree, item table and reading pane.
+
 #include "gui/window/WideLayout.h"
 
 #include "gui/desktop/Icons.h"

@@ -1,3 +1,5 @@
+// The wide window's layout: tool bar, feed tree, item table and reading pane.
+
 #pragma once
 
 #include "gui/models/FeedTreeModel.h"

@@ -1,3 +1,5 @@
+// What the window keeps between starts in the configuration file.
+
 #include "gui/window/WindowState.h"
 
 #include "config/RegistrySettings.h"

@@ -1,3 +1,5 @@
+// What the window keeps between starts in the configuration file.
+
 #pragma once
 
 #include <QByteArray>

@@ -1,3 +1,5 @@
+// The feed wizard's window and its pages.
+
 #pragma once
 
 #include "app/FeedWizard.h"
