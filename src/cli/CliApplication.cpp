@@ -386,6 +386,17 @@ int CCliApplication::Fail(const QString& message, int status) const {
     return status;
 }
 
+int CCliApplication::Finish(CommandOutcome outcome, const QString& failure) const {
+    switch (outcome) {
+    case CommandOutcome::Done:
+        return Success;
+    case CommandOutcome::Declined:
+        return Failed;
+    default:
+        return Fail(failure);
+    }
+}
+
 int CCliApplication::Usage(const QString& message, const Command* command) const {
     const QString help = command ? QStringLiteral("quillpost-cli %1 --help").arg(command->name)
                                  : QStringLiteral("quillpost-cli --help");

@@ -2,6 +2,7 @@
 
 #pragma once
 
+#include "app/UserCommands.h"
 #include "cli/Arguments.h"
 #include "store/RssDatabase.h"
 
@@ -36,6 +37,8 @@ public:
 
 private:
     int Fail(const QString& message, int status = Failed) const;
+    // The exit status of a shared command: a No fails quietly, a failure says `failure`.
+    int Finish(CommandOutcome outcome, const QString& failure) const;
     int Usage(const QString& message, const Command* command = nullptr) const;
     bool OpenDatabase();
     int RunChecked(const Command& command, const CArguments& arguments);

@@ -111,30 +111,15 @@ int CCliApplication::Restore(const CArguments& arguments) {
 }
 
 int CCliApplication::Purge(const CArguments& arguments) {
-    IPrompt& prompt = CurrentPrompt();
     if (arguments.Has("--feed")) {
         const qint32 feed = arguments.Value("--feed").toInt();
         if (!db_->GetFeed(feed))
             return Fail(QStringLiteral("there is no feed %1").arg(feed));
-        if (!prompt.AskYesNo(QStringLiteral("Are you sure you want to purge Item data associated "
-                                            "with the selected Feed?"),
-                             QStringLiteral("Confirm Delete")))
-            return Failed;
-        return db_->PurgeFeedData(feed) && db_->SetFeedStatus(feed, 2)
-                   ? Success
-                   : Fail(QStringLiteral("the feed was not purged"));
+        return Finish(PurgeFeedCommand(*db_, feed), QStringLiteral("the feed was not purged"));
     }
-    if (!prompt.AskYesNo(QStringLiteral("This will Purge all old Feed data from the database.\n\n"
-                                        "It will not delete your Feeds, but will simply remove "
-                                        "all currently cached content data.\n\nDo you want to "
-                                        "continue?"),
-                         QStringLiteral("Confirm")))
-        return Failed;
-    SaveBackup(*db_, TheAppSettings().installFolder + QStringLiteral("/rssAutoBAK.qpbk"));
-    if (!db_->PurgeAllData())
-        return Fail(QStringLiteral("the database was not purged"));
-    CRegistrySettings::ForQuillpost().Write(Key::TodayHasChanged, 1);
-    return Success;
+    return Finish(PurgeDatabaseCommand(*db_, TheAppSettings().installFolder +
+                                                 QStringLiteral("/rssAutoBAK.qpbk")),
+                  QStringLiteral("the database was not purged"));
 }
 
 int CCliApplication::Compact(const CArguments&) {

@@ -4,7 +4,6 @@
 #include "cli/PropertyOptions.h"
 #include "config/AppSettings.h"
 #include "net/DownloadManager.h"
-#include "store/Prompt.h"
 #include "text/FileDigest.h"
 
 #include <QDir>
@@ -84,10 +83,6 @@ int CCliApplication::Unsubscribe(const CArguments& arguments) {
     const qint32 id = arguments.positional[0].toInt();
     if (!db_->GetSubscription(id))
         return Fail(QStringLiteral("there is no subscription %1").arg(id));
-    if (!CurrentPrompt().AskYesNo(
-            QStringLiteral("Are you sure you want to delete the selected Subscription?"),
-            QStringLiteral("Confirm")))
-        return Failed;
-    return db_->DeleteSubscription(id) ? Success
-                                       : Fail(QStringLiteral("the subscription was not deleted"));
+    return Finish(DeleteSubscriptionCommand(*db_, id),
+                  QStringLiteral("the subscription was not deleted"));
 }

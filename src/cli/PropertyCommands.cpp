@@ -6,7 +6,6 @@
 #include "cli/PropertyOptions.h"
 #include "cli/RecordText.h"
 #include "feeds/FeedData.h"
-#include "store/Prompt.h"
 
 #include <QJsonArray>
 #include <QJsonObject>
@@ -116,11 +115,7 @@ int CCliApplication::ViewDelete(const CArguments& arguments) {
         return Fail(QStringLiteral("there is no View %1").arg(id));
     if (id <= LastReservedViewID)
         return Fail(QStringLiteral("View %1 is reserved and cannot be deleted").arg(id));
-    if (!CurrentPrompt().AskYesNo(
-            QStringLiteral("Are you sure you want to delete the current View?"),
-            QStringLiteral("Confirm Delete")))
-        return Failed;
-    return db_->DeleteView(id) ? Success : Fail(QStringLiteral("the View was not deleted"));
+    return Finish(DeleteViewCommand(*db_, id), QStringLiteral("the View was not deleted"));
 }
 
 int CCliApplication::FeedSet(const CArguments& arguments) {
@@ -154,24 +149,14 @@ int CCliApplication::FeedPurge(const CArguments& arguments) {
     const qint32 id = arguments.positional[0].toInt();
     if (!db_->GetFeed(id))
         return Fail(QStringLiteral("there is no feed %1").arg(id));
-    if (!CurrentPrompt().AskYesNo(QStringLiteral("Are you sure you want to purge Item data "
-                                                 "associated with the selected Feed?"),
-                                  QStringLiteral("Confirm Delete")))
-        return Failed;
-    return db_->PurgeFeedData(id) && db_->SetFeedStatus(id, 2)
-               ? Success
-               : Fail(QStringLiteral("the feed was not purged"));
+    return Finish(PurgeFeedCommand(*db_, id), QStringLiteral("the feed was not purged"));
 }
 
 int CCliApplication::FeedDelete(const CArguments& arguments) {
     const qint32 id = arguments.positional[0].toInt();
     if (!db_->GetFeed(id))
         return Fail(QStringLiteral("there is no feed %1").arg(id));
-    if (!CurrentPrompt().AskYesNo(
-            QStringLiteral("Are you sure you want to delete the selected Feed?"),
-            QStringLiteral("Confirm Delete")))
-        return Failed;
-    return db_->DeleteFeed(id) ? Success : Fail(QStringLiteral("the feed was not deleted"));
+    return Finish(DeleteFeedCommand(*db_, id), QStringLiteral("the feed was not deleted"));
 }
 
 int CCliApplication::FeedShow(const CArguments& arguments) {

@@ -2,6 +2,7 @@
 
 #include "gui/screens/FeedListScreen.h"
 
+#include "app/UserCommands.h"
 #include "config/RegistrySettings.h"
 #include "exchange/OpmlExport.h"
 #include "gui/desktop/Icons.h"
@@ -16,10 +17,6 @@
 #include <QMenu>
 #include <QStackedWidget>
 #include <algorithm>
-
-namespace {
-const QString ConfirmDelete = QStringLiteral("Confirm Delete");
-} // namespace
 
 CFeedListScreen::CFeedListScreen(CRssDatabase& db, QWidget* parent)
     : CListScreen(Id, QStringLiteral("RSSFeeds"), parent), db_(db), body_(new QStackedWidget),
@@ -245,15 +242,22 @@ void CFeedListScreen::OnCommand(int command) {
 }
 
 void CFeedListScreen::SetSelectedFeedStatus(qint16 status) {
+    if (CurrentRow() < 0)
+        return;
+    WaitCursor wait;
+    db_.SetFeedStatus(SelectedFeedID(), status);
+    ShowSelectedFeedStatus(status);
+}
+
+// The kept list and the row follow a status the store already holds.
+void CFeedListScreen::ShowSelectedFeedStatus(qint16 status) {
     const int row = CurrentRow();
     const qint32 feedID = SelectedFeedID();
     if (row < 0)
         return;
-    WaitCursor wait;
     for (CFeedRecord& feed : db_.FeedList)
         if (feed.FeedID == feedID)
             feed.Status = status;
-    db_.SetFeedStatus(feedID, status);
     model_.SetIcon(row, CFeedListModel::IconForStatus(status));
 }
 
@@ -266,14 +270,8 @@ void CFeedListScreen::MarkSelectedFeedRead() {
 void CFeedListScreen::DeleteSelectedFeed() {
     const int row = CurrentRow();
     const qint32 feedID = SelectedFeedID();
-    if (row < 0 ||
-        !CurrentPrompt().AskYesNo(
-            QStringLiteral("Are you sure you want to delete the selected Feed?"), ConfirmDelete))
+    if (row < 0 || DeleteFeedCommand(db_, feedID) == CommandOutcome::Declined)
         return;
-    {
-        WaitCursor wait;
-        db_.DeleteFeed(feedID);
-    }
     std::erase_if(db_.FeedList,
                   [feedID](const CFeedRecord& feed) { return feed.FeedID == feedID; });
     model_.RemoveFeedRow(row);
@@ -284,16 +282,9 @@ void CFeedListScreen::DeleteSelectedFeed() {
 
 void CFeedListScreen::PurgeSelectedFeed() {
     const qint32 feedID = SelectedFeedID();
-    if (feedID == 0 ||
-        !CurrentPrompt().AskYesNo(QStringLiteral("Are you sure you want to purge Item data "
-                                                 "associated with the selected Feed?"),
-                                  ConfirmDelete))
+    if (feedID == 0 || PurgeFeedCommand(db_, feedID) == CommandOutcome::Declined)
         return;
-    {
-        WaitCursor wait;
-        db_.PurgeFeedData(feedID);
-    }
-    SetSelectedFeedStatus(2);
+    ShowSelectedFeedStatus(2);
     emit itemListRefreshRequested();
 }
 
@@ -324,11 +315,9 @@ void CFeedListScreen::EditSelectedFeed() {
 }
 
 void CFeedListScreen::DeleteCurrentView() {
-    if (viewID_ <= LastReservedViewID ||
-        !CurrentPrompt().AskYesNo(
-            QStringLiteral("Are you sure you want to delete the current View?"), ConfirmDelete))
+    const CommandOutcome outcome = DeleteViewCommand(db_, viewID_);
+    if (outcome == CommandOutcome::Declined || outcome == CommandOutcome::Refused)
         return;
-    db_.DeleteView(viewID_);
     db_.LoadViewList();
     LoadRows(-1);
     emit itemListRefreshRequested();

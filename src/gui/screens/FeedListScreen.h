@@ -68,6 +68,7 @@ private:
     int IndexOfView(qint32 viewID) const;
     void ShowRowsOrEmptyNote();
     void SetSelectedFeedStatus(qint16 status);
+    void ShowSelectedFeedStatus(qint16 status);
     void DeleteSelectedFeed();
     void PurgeSelectedFeed();
     void EditView(qint32 viewID);

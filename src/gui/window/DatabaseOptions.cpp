@@ -1,5 +1,6 @@
 // The main view's dialogs of the Options menu: "RSS Database..." (open, create, import a
 // backup, purge, save a backup) and "Network Connection...".
+#include "app/UserCommands.h"
 #include "config/AppSettings.h"
 #include "exchange/Backup.h"
 #include "gui/dialogs/DatabaseOptionsDlg.h"
@@ -150,20 +151,11 @@ void CQuillpostView::ImportFromBackup() {
 }
 
 void CQuillpostView::PurgeDatabase() {
-    if (!CurrentPrompt().AskYesNo(
-            QStringLiteral("This will Purge all old Feed data from the database.\n\nIt will not "
-                           "delete your Feeds, but will simply remove all currently cached "
-                           "content data.\n\nDo you want to continue?"),
-            QStringLiteral("Confirm")))
+    if (PurgeDatabaseCommand(db_,
+                             TheAppSettings().installFolder + QStringLiteral("/rssAutoBAK.qpbk")) ==
+        CommandOutcome::Declined)
         return;
-    {
-        WaitCursor wait;
-        // Whatever the backup's result, the purge goes on.
-        SaveBackup(db_, TheAppSettings().installFolder + QStringLiteral("/rssAutoBAK.qpbk"));
-        db_.PurgeAllData();
-    }
     ReloadLists();
-    CRegistrySettings::ForQuillpost().Write(Key::TodayHasChanged, 1);
 }
 
 void CQuillpostView::SaveAsBackup() {

@@ -1,6 +1,7 @@
 // What Next, Done, Go and Delete do on the feed wizard's pages. Downloads and the reading of
 // what they brought run off the user-interface thread; the database is used on it only.
 #include "app/Properties.h"
+#include "app/UserCommands.h"
 #include "config/RegistrySettings.h"
 #include "gui/dialogs/FeedPropertiesDlg.h"
 #include "gui/wizard/FeedWizardDlg.h"
@@ -215,14 +216,9 @@ void CFeedWizardDlg::DeleteSubscription() {
     QListWidgetItem* selected = subscriptions_->currentItem();
     if (!selected)
         return Notice(QStringLiteral("Please select a Subscription to delete."));
-    if (!CurrentPrompt().AskYesNo(
-            QStringLiteral("Are you sure you want to delete the selected Subscription?"),
-            QStringLiteral("Confirm")))
+    if (DeleteSubscriptionCommand(db_, selected->data(Qt::UserRole).toInt()) ==
+        CommandOutcome::Declined)
         return;
-    {
-        WaitCursor wait;
-        db_.DeleteSubscription(selected->data(Qt::UserRole).toInt());
-    }
     changed_ = true;
     FillSubscriptions();
 }
