@@ -9,6 +9,7 @@
 #include "feeds/SubscriptionList.h"
 #include "net/DownloadManager.h"
 #include "store/RssDatabase.h"
+#include "text/FileDigest.h"
 #include "text/MarkupText.h"
 #include "text/RecordId.h"
 
@@ -67,12 +68,6 @@ std::unique_ptr<QTemporaryFile> CFeedWizard::Download(const QString& url, QStrin
     return file;
 }
 
-bool CFeedWizard::IsKnownFeed(const QString& url) {
-    db_.LoadFeedList(false);
-    return std::any_of(db_.FeedList.cbegin(), db_.FeedList.cend(),
-                       [&url](const CFeedRecord& existing) { return existing.FeedUrl == url; });
-}
-
 // The wizard's status line, with the reason the user can act on.
 CFeedWizard::Result CFeedWizard::DownloadFailure() const {
     return Failure(QStringLiteral("Status: Failed to Download - ") + downloads_.LastNote());
@@ -105,7 +100,7 @@ bool IsFeedAddress(const QString& address) {
 CFeedWizard::Result CFeedWizard::CheckNewFeed(const QString& url, const QString& duplicate) {
     if (url.trimmed().isEmpty())
         return Failure(QStringLiteral("Please Enter a valid Url"), QStringLiteral("Notice"));
-    if (IsKnownFeed(url))
+    if (db_.IsKnownFeedUrl(url))
         return Failure(duplicate, QStringLiteral("Duplicate Feed"));
     return {};
 }
@@ -121,13 +116,18 @@ CFeedWizard::Result CFeedWizard::FetchFeed(const QString& url, bool later, Fetch
         return {};
     }
     Report(status, QStringLiteral("Downloading Data..."));
-    feed.document = Download(url, &feed.contentType, abort);
-    if (!feed.document)
+    QString contentType;
+    const std::unique_ptr<QTemporaryFile> document = Download(url, &contentType, abort);
+    if (!document)
         return DownloadFailure();
     Report(status, QStringLiteral("Processing Data..."));
-    CFeedData parsed;
-    if (!ParseFeedFile(parsed, feed.document->fileName(), {url, feed.contentType}))
+    // Parsed here once: the title is shown now, the items are merged when the feed is added.
+    CFeedData& parsed = feed.parsed.emplace();
+    if (!ParseFeedFile(parsed, document->fileName(), {url, contentType})) {
+        feed.parsed.reset();
         return Failure(QStringLiteral("Status: Failed to Parse Feed"));
+    }
+    feed.digest = Md5FileDigest(document->fileName());
     feed.record.Title = parsed.Title;
     feed.record.Description = parsed.Description;
     feed.record.LinkUrl = parsed.Link;
@@ -143,16 +143,15 @@ CFeedWizard::Result CFeedWizard::AddFetchedFeed(const FetchedFeed& fetched, CFee
     feed.Priority = qint16(std::clamp<int>(feed.Priority, 0, 100));
     Result result = Failure(QStringLiteral("Status: Failed to Add Feed"));
     db_.RunExclusive([&](CAdoConnection&) {
-        if (IsKnownFeed(feed.FeedUrl)) {
+        if (db_.IsKnownFeedUrl(feed.FeedUrl)) {
             result = Failure(DuplicateFeedUrl(), QStringLiteral("Duplicate Feed"));
             return false;
         }
         feed.FeedID = NewRecordID();
         if (!db_.InsertFeed(feed, 0, 0))
             return false;
-        if (fetched.document)
-            db_.MergeFeedFile(feed.FeedID, fetched.document->fileName(), nullptr,
-                              fetched.contentType);
+        if (fetched.parsed)
+            db_.MergeParsedFeed(feed.FeedID, *fetched.parsed, fetched.digest, nullptr);
         if (!viewIDs.isEmpty())
             db_.SetFeedViews(feed.FeedID, viewIDs);
         result = {QString(), QString(), feed.FeedID};
@@ -184,7 +183,7 @@ CFeedWizard::Result CFeedWizard::CheckNewSubscription(const QString& address, bo
         return Failure(fromFile ? QStringLiteral("Please Enter a valid File")
                                 : QStringLiteral("Please Enter a valid Url"),
                        QStringLiteral("Notice"));
-    if (IsKnownSubscription(fromFile ? QFileInfo(address).absoluteFilePath() : address))
+    if (db_.IsKnownSubscriptionUrl(fromFile ? QFileInfo(address).absoluteFilePath() : address))
         return DuplicateSubscription(fromFile);
     return {};
 }
@@ -217,7 +216,7 @@ CFeedWizard::Result CFeedWizard::AddSubscription(const FetchedSubscription& fetc
                                                  const QString& title) {
     Result result = Failure(QStringLiteral("Status: Failed to Add Subscription"));
     db_.RunExclusive([&](CAdoConnection&) {
-        if (IsKnownSubscription(fetched.address)) {
+        if (db_.IsKnownSubscriptionUrl(fetched.address)) {
             result = DuplicateSubscription(fetched.fromFile);
             return false;
         }
@@ -245,14 +244,6 @@ CFeedWizard::Result CFeedWizard::Subscribe(const QString& urlOrFile, const QStri
     if (Result read = FetchSubscription(urlOrFile, fromFile, fetched); !read.ok())
         return read;
     return AddSubscription(fetched, title);
-}
-
-bool CFeedWizard::IsKnownSubscription(const QString& address) {
-    db_.LoadSubscriptionList();
-    return std::any_of(db_.SubscriptionList.cbegin(), db_.SubscriptionList.cend(),
-                       [&address](const CSubscriptionRecord& existing) {
-                           return existing.SubscriptionUrl == address;
-                       });
 }
 
 CFeedWizard::Result CFeedWizard::RefreshSubscription(qint32 subscriptionID,

@@ -2,6 +2,7 @@
 
 #pragma once
 
+#include "feeds/FeedData.h"
 #include "feeds/FeedListing.h"
 #include "store/Records.h"
 
@@ -18,11 +19,12 @@ class CRssDatabase;
 class CDownloadManager;
 
 // A feed read from its address and not yet added: the record as the document describes it and
-// the downloaded document, which is merged when the feed is added (none for "later").
+// the document as parsed, which is merged when the feed is added (none for "later"). The
+// digest of the downloaded bytes lets the first reload skip the same document.
 struct FetchedFeed {
     CFeedRecord record;
-    std::shared_ptr<QTemporaryFile> document;
-    QString contentType;
+    std::optional<CFeedData> parsed;
+    QString digest;
 };
 
 // A subscription list read from the web or a file and not yet added.
@@ -116,8 +118,6 @@ private:
     // when asked for; none when not downloaded.
     std::unique_ptr<QTemporaryFile> Download(const QString& url, QString* contentType = nullptr,
                                              const std::atomic<bool>* abort = nullptr) const;
-    bool IsKnownFeed(const QString& url);
-    bool IsKnownSubscription(const QString& address);
     Result DownloadFailure() const;
 
     CRssDatabase& db_;

@@ -98,21 +98,31 @@ struct CRssDatabase::MergeTally {
 bool CRssDatabase::MergeFeedFile(qint32 feedID, const QString& path, IExtendedDataQueue* queue,
                                  const QString& contentType) {
     const QString digest = Md5FileDigest(path);
+    const std::optional<CFeedRecord> stored = GetFeed(feedID);
+    if (stored && !digest.isEmpty() && stored->LastDigestKey == digest)
+        return true;
+    CFeedData feed;
+    if (!ParseFeedFile(feed, path, {stored ? stored->FeedUrl : QString(), contentType}))
+        return false;
+    return MergeFeed(feedID, stored, feed, digest, queue);
+}
+
+bool CRssDatabase::MergeParsedFeed(qint32 feedID, const CFeedData& feed, const QString& digest,
+                                   IExtendedDataQueue* queue) {
+    return MergeFeed(feedID, GetFeed(feedID), feed, digest, queue);
+}
+
+bool CRssDatabase::MergeFeed(qint32 feedID, const std::optional<CFeedRecord>& stored,
+                             const CFeedData& feed, const QString& digest,
+                             IExtendedDataQueue* queue) {
     MergeSettings settings;
-    FeedOrigin origin{QString(), contentType};
-    if (const auto stored = GetFeed(feedID)) {
-        origin.address = stored->FeedUrl;
-        if (!digest.isEmpty() && stored->LastDigestKey == digest)
-            return true;
+    if (stored) {
         settings.maxItems = stored->MaxItems;
         settings.extendedData = stored->ExtendedData;
         settings.extendedAudio = stored->ExtendedAudio;
         settings.priority = stored->Priority;
         settings.feedLabel = PlainText(stored->Title);
     }
-    CFeedData feed;
-    if (!ParseFeedFile(feed, path, origin))
-        return false;
     // Other bytes are always merged, whatever the channel date says: many feeds gain items
     // without changing it, and the digest above already skips a document that did not change.
     const std::optional<QDateTime> channelDate =

@@ -176,6 +176,23 @@ std::optional<CSubscriptionRecord> CRssDatabase::GetSubscription(qint32 subscrip
         ReadSubscription);
 }
 
+// Feeds of Status 0 are listed nowhere, so an address held only by one may be added again.
+bool CRssDatabase::IsKnownFeedUrl(const QString& url) {
+    return WithAccess(false, [&] {
+        return !Query(QStringLiteral("Select 1 From Feeds Where FeedUrl = ") + SqlText(url) +
+                      QStringLiteral(" And Status <> 0 Limit 1"))
+                    ->IsEOF();
+    });
+}
+
+bool CRssDatabase::IsKnownSubscriptionUrl(const QString& address) {
+    return WithAccess(false, [&] {
+        return !Query(QStringLiteral("Select 1 From Subscriptions Where SubscriptionUrl = ") +
+                      SqlText(address) + QStringLiteral(" Limit 1"))
+                    ->IsEOF();
+    });
+}
+
 std::optional<CItemText> CRssDatabase::GetItemText(qint32 feedItemID, qint16 kind) {
     return WithAccess(std::optional<CItemText>(), [&]() -> std::optional<CItemText> {
         const QString table =

@@ -92,6 +92,8 @@ const char* const CreateLaterSchema[] = {
     "CREATE INDEX IF NOT EXISTS FeedItemShortDataFeed_PI On FeedItemShortData(FeedID)",
     "CREATE INDEX IF NOT EXISTS FeedItemLongDataFeed_PI On FeedItemLongData(FeedID)",
     "CREATE INDEX IF NOT EXISTS ViewFeedItemsFeedID_PI On ViewFeedItems(FeedID)",
+    // Adding a Feed first asks whether its address is taken.
+    "CREATE INDEX IF NOT EXISTS FeedsUrl_PI On Feeds(FeedUrl)",
     // Every run of three characters within a word of the searched fields names the rows that
     // hold it, so that a search reads only the rows that hold all of the text's runs and tests
     // those with Like. Without stored content and without positions: the index stays a
@@ -292,6 +294,7 @@ bool SeedStatistics(CAdoConnection& connection) {
     return connection.SeedIndexStatistics({
         {"Views", "Views_PI", "100 1"},
         {"Feeds", "Feeds_PI", "1000 1"},
+        {"Feeds", "FeedsUrl_PI", "1000 1"},
         {"ViewFeeds", "ViewFeeds_PI", "1000 50"},
         {"ViewFeedItems", "ViewFeedItems_PI", "10000 2000"},
         {"ViewFeedItems", "ViewFeedItemsAlt_PI", "10000 1"},

@@ -74,6 +74,10 @@ public:
     // of a file that names none; relative links resolve against the feed's stored address.
     bool MergeFeedFile(qint32 feedID, const QString& path, IExtendedDataQueue* queue,
                        const QString& contentType = {});
+    // The same for a feed file parsed already (against the feed's address), whose bytes have
+    // the MD5 `digest`: the file is not read again.
+    bool MergeParsedFeed(qint32 feedID, const CFeedData& feed, const QString& digest,
+                         IExtendedDataQueue* queue);
     // A megabyte of text is plenty for reading a page offline, and no page may fill the disk.
     static constexpr qint64 ExtendedDataLimit = 1024 * 1024;
     // What was kept of a page: its characters, and whether its markup or text was dropped.
@@ -106,6 +110,10 @@ public:
     std::optional<CFeedItemRecord> GetItem(qint32 feedItemID);
     std::optional<CSubscriptionRecord> GetSubscription(qint32 subscriptionID);
     std::optional<CItemText> GetItemText(qint32 feedItemID, qint16 kind);
+    // Whether a listed Feed or a subscription has this address, as written: one indexed lookup
+    // rather than a reload of the whole list.
+    bool IsKnownFeedUrl(const QString& url);
+    bool IsKnownSubscriptionUrl(const QString& address);
     bool InsertView(const CViewRecord& view);
     bool InsertSubscription(CSubscriptionRecord& subscription, bool withoutView);
     bool UpdateView(const CViewRecord& view);
@@ -246,6 +254,8 @@ private:
     QList<qint32> SubscriptionFeedIDs(qint32 subscriptionID);
     class MergeSteps;
     struct MergeSettings;
+    bool MergeFeed(qint32 feedID, const std::optional<CFeedRecord>& stored, const CFeedData& feed,
+                   const QString& digest, IExtendedDataQueue* queue);
     // The keys and titles of the feed's items that a merge finds again.
     QSet<std::pair<QString, QString>> StoredIdentities(qint32 feedID);
     std::vector<std::size_t> MergeOrder(qint32 feedID, const std::vector<CFeedItemData>& items,

@@ -111,6 +111,37 @@ TEST_F(RecordsTest, ASubscriptionReadsAlikeAloneAndInTheList) {
     EXPECT_TRUE(listed.IsFromFile);
 }
 
+// Adding a feed asks the store whether its address is taken, with one lookup by address: the
+// addresses as written, of listed feeds (a Status 0 feed is listed nowhere) and subscriptions.
+TEST_F(RecordsTest, KnownAddressesAreFoundByOneIndexedLookup) {
+    AddFeed(1, "Listed");
+    AddFeed(2, "Gone", 1, 0);
+    Sql({"Update Feeds Set FeedUrl = 'http://127.0.0.1/a.xml' Where FeedID = 1",
+         "Update Feeds Set FeedUrl = 'http://127.0.0.1/o''clock.xml' Where FeedID = 2"});
+    CSubscriptionRecord subscription;
+    subscription.SubscriptionID = 7;
+    subscription.SubscriptionUrl = "http://127.0.0.1/list.opml";
+    ASSERT_TRUE(db_.InsertSubscription(subscription, true));
+
+    const struct {
+        const char* address;
+        bool feed;
+        bool subscription;
+    } cases[] = {
+        {"http://127.0.0.1/a.xml", true, false},     {"http://127.0.0.1/A.xml", false, false},
+        {"http://127.0.0.1/a.xml ", false, false},   {"http://127.0.0.1/o'clock.xml", false, false},
+        {"http://127.0.0.1/list.opml", false, true}, {"", false, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.address);
+        EXPECT_EQ(db_.IsKnownFeedUrl(c.address), c.feed);
+        EXPECT_EQ(db_.IsKnownSubscriptionUrl(c.address), c.subscription);
+    }
+    EXPECT_TRUE(Rows("Explain Query Plan Select 1 From Feeds Where FeedUrl = 'x' And Status <> 0")
+                    .join(u' ')
+                    .contains("FeedsUrl_PI"));
+}
+
 // A new address may answer with the old one's ETag by chance; its body must still be read.
 TEST_F(RecordsTest, ANewAddressForgetsTheOldAddresssValidators) {
     CFeedRecord feed;

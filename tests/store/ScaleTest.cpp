@@ -280,9 +280,10 @@ protected:
               "ItemCounts_ItemAdded", "ItemCounts_ItemRemoved", "ItemCounts_ItemChanged",
               "ItemCounts_MemberAdded", "ItemCounts_MemberRemoved", "ItemCounts_MemberChanged"})
             statements << QStringLiteral("DROP TRIGGER ") + QLatin1String(trigger);
-        for (const char* index : {"FeedItemsStatus_PI", "FeedItemsDate_PI", "FeedItemsNewest_PI",
-                                  "ViewFeedItemsFeed_PI", "FeedItemShortDataFeed_PI",
-                                  "FeedItemLongDataFeed_PI", "ViewFeedItemsFeedID_PI"})
+        for (const char* index :
+             {"FeedItemsStatus_PI", "FeedItemsDate_PI", "FeedItemsNewest_PI",
+              "ViewFeedItemsFeed_PI", "FeedItemShortDataFeed_PI", "FeedItemLongDataFeed_PI",
+              "ViewFeedItemsFeedID_PI", "FeedsUrl_PI"})
             statements << QStringLiteral("DROP INDEX ") + QLatin1String(index);
         statements << "DROP TABLE ItemTitleSearch"
                    << "DROP TABLE ItemTextSearch"
@@ -297,7 +298,7 @@ protected:
 
     void ExpectSearchable(CRssDatabase& db) {
         EXPECT_EQ(prompt_.progress, QStringList{"Building the search index..."});
-        EXPECT_EQ(Count("sqlite_master", "type = 'index'"), 19);
+        EXPECT_EQ(Count("sqlite_master", "type = 'index'"), 20);
         EXPECT_EQ(Count("sqlite_master", "type = 'trigger'"), 12);
         CRssDatabase::SearchResults found;
         db.SearchItems("harbour", found, true, false, true, false);

@@ -99,7 +99,7 @@ void CFeedWizardDlg::FetchNewFeed(const QString& url, bool later, const QString&
         [this, fetched, result] {
             if (!result->ok())
                 return ShowFailure(*result);
-            feed_ = *fetched;
+            feed_ = std::move(*fetched);
             previousPage_ = page_;
             PreparePropertiesPage();
             ShowPage(PropertiesPage);
