@@ -2,40 +2,12 @@
 
 #include "gui/screens/ReadingPane.h"
 
-#include "config/RegistrySettings.h"
-#include "net/HttpDownloader.h"
 #include "text/MarkupText.h"
 
 #include <QApplication>
 #include <QKeyEvent>
-#include <QPointer>
 #include <QScrollBar>
-#include <QTemporaryDir>
 #include <QTextDocument>
-#include <QThreadPool>
-
-namespace {
-
-QString Proxy() {
-    const CRegistrySettings store = CRegistrySettings::ForQuillpost();
-    return store.Read(Key::ProxyAddress) + u':' + store.Read(Key::ProxyPort);
-}
-
-bool UsesProxy() {
-    return CRegistrySettings::ForQuillpost().Read(Key::UseProxy) != 0;
-}
-
-QImage DownloadImage(const QUrl& url, bool useProxy, const QString& proxy) {
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("image"));
-    if (!dir.isValid() ||
-        !CHttpDownloader::Download(url.toString(QUrl::FullyEncoded), path, useProxy, proxy, false,
-                                   {CReadingPane::ImageSizeCap}))
-        return {};
-    return QImage(path);
-}
-
-} // namespace
 
 CReadingPane::CReadingPane(QWidget* parent) : QTextBrowser(parent) {
     setObjectName(QStringLiteral("VC_DETAILS"));
@@ -44,6 +16,7 @@ CReadingPane::CReadingPane(QWidget* parent) : QTextBrowser(parent) {
     setFrameShape(QFrame::NoFrame);
     document()->setDocumentMargin(12);
     connect(this, &QTextBrowser::anchorClicked, this, &CReadingPane::linkTapped);
+    connect(&imageLoader_, &CImageLoader::fetched, this, &CReadingPane::OnImageFetched);
 }
 
 int CReadingPane::PointSizeOfZoom(int zoomLevel) {
@@ -52,9 +25,8 @@ int CReadingPane::PointSizeOfZoom(int zoomLevel) {
 }
 
 void CReadingPane::SetHtml(const QString& html) {
-    ++page_;
-    images_.clear();
-    fetching_.clear();
+    imageLoader_.NewPage();
+    shownImages_.clear();
     html_ = DisplayableMarkup(html);
     setHtml(html_);
 }
@@ -109,41 +81,19 @@ QVariant CReadingPane::loadResource(int type, const QUrl& name) {
     }();
     if (type != QTextDocument::ImageResource)
         return QByteArray();
-    const QString scheme = name.scheme().toLower();
-    if ((scheme != u"http" && scheme != u"https") ||
-        CRegistrySettings::ForQuillpost().Read(Key::ShowImages) == 0)
+    if (!CImageLoader::MayFetch(name))
         return NoImage;
-    if (images_.contains(name))
-        return images_.value(name);
-    FetchImage(name);
+    if (shownImages_.contains(name))
+        return shownImages_.value(name);
+    imageLoader_.Fetch(name);
     return NoImage;
 }
 
-void CReadingPane::FetchImage(const QUrl& url) {
-    if (fetching_.contains(url))
+void CReadingPane::OnImageFetched(const QUrl& url, const QByteArray& bytes) {
+    const QImage image = QImage::fromData(bytes);
+    if (image.isNull())
         return;
-    fetching_.insert(url);
-    QPointer<CReadingPane> pane(this);
-    const int page = page_;
-    const bool useProxy = UsesProxy();
-    const QString proxy = Proxy();
-    QThreadPool::globalInstance()->start([pane, page, url, useProxy, proxy] {
-        const QImage image = DownloadImage(url, useProxy, proxy);
-        QMetaObject::invokeMethod(
-            qApp,
-            [pane, page, url, image] {
-                if (pane)
-                    pane->OnImageFetched(page, url, image);
-            },
-            Qt::QueuedConnection);
-    });
-}
-
-void CReadingPane::OnImageFetched(int page, const QUrl& url, const QImage& image) {
-    if (page != page_ || image.isNull())
-        return;
-    fetching_.remove(url);
-    images_.insert(url, image);
+    shownImages_.insert(url, image);
     const int scroll = verticalScrollBar()->value();
     // The page is laid out again with the image, which the document now finds.
     setHtml(html_);

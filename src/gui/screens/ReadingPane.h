@@ -3,20 +3,18 @@
 #pragma once
 
 #include "app/ItemPage.h"
+#include "net/ImageLoader.h"
 
 #include <QHash>
 #include <QImage>
-#include <QSet>
 #include <QTextBrowser>
 
 // The pane an item is read in. It never navigates: a tapped link is reported and nothing else
 // happens. It loads nothing from disk or the network by itself; inline images come only when
-// HtmlView\ShowImages is on, fetched off the user-interface thread and kept for the page.
+// HtmlView\ShowImages is on, from the image loader, and are kept for the page.
 class CReadingPane : public QTextBrowser {
     Q_OBJECT
 public:
-    static constexpr qint64 ImageSizeCap = 4 * 1024 * 1024;
-
     explicit CReadingPane(QWidget* parent = nullptr);
 
     // A composed page with its colours and zoom level (-1 … 3).
@@ -41,12 +39,9 @@ protected:
 
 private:
     void SetHtml(const QString& html);
-    void FetchImage(const QUrl& url);
-    void OnImageFetched(int page, const QUrl& url, const QImage& image);
+    void OnImageFetched(const QUrl& url, const QByteArray& bytes);
 
     QString html_;
-    // Counts the pages shown, so that an image fetched for an earlier page is dropped.
-    int page_ = 0;
-    QHash<QUrl, QImage> images_;
-    QSet<QUrl> fetching_;
+    CImageLoader imageLoader_;
+    QHash<QUrl, QImage> shownImages_;
 };
