@@ -11,9 +11,6 @@
 
 namespace {
 
-// Views 1 to 3 are the program's own; a feed is never listed in them.
-constexpr qint32 HighestReservedView = 3;
-
 template <typename Field, typename Value>
 void Take(Field& field, const std::optional<Value>& value) {
     if (value)
@@ -44,7 +41,7 @@ void TakeViewEdit(CViewRecord& view, const ViewEdit& edit) {
 
 QList<qint32> FeedViewIDs(CRssDatabase& db, qint32 feedID) {
     QList<qint32> views = db.GetFeedViewIDs(feedID).value_or(QList<qint32>());
-    views.removeIf([](qint32 view) { return view <= HighestReservedView; });
+    views.removeIf([](qint32 view) { return view <= LastReservedViewID; });
     return views;
 }
 
@@ -80,7 +77,7 @@ bool ApplyFeedEdit(CRssDatabase& db, qint32 feedID, const FeedEdit& edit) {
         return false;
     if (edit.viewIDs) {
         QList<qint32> wanted = *edit.viewIDs;
-        wanted.removeIf([](qint32 view) { return view <= HighestReservedView; });
+        wanted.removeIf([](qint32 view) { return view <= LastReservedViewID; });
         if (!SameMembers(wanted, FeedViewIDs(db, feedID)) && !db.SetFeedViews(feedID, wanted))
             return false;
     }

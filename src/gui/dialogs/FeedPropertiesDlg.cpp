@@ -11,11 +11,6 @@
 #include <QDialogButtonBox>
 #include <algorithm>
 
-namespace {
-// Views up to this ID belong to the program and are never offered.
-constexpr qint32 HighestReservedView = 3;
-} // namespace
-
 CFeedPropertiesDlg::CFeedPropertiesDlg(CRssDatabase& db, qint32 feedID, QWidget* parent)
     : CPropertiesDlg(QStringLiteral("feedProp.htm"),
                      QStringLiteral("This Feed is no longer valid.\n\nPlease restart Quillpost."),
@@ -108,8 +103,9 @@ void CFeedPropertiesDlg::Fill(qint32 feedID) {
     PropertyItem views =
         tree.AddCategory(QStringLiteral("Views"), QStringLiteral("Views attached to the Feed."));
     QList<PropertyCheck> entries;
+    // The program's own Views never list a Feed as a member.
     for (const CViewRecord& view : db_.ViewList)
-        if (view.ViewID > HighestReservedView)
+        if (view.ViewID > LastReservedViewID)
             entries << PropertyCheck{view.Label, view.ViewID, viewIDs_.contains(view.ViewID)};
     viewList_ =
         tree.AddCheckList(views, QStringLiteral("View List"),
