@@ -400,7 +400,9 @@ bool CDownloadManager::AfterItem(int result, const QString& note) {
     NotifyRun(DN_ITEM_DONE, result);
     if (store_.Read(Key::BackgroundStatus) == 2)
         aborted_ = true;
-    if (usesConnectionWatch_ && !connection_.Connected) {
+    // A run already ended by a forced cancel stopped watching the connection itself: that is no
+    // lost network. Connected is read first, so that a watch stopped by that end is seen as such.
+    if (usesConnectionWatch_ && !connection_.Connected && !runEnded_) {
         aborted_ = true;
         lostNetwork_ = true;
     }

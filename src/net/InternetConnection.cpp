@@ -159,10 +159,8 @@ int CInternetConnection::CheckConnected() {
 
 int CInternetConnection::ConnectAsync() {
     Disconnect();
-    {
-        std::lock_guard lock(mutex_);
-        stopRequested_ = false;
-    }
+    std::lock_guard lock(mutex_);
+    stopRequested_ = false;
     watcher_ = std::thread([this] { Watch(); });
     return 0;
 }
@@ -192,12 +190,15 @@ int CInternetConnection::ConnectAndWait() {
     return Connected ? 0 : 1;
 }
 
+// Safe from several threads at once: only the first takes the watcher to join.
 void CInternetConnection::Disconnect() {
+    std::thread watcher;
     {
         std::lock_guard lock(mutex_);
         stopRequested_ = true;
+        watcher = std::move(watcher_);
     }
     stop_.notify_all();
-    if (watcher_.joinable())
-        watcher_.join();
+    if (watcher.joinable())
+        watcher.join();
 }
