@@ -81,6 +81,8 @@ struct CItemCursor {
     // search index names as maybe holding the text (none when the text has no run it keeps).
     QString matchCondition;
     std::optional<QString> indexQuery;
+    // The query names a letter or two as the prefix of the runs the index keeps.
+    bool indexByPrefix = false;
     bool byTitleIndex = false;
     bool byTextIndex = false;
     // The index names the matches and no others: they need no test with Like.

@@ -94,19 +94,22 @@ const char* const CreateLaterSchema[] = {
     "CREATE INDEX IF NOT EXISTS ViewFeedItemsFeedID_PI On ViewFeedItems(FeedID)",
     // Adding a Feed first asks whether its address is taken.
     "CREATE INDEX IF NOT EXISTS FeedsUrl_PI On Feeds(FeedUrl)",
-    // Every run of three characters within a word of the searched fields names the rows that
-    // hold it, so that a search reads only the rows that hold all of the text's runs and tests
-    // those with Like. Without stored content and without positions: the index stays a
-    // fraction of the text.
-    "CREATE VIRTUAL TABLE IF NOT EXISTS ItemTitleSearch USING fts5(Title,Keywords,content='',"
-    "tokenize='wordtrigram',detail=none,columnsize=0)",
-    "CREATE VIRTUAL TABLE IF NOT EXISTS ItemTextSearch USING fts5(TextData,content='',"
-    "tokenize='wordtrigram',detail=none,columnsize=0)",
     // Holds a row only inside a merge's transaction, while the index waits for the merge's items.
     "CREATE TABLE IF NOT EXISTS SearchIndexPaused(Paused int)",
     // The matches of a search that its View does not hold as members, counted when it ran.
     "CREATE TABLE IF NOT EXISTS SearchMatchCounts(ViewID INTEGER PRIMARY KEY,Shown int,Unread "
     "int,Locked int)",
+};
+
+// The search index. Every run of three characters within a word of the searched fields, and
+// every word's last two characters and last one, names the rows that hold it, so that a search
+// reads only the rows that hold all of the text's runs and tests those with Like. Without stored
+// content and without positions: the index stays a fraction of the text.
+const char* const CreateSearchTables[] = {
+    "CREATE VIRTUAL TABLE IF NOT EXISTS ItemTitleSearch USING fts5(Title,Keywords,content='',"
+    "tokenize='wordtrigram WordEnds',detail=none,columnsize=0)",
+    "CREATE VIRTUAL TABLE IF NOT EXISTS ItemTextSearch USING fts5(TextData,content='',"
+    "tokenize='wordtrigram WordEnds',detail=none,columnsize=0)",
 };
 
 // Keep the search index in step with every write of the searched fields, whoever makes it. A
@@ -365,7 +368,8 @@ bool CRssDatabase::CreateDatabase(const QString& path, bool askBeforeOverwrite,
         return false;
     const QStringList schema = Statements(CreateTables)
                                << Statements(CreateIndexes) << Statements(CreateLaterSchema)
-                               << Statements(SearchTriggers) << CountSchema();
+                               << Statements(CreateSearchTables) << Statements(SearchTriggers)
+                               << CountSchema();
     return connection.ExecuteAll(schema) && SeedStatistics(connection) &&
            WriteInitialRows(connection, noDefaultViews);
 }
@@ -459,7 +463,9 @@ void CRssDatabase::CreateMissingTables() {
     for (const char* statement : CreateLaterSchema)
         connection_->Execute(QString::fromLatin1(statement));
     if (!searchable)
-        BuildSearchIndex();
+        BuildSearchIndex(QStringList());
+    else if (!SearchIndexKeepsWordEnds())
+        BuildSearchIndex(DropSearchIndex());
     else
         RenewSearchInsertTriggers();
     if (!HasTable(QStringLiteral("FeedItemCounts")))
@@ -475,12 +481,30 @@ bool CRssDatabase::HasTable(const QString& name) {
                 ->IsEOF();
 }
 
-// A file from before the search index gets it on its first open, in one transaction; the index
-// of a large file takes a while, so the user is told.
-void CRssDatabase::BuildSearchIndex() {
+// A file from before the search index gets it on its first open, and one indexed without the
+// ends of words gets it anew, in one transaction; the index of a large file takes a while, so
+// the user is told.
+void CRssDatabase::BuildSearchIndex(const QStringList& dropEarlier) {
     CurrentPrompt().ShowProgress(QStringLiteral("Building the search index..."));
     WaitCursor wait;
-    connection_->ExecuteAllOrNone(Statements(FillSearchIndex) << Statements(SearchTriggers));
+    connection_->ExecuteAllOrNone(QStringList(dropEarlier)
+                                  << Statements(CreateSearchTables) << Statements(FillSearchIndex)
+                                  << Statements(SearchTriggers));
+}
+
+bool CRssDatabase::SearchIndexKeepsWordEnds() {
+    const auto tables = Query(QStringLiteral(
+        "Select Count(*) From sqlite_master Where name In ('ItemTitleSearch','ItemTextSearch') "
+        "And sql Like '%WordEnds%'"));
+    return !tables->IsEOF() && tables->Field(0).GetLong() == 2;
+}
+
+QStringList CRssDatabase::DropSearchIndex() {
+    QStringList statements;
+    for (const char* name : SearchTriggerNames)
+        statements << QStringLiteral("DROP TRIGGER IF EXISTS ") + QLatin1String(name);
+    return statements << QStringLiteral("DROP TABLE IF EXISTS ItemTitleSearch")
+                      << QStringLiteral("DROP TABLE IF EXISTS ItemTextSearch");
 }
 
 // Files indexed by an earlier build have insert triggers that never wait for a merge.

@@ -229,7 +229,9 @@ private:
     // The tables and indexes added after version 2.0 files were first written.
     void CreateMissingTables();
     bool HasTable(const QString& name);
-    void BuildSearchIndex();
+    void BuildSearchIndex(const QStringList& dropEarlier);
+    bool SearchIndexKeepsWordEnds();
+    static QStringList DropSearchIndex();
     void RenewSearchInsertTriggers();
     void PauseSearchIndex();
     // Ends the pause: writes the index entries of the items added while it lasted.
@@ -292,7 +294,8 @@ private:
     static CMatchCounts CountsOf(const std::vector<CFeedItemRecord>& items);
     void AppendMatchesPage(CItemCursor& cursor, int count);
     static QString MatchesByDate(const CItemCursor& cursor);
-    std::optional<QString> NewestRowsBound(const CItemCursor& cursor);
+    std::optional<QString> NewestRowsBound(const CItemCursor& cursor, int rows);
+    bool CommonAmongNewestRows(const CItemCursor& cursor);
 
     std::unique_ptr<CAdoConnection> connection_;
     CDatabaseMutex mutex_;

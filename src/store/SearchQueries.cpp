@@ -10,25 +10,36 @@
 
 namespace {
 
-// The runs of three characters that every row matching a Like pattern holds and the index
-// keeps: those of the pattern's plain stretches between its wildcards that hold no white space,
-// each quoted for the index's query language (a double quote doubled), so that no search text
-// is read as an operator. None when there is no such run: then only Like can tell.
-std::optional<QString> TrigramQuery(const QString& text) {
-    QStringList runs;
+// What every row matching a Like pattern holds and the index keeps, in the index's query
+// language, each piece quoted (a double quote doubled) so that no search text is read as an
+// operator: the runs of three characters of the pattern's plain stretches between its wildcards
+// that hold no white space; failing those, each word piece of one or two characters as a
+// prefix, since every such piece starts a run or a word end the index keeps. None when the
+// pattern holds neither: then only Like can tell.
+std::optional<QString> IndexQuery(const QString& text) {
     static const QRegularExpression wildcards(QStringLiteral("[%_]"));
-    for (const QString& stretch : text.split(wildcards)) {
+    const QStringList stretches = text.split(wildcards);
+    const auto quoted = [](const QString& piece) {
+        return u'"' + QString(piece).replace(u'"', QStringLiteral("\"\"")) + u'"';
+    };
+    QStringList runs;
+    for (const QString& stretch : stretches) {
         const QList<uint> characters = stretch.toUcs4();
         for (qsizetype i = 0; i + 3 <= characters.size(); ++i) {
             const auto* first = reinterpret_cast<const char32_t*>(characters.constData() + i);
             if (std::any_of(first, first + 3, CWordTrigramTokenizer::BreaksRuns))
                 continue;
-            const QString run = QString::fromUcs4(first, 3);
-            const QString quoted = u'"' + QString(run).replace(u'"', QStringLiteral("\"\"")) + u'"';
-            if (!runs.contains(quoted))
-                runs << quoted;
+            const QString run = quoted(QString::fromUcs4(first, 3));
+            if (!runs.contains(run))
+                runs << run;
         }
     }
+    if (runs.isEmpty())
+        for (const QString& stretch : stretches)
+            for (const QString& piece :
+                 stretch.split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts))
+                if (!runs.contains(quoted(piece) + u'*'))
+                    runs << quoted(piece) + u'*';
     if (runs.isEmpty())
         return std::nullopt;
     return runs.join(QStringLiteral(" AND "));
@@ -56,19 +67,23 @@ QString MatchCondition(const QString& pattern, const CRssDatabase::SearchPlaces&
 }
 
 // Whether the items the index names for the text are exactly its matches: the text is one run
-// of three that the index keeps, and the title index (one for titles and keywords together) is
-// searched for both fields or for neither.
+// of three that the index keeps, or one or two characters of a word, and the title index (one
+// for titles and keywords together) is searched for both fields or for neither.
 bool NamesExactlyTheMatches(const QString& text, const CRssDatabase::SearchPlaces& places) {
-    static const QRegularExpression oneRun(QStringLiteral("^[^%_\\s]{3}$"));
-    return places.title == places.keywords && text.toUcs4().size() == 3 &&
+    static const QRegularExpression oneRun(QStringLiteral("^[^%_\\s]+$"));
+    return places.title == places.keywords && text.toUcs4().size() <= 3 &&
            oneRun.match(text).hasMatch();
 }
 
 // A search whose index names up to this many items reads and orders them at once; one with more
 // reads its matches down the date index, where they come in the list's order.
 constexpr int FewMatches = 2048;
-// Rows tested down the date index before the items the index names are read.
+// Rows tested down the date index before the items the index names are read, and how many more
+// are tested when the matches among the first promise to fill the page within them.
 constexpr int NewestRowsTested = 512;
+constexpr int FurtherRowsTested = 8192;
+// A text held by at least one of this many of the newest rows counts as common.
+constexpr int CommonOneIn = 64;
 // Items tested at a time while the matches are counted, the lock let go between.
 constexpr int CountedAtOnce = 4096;
 
@@ -130,15 +145,15 @@ void CRssDatabase::SearchItems(const QString& text, SearchResults& results, bool
     if (trimmed.isEmpty())
         return;
     const QString pattern = SqlText(u'%' + trimmed + u'%');
-    const std::optional<QString> trigrams = TrigramQuery(trimmed);
+    const std::optional<QString> indexQuery = IndexQuery(trimmed);
     const auto indexed = [&](const QString& column, const QString& index) {
-        return trigrams
+        return indexQuery
                    ? QStringLiteral(" And ") + column + QStringLiteral(" In (Select rowid") +
                          (index == u"ItemTextSearch"
                               ? QStringLiteral(" / (Case When rowid < 0 Then -65536 Else 1 End)")
                               : QString()) +
                          QStringLiteral(" From ") + index + QStringLiteral(" Where ") + index +
-                         QStringLiteral(" Match ") + SqlText(*trigrams) + u')'
+                         QStringLiteral(" Match ") + SqlText(*indexQuery) + u')'
                    : QString();
     };
     const QString order = newestFirst ? QStringLiteral(" Order By ItemDate Desc")
@@ -193,14 +208,17 @@ bool CRssDatabase::OpenSearch(CItemCursor& cursor, const QString& text, SearchPl
         return true;
     }
     cursor.matchCondition = MatchCondition(SqlText(u'%' + trimmed + u'%'), places);
-    cursor.indexQuery = TrigramQuery(trimmed);
+    cursor.indexQuery = IndexQuery(trimmed);
+    cursor.indexByPrefix = cursor.indexQuery && cursor.indexQuery->endsWith(u'*');
     cursor.byTitleIndex = places.title || places.keywords;
     cursor.byTextIndex = places.text;
     cursor.indexIsExact = NamesExactlyTheMatches(trimmed, places);
     return WithAccess(false, [&] {
         InterruptWhenCancelled interrupt(connection_->Handle(), cancel);
         const std::optional<QList<qint32>> few =
-            cursor.indexQuery ? IndexedItems(cursor, FewMatches) : std::nullopt;
+            cursor.indexQuery && !(cursor.indexByPrefix && CommonAmongNewestRows(cursor))
+                ? IndexedItems(cursor, FewMatches)
+                : std::nullopt;
         if (few) {
             for (const QList<qint32>& chunk : Chunks(*few, CountedAtOnce))
                 TakeReadableRows(*Query(QStringLiteral("Select ") + ListedItemColumns +
@@ -268,8 +286,9 @@ QString CRssDatabase::MatchesByDate(const CItemCursor& cursor) {
 }
 
 // A text that many items hold is mostly found among the newest rows: those are tested first,
-// up to a number of rows. Only when they do not fill the page are the items the index names
-// read, however many, and from then on only theirs are tested.
+// up to a number of rows, and further rows when the matches among them promise to fill the page
+// soon. Only when they do not fill the page are the items the index names read, however many,
+// and from then on only theirs are tested.
 void CRssDatabase::AppendMatchesPage(CItemCursor& cursor, int count) {
     InterruptWhenCancelled interrupt(connection_->Handle(), cursor.cancel);
     const auto take = [&](CAdoRecordset& row) {
@@ -277,9 +296,16 @@ void CRssDatabase::AppendMatchesPage(CItemCursor& cursor, int count) {
         return true;
     };
     if (cursor.indexQuery && !cursor.candidates) {
-        const std::optional<QString> bound = NewestRowsBound(cursor);
-        const bool filled = ReadOnByDate(cursor, cursor.byDateQuery + bound.value_or(QString()),
-                                         QString(), count, take);
+        std::optional<QString> bound = NewestRowsBound(cursor, NewestRowsTested);
+        bool filled = ReadOnByDate(cursor, cursor.byDateQuery + bound.value_or(QString()),
+                                   QString(), count, take);
+        const int found = int(ItemList.size());
+        if (!filled && bound && found > 0 &&
+            qint64(count - found) * NewestRowsTested <= qint64(found) * FurtherRowsTested) {
+            bound = NewestRowsBound(cursor, FurtherRowsTested);
+            filled = ReadOnByDate(cursor, cursor.byDateQuery + bound.value_or(QString()), QString(),
+                                  count - found, take);
+        }
         if (filled || !bound || Cancelled(cursor.cancel)) {
             cursor.done = !filled && !Cancelled(cursor.cancel);
             return;
@@ -296,9 +322,22 @@ void CRssDatabase::AppendMatchesPage(CItemCursor& cursor, int count) {
     cursor.done = !more && !Cancelled(cursor.cancel);
 }
 
+// A text of a letter or two is named by the index only as the rows of every run that starts
+// with it, merged, which costs as much as the text is common; when it is, its matches are rather
+// found by testing the rows newest first.
+bool CRssDatabase::CommonAmongNewestRows(const CItemCursor& cursor) {
+    const std::optional<QString> bound = NewestRowsBound(cursor, NewestRowsTested);
+    if (!bound)
+        return false;
+    const auto row = Query(QStringLiteral("Select Count(*) From FeedItems Indexed By "
+                                          "FeedItemsNewest_PI Where ") +
+                           cursor.matchCondition + *bound);
+    return !row->IsEOF() && qint64(row->Field(0).GetLong()) * CommonOneIn >= NewestRowsTested;
+}
+
 // The condition that keeps a walk down the date index within the next rows from the cursor's
 // last one on; none when fewer rows with a date are left.
-std::optional<QString> CRssDatabase::NewestRowsBound(const CItemCursor& cursor) {
+std::optional<QString> CRssDatabase::NewestRowsBound(const CItemCursor& cursor, int rows) {
     if (cursor.started && cursor.lastDate.isNull())
         return std::nullopt;
     const QString after = cursor.started
@@ -310,7 +349,7 @@ std::optional<QString> CRssDatabase::NewestRowsBound(const CItemCursor& cursor) 
                            after +
                            QStringLiteral(" Order By ItemDate Desc,FeedItemID Desc Limit 1 "
                                           "Offset ") +
-                           SqlInt(NewestRowsTested - 1));
+                           SqlInt(rows - 1));
     if (row->IsEOF())
         return std::nullopt;
     return QStringLiteral(" And (FeedItems.ItemDate,FeedItems.FeedItemID) >= (%1,%2)")

@@ -365,6 +365,38 @@ TEST_F(SchemaUpgradeTest, InsertTriggersThatNeverWaitAreWrittenAgain) {
     EXPECT_EQ(found.feedItemIDs, QList<qint32>{50});
 }
 
+// A file indexed without the ends of words gets its index anew, so that a search for a letter
+// or two finds through the index every item that holds them.
+TEST_F(SchemaUpgradeTest, AnIndexWithoutWordEndsIsBuiltAgain) {
+    AddFeed(5, "Five");
+    AddItem(5, 50, NowGmt(), ItemUnread, "Harbour zq");
+    AddItem(5, 51, NowGmt(), ItemUnread, "Tram news");
+    db_.CloseDatabase();
+    Sql({"DROP TABLE ItemTitleSearch", "DROP TABLE ItemTextSearch",
+         "CREATE VIRTUAL TABLE ItemTitleSearch USING fts5(Title,Keywords,content='',"
+         "tokenize='wordtrigram',detail=none,columnsize=0)",
+         "CREATE VIRTUAL TABLE ItemTextSearch USING fts5(TextData,content='',"
+         "tokenize='wordtrigram',detail=none,columnsize=0)",
+         "INSERT INTO ItemTitleSearch(rowid,Title,Keywords) SELECT FeedItemID,Title,Keywords "
+         "FROM FeedItems"});
+    CRssDatabase reopened;
+    ASSERT_EQ(reopened.OpenDatabase(path_, false), 1);
+    EXPECT_EQ(prompt_.progress, QStringList{"Building the search index..."});
+    EXPECT_EQ(Count("sqlite_master", "sql Like '%WordEnds%'"), 2);
+    EXPECT_EQ(Count("sqlite_master", "type = 'trigger'"), 12);
+    const auto indexed = [&](const char* prefix) {
+        return Rows(
+            QStringLiteral("Select rowid From ItemTitleSearch Where ItemTitleSearch Match ") +
+            SqlText(QStringLiteral("\"%1\"*").arg(QString::fromUtf8(prefix))));
+    };
+    EXPECT_EQ(indexed("ZQ"), QStringList{"50"});
+    EXPECT_EQ(indexed("q"), QStringList{"50"});
+    EXPECT_EQ(indexed("ws"), QStringList{"51"});
+    AddItem(5, 52, NowGmt(), ItemUnread, "More zq");
+    ASSERT_TRUE(reopened.DeleteItem(50));
+    EXPECT_EQ(indexed("zq"), QStringList{"52"});
+}
+
 TEST_F(SchemaUpgradeTest, ASnapshotOfAnEarlierFileGainsThemWhenRestored) {
     db_.CloseDatabase();
     MakeEarlierFile("2.0");

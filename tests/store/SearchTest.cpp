@@ -137,7 +137,14 @@ TEST_F(SearchTest, FindsEveryMatchNewestFirstAndCountsThem) {
         {"hafen 12", true, false,
          [](int n) { return n % 5 == 0 && QString::number(n).startsWith(QLatin1String("12")); }},
         {"harbour", true, true, [](int n) { return n % 3 == 0; }},
-        {"r", true, false, [](int n) { return n % 5 == 0; }}, // one letter: no run for the index
+        {"r", true, false, [](int n) { return n % 5 == 0; }}, // one letter, common
+        // A letter or two: by the index's word ends and the prefixes of its runs.
+        {"12", true, false, [](int n) { return QString::number(n).contains(QLatin1String("12")); }},
+        {"EN", true, false, [](int n) { return n % 5 == 0; }},
+        {"99", true, false, // rare: read from the index at once
+         [](int n) { return QString::number(n).contains(QLatin1String("99")); }},
+        {"n 1", true, false,
+         [](int n) { return n % 5 == 0 && QString::number(n).startsWith(u'1'); }},
         {"ü", true, true, [](int n) { return n % 5 == 0; }},
         {"lighthouse", true, true, [](int) { return false; }},
     };
