@@ -582,23 +582,12 @@ bool CRssDatabase::RebuildKeywordView(qint32 viewID, bool byTitle, bool byKeywor
         for (auto feeds = Query(QStringLiteral("Select FeedID,Priority From Feeds"));
              !feeds->IsEOF(); feeds->MoveNext())
             priorities.insert(feeds->Field(0).GetLong(), feeds->Field(1).GetShort());
-        // Many rows a statement, in the order found.
-        constexpr qsizetype RowsPerInsert = 500;
-        QStringList inserts;
-        for (qsizetype start = 0; start < found.feedItemIDs.size(); start += RowsPerInsert) {
-            QStringList rows;
-            for (qsizetype i = start; i < std::min(start + RowsPerInsert, found.feedItemIDs.size());
-                 ++i)
-                rows << QStringLiteral("(%1,%2,%3,%4)")
-                            .arg(viewID)
-                            .arg(found.feedIDs[i])
-                            .arg(found.feedItemIDs[i])
-                            .arg(priorities.value(found.feedIDs[i], 1));
-            inserts << QStringLiteral("Insert Into ViewFeedItems(ViewID,FeedID,FeedItemID,"
-                                      "Priority) Values") +
-                           rows.join(u',');
-        }
-        return ReplaceViewMembers(viewID, inserts);
+        std::vector<ViewMember> members;
+        members.reserve(std::size_t(found.feedItemIDs.size()));
+        for (qsizetype i = 0; i < found.feedItemIDs.size(); ++i)
+            members.push_back(
+                {found.feedItemIDs[i], found.feedIDs[i], priorities.value(found.feedIDs[i], 1)});
+        return ReplaceViewMembers(viewID, members);
     });
 }
 

@@ -548,21 +548,61 @@ void CRssDatabase::BuildItemCounts() {
     connection_->ExecuteAllOrNone(CountSchema());
 }
 
-// A View's memberships replaced whole, in one transaction: the member triggers, which would
-// count each row as it goes and comes, are left out meanwhile, and the View's counts are taken
-// once from what it then holds.
-bool CRssDatabase::ReplaceViewMembers(qint32 viewID, const QStringList& inserts) {
+// A View's memberships made those given, in one transaction. Rows it holds already stay, so
+// that a rebuild that finds what the View held writes nothing. When many rows change, the member
+// triggers, which would count each row as it goes and comes, are left out meanwhile, and the
+// View's counts are taken once from what it then holds.
+bool CRssDatabase::ReplaceViewMembers(qint32 viewID, const std::vector<ViewMember>& members) {
+    ScopedTransaction transaction(*connection_);
+    QHash<qint32, ViewMember> held;
+    QList<qint32> gone; // held twice, held otherwise, or no longer a member
+    for (auto rows = Query(QStringLiteral("Select FeedItemID,FeedID,Priority From ViewFeedItems "
+                                          "Where ViewID = ") +
+                           SqlInt(viewID));
+         !rows->IsEOF(); rows->MoveNext()) {
+        const ViewMember member{rows->Field(0).GetLong(), rows->Field(1).GetLong(),
+                                rows->Field(2).GetShort()};
+        if (held.contains(member.feedItemID))
+            gone << member.feedItemID;
+        held.insert(member.feedItemID, member);
+    }
+    const QSet<qint32> heldTwice(gone.cbegin(), gone.cend());
+    QStringList rows;
+    for (const ViewMember& member : members) {
+        const auto it = held.constFind(member.feedItemID);
+        const bool same = it != held.cend() && it->feedID == member.feedID &&
+                          it->priority == member.priority && !heldTwice.contains(member.feedItemID);
+        if (it != held.cend() && !same)
+            gone << member.feedItemID;
+        if (!same)
+            rows << u'(' + SqlInt(viewID) + u',' + SqlInt(member.feedID) + u',' +
+                        SqlInt(member.feedItemID) + u',' + SqlInt(member.priority) + u')';
+        held.remove(member.feedItemID);
+    }
+    gone << held.keys();
+    const bool recount = gone.size() + rows.size() > qsizetype(members.size()) / 4;
     QStringList statements;
-    for (const char* name : {CountTriggerNames[3], CountTriggerNames[4], CountTriggerNames[5]})
-        statements << QStringLiteral("DROP TRIGGER IF EXISTS ") + QLatin1String(name);
+    if (recount)
+        for (const char* name : {CountTriggerNames[3], CountTriggerNames[4], CountTriggerNames[5]})
+            statements << QStringLiteral("DROP TRIGGER IF EXISTS ") + QLatin1String(name);
     // A View rebuilt whole holds every match itself: no count of matches held apart is left.
-    for (const char* table : {"ViewFeeds", "ViewFeedItems", "ViewItemCounts", "SearchMatchCounts"})
+    for (const char* table : {"ViewFeeds", "SearchMatchCounts"})
         statements << QStringLiteral("Delete From %1 Where ViewID = %2")
                           .arg(QLatin1String(table), SqlInt(viewID));
-    statements << inserts
-               << FillViewCounts(QStringLiteral("ViewFeedItems.ViewID = ") + SqlInt(viewID))
-               << MemberCountTriggers();
-    ScopedTransaction transaction(*connection_);
+    // Many rows a statement.
+    constexpr qsizetype RowsPerStatement = 500;
+    for (qsizetype start = 0; start < gone.size(); start += RowsPerStatement)
+        statements << QStringLiteral("Delete From ViewFeedItems Where ViewID = ") + SqlInt(viewID) +
+                          QStringLiteral(" And FeedItemID In (") +
+                          SqlIntList(gone.mid(start, RowsPerStatement)) + u')';
+    for (qsizetype start = 0; start < rows.size(); start += RowsPerStatement)
+        statements << QStringLiteral("Insert Into ViewFeedItems(ViewID,FeedID,FeedItemID,Priority) "
+                                     "Values") +
+                          rows.mid(start, RowsPerStatement).join(u',');
+    if (recount)
+        statements << QStringLiteral("Delete From ViewItemCounts Where ViewID = ") + SqlInt(viewID)
+                   << FillViewCounts(QStringLiteral("ViewFeedItems.ViewID = ") + SqlInt(viewID))
+                   << MemberCountTriggers();
     return connection_->ExecuteAll(statements) && transaction.Commit();
 }
 

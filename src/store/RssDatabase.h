@@ -238,7 +238,12 @@ private:
     void IndexAddedItems(const QList<qint32>& feedItemIDs);
     void BuildItemCounts();
     bool DeleteAllItemRows(const QStringList& deletes);
-    bool ReplaceViewMembers(qint32 viewID, const QStringList& inserts);
+    struct ViewMember {
+        qint32 feedItemID;
+        qint32 feedID;
+        qint16 priority;
+    };
+    bool ReplaceViewMembers(qint32 viewID, const std::vector<ViewMember>& members);
     void RaiseRecordIdFloorToStoredIds();
     void YieldLock();
     bool WriteInitialRows(CAdoConnection& connection, bool noDefaultViews);

@@ -168,6 +168,24 @@ TEST_F(ListQueriesTest, SearchAndKeywordViews) {
     EXPECT_EQ(db_.CountViewItems(900, ItemUnread), 1);
     ASSERT_TRUE(db_.LoadViewItems(900, 10, false));
     EXPECT_EQ(ListedIDs(), QList<qint32>({12, 11, 10}));
+    // A rebuild that finds what the View holds keeps its rows; a feed's new priority is taken,
+    // and a new match counted.
+    const QString members =
+        QStringLiteral("Select rowid,FeedItemID,Priority From ViewFeedItems Where ViewID = 900 "
+                       "Order By FeedItemID");
+    const QStringList held = Rows(members);
+    ASSERT_TRUE(db_.RebuildKeywordView(900, true, true, true));
+    EXPECT_EQ(Rows(members), held);
+    Sql({"Update Feeds Set Priority = 3 Where FeedID = 1"});
+    ASSERT_TRUE(db_.RebuildKeywordView(900, true, true, true));
+    AddItem(1, 13, now_.addSecs(-180), ItemUnread, "Pear tart");
+    ASSERT_TRUE(db_.RebuildKeywordView(900, true, true, true));
+    EXPECT_EQ(Rows("Select FeedItemID,Priority From ViewFeedItems Where ViewID = 900 Order By "
+                   "FeedItemID"),
+              QStringList({"10|3", "11|3", "12|3", "13|3"}));
+    EXPECT_EQ(db_.CountViewItems(900, 0), 4);
+    EXPECT_EQ(db_.CountViewItems(900, ItemUnread), 2);
+    EXPECT_EQ(db_.CountViewItems(900, ItemLocked), 1);
     // A rebuild replaces the memberships with their counts, and the counts go on being kept.
     Sql({"Update Views Set Keywords = 'fruit' Where ViewID = 900"});
     ASSERT_TRUE(db_.RebuildKeywordView(900, true, true, true));
