@@ -271,6 +271,7 @@ void CItemListScreen::ShowFeed(qint32 feedID) {
     LeaveReadingMode();
     feedID_ = feedID;
     viewID_ = 0;
+    allFeeds_ = false;
     currentItemID_ = 0;
     readAfter_ = DefaultReadAfter;
     skipRead_ = true;
@@ -296,6 +297,7 @@ void CItemListScreen::ShowView(qint32 viewID) {
         viewID = db_.ViewList.front().ViewID;
     viewID_ = viewID;
     feedID_ = 0;
+    allFeeds_ = false;
     currentItemID_ = 0;
     readAfter_ = DefaultReadAfter;
     skipRead_ = true;
@@ -317,8 +319,24 @@ void CItemListScreen::ShowView(qint32 viewID) {
     });
 }
 
+void CItemListScreen::ShowAllFeeds() {
+    LeaveReadingMode();
+    feedID_ = 0;
+    viewID_ = 0;
+    allFeeds_ = true;
+    currentItemID_ = 0;
+    readAfter_ = DefaultReadAfter;
+    skipRead_ = true;
+    LoadItems(QStringLiteral("Show All Feeds"),
+              [this](CItemCursor& cursor) { db_.OpenAllFeedsItems(cursor); });
+}
+
 void CItemListScreen::Refresh() {
     LeaveReadingMode();
+    if (allFeeds_) {
+        ShowAllFeeds();
+        return;
+    }
     if (db_.ViewList.empty())
         viewID_ = 0;
     if (viewID_ == 0 && feedID_ != 0)

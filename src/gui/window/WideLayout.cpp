@@ -159,9 +159,10 @@ void CWideLayout::UpdateCounts() {
         model_.UpdateCounts(db_);
 }
 
-// The row of what the item screen shows: its Feed under "Show All Feeds", or its View.
+// The row of what the item screen shows: "Show All Feeds", its Feed under that, or its View.
 void CWideLayout::SelectShownInTree() {
-    const QModelIndex shown = items_->CurrentViewID() != 0
+    const QModelIndex shown = items_->ShowsAllFeeds() ? model_.Find(CFeedTreeModel::AllFeedsNode, 0)
+                              : items_->CurrentViewID() != 0
                                   ? model_.Find(CFeedTreeModel::ViewNode, items_->CurrentViewID())
                                   : model_.Find(CFeedTreeModel::FeedNode, items_->CurrentFeedID());
     if (!shown.isValid())
@@ -181,6 +182,7 @@ void CWideLayout::OnTreeSelection(const QModelIndex& index) {
         items_->ShowView(CFeedTreeModel::IdOf(index));
         return;
     case CFeedTreeModel::AllFeedsNode:
+        items_->ShowAllFeeds();
         return;
     }
 }
@@ -274,12 +276,10 @@ void CWideLayout::OnRunProgress(const CDownloadProgressModel& progress) {
             continue;
         }
         stored = true;
-        for (const CFeedRecord& feed : db_.FeedList)
-            if (feed.Title == row.title)
-                model_.SetFeedFailure(feed.FeedID,
-                                      row.icon == CDownloadProgressModel::Failed
-                                          ? (row.note.isEmpty() ? row.status : row.note)
-                                          : QString());
+        if (row.feedID != 0)
+            model_.SetFeedFailure(row.feedID, row.icon == CDownloadProgressModel::Failed
+                                                  ? (row.note.isEmpty() ? row.status : row.note)
+                                                  : QString());
     }
     if (stored)
         UpdateCounts();
