@@ -183,6 +183,25 @@ TEST_F(WideLayoutTest, AHeaderClickSortsTheTable) {
                 oldestOrNewest == QStringLiteral("gamma"));
 }
 
+TEST_F(WideLayoutTest, TheAuthorIsShownWhereTheFeedNamesOne) {
+    QList<ItemSpec> items = Items(2);
+    items[0].author = QStringLiteral("jo@example.org (Jo Bloggs)");
+    const qint32 named = AddFeed(QStringLiteral("Named"), items);
+    const qint32 anonymous = AddFeed(QStringLiteral("Anonymous"), Items(2));
+    StartFrame();
+    ClickTree(CFeedTreeModel::FeedNode, named);
+    EXPECT_FALSE(Table()->isColumnHidden(CItemListModel::AuthorColumn));
+    EXPECT_EQ(Table()->model()->index(0, CItemListModel::AuthorColumn).data().toString(),
+              QStringLiteral("Jo Bloggs"));
+    EXPECT_EQ(Table()->model()->index(1, CItemListModel::AuthorColumn).data().toString(),
+              QString());
+    ClickRow(0);
+    EXPECT_TRUE(ItemScreen()->Pane()->toPlainText().contains(QStringLiteral("Jo Bloggs")));
+    // A list without any author has no column for it.
+    ClickTree(CFeedTreeModel::FeedNode, anonymous);
+    EXPECT_TRUE(Table()->isColumnHidden(CItemListModel::AuthorColumn));
+}
+
 TEST_F(WideLayoutTest, NAndSpaceGoOnToTheNextFeedsUnreadItems) {
     const qint32 first = AddFeed(QStringLiteral("First"), Items(3));
     const qint32 second = AddFeed(QStringLiteral("Second"), Items(2));

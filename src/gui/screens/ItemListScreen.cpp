@@ -110,6 +110,7 @@ void CItemListScreen::SetWide(bool wide) {
         QHeaderView* header = table_->horizontalHeader();
         header->setSectionResizeMode(CItemListModel::TitleColumn, QHeaderView::Stretch);
         header->resizeSection(CItemListModel::FeedColumn, 180);
+        header->resizeSection(CItemListModel::AuthorColumn, 140);
         header->resizeSection(CItemListModel::DateColumn, 150);
     } else {
         body_->insertWidget(1, pane_);
@@ -263,6 +264,8 @@ void CItemListScreen::LoadItems(const QString& stripText,
                          std::move(audio), showDates_ ? dateFormat_ : -1);
     }
     SetStripText(stripText);
+    // The author column only where the list's feeds name their authors.
+    table_->setColumnHidden(CItemListModel::AuthorColumn, !model_.HasAuthors());
     SelectRow(0);
     List()->scrollToTop();
 }
