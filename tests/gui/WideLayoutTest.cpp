@@ -263,6 +263,28 @@ TEST_F(WideLayoutTest, TheSearchBoxFindsAsYouTypeWhateverTheCase) {
     EXPECT_EQ(Wide()->SearchBox()->text(), QStringLiteral("tram li"));
 }
 
+// Lower case finds upper case beyond ASCII too; the newest match comes first.
+TEST_F(WideLayoutTest, TheSearchBoxFoldsUnicodeCaseAndListsTheNewestFirst) {
+    QList<ItemSpec> items = Items(3);
+    items[0].title = QStringLiteral("\u00dcBER DEN DEICH");
+    items[1].title = QStringLiteral("Harbour news");
+    items[2].title = QStringLiteral("\u00dcber den Hafen");
+    const qint32 feed = AddFeed(QStringLiteral("Harbour"), items);
+    StartFrame();
+    ClickTree(CFeedTreeModel::FeedNode, feed);
+    Key(Qt::Key_F, Qt::ControlModifier);
+    // A key that is no ASCII letter is sent with its text, as a keyboard with that key sends it.
+    QTest::sendKeyEvent(QTest::Click, Wide()->SearchBox(), Qt::Key_Udiaeresis,
+                        QStringLiteral("\u00fc"), Qt::NoModifier);
+    QTest::keyClicks(Wide()->SearchBox(), QStringLiteral("ber"));
+    ASSERT_EQ(Wide()->SearchBox()->text(), QStringLiteral("\u00fcber"));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [this] { return ItemScreen()->CurrentViewID() == SearchResultsViewID; }, 10000));
+    EXPECT_EQ(Titles(), (QStringList{QStringLiteral("\u00dcBER DEN DEICH"),
+                                     QStringLiteral("\u00dcber den Hafen")}));
+    EXPECT_EQ(CountShown(CFeedTreeModel::ViewNode, SearchResultsViewID), QStringLiteral("2"));
+}
+
 TEST_F(WideLayoutTest, ARunShowsItsProgressAndSummaryInTheStatusBar) {
     const qint32 slow = AddFeed(QStringLiteral("Slow"), Items(1));
     const qint32 gone = AddFeed(QStringLiteral("Gone"), Items(1));

@@ -45,8 +45,8 @@ CQuillpostView::CQuillpostView(const StartOptions& options, ConnectivityProbe pr
     : QWidget(parent), options_(options), bars_(new QStackedWidget), screens_(new QStackedWidget),
       feedList_(new CFeedListScreen(db_)), itemList_(new CItemListScreen(db_)),
       progress_(new CDownloadProgressWnd(db_, probe)), firstStartNote_(new CFirstStartNote),
-      search_([this] { return db_.DatabasePath(); }), startupTimer_(new QTimer(this)),
-      scheduleTimer_(new QTimer(this)), probe_(std::move(probe)) {
+      search_(db_), startupTimer_(new QTimer(this)), scheduleTimer_(new QTimer(this)),
+      probe_(std::move(probe)) {
     setObjectName(QStringLiteral("QuillpostView"));
     CreateActions();
     CreateMainMenu();

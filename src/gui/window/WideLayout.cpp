@@ -98,7 +98,11 @@ void CWideLayout::CreateToolBar() {
     searchBox_->setMinimumWidth(260);
     searchBox_->setMaximumWidth(360);
     toolBar_->addWidget(searchBox_);
-    connect(searchBox_, &QLineEdit::textEdited, searchDelay_, qOverload<>(&QTimer::start));
+    // Typing on drops the search of the shorter text and waits for the next pause.
+    connect(searchBox_, &QLineEdit::textEdited, this, [this] {
+        search_.Cancel();
+        searchDelay_->start();
+    });
     connect(searchBox_, &QLineEdit::returnPressed, this, &CWideLayout::StartSearch);
 }
 
