@@ -1,3 +1,5 @@
+// "RSS Database..." of the Options menu, as a class of the window.
+
 #pragma once
 
 #include <QObject>

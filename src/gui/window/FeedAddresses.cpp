@@ -1,5 +1,6 @@
 // The window's ways into the feed wizard: its menu entry and button, and a feed address or
 // OPML file handed over by the desktop, a later start, a drop or a paste.
+
 #include "gui/window/FeedAddresses.h"
 
 #include "config/RegistrySettings.h"

@@ -1,3 +1,5 @@
+// The window's ways into the feed wizard.
+
 #pragma once
 
 #include "app/FeedWizard.h"

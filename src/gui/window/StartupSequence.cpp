@@ -1,5 +1,6 @@
 // The start-up sequence: engine check, first use, resource warnings, the database, then the
 // window's first load.
+
 #include "gui/window/StartupSequence.h"
 
 #include "app/FirstUse.h"

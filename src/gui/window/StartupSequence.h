@@ -1,3 +1,5 @@
+// The start-up sequence of the window.
+
 #pragma once
 
 #include "gui/desktop/CommandLine.h"
