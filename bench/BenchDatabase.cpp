@@ -4,6 +4,7 @@
 
 #include "store/AdoConnection.h"
 #include "store/AdoField.h"
+#include "store/RssDatabase.h"
 #include "text/DateFormat.h"
 
 namespace {
@@ -58,4 +59,14 @@ void PopulateBenchDatabase(const QString& path) {
                    .arg(TwentyFeedView)
                    .arg(KeywordView));
     db.Execute(QStringLiteral("COMMIT"));
+}
+
+void AddNumberedFeeds(CRssDatabase& db, int feeds, const std::function<QString(int)>& urlOf) {
+    for (int feed = 0; feed < feeds; ++feed) {
+        CFeedRecord record;
+        record.FeedID = feed + 1;
+        record.Title = QStringLiteral("Feed %1").arg(feed);
+        record.FeedUrl = urlOf(feed);
+        db.InsertFeed(record, 0, 0);
+    }
 }

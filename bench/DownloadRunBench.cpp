@@ -4,6 +4,7 @@
 // once and 50 ms or 200 ms late, as distant servers answer. The feeds are spread over several
 // servers, one port each standing for one host, as a reader's subscriptions are. Memory is
 // measured by bench/compare_newsboat.py, in a process that holds no servers.
+#include "BenchDatabase.h"
 #include "FeedGenerator.h"
 #include "config/AppSettings.h"
 #include "feeds/FeedParser.h"
@@ -58,13 +59,7 @@ struct RunSetup {
         QFile::remove(databasePath + "-shm");
         db.CreateDatabase(databasePath, false, false);
         db.OpenDatabase(databasePath, false);
-        for (int feed = 0; feed < feeds; ++feed) {
-            CFeedRecord record;
-            record.FeedID = feed + 1;
-            record.Title = QStringLiteral("Feed %1").arg(feed);
-            record.FeedUrl = HostOf(feed).Url(FeedPath(feed));
-            db.InsertFeed(record, 0, 0);
-        }
+        AddNumberedFeeds(db, feeds, [this](int feed) { return HostOf(feed).Url(FeedPath(feed)); });
     }
 };
 

@@ -53,10 +53,17 @@ QString DescriptionPart(const QString& description) {
 
 QString ComposeItemBody(const QString& feedTitle, const CFeedItemRecord& item,
                         const QString& dateText, const QString& description) {
-    const QString datePart = dateText.isEmpty()
-                                 ? QString()
-                                 : QStringLiteral("<br><i>") + dateText + QStringLiteral("</i>");
-    return UnwrapCData(feedTitle + QStringLiteral("<br><br>") + TitlePart(item) + datePart +
+    // The date and the author share the line under the title; the author is plain text.
+    QStringList byline;
+    if (!dateText.isEmpty())
+        byline << dateText;
+    if (!item.Author.isEmpty())
+        byline << item.Author.toHtmlEscaped();
+    const QString bylinePart = byline.isEmpty() ? QString()
+                                                : QStringLiteral("<br><i>") +
+                                                      byline.join(QStringLiteral(" \u2014 ")) +
+                                                      QStringLiteral("</i>");
+    return UnwrapCData(feedTitle + QStringLiteral("<br><br>") + TitlePart(item) + bylinePart +
                        DescriptionPart(description));
 }
 

@@ -22,7 +22,8 @@ struct PageColors {
 QString FontSizeWord(int fontSize);
 int ZoomLevel(const QString& sizeWord);
 
-// The page body; `dateText` is empty for an item without a date.
+// The page body; `dateText` is empty for an item without a date. The item's author, when
+// known, follows the date.
 QString ComposeItemBody(const QString& feedTitle, const CFeedItemRecord& item,
                         const QString& dateText, const QString& description);
 // The whole page around a composed body.

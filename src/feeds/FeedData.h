@@ -34,6 +34,8 @@ struct CFeedItemData {
     QString Link;
     QString Date;
     QString Guid;
+    // The writer's name as given (RSS author or dc:creator, the name of an Atom author).
+    QString Author;
     QString EnclosureUrl; // of an "audio/mpeg" enclosure only
     qint32 EnclosureLength = 0;
 };

@@ -219,6 +219,24 @@ QString Permalink(const CXmlNode* item, qint16 feedType) {
     return IsWebAddress(UnwrapCData(permalink)) ? permalink.trimmed() : QString();
 }
 
+// Who wrote the item: the first author the item names. Atom names the person in a child
+// element; RSS gives an address or a name (dc:creator) as the element's text.
+QString ItemAuthor(const CXmlNode* item, qint16 feedType) {
+    for (const CXmlNode* child = CXmlDocument::FirstChild(item); child;
+         child = child->NextSibling) {
+        if (IsAtom(feedType) && NameIs(child->Name, u"author")) {
+            for (const CXmlNode* part = CXmlDocument::FirstChild(child); part;
+                 part = part->NextSibling)
+                if (NameIs(part->Name, u"name"))
+                    return part->Text;
+        } else if (!IsAtom(feedType) &&
+                   (NameIs(child->Name, u"author") || NameIs(child->Name, u"dc:creator"))) {
+            return child->Text;
+        }
+    }
+    return {};
+}
+
 } // namespace
 
 QString Atom03Text(const CXmlNode* element) {
@@ -276,6 +294,7 @@ void ReadItems(CFeedData& record, qint16 feedType, const CXmlNode* firstItem,
             else
                 ApplyRssRule(item, child, child->Name, feedType, overrides);
         }
+        item.Author = ItemAuthor(node, feedType);
         if (item.Link.isEmpty())
             item.Link = Permalink(node, feedType);
         else if (feedType != FeedTypeAtom10)

@@ -57,10 +57,20 @@ QString ItemContent(const QJsonObject& item, const QUrl& base) {
     return EscapeXml(EscapeXml(Text(item, "content_text")));
 }
 
+// Version 1.1 lists the authors, version 1 names one.
+QString AuthorName(const QJsonObject& item) {
+    const QJsonArray authors = item.value(QLatin1StringView("authors")).toArray();
+    const QJsonObject author = authors.isEmpty()
+                                   ? item.value(QLatin1StringView("author")).toObject()
+                                   : authors.first().toObject();
+    return Text(author, "name");
+}
+
 CFeedItemData ReadItem(const QJsonObject& item, const QUrl& base) {
     CFeedItemData parsed;
     parsed.Guid = IdText(item.value(QLatin1StringView("id")));
     parsed.Title = EscapeXml(Text(item, "title"));
+    parsed.Author = EscapeXml(AuthorName(item));
     parsed.Link = Address(item, "url", base);
     if (parsed.Link.isEmpty() && IsWebAddress(parsed.Guid))
         parsed.Link = EscapeXml(parsed.Guid.trimmed());

@@ -178,13 +178,14 @@ void CDownloadProgressModel::OnDownloadNotification(int code, int value) {
         break;
     }
     case DN_ITEM_START: {
+        const CDownloadItem entry = manager_.Item(value);
         std::lock_guard lock(mutex_);
         if (!active_)
             return;
         ++done_;
         entryRow_ = rows_.size();
-        rows_.push_back(
-            {manager_.CurrentTitle(), QStringLiteral("- Status: Downloading Data..."), InProgress});
+        rows_.push_back({manager_.CurrentTitle(), QStringLiteral("- Status: Downloading Data..."),
+                         InProgress, QString(), entry.FeedItemID == 0 ? entry.FeedID : 0});
         header_ = QStringLiteral("Downloading Feed Data: %1 of %2").arg(done_).arg(total_);
         break;
     }

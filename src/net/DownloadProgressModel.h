@@ -22,6 +22,9 @@ public:
         // Why the entry failed or what was cut of it ("HTTP 404", "timed out"); shown beside
         // the status.
         QString note = QString();
+        // The Feed a feed entry's row is about; 0 for other rows (pages, enclosures, notices),
+        // as titles need not be unique.
+        qint32 feedID = 0;
     };
 
     // How the last run ended: the DN_END value (-1 before an end), its entries and how many

@@ -37,10 +37,11 @@ template <typename Take> void TakeReadableRows(CAdoRecordset& rows, Take&& take)
 }
 
 // The item columns every list shows, by position: FeedItemID, FeedID, Title, Status, ItemDate,
-// LinkUrl, LinkUrl2 (the two halves of the link joined).
+// LinkUrl, LinkUrl2 (the two halves of the link joined), the author (null when none is known).
 inline const QString ListedItemColumns = QStringLiteral(
     "FeedItems.FeedItemID,FeedItems.FeedID,FeedItems.Title,FeedItems.Status,FeedItems.ItemDate,"
-    "FeedItems.LinkUrl,FeedItems.LinkUrl2");
+    "FeedItems.LinkUrl,FeedItems.LinkUrl2,(Select Author From FeedItemAuthors Where "
+    "FeedItemAuthors.FeedItemID = FeedItems.FeedItemID)");
 
 // A single item's columns: the listed ones followed by what only its properties show.
 inline const QString ItemDetailColumns =
@@ -57,6 +58,7 @@ inline CFeedItemRecord ReadListedItem(CAdoRecordset& row) {
     item.ItemDate = row.Field(4).GetDate();
     item.Link = row.Field(5).GetString();
     item.Link += row.Field(6).GetString();
+    item.Author = row.Field(7).GetString();
     return item;
 }
 
@@ -73,9 +75,9 @@ inline bool ListedBefore(const CFeedItemRecord& a, const CFeedItemRecord& b) {
 // A row of ItemDetailColumns.
 inline CFeedItemRecord ReadItemDetail(CAdoRecordset& row) {
     CFeedItemRecord item = ReadListedItem(row);
-    item.GUID = row.Field(7).GetString();
-    item.Keywords = row.Field(8).GetString();
-    item.DateEntered = row.Field(9).GetDate();
+    item.GUID = row.Field(8).GetString();
+    item.Keywords = row.Field(9).GetString();
+    item.DateEntered = row.Field(10).GetDate();
     return item;
 }
 

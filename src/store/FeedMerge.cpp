@@ -12,6 +12,7 @@
 #include "text/RecordId.h"
 #include "text/TextFile.h"
 
+#include <QRegularExpression>
 #include <QSet>
 #include <algorithm>
 #include <chrono>
@@ -177,6 +178,15 @@ QString ItemTitle(const CFeedItemData& parsed) {
     return Cut(PlainText(parsed.Title), TitleLimit);
 }
 
+// RSS gives an address, often followed by the name in brackets ("jo@example.org (Jo Bloggs)"):
+// the name is what a reader knows the writer by.
+QString ItemAuthor(const CFeedItemData& parsed) {
+    const QString author = PlainText(parsed.Author).simplified();
+    static const QRegularExpression addressAndName(QStringLiteral(R"(^\S+@\S+\s*\((.+)\)$)"));
+    const QRegularExpressionMatch match = addressAndName.match(author);
+    return Cut(match.hasMatch() ? match.captured(1).trimmed() : author, TitleLimit);
+}
+
 using ItemIdentity = std::pair<QString, QString>; // key, title
 
 } // namespace
@@ -290,6 +300,13 @@ std::optional<qint32> CRssDatabase::MergeItem(qint32 feedID, const CFeedItemData
     row.Update();
     tally.added << id;
 
+    if (const QString author = ItemAuthor(parsed);
+        !author.isEmpty() &&
+        !connection_->Execute(
+            QStringLiteral(
+                "Insert Or Replace Into FeedItemAuthors(FeedItemID,Author) Values(%1,%2)")
+                .arg(SqlInt(id), SqlText(author))))
+        THROW_ADO(CAdoException::UpdateRefused);
     StoreTextPieces(QStringLiteral("FeedItemShortData"), feedID, id, parsed.Content);
     if (settings.extendedData) {
         ++tally.extendedCount;

@@ -44,8 +44,9 @@ struct CItemCursor {
     Kind kind = Kind::Feed;
     bool done = false;
 
-    // Feed
+    // Feed: one Feed's items, or with `everyFeed` those of all Feeds together.
     qint32 feedID = 0;
+    bool everyFeed = false;
     int most = 0;
     int taken = 0;
     bool started = false;

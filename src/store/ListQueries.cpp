@@ -238,6 +238,12 @@ bool CRssDatabase::OpenFeedItems(CItemCursor& cursor, qint32 feedID, int most) {
     return true;
 }
 
+bool CRssDatabase::OpenAllFeedsItems(CItemCursor& cursor) {
+    OpenFeedItems(cursor, 0, 0);
+    cursor.everyFeed = true;
+    return true;
+}
+
 // Rows latest first, those without a date last, from the row after the cursor's last one; each
 // row read moves the cursor past it. `datedShown` narrows the rows with a date. `limit` rows at
 // most (0: no limit); `take` says whether to go on. Returns false when the rows ran out.
@@ -272,8 +278,9 @@ void CRssDatabase::AppendFeedPage(CItemCursor& cursor, int count) {
     const bool more = ReadOnByDate(
         cursor,
         QStringLiteral("Select ") + ListedItemColumns +
-            QStringLiteral(" From FeedItems Where FeedItems.Status <> 0 And FeedItems.FeedID = ") +
-            SqlInt(cursor.feedID),
+            QStringLiteral(" From FeedItems Where FeedItems.Status <> 0") +
+            (cursor.everyFeed ? QString()
+                              : QStringLiteral(" And FeedItems.FeedID = ") + SqlInt(cursor.feedID)),
         QString(), wanted, [&](CAdoRecordset& row) {
             ItemList.push_back(ReadListedItem(row));
             ++cursor.taken;

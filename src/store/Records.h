@@ -56,6 +56,8 @@ struct CFeedItemRecord {
     QDateTime ItemDate;
     qint16 Status = 0;
     QDateTime DateEntered;
+    // Kept beside the item's row; empty when the feed names no author.
+    QString Author;
 };
 
 struct CSubscriptionRecord {

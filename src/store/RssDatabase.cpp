@@ -99,6 +99,12 @@ const char* const CreateLaterSchema[] = {
     // The matches of a search that its View does not hold as members, counted when it ran.
     "CREATE TABLE IF NOT EXISTS SearchMatchCounts(ViewID INTEGER PRIMARY KEY,Shown int,Unread "
     "int,Locked int)",
+    // Who wrote an item, where its feed says so. A table of its own, so that the item table keeps
+    // the columns that files and other programs read; it goes with its item, however that goes.
+    "CREATE TABLE IF NOT EXISTS FeedItemAuthors(FeedItemID INTEGER PRIMARY KEY,Author "
+    "varchar(255))",
+    "CREATE TRIGGER IF NOT EXISTS FeedItemAuthors_Removed AFTER DELETE ON FeedItems BEGIN DELETE "
+    "FROM FeedItemAuthors WHERE FeedItemID = old.FeedItemID; END",
 };
 
 // The search index. Every run of three characters within a word of the searched fields, and

@@ -147,6 +147,8 @@ public:
     // The same lists read a page at a time: open a cursor, then each LoadMoreItems fills
     // ItemList with the next `count` items (fewer at the end), in the order the whole list has.
     bool OpenFeedItems(CItemCursor& cursor, qint32 feedID, int most);
+    // The items of every Feed together, newest first, as one Feed's items are listed.
+    bool OpenAllFeedsItems(CItemCursor& cursor);
     bool OpenViewItems(CItemCursor& cursor, qint32 viewID, int fallbackCap, bool hideRead);
     bool LoadMoreItems(CItemCursor& cursor, int count);
     bool LoadSubscriptionList();

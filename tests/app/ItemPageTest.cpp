@@ -8,10 +8,11 @@
 
 namespace {
 
-CFeedItemRecord Item(const QString& title, const QString& link) {
+CFeedItemRecord Item(const QString& title, const QString& link, const QString& author = {}) {
     CFeedItemRecord item;
     item.Title = title;
     item.Link = link;
+    item.Author = author;
     return item;
 }
 
@@ -28,6 +29,10 @@ TEST(ItemPageTest, BodyJoinsFeedTitleLinkDateAndDescription) {
         {Item("T", "http://x/"), "Today, 10:00", "a\nb\tc &amp; d",
          "Feed<br><br><a href='http://x/'>T</a><br><i>Today, 10:00</i><br>a<br>b&nbsp;&nbsp;c & d"},
         {Item("T", ""), "", "<![CDATA[<b>x</b>]]>", "Feed<br><br>T<br> <b>x</b>"},
+        // The author follows the date, escaped as the plain text it is.
+        {Item("T", "", "Jo <Bloggs>"), "Today, 10:00", "d",
+         "Feed<br><br>T<br><i>Today, 10:00 \u2014 Jo &lt;Bloggs&gt;</i><br>d"},
+        {Item("T", "", "Jo"), "", "d", "Feed<br><br>T<br><i>Jo</i><br>d"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(ComposeItemBody("Feed", c.item, c.date, c.description), c.body);

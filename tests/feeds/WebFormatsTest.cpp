@@ -145,6 +145,39 @@ TEST_F(WebFormatsTest, JsonFeedWithAttachments) {
     EXPECT_TRUE(record_.Items[2].Link.isEmpty());
 }
 
+// Who wrote each item, in each format's own way; the text is kept as the document gives it.
+TEST_F(WebFormatsTest, ItemAuthorsInEveryFormat) {
+    const struct {
+        const char* document;
+        const char* author;
+    } cases[] = {
+        {"<rss version=\"2.0\"><channel><title>T</title><item><title>x</title>"
+         "<author>jo@example.org (Jo Bloggs)</author></item></channel></rss>",
+         "jo@example.org (Jo Bloggs)"},
+        {"<rss version=\"2.0\" xmlns:dc=\"http://purl.org/dc/elements/1.1/\"><channel>"
+         "<title>T</title><item><title>x</title><dc:creator>Ann &amp; Co</dc:creator></item>"
+         "</channel></rss>",
+         "Ann &amp; Co"},
+        {"<feed xmlns=\"http://www.w3.org/2005/Atom\"><title>T</title><entry><title>x</title>"
+         "<author><email>b@example.org</email><name>Bea</name></author></entry></feed>",
+         "Bea"},
+        {R"({"version": "https://jsonfeed.org/version/1.1", "title": "J",
+            "items": [{"id": "1", "title": "x", "authors": [{"name": "Cy"}]}]})",
+         "Cy"},
+        {R"({"version": "https://jsonfeed.org/version/1", "title": "J",
+            "items": [{"id": "1", "title": "x", "author": {"name": "Di"}}]})",
+         "Di"},
+        {"<rss version=\"2.0\"><channel><title>T</title><item><title>x</title></item>"
+         "</channel></rss>",
+         ""},
+    };
+    for (const auto& c : cases) {
+        ASSERT_TRUE(Parse(c.document)) << c.document;
+        ASSERT_EQ(record_.Items.size(), 1u) << c.document;
+        EXPECT_EQ(record_.Items[0].Author, QString::fromUtf8(c.author)) << c.document;
+    }
+}
+
 TEST_F(WebFormatsTest, RelativeLinksInContentBecomeAbsolute) {
     const QUrl base(FeedAddress);
     struct Case {

@@ -45,7 +45,8 @@ struct ItemSpec {
     QString title;
     QString link;
     QString description;
-    QString enclosure; // an audio address, or empty
+    QString enclosure;          // an audio address, or empty
+    QString author = QString(); // the RSS author element's text, or empty
 };
 
 // A database filled through the merge from feeds the loopback server serves, and the real main
@@ -63,6 +64,9 @@ public:
 
 protected:
     void SetUp() override {
+        // A window closed after a run leaves the transfers' cancel flag raised (the program
+        // ends with it, and each run lowers it when it starts); the downloads here come first.
+        CHttpDownloader::CancelRequested = false;
         TheAppSettings().installFolder = env_.Path(QStringLiteral("install"));
         TheAppSettings().audioFolder = env_.Path(QStringLiteral("audio"));
         dbPath_ = env_.Path(QStringLiteral("rss.qpdb"));
@@ -112,6 +116,8 @@ protected:
             if (!item.description.isEmpty())
                 xml += QStringLiteral("<description><![CDATA[%1]]></description>")
                            .arg(item.description);
+            if (!item.author.isEmpty())
+                xml += QStringLiteral("<author>%1</author>").arg(item.author.toHtmlEscaped());
             if (!item.enclosure.isEmpty())
                 xml += QStringLiteral("<enclosure url=\"%1\" length=\"2048\" "
                                       "type=\"audio/mpeg\"/>")

@@ -60,11 +60,13 @@ QByteArray Feed(const QString& title, int items) {
         "Fish market moves to the east quay",
         "Rowing club wins the autumn regatta",
     };
+    static const char* const authors[] = {"Maria Jensen", "Tom Okafor", "Lena Brandt"};
     QByteArray xml = "<rss version=\"2.0\"><channel><title>" + title.toUtf8() + "</title>";
     const QDateTime newest = QDateTime::currentDateTimeUtc().addSecs(-600);
     for (int i = 0; i < items; ++i)
         xml += QStringLiteral("<item><title>%1</title><guid>%2-%3</guid>"
                               "<link>https://example.org/%3</link><pubDate>%4</pubDate>"
+                              "<author>newsdesk@example.org (%5)</author>"
                               "<description><![CDATA[<p>After two years of consultation the "
                               "council voted 31 to 9 for the <b>harbour tram</b>. Work on the "
                               "first section starts in March; the line should carry 12 000 "
@@ -75,6 +77,7 @@ QByteArray Feed(const QString& title, int items) {
                    .arg(QString::fromLatin1(stories[i % 5]), title)
                    .arg(i)
                    .arg(newest.addSecs(-5400 * i).toString(Qt::RFC2822Date))
+                   .arg(QString::fromLatin1(authors[i % 3]))
                    .toUtf8();
     return xml + "</channel></rss>";
 }

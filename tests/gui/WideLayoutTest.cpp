@@ -125,6 +125,32 @@ TEST_F(WideLayoutTest, FirstStartOpensTheWideLayoutWithCountsAndTheClickedArticl
     EXPECT_EQ(ItemStatus(ItemIDs(market)[1]), ItemUnread);
 }
 
+TEST_F(WideLayoutTest, ShowAllFeedsListsTheItemsOfEveryFeedNewestFirst) {
+    const auto titled = [](const QString& prefix, int count) {
+        QList<ItemSpec> items = Items(count);
+        for (int i = 0; i < count; ++i)
+            items[i].title = prefix + QString::number(i);
+        return items;
+    };
+    AddFeed(QStringLiteral("Harbour"), titled(QStringLiteral("Harbour "), 3));
+    AddFeed(QStringLiteral("Market"), titled(QStringLiteral("Market "), 1));
+    StartFrame();
+    ClickTree(CFeedTreeModel::AllFeedsNode, 0);
+    EXPECT_TRUE(ItemScreen()->ShowsAllFeeds());
+    const QStringList titles = Titles();
+    ASSERT_EQ(titles.size(), 4) << titles.join(u',').toStdString();
+    // The two newest come first, in either order (their dates may be the same second).
+    EXPECT_EQ(QSet<QString>(titles.begin(), titles.begin() + 2),
+              (QSet<QString>{QStringLiteral("Harbour 0"), QStringLiteral("Market 0")}));
+    EXPECT_EQ(titles.mid(2),
+              (QStringList{QStringLiteral("Harbour 1"), QStringLiteral("Harbour 2")}));
+    QSet<QString> feeds;
+    for (int row = 0; row < 4; ++row)
+        feeds << Table()->model()->index(row, CItemListModel::FeedColumn).data().toString();
+    EXPECT_EQ(feeds, (QSet<QString>{QStringLiteral("Harbour"), QStringLiteral("Market")}));
+    EXPECT_EQ(Tree()->currentIndex(), TreeRow(CFeedTreeModel::AllFeedsNode, 0));
+}
+
 TEST_F(WideLayoutTest, AHeaderClickSortsTheTable) {
     QList<ItemSpec> items = Items(3);
     items[0].title = QStringLiteral("beta");
@@ -155,6 +181,25 @@ TEST_F(WideLayoutTest, AHeaderClickSortsTheTable) {
     const QString oldestOrNewest = Titles().front();
     EXPECT_TRUE(oldestOrNewest == QStringLiteral("beta") ||
                 oldestOrNewest == QStringLiteral("gamma"));
+}
+
+TEST_F(WideLayoutTest, TheAuthorIsShownWhereTheFeedNamesOne) {
+    QList<ItemSpec> items = Items(2);
+    items[0].author = QStringLiteral("jo@example.org (Jo Bloggs)");
+    const qint32 named = AddFeed(QStringLiteral("Named"), items);
+    const qint32 anonymous = AddFeed(QStringLiteral("Anonymous"), Items(2));
+    StartFrame();
+    ClickTree(CFeedTreeModel::FeedNode, named);
+    EXPECT_FALSE(Table()->isColumnHidden(CItemListModel::AuthorColumn));
+    EXPECT_EQ(Table()->model()->index(0, CItemListModel::AuthorColumn).data().toString(),
+              QStringLiteral("Jo Bloggs"));
+    EXPECT_EQ(Table()->model()->index(1, CItemListModel::AuthorColumn).data().toString(),
+              QString());
+    ClickRow(0);
+    EXPECT_TRUE(ItemScreen()->Pane()->toPlainText().contains(QStringLiteral("Jo Bloggs")));
+    // A list without any author has no column for it.
+    ClickTree(CFeedTreeModel::FeedNode, anonymous);
+    EXPECT_TRUE(Table()->isColumnHidden(CItemListModel::AuthorColumn));
 }
 
 TEST_F(WideLayoutTest, NAndSpaceGoOnToTheNextFeedsUnreadItems) {
@@ -218,6 +263,28 @@ TEST_F(WideLayoutTest, TheSearchBoxFindsAsYouTypeWhateverTheCase) {
     EXPECT_EQ(Wide()->SearchBox()->text(), QStringLiteral("tram li"));
 }
 
+// Lower case finds upper case beyond ASCII too; the newest match comes first.
+TEST_F(WideLayoutTest, TheSearchBoxFoldsUnicodeCaseAndListsTheNewestFirst) {
+    QList<ItemSpec> items = Items(3);
+    items[0].title = QStringLiteral("\u00dcBER DEN DEICH");
+    items[1].title = QStringLiteral("Harbour news");
+    items[2].title = QStringLiteral("\u00dcber den Hafen");
+    const qint32 feed = AddFeed(QStringLiteral("Harbour"), items);
+    StartFrame();
+    ClickTree(CFeedTreeModel::FeedNode, feed);
+    Key(Qt::Key_F, Qt::ControlModifier);
+    // A key that is no ASCII letter is sent with its text, as a keyboard with that key sends it.
+    QTest::sendKeyEvent(QTest::Click, Wide()->SearchBox(), Qt::Key_Udiaeresis,
+                        QStringLiteral("\u00fc"), Qt::NoModifier);
+    QTest::keyClicks(Wide()->SearchBox(), QStringLiteral("ber"));
+    ASSERT_EQ(Wide()->SearchBox()->text(), QStringLiteral("\u00fcber"));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [this] { return ItemScreen()->CurrentViewID() == SearchResultsViewID; }, 10000));
+    EXPECT_EQ(Titles(), (QStringList{QStringLiteral("\u00dcBER DEN DEICH"),
+                                     QStringLiteral("\u00dcber den Hafen")}));
+    EXPECT_EQ(CountShown(CFeedTreeModel::ViewNode, SearchResultsViewID), QStringLiteral("2"));
+}
+
 TEST_F(WideLayoutTest, ARunShowsItsProgressAndSummaryInTheStatusBar) {
     const qint32 slow = AddFeed(QStringLiteral("Slow"), Items(1));
     const qint32 gone = AddFeed(QStringLiteral("Gone"), Items(1));
@@ -256,6 +323,25 @@ TEST_F(WideLayoutTest, ARunShowsItsProgressAndSummaryInTheStatusBar) {
     // The summary stays until dismissed.
     QTest::mouseClick(status->DismissButton(), Qt::LeftButton);
     EXPECT_FALSE(status->isVisible());
+}
+
+// Two Feeds may have one title: the failure is marked on the one that failed only.
+TEST_F(WideLayoutTest, AFailureIsMarkedOnTheFeedThatFailedNotOnItsNamesake) {
+    const qint32 good = AddFeed(QStringLiteral("Twin"), Items(1));
+    const qint32 bad = AddFeed(QStringLiteral("Twin"), Items(1));
+    server_.SetBody("/feed2.xml", "", 404);
+    QDir().mkpath(TheAppSettings().installFolder);
+    StartFrame();
+    CRunStatus* status = frame_->RunStatus();
+    ASSERT_TRUE(View()->StartDownloadRun(CQuillpostView::RunKind::AllFeeds));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [status] { return status->Text().startsWith(QStringLiteral("2 feeds")); }, 20000));
+    EXPECT_FALSE(Wide()->TreeModel().FeedFailure(bad).isEmpty());
+    EXPECT_TRUE(Wide()->TreeModel().FeedFailure(good).isEmpty());
+    EXPECT_FALSE(TreeRow(CFeedTreeModel::FeedNode, good)
+                     .data(Qt::ToolTipRole)
+                     .toString()
+                     .contains(QStringLiteral("failed")));
 }
 
 TEST_F(WideLayoutTest, TheWindowComesBackAsItWasLeft) {

@@ -270,6 +270,29 @@ TEST_F(FeedMergeTest, KeywordViewsMatchContentOrTitle) {
               QStringList({"2|An APPLE a day|1", "500|An APPLE a day|1", "500|Dessert|1"}));
 }
 
+// The author is kept as a reader knows the writer (the name, not the address) and goes with
+// its item.
+TEST_F(FeedMergeTest, AuthorsAreKeptByNameAndGoWithTheirItems) {
+    const QString file = env_.WriteFile(
+        "authors.xml",
+        "<rss version=\"2.0\" xmlns:dc=\"http://purl.org/dc/elements/1.1/\"><channel>"
+        "<title>T</title><item><title>A</title><guid>a</guid>"
+        "<author>jo@example.org (Jo &amp;amp; Bloggs)</author></item>"
+        "<item><title>B</title><guid>b</guid><dc:creator>Ann</dc:creator></item>"
+        "<item><title>C</title><guid>c</guid><author>cy@example.org</author></item>"
+        "<item><title>D</title><guid>d</guid></item></channel></rss>");
+    ASSERT_TRUE(db_.MergeFeedFile(FeedID, file, nullptr));
+    ASSERT_TRUE(db_.LoadFeedItems(FeedID, 0));
+    QStringList authors;
+    for (const CFeedItemRecord& item : db_.ItemList)
+        authors << item.Title + u'=' + item.Author;
+    authors.sort();
+    EXPECT_EQ(authors, (QStringList{"A=Jo & Bloggs", "B=Ann", "C=cy@example.org", "D="}));
+    ASSERT_EQ(Count("FeedItemAuthors"), 3);
+    ASSERT_TRUE(db_.DeleteFeed(FeedID));
+    EXPECT_EQ(Count("FeedItemAuthors"), 0);
+}
+
 TEST_F(FeedMergeTest, TrimmingKeepsTheNewestAndLockedItems) {
     std::vector<TestItem> items;
     for (int i = 0; i < 60; ++i)

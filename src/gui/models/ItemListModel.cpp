@@ -122,7 +122,14 @@ void CItemListModel::SortItems() {
         return;
     FetchAll();
     const auto key = [this](const CFeedItemRecord& item) -> QString {
-        return sortColumn_ == FeedColumn ? feedTitles_.value(item.FeedID) : item.Title;
+        switch (sortColumn_) {
+        case FeedColumn:
+            return feedTitles_.value(item.FeedID);
+        case AuthorColumn:
+            return item.Author;
+        default:
+            return item.Title;
+        }
     };
     const bool descending = sortOrder_ == Qt::DescendingOrder;
     std::stable_sort(items_.begin(), items_.end(),
@@ -134,6 +141,11 @@ void CItemListModel::SortItems() {
                          return QString::localeAwareCompare(key(first), key(second)) < 0;
                      });
     shown_ = std::min(int(items_.size()), std::max(shown_, BatchSize));
+}
+
+bool CItemListModel::HasAuthors() const {
+    return std::any_of(items_.begin(), items_.end(),
+                       [](const CFeedItemRecord& item) { return !item.Author.isEmpty(); });
 }
 
 void CItemListModel::SetStatus(int row, qint16 status) {
@@ -173,7 +185,7 @@ int CItemListModel::columnCount(const QModelIndex& parent) const {
 QVariant CItemListModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
         return QAbstractTableModel::headerData(section, orientation, role);
-    static const char* const names[ColumnCount] = {"Title", "Feed", "Date"};
+    static const char* const names[ColumnCount] = {"Title", "Feed", "Author", "Date"};
     return section >= 0 && section < ColumnCount ? QString::fromLatin1(names[section]) : QVariant();
 }
 
@@ -190,6 +202,8 @@ QVariant CItemListModel::DisplayText(int row, int column) const {
                (dated ? RowDateText(item.ItemDate, dateFormat_) : QString());
     case FeedColumn:
         return feedTitles_.value(item.FeedID);
+    case AuthorColumn:
+        return item.Author;
     case DateColumn:
         return HasDate(item.ItemDate) ? RowDateText(item.ItemDate, std::max(dateFormat_, 1))
                                       : QString();

@@ -29,7 +29,7 @@ public:
     // The next items after those already given, at most `count`; fewer means there are no more.
     using ItemSource = std::function<std::vector<CFeedItemRecord>(int count)>;
 
-    enum Column { TitleColumn, FeedColumn, DateColumn, ColumnCount };
+    enum Column { TitleColumn, FeedColumn, AuthorColumn, DateColumn, ColumnCount };
 
     using QAbstractTableModel::QAbstractTableModel;
 
@@ -52,6 +52,8 @@ public:
     // Reads every item still left in the source, for commands that act on the whole list.
     void FetchAll();
 
+    // Whether any item read so far names its author.
+    bool HasAuthors() const;
     // Every item read so far, also those not yet handed to the view.
     int ItemCount() const { return int(items_.size()); }
     const CFeedItemRecord& Item(int row) const { return items_[std::size_t(row)]; }

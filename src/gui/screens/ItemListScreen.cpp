@@ -110,6 +110,7 @@ void CItemListScreen::SetWide(bool wide) {
         QHeaderView* header = table_->horizontalHeader();
         header->setSectionResizeMode(CItemListModel::TitleColumn, QHeaderView::Stretch);
         header->resizeSection(CItemListModel::FeedColumn, 180);
+        header->resizeSection(CItemListModel::AuthorColumn, 140);
         header->resizeSection(CItemListModel::DateColumn, 150);
     } else {
         body_->insertWidget(1, pane_);
@@ -263,6 +264,8 @@ void CItemListScreen::LoadItems(const QString& stripText,
                          std::move(audio), showDates_ ? dateFormat_ : -1);
     }
     SetStripText(stripText);
+    // The author column only where the list's feeds name their authors.
+    table_->setColumnHidden(CItemListModel::AuthorColumn, !model_.HasAuthors());
     SelectRow(0);
     List()->scrollToTop();
 }
@@ -271,6 +274,7 @@ void CItemListScreen::ShowFeed(qint32 feedID) {
     LeaveReadingMode();
     feedID_ = feedID;
     viewID_ = 0;
+    allFeeds_ = false;
     currentItemID_ = 0;
     readAfter_ = DefaultReadAfter;
     skipRead_ = true;
@@ -296,6 +300,7 @@ void CItemListScreen::ShowView(qint32 viewID) {
         viewID = db_.ViewList.front().ViewID;
     viewID_ = viewID;
     feedID_ = 0;
+    allFeeds_ = false;
     currentItemID_ = 0;
     readAfter_ = DefaultReadAfter;
     skipRead_ = true;
@@ -317,8 +322,24 @@ void CItemListScreen::ShowView(qint32 viewID) {
     });
 }
 
+void CItemListScreen::ShowAllFeeds() {
+    LeaveReadingMode();
+    feedID_ = 0;
+    viewID_ = 0;
+    allFeeds_ = true;
+    currentItemID_ = 0;
+    readAfter_ = DefaultReadAfter;
+    skipRead_ = true;
+    LoadItems(QStringLiteral("Show All Feeds"),
+              [this](CItemCursor& cursor) { db_.OpenAllFeedsItems(cursor); });
+}
+
 void CItemListScreen::Refresh() {
     LeaveReadingMode();
+    if (allFeeds_) {
+        ShowAllFeeds();
+        return;
+    }
     if (db_.ViewList.empty())
         viewID_ = 0;
     if (viewID_ == 0 && feedID_ != 0)

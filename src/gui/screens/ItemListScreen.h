@@ -48,6 +48,9 @@ public:
     void ShowFeed(qint32 feedID);
     // View 0 stands for the first View of the in-memory list.
     void ShowView(qint32 viewID);
+    // The items of every Feed together, newest first (the wide window's "Show All Feeds").
+    void ShowAllFeeds();
+    bool ShowsAllFeeds() const { return allFeeds_; }
     // Shows again what is shown: the remembered View, or the remembered Feed.
     void Refresh();
     void Clear();
@@ -142,6 +145,7 @@ private:
     int mode_ = ListMode;
     qint32 feedID_ = 0;
     qint32 viewID_ = 0;
+    bool allFeeds_ = false;
     qint32 currentItemID_ = 0;
     int readAfter_ = 10;
     bool skipRead_ = true;

@@ -1,15 +1,13 @@
-// The main view's dialogs of the Options menu: "RSS Database..." (open, create, import a
-// backup, purge, save a backup) and "Network Connection...".
+// "RSS Database..." of the Options menu: open, create, import a backup, purge, save a backup.
+
+#include "gui/window/DatabaseOptions.h"
+
 #include "app/UserCommands.h"
 #include "config/AppSettings.h"
 #include "exchange/Backup.h"
 #include "gui/dialogs/DatabaseOptionsDlg.h"
-#include "gui/dialogs/NetworkConnectionDlg.h"
-#include "gui/screens/DownloadProgressWnd.h"
-#include "gui/screens/FeedListScreen.h"
-#include "gui/screens/ItemListScreen.h"
-#include "gui/window/QuillpostView.h"
 #include "store/Prompt.h"
+#include "store/RssDatabase.h"
 
 #include <QFileDialog>
 
@@ -35,15 +33,18 @@ void ForgetCurrentViews(const CRegistrySettings& store, const QString& path) {
 
 } // namespace
 
-void CQuillpostView::OpenDatabaseOptions() {
-    // The run's worker uses the database; it must not change under it.
-    if (progress_->IsRunning()) {
+CDatabaseOptions::CDatabaseOptions(CRssDatabase& db, std::function<bool()> runGoesOn,
+                                   QWidget* window)
+    : QObject(window), db_(db), runGoesOn_(std::move(runGoesOn)), window_(window) {}
+
+void CDatabaseOptions::Open() {
+    if (runGoesOn_()) {
         ShowMessage(QStringLiteral("A download is in progress.\n\nPlease wait until it is "
                                    "complete, or cancel it, before changing the database."),
                     QStringLiteral("Quillpost"));
         return;
     }
-    CDatabaseOptionsDlg dialog(this);
+    CDatabaseOptionsDlg dialog(window_);
     if (dialog.exec() != QDialog::Accepted)
         return;
     switch (dialog.Chosen()) {
@@ -65,14 +66,14 @@ void CQuillpostView::OpenDatabaseOptions() {
     }
 }
 
-void CQuillpostView::ApplyNewCurrentDatabase(const QString& path) {
+void CDatabaseOptions::ApplyNewCurrentDatabase(const QString& path) {
     ForgetCurrentViews(CRegistrySettings::ForQuillpost(), path);
-    ReadScreenSettings();
+    emit currentDatabaseChanged();
 }
 
-void CQuillpostView::OpenOtherDatabase() {
+void CDatabaseOptions::OpenOtherDatabase() {
     const QString path =
-        QFileDialog::getOpenFileName(this, QStringLiteral("Select RSS Database File (*.qpdb)"),
+        QFileDialog::getOpenFileName(window_, QStringLiteral("Select RSS Database File (*.qpdb)"),
                                      QString(), QStringLiteral("Quillpost database (*.qpdb)"));
     if (path.isEmpty())
         return;
@@ -93,12 +94,12 @@ void CQuillpostView::OpenOtherDatabase() {
         ShowMessage(QStringLiteral("Could not Open the Quillpost Database.\n\nPlease select a "
                                    "different database."),
                     QStringLiteral("Quillpost"));
-    ReloadLists();
+    emit listsChanged();
 }
 
-void CQuillpostView::CreateNewDatabase() {
+void CDatabaseOptions::CreateNewDatabase() {
     const QString chosen = QFileDialog::getSaveFileName(
-        this, QStringLiteral("Create a new RSS Database"), QString(),
+        window_, QStringLiteral("Create a new RSS Database"), QString(),
         QStringLiteral("Quillpost database (*.qpdb)"), nullptr, QFileDialog::DontConfirmOverwrite);
     if (chosen.isEmpty())
         return;
@@ -110,8 +111,8 @@ void CQuillpostView::CreateNewDatabase() {
         created = fresh.CreateDatabase(path, true, false);
     }
     if (!created) {
-        SwitchScreen(CFeedListScreen::Id);
-        ReloadLists();
+        emit feedListRequested();
+        emit listsChanged();
         return;
     }
     if (db_.OpenDatabase(path, true) != 1) {
@@ -122,17 +123,17 @@ void CQuillpostView::CreateNewDatabase() {
         return;
     }
     ApplyNewCurrentDatabase(path);
-    SwitchScreen(CFeedListScreen::Id);
-    ReloadLists();
+    emit feedListRequested();
+    emit listsChanged();
     ShowMessage(QStringLiteral("A new Quillpost database has been created.\n\nYou should now use "
                                "the Feed Wizard (from the main menu) or add New View (from the "
                                "top-right menu)."),
                 QStringLiteral("New Database"));
 }
 
-void CQuillpostView::ImportFromBackup() {
+void CDatabaseOptions::ImportFromBackup() {
     const QString path =
-        QFileDialog::getOpenFileName(this, QStringLiteral("Select a Quillpost Backup (*.qpbk)"),
+        QFileDialog::getOpenFileName(window_, QStringLiteral("Select a Quillpost Backup (*.qpbk)"),
                                      QString(), QStringLiteral("Quillpost backup (*.qpbk)"));
     if (path.isEmpty())
         return;
@@ -147,20 +148,20 @@ void CQuillpostView::ImportFromBackup() {
         return;
     }
     CRegistrySettings::ForQuillpost().Write(Key::TodayHasChanged, 1);
-    ReloadLists();
+    emit listsChanged();
 }
 
-void CQuillpostView::PurgeDatabase() {
+void CDatabaseOptions::PurgeDatabase() {
     if (PurgeDatabaseCommand(db_,
                              TheAppSettings().installFolder + QStringLiteral("/rssAutoBAK.qpbk")) ==
         CommandOutcome::Declined)
         return;
-    ReloadLists();
+    emit listsChanged();
 }
 
-void CQuillpostView::SaveAsBackup() {
+void CDatabaseOptions::SaveAsBackup() {
     const QString chosen =
-        QFileDialog::getSaveFileName(this, QStringLiteral("Save as Quillpost Backup"), QString(),
+        QFileDialog::getSaveFileName(window_, QStringLiteral("Save as Quillpost Backup"), QString(),
                                      QStringLiteral("Quillpost backup (*.qpbk)"));
     if (chosen.isEmpty())
         return;
@@ -176,9 +177,4 @@ void CQuillpostView::SaveAsBackup() {
     else
         ShowMessage(QStringLiteral("Failed to create Backup file...\n") + path,
                     QStringLiteral("Backup Failure"));
-}
-
-void CQuillpostView::OpenNetworkConnection() {
-    CNetworkConnectionDlg dialog(this);
-    dialog.exec();
 }

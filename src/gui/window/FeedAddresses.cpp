@@ -1,17 +1,20 @@
-// The main view's ways into the feed wizard: its menu entry and button, and a feed address or
+// The window's ways into the feed wizard: its menu entry and button, and a feed address or
 // OPML file handed over by the desktop, a later start, a drop or a paste.
+
+#include "gui/window/FeedAddresses.h"
+
 #include "config/RegistrySettings.h"
-#include "gui/window/QuillpostView.h"
+#include "gui/window/DatabaseOptions.h"
 #include "gui/wizard/FeedWizardDlg.h"
 #include "store/Prompt.h"
+#include "store/RssDatabase.h"
 
 #include <QApplication>
 #include <QClipboard>
-#include <QDragEnterEvent>
-#include <QDropEvent>
 #include <QMimeData>
 #include <QShortcut>
 #include <QTimer>
+#include <QUrl>
 
 namespace {
 constexpr int BusyRetryMs = 500;
@@ -26,7 +29,20 @@ QString DraggedText(const QMimeData* data) {
 }
 } // namespace
 
-void CQuillpostView::OpenFeedWizard(const std::optional<WizardRequest>& request) {
+// A text field of the window keeps Ctrl+V for itself; everywhere else it pastes an address.
+CFeedAddresses::CFeedAddresses(CRssDatabase& db, ConnectivityProbe probe,
+                               std::function<bool()> ready, CDatabaseOptions& databaseOptions,
+                               QWidget* view)
+    : QObject(view), db_(db), probe_(std::move(probe)), ready_(std::move(ready)),
+      databaseOptions_(databaseOptions), view_(view) {
+    view->setAcceptDrops(true);
+    auto* paste = new QShortcut(QKeySequence::Paste, view);
+    paste->setContext(Qt::WindowShortcut);
+    connect(paste, &QShortcut::activated, this,
+            [this] { OpenFeedAddress(QApplication::clipboard()->text()); });
+}
+
+void CFeedAddresses::OpenFeedWizard(const std::optional<WizardRequest>& request) {
     // A feed needs a database to go in: the user is told so and may open or create one, after
     // which the wizard opens as asked.
     if (!db_.IsOpen()) {
@@ -35,11 +51,11 @@ void CQuillpostView::OpenFeedWizard(const std::optional<WizardRequest>& request)
                                                      "a database now?"),
                                       QStringLiteral("Feed Wizard")))
             return;
-        OpenDatabaseOptions();
+        databaseOptions_.Open();
         if (!db_.IsOpen())
             return;
     }
-    CFeedWizardDlg wizard(db_, probe_, window());
+    CFeedWizardDlg wizard(db_, probe_, view_->window());
     if (request)
         wizard.Begin(*request);
     wizard.exec();
@@ -47,12 +63,12 @@ void CQuillpostView::OpenFeedWizard(const std::optional<WizardRequest>& request)
         return;
     // A new subscription's View is now the current one of both screens.
     if (wizard.NewSubscriptionView() != 0)
-        ReadScreenSettings();
+        emit currentViewChanged();
     CRegistrySettings::ForQuillpost().Write(Key::TodayHasChanged, 1);
-    ReloadLists();
+    emit listsChanged();
 }
 
-bool CQuillpostView::OpenFeedAddress(const QString& text) {
+bool CFeedAddresses::OpenFeedAddress(const QString& text) {
     const std::optional<WizardRequest> request = CFeedWizard::RequestFor(text);
     if (!request)
         return false;
@@ -62,7 +78,7 @@ bool CQuillpostView::OpenFeedAddress(const QString& text) {
         return true;
     }
     // Not over a dialog or while the start-up sequence runs: it is taken once they are done.
-    if (modal || !startupDone_) {
+    if (modal || !ready_()) {
         QTimer::singleShot(BusyRetryMs, this, [this, text] { OpenFeedAddress(text); });
         return true;
     }
@@ -70,7 +86,7 @@ bool CQuillpostView::OpenFeedAddress(const QString& text) {
     return true;
 }
 
-void CQuillpostView::OpenHandedOverAddress(const QString& text) {
+void CFeedAddresses::OpenHandedOverAddress(const QString& text) {
     if (!OpenFeedAddress(text))
         CurrentPrompt().ShowMessage(
             QStringLiteral("\"%1\" is neither the web address of a Feed nor an OPML Subscription "
@@ -79,25 +95,12 @@ void CQuillpostView::OpenHandedOverAddress(const QString& text) {
             QStringLiteral("Quillpost"));
 }
 
-void CQuillpostView::dragEnterEvent(QDragEnterEvent* event) {
-    if (CFeedWizard::RequestFor(DraggedText(event->mimeData())))
-        event->acceptProposedAction();
+bool CFeedAddresses::Carries(const QMimeData* data) {
+    return CFeedWizard::RequestFor(DraggedText(data)).has_value();
 }
 
-void CQuillpostView::dropEvent(QDropEvent* event) {
-    const QString text = DraggedText(event->mimeData());
-    if (!CFeedWizard::RequestFor(text))
-        return;
-    event->acceptProposedAction();
+void CFeedAddresses::TakeDrop(const QMimeData* data) {
+    const QString text = DraggedText(data);
     // After the drop has ended, so that the source is not kept waiting by the wizard.
     QTimer::singleShot(0, this, [this, text] { OpenFeedAddress(text); });
-}
-
-// A text field of the window keeps Ctrl+V for itself; everywhere else it pastes an address.
-void CQuillpostView::CreatePasteKeys() {
-    setAcceptDrops(true);
-    auto* paste = new QShortcut(QKeySequence::Paste, this);
-    paste->setContext(Qt::WindowShortcut);
-    connect(paste, &QShortcut::activated, this,
-            [this] { OpenFeedAddress(QApplication::clipboard()->text()); });
 }

@@ -6,6 +6,7 @@
 #include "config/RegistrySettings.h"
 #include "gui/desktop/Icons.h"
 #include "gui/dialogs/MappingDlg.h"
+#include "gui/dialogs/NetworkConnectionDlg.h"
 #include "gui/dialogs/SettingsDlg.h"
 #include "gui/screens/DownloadProgressWnd.h"
 #include "gui/screens/FeedListScreen.h"
@@ -21,6 +22,8 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QHeaderView>
 #include <QKeySequence>
 #include <QListView>
@@ -45,8 +48,12 @@ CQuillpostView::CQuillpostView(const StartOptions& options, ConnectivityProbe pr
     : QWidget(parent), options_(options), bars_(new QStackedWidget), screens_(new QStackedWidget),
       feedList_(new CFeedListScreen(db_)), itemList_(new CItemListScreen(db_)),
       progress_(new CDownloadProgressWnd(db_, probe)), firstStartNote_(new CFirstStartNote),
-      search_([this] { return db_.DatabasePath(); }), startupTimer_(new QTimer(this)),
-      scheduleTimer_(new QTimer(this)), probe_(std::move(probe)) {
+      search_(db_), databaseOptions_(
+                        db_, [this] { return progress_->IsRunning(); }, this),
+      feedAddresses_(
+          db_, probe, [this] { return startupDone_; }, databaseOptions_, this),
+      startup_(db_, options_), startupTimer_(new QTimer(this)), scheduleTimer_(new QTimer(this)),
+      probe_(std::move(probe)) {
     setObjectName(QStringLiteral("QuillpostView"));
     CreateActions();
     CreateMainMenu();
@@ -56,7 +63,6 @@ CQuillpostView::CQuillpostView(const StartOptions& options, ConnectivityProbe pr
     AddScreen(progress_);
     CreateCommandBars();
     CreateNavigationKeys();
-    CreatePasteKeys();
     CreateLayoutActions();
 
     auto* layout = new QVBoxLayout(this);
@@ -83,6 +89,7 @@ CQuillpostView::CQuillpostView(const StartOptions& options, ConnectivityProbe pr
     startupTimer_->setSingleShot(true);
     startupTimer_->setInterval(StartupDelayMs);
     connect(startupTimer_, &QTimer::timeout, this, &CQuillpostView::RunStartupSequence);
+    ConnectStartupSequence();
     startupTimer_->start();
     scheduleTimer_->setInterval(ScheduleIntervalMs);
     connect(scheduleTimer_, &QTimer::timeout, this, &CQuillpostView::EvaluateReloadSchedule);
@@ -439,6 +446,70 @@ void CQuillpostView::EmitUnreadCount() {
     emit unreadCountChanged(db_.IsOpen() ? TotalUnread(db_.CountAllFeedItems()) : 0);
 }
 
+void CQuillpostView::ConnectStartupSequence() {
+    connect(&startup_, &CStartupSequence::closeRequested, this, &CQuillpostView::closeRequested);
+    connect(&startup_, &CStartupSequence::settingsRequested, this, &CQuillpostView::OpenSettings);
+    connect(&startup_, &CStartupSequence::databaseCreated, firstStartNote_,
+            &CFirstStartNote::ShowFor);
+    connect(&startup_, &CStartupSequence::statusWarning, this, &CQuillpostView::statusWarning);
+    connect(&startup_, &CStartupSequence::screensRequested, this, [this] {
+        LoadScreens();
+        startupDone_ = true;
+        scheduleTimer_->start();
+    });
+    connect(&startup_, &CStartupSequence::reloadRequested, this,
+            [this] { StartDownloadRun(RunKind::AllFeeds); });
+    connect(&startup_, &CStartupSequence::addressHandedOver, &feedAddresses_,
+            &CFeedAddresses::OpenHandedOverAddress);
+    connect(&startup_, &CStartupSequence::finished, this, &CQuillpostView::startupFinished);
+    connect(&databaseOptions_, &CDatabaseOptions::currentDatabaseChanged, this,
+            &CQuillpostView::ReadScreenSettings);
+    connect(&databaseOptions_, &CDatabaseOptions::listsChanged, this, &CQuillpostView::ReloadLists);
+    connect(&databaseOptions_, &CDatabaseOptions::feedListRequested, this,
+            [this] { SwitchScreen(CFeedListScreen::Id); });
+    connect(&databaseOptions_, &CDatabaseOptions::closeRequested, this,
+            &CQuillpostView::closeRequested);
+    connect(&feedAddresses_, &CFeedAddresses::currentViewChanged, this,
+            &CQuillpostView::ReadScreenSettings);
+    connect(&feedAddresses_, &CFeedAddresses::listsChanged, this, &CQuillpostView::ReloadLists);
+}
+
+void CQuillpostView::RunStartupSequence() {
+    startupTimer_->stop();
+    startup_.Run();
+}
+
+void CQuillpostView::LoadScreens() {
+    // The lock is taken once for the whole first load, not once per query.
+    db_.HoldLock = true;
+    db_.LoadViewList();
+    db_.LoadFeedList(false);
+    const int remembered = CRegistrySettings::ForQuillpost().Read(Key::ActiveView);
+    SwitchScreen(remembered == CItemListScreen::Id ? int(CItemListScreen::Id)
+                                                   : int(CFeedListScreen::Id));
+    ReadScreenSettings();
+    RefreshScreens();
+    db_.HoldLock = false;
+    db_.Unlock();
+}
+
+void CQuillpostView::dragEnterEvent(QDragEnterEvent* event) {
+    if (CFeedAddresses::Carries(event->mimeData()))
+        event->acceptProposedAction();
+}
+
+void CQuillpostView::dropEvent(QDropEvent* event) {
+    if (!CFeedAddresses::Carries(event->mimeData()))
+        return;
+    event->acceptProposedAction();
+    feedAddresses_.TakeDrop(event->mimeData());
+}
+
+void CQuillpostView::OpenNetworkConnection() {
+    CNetworkConnectionDlg dialog(this);
+    dialog.exec();
+}
+
 void CQuillpostView::ReadScreenSettings() {
     feedList_->ReadSettings(false);
     itemList_->ReadSettings(false);
@@ -519,7 +590,7 @@ void CQuillpostView::OnActivationRequested(const QString& argument) {
         options_.settingsOnly = false;
     }
     if (!argument.isEmpty())
-        OpenHandedOverAddress(argument);
+        feedAddresses_.OpenHandedOverAddress(argument);
 }
 
 void CQuillpostView::OnCommand(int command) {
@@ -571,10 +642,10 @@ void CQuillpostView::OnCommand(int command) {
         OnDownloadRunEnded();
         return;
     case DatabaseOptions:
-        OpenDatabaseOptions();
+        databaseOptions_.Open();
         return;
     case FeedWizard:
-        OpenFeedWizard();
+        feedAddresses_.OpenFeedWizard();
         return;
     case RssMapping: {
         CMappingDlg dialog(this);

@@ -5,7 +5,10 @@
 #include "app/FeedWizard.h"
 #include "app/RunTally.h"
 #include "gui/desktop/CommandLine.h"
+#include "gui/window/DatabaseOptions.h"
+#include "gui/window/FeedAddresses.h"
 #include "gui/window/SearchRunner.h"
+#include "gui/window/StartupSequence.h"
 #include "net/InternetConnection.h"
 #include "net/ReloadSchedule.h"
 #include "store/RssDatabase.h"
@@ -72,14 +75,7 @@ public:
 
     // A later start asked this window to come forward, with the address it was given, if any.
     void OnActivationRequested(const QString& argument = QString());
-
-    // The feed wizard, at its first page or at the request's address page.
-    void OpenFeedWizard(const std::optional<WizardRequest>& request = std::nullopt);
-    // A feed address or OPML file handed to the program (command line, a later start, a drop, a
-    // paste) opens the wizard with it filled in; false when the text is neither.
-    bool OpenFeedAddress(const QString& text);
-    // The same for what the program was started with, saying so when it is neither.
-    void OpenHandedOverAddress(const QString& text);
+    CFeedAddresses& FeedAddresses() { return feedAddresses_; }
 
     // Reloads the in-memory lists of Views and Feeds, and both list screens.
     void ReloadLists();
@@ -133,7 +129,6 @@ private:
     void CreateMainMenu();
     void CreateCommandBars();
     void CreateNavigationKeys();
-    void CreatePasteKeys();
     void CreateLayoutActions();
     void CreateWideLayout();
     // Shows the wide or the narrow layout, as chosen in the View menu or by the width.
@@ -147,13 +142,6 @@ private:
     void OpenSettings();
     // The list font of General\FontSize, as loaded at start-up or saved by the settings.
     void ApplyListFont();
-    void OpenDatabaseOptions();
-    void OpenOtherDatabase();
-    void CreateNewDatabase();
-    void ImportFromBackup();
-    void PurgeDatabase();
-    void SaveAsBackup();
-    void ApplyNewCurrentDatabase(const QString& path);
     void OpenNetworkConnection();
     void OpenFeed(qint32 feedID);
     void ConnectListScreens();
@@ -161,10 +149,8 @@ private:
     // The list screens take the remembered Views and Feed and the display settings again.
     void ReadScreenSettings();
 
-    // Start-up steps.
-    bool CheckDatabaseEngine();
-    void ShowResourceWarnings(const QString& databasePath);
-    void OpenStartupDatabase(const QString& path);
+    void ConnectStartupSequence();
+    // The first load of the lists and the remembered screen.
     void LoadScreens();
 
     CRssDatabase db_;
@@ -180,6 +166,9 @@ private:
     // The unread counts when the current run started, to tell what it brought.
     QHash<qint32, CRssDatabase::FeedCounts> unreadBeforeRun_;
     CBackgroundSearch search_;
+    CDatabaseOptions databaseOptions_;
+    CFeedAddresses feedAddresses_;
+    CStartupSequence startup_;
     CWideLayout* wide_ = nullptr;
     QList<QShortcut*> navigationKeys_;
     bool wideShown_ = false;

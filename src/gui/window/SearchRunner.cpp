@@ -1,54 +1,34 @@
-// The search box's searches, run away from the window's thread.
+// The search box's searches: the database search of every front end, run away from the
+// window's thread.
 
 #include "gui/window/SearchRunner.h"
 
 #include "store/RssDatabase.h"
 
-#include <QThread>
-#include <memory>
-
-CBackgroundSearch::CBackgroundSearch(std::function<QString()> databasePath, QObject* parent)
-    : QObject(parent), databasePath_(std::move(databasePath)) {}
-
-CBackgroundSearch::~CBackgroundSearch() {
-    pending_.reset();
-    if (worker_) {
-        worker_->wait();
-        delete worker_;
-    }
-}
-
-bool CBackgroundSearch::FillSearchResults(const QString& path, const QString& text) {
-    CRssDatabase db;
-    if (db.OpenDatabase(path, false) != 1)
-        return false;
-    auto view = db.GetView(SearchResultsViewID);
-    if (!view)
-        return false;
-    view->Keywords = text;
-    return db.UpdateView(*view) && db.RebuildKeywordView(SearchResultsViewID, true, true, true);
+CBackgroundSearch::CBackgroundSearch(CRssDatabase& db, QObject* parent) : QObject(parent), db_(db) {
+    connect(&search_, &CDatabaseSearch::shownFound, this,
+            [this](const CDatabaseSearch::Shown& items) { shown_ = items; });
+    connect(&search_, &CDatabaseSearch::counted, this,
+            [this](const CMatchCounts& counts) { counts_ = counts; });
+    connect(&search_, &CDatabaseSearch::finished, this, &CBackgroundSearch::OnFinished);
 }
 
 void CBackgroundSearch::Start(const QString& text, Done done) {
-    pending_.emplace(text, std::move(done));
-    if (!worker_)
-        RunNext();
+    text_ = text;
+    shown_.clear();
+    counts_.reset();
+    done_ = std::move(done);
+    search_.Start(db_.DatabasePath(), {text, CRssDatabase::SearchPlaces{}});
 }
 
-void CBackgroundSearch::RunNext() {
-    auto [text, done] = std::move(*pending_);
-    pending_.reset();
-    auto ok = std::make_shared<bool>(false);
-    worker_ = QThread::create(
-        [path = databasePath_(), text = text, ok] { *ok = FillSearchResults(path, text); });
-    connect(worker_, &QThread::finished, this, [this, ok, done = std::move(done)] {
-        worker_->deleteLater();
-        worker_ = nullptr;
-        // A newer text came while this one ran: its result is the one to show.
-        if (pending_)
-            RunNext();
-        else if (done)
-            done(*ok);
-    });
-    worker_->start();
+void CBackgroundSearch::Cancel() {
+    search_.Cancel();
+    done_ = nullptr;
+}
+
+void CBackgroundSearch::OnFinished(bool found) {
+    const Done done = std::exchange(done_, nullptr);
+    if (!done)
+        return;
+    done(found && counts_ && db_.FillSearchResults(text_, shown_, counts_));
 }

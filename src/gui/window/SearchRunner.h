@@ -2,45 +2,47 @@
 
 #pragma once
 
+#include "app/DatabaseSearch.h"
+
 #include <QObject>
 #include <QString>
 #include <functional>
 #include <optional>
-#include <utility>
 
-class QThread;
+class CRssDatabase;
 
 // Fills the Search Results View with the items that hold a text, away from the window's
 // thread, so that typing in the search box never waits for the database.
 class ISearchRunner {
 public:
-    // Called on the window's thread with whether the search ran.
+    // Called on the window's thread with whether the search ran and its results were stored.
     using Done = std::function<void(bool ok)>;
     virtual ~ISearchRunner() = default;
     // A later start supersedes an earlier one: only the last one's `done` is called.
     virtual void Start(const QString& text, Done done) = 0;
+    // The search under way is dropped, its `done` never called.
+    virtual void Cancel() = 0;
 };
 
-// Runs each search on a thread of its own with a connection of its own to the database at
-// `databasePath()`, one search at a time; texts typed meanwhile wait, and only the last of them
-// runs next.
+// The database search of every front end (title, keywords and text, Unicode case folded, the
+// newest matches first, all matches counted apart) on a thread and a connection of its own.
+// What it found becomes the Search Results View through the window's own connection.
 class CBackgroundSearch : public QObject, public ISearchRunner {
     Q_OBJECT
 public:
-    explicit CBackgroundSearch(std::function<QString()> databasePath, QObject* parent = nullptr);
-    ~CBackgroundSearch() override;
+    explicit CBackgroundSearch(CRssDatabase& db, QObject* parent = nullptr);
 
     void Start(const QString& text, Done done) override;
-    bool IsBusy() const { return worker_ != nullptr; }
-
-    // The search itself, on whatever thread calls it: the Search Results View of the database
-    // at `path` is rebuilt from the items whose title, keywords or text hold `text`.
-    static bool FillSearchResults(const QString& path, const QString& text);
+    void Cancel() override;
+    bool IsBusy() const { return search_.IsRunning(); }
 
 private:
-    void RunNext();
+    void OnFinished(bool found);
 
-    std::function<QString()> databasePath_;
-    QThread* worker_ = nullptr;
-    std::optional<std::pair<QString, Done>> pending_;
+    CRssDatabase& db_;
+    CDatabaseSearch search_;
+    QString text_;
+    CDatabaseSearch::Shown shown_;
+    std::optional<CMatchCounts> counts_;
+    Done done_;
 };

@@ -1,19 +1,21 @@
-// The start-up sequence of the main view: engine check, first use, resource warnings, the
-// database and the first load of the screens.
+// The start-up sequence: engine check, first use, resource warnings, the database, then the
+// window's first load.
+
+#include "gui/window/StartupSequence.h"
+
 #include "app/FirstUse.h"
 #include "app/ResourceWarnings.h"
 #include "config/AppSettings.h"
-#include "gui/screens/DownloadProgressWnd.h"
-#include "gui/screens/FeedListScreen.h"
-#include "gui/screens/FirstStartNote.h"
-#include "gui/screens/ItemListScreen.h"
-#include "gui/window/QuillpostView.h"
 #include "store/AdoConnection.h"
 #include "store/Prompt.h"
+#include "store/RssDatabase.h"
 
 #include <QTimer>
 
-bool CQuillpostView::CheckDatabaseEngine() {
+CStartupSequence::CStartupSequence(CRssDatabase& db, const StartOptions& options, QObject* parent)
+    : QObject(parent), db_(db), options_(options) {}
+
+bool CStartupSequence::CheckDatabaseEngine() {
     if (CAdoConnection::IsEngineAvailable())
         return true;
     CurrentPrompt().ShowMessage(
@@ -24,7 +26,7 @@ bool CQuillpostView::CheckDatabaseEngine() {
     return false;
 }
 
-void CQuillpostView::ShowResourceWarnings(const QString& databasePath) {
+void CStartupSequence::ShowResourceWarnings(const QString& databasePath) {
     const CAppSettings& app = TheAppSettings();
     const CRegistrySettings store = CRegistrySettings::ForQuillpost();
     // A warning that would come at every start is told once, in the status bar, not in a box
@@ -40,7 +42,7 @@ void CQuillpostView::ShowResourceWarnings(const QString& databasePath) {
         emit statusWarning(texts.join(QStringLiteral("  ")));
 }
 
-void CQuillpostView::OpenStartupDatabase(const QString& path) {
+void CStartupSequence::OpenStartupDatabase(const QString& path) {
     const CRegistrySettings store = CRegistrySettings::ForQuillpost();
     db_.UseLock = store.Read(Key::LockDatabase) != 0;
     db_.VerifyFile = store.Read(Key::VerifyDatabase) != 0;
@@ -62,28 +64,13 @@ void CQuillpostView::OpenStartupDatabase(const QString& path) {
             QStringLiteral("Database Notice"));
 }
 
-void CQuillpostView::LoadScreens() {
-    // The lock is taken once for the whole first load, not once per query.
-    db_.HoldLock = true;
-    db_.LoadViewList();
-    db_.LoadFeedList(false);
-    const int remembered = CRegistrySettings::ForQuillpost().Read(Key::ActiveView);
-    SwitchScreen(remembered == CItemListScreen::Id ? int(CItemListScreen::Id)
-                                                   : int(CFeedListScreen::Id));
-    ReadScreenSettings();
-    RefreshScreens();
-    db_.HoldLock = false;
-    db_.Unlock();
-}
-
-void CQuillpostView::RunStartupSequence() {
-    startupTimer_->stop();
+void CStartupSequence::Run() {
     if (!CheckDatabaseEngine()) {
         emit closeRequested();
         return;
     }
     if (options_.settingsOnly) {
-        OpenSettings();
+        emit settingsRequested();
         emit closeRequested();
         return;
     }
@@ -95,22 +82,20 @@ void CQuillpostView::RunStartupSequence() {
         const QString created = RunFirstUse(TheAppSettings().DatabasePath(), true, QString());
         databasePath = created.isEmpty() ? TheAppSettings().DatabasePath() : created;
         if (!created.isEmpty())
-            firstStartNote_->ShowFor(created);
+            emit databaseCreated(created);
     }
     ShowResourceWarnings(databasePath);
     db_.SetAudioFolder(TheAppSettings().audioFolder);
     OpenStartupDatabase(databasePath);
     {
         WaitCursor wait;
-        LoadScreens();
+        emit screensRequested();
     }
-    startupDone_ = true;
-    scheduleTimer_->start();
     if (store.Read(Key::ReloadOnStart) == 1)
-        StartDownloadRun(RunKind::AllFeeds);
+        emit reloadRequested();
     // A feed handed over by the desktop (a link opened with Quillpost), once this sequence has
     // returned to the event loop.
     if (!options_.feedUrl.isEmpty())
-        QTimer::singleShot(0, this, [this] { OpenHandedOverAddress(options_.feedUrl); });
-    emit startupFinished();
+        QTimer::singleShot(0, this, [this] { emit addressHandedOver(options_.feedUrl); });
+    emit finished();
 }

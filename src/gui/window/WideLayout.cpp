@@ -98,7 +98,11 @@ void CWideLayout::CreateToolBar() {
     searchBox_->setMinimumWidth(260);
     searchBox_->setMaximumWidth(360);
     toolBar_->addWidget(searchBox_);
-    connect(searchBox_, &QLineEdit::textEdited, searchDelay_, qOverload<>(&QTimer::start));
+    // Typing on drops the search of the shorter text and waits for the next pause.
+    connect(searchBox_, &QLineEdit::textEdited, this, [this] {
+        search_.Cancel();
+        searchDelay_->start();
+    });
     connect(searchBox_, &QLineEdit::returnPressed, this, &CWideLayout::StartSearch);
 }
 
@@ -159,9 +163,10 @@ void CWideLayout::UpdateCounts() {
         model_.UpdateCounts(db_);
 }
 
-// The row of what the item screen shows: its Feed under "Show All Feeds", or its View.
+// The row of what the item screen shows: "Show All Feeds", its Feed under that, or its View.
 void CWideLayout::SelectShownInTree() {
-    const QModelIndex shown = items_->CurrentViewID() != 0
+    const QModelIndex shown = items_->ShowsAllFeeds() ? model_.Find(CFeedTreeModel::AllFeedsNode, 0)
+                              : items_->CurrentViewID() != 0
                                   ? model_.Find(CFeedTreeModel::ViewNode, items_->CurrentViewID())
                                   : model_.Find(CFeedTreeModel::FeedNode, items_->CurrentFeedID());
     if (!shown.isValid())
@@ -181,6 +186,7 @@ void CWideLayout::OnTreeSelection(const QModelIndex& index) {
         items_->ShowView(CFeedTreeModel::IdOf(index));
         return;
     case CFeedTreeModel::AllFeedsNode:
+        items_->ShowAllFeeds();
         return;
     }
 }
@@ -274,12 +280,10 @@ void CWideLayout::OnRunProgress(const CDownloadProgressModel& progress) {
             continue;
         }
         stored = true;
-        for (const CFeedRecord& feed : db_.FeedList)
-            if (feed.Title == row.title)
-                model_.SetFeedFailure(feed.FeedID,
-                                      row.icon == CDownloadProgressModel::Failed
-                                          ? (row.note.isEmpty() ? row.status : row.note)
-                                          : QString());
+        if (row.feedID != 0)
+            model_.SetFeedFailure(row.feedID, row.icon == CDownloadProgressModel::Failed
+                                                  ? (row.note.isEmpty() ? row.status : row.note)
+                                                  : QString());
     }
     if (stored)
         UpdateCounts();
