@@ -317,7 +317,7 @@ TEST_F(SearchDlgTest, GoListsMatchesAndOkMakesSearchResultsAKeywordViewShownInTh
     ASSERT_TRUE(results);
     EXPECT_TRUE(results->IsKeywordView);
     EXPECT_EQ(results->Keywords, QStringLiteral("tram"));
-    db_.LoadViewItems(SearchResultsViewID, 10, false);
+    db_.LoadViewItems(SearchResultsViewID, false);
     ASSERT_EQ(db_.ItemList.size(), 1u);
     EXPECT_EQ(db_.ItemList[0].Title, QStringLiteral("Tram line approved"));
     EXPECT_EQ(db_.ItemList[0].FeedID, harbour);

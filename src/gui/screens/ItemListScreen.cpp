@@ -32,8 +32,6 @@
 namespace {
 const QString ConfirmDelete = QStringLiteral("Confirm Delete");
 constexpr int DefaultReadAfter = 10;
-// The per-feed cap of a View without Feeds.
-constexpr int FallbackPerFeedCap = 10;
 } // namespace
 
 CItemListScreen::CItemListScreen(CRssDatabase& db, QWidget* parent)
@@ -313,7 +311,7 @@ void CItemListScreen::ShowView(qint32 viewID) {
             readAfter_ = record->ReadAfter;
             skipRead_ = record->DPadSkipRead;
         }
-        db_.OpenViewItems(cursor, viewID, FallbackPerFeedCap, false);
+        db_.OpenViewItems(cursor, viewID, false);
     });
 }
 
