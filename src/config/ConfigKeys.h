@@ -55,6 +55,9 @@ inline constexpr IntKey FirstTime{"Settings", "FirstTime", 1};
 inline constexpr IntKey ActiveView{"Settings", "ActiveView", 2020};
 inline constexpr StringKey InstallPath{"Settings", "InstallPath", ""};
 inline constexpr IntKey UseProxy{"Settings", "UseProxy", 0};
+// Without a proxy of the user's: 1 the desktop's proxy settings and the *_proxy environment,
+// 0 no proxy at all.
+inline constexpr IntKey SystemProxy{"Settings", "SystemProxy", 1};
 inline constexpr StringKey ProxyAddress{"Settings", "ProxyAddress", ""};
 inline constexpr StringKey ProxyPort{"Settings", "ProxyPort", ""};
 inline constexpr IntKey UseCM{"Settings", "UseCM", 1};
@@ -96,7 +99,8 @@ inline constexpr IntKey AudioAutoTime{"Audio", "AutoTime", -1, 0};
 
 // AutoReload
 inline constexpr IntKey ReloadOnStart{"AutoReload", "OnStart", 0};
-inline constexpr IntKey ReloadOnAS{"AutoReload", "OnAS", 0, 1};
+// Shown as the program reads it: an unset key is off on the screen too.
+inline constexpr IntKey ReloadOnAS{"AutoReload", "OnAS", 0};
 inline constexpr IntKey ReloadFrequency{"AutoReload", "Frequency", 0};
 inline constexpr IntKey ReloadTime1{"AutoReload", "Time1", 0};
 inline constexpr IntKey ReloadTime2{"AutoReload", "Time2", 0};

@@ -138,22 +138,8 @@ CInternetConnection::~CInternetConnection() {
     Disconnect();
 }
 
-void CInternetConnection::QueryProxy() {
-    QString proxy = qEnvironmentVariable("http_proxy");
-    if (proxy.isEmpty())
-        proxy = qEnvironmentVariable("HTTP_PROXY");
-    const QUrl url = QUrl::fromUserInput(proxy);
-    HasProxy = !proxy.isEmpty() && !url.host().isEmpty();
-    // The user name and password a proxy address may carry are never kept.
-    ProxyServer =
-        HasProxy ? url.host() + (url.port() == -1 ? QString() : u':' + QString::number(url.port()))
-                 : QString();
-}
-
 int CInternetConnection::CheckConnected() {
     Connected = probe_();
-    if (Connected)
-        QueryProxy();
     return Connected ? 0 : 1;
 }
 
@@ -173,8 +159,6 @@ void CInternetConnection::Watch() {
     bool wasUp = false;
     while (!stopRequested_) {
         const bool up = probe_();
-        if (up && !Connected)
-            QueryProxy();
         Connected = up;
         if (wasUp && !up)
             break;

@@ -49,7 +49,7 @@ public:
     CInternetConnection(const CInternetConnection&) = delete;
     CInternetConnection& operator=(const CInternetConnection&) = delete;
 
-    // 0 when a connection is up now, else 1. Also reads the proxy the system names.
+    // 0 when a connection is up now, else 1.
     int CheckConnected();
     // Starts watching the connection; Connected follows it until Disconnect.
     int ConnectAsync();
@@ -58,14 +58,10 @@ public:
     void Disconnect();
 
     std::atomic<bool> Connected{false};
-    // The system's HTTP proxy ("host:port"), from the environment's http_proxy.
-    bool HasProxy = false;
-    QString ProxyServer;
 
     static constexpr int WatchIntervalMs = 500;
 
 private:
-    void QueryProxy();
     void Watch();
 
     ConnectivityProbe probe_;

@@ -50,7 +50,8 @@ TEST_F(RegistrySettingsTest, EmptyStoreGivesRuntimeDefaults) {
     // The settings screen shows its own defaults for a few unset keys.
     EXPECT_EQ(Key::DownloadBuffer.screenDefault, 4);
     EXPECT_EQ(Key::AudioMaxTotalSize.screenDefault, 20);
-    EXPECT_EQ(Key::ReloadOnAS.screenDefault, 1);
+    // Reloading on a new connection is off, and the screen shows it off.
+    EXPECT_EQ(Key::ReloadOnAS.screenDefault, 0);
     EXPECT_FALSE(QFile::exists(env_.ConfigFolder() + "/Oxbowfield/Quillpost.conf"));
 }
 
