@@ -126,10 +126,15 @@ bool IsLocalNetworkAddress(const QString& url) {
     return address.isLoopback() || address.isLinkLocal() || address.isUniqueLocalUnicast();
 }
 
+// The back-end's word that the machine is online is taken; its word that it is offline is
+// checked against the kernel, because a back-end may miss the network coming back (Qt's GLib
+// back-end keeps reporting the state it started with), and a window started offline would then
+// never download again.
 bool SystemIsOnline() {
-    if (const std::optional<bool> reported = NetworkInformationSaysOnline())
-        return *reported;
-    return RoutingTablesSayOnline().value_or(true);
+    const std::optional<bool> reported = NetworkInformationSaysOnline();
+    if (reported.value_or(false))
+        return true;
+    return RoutingTablesSayOnline().value_or(reported.value_or(true));
 }
 
 CInternetConnection::CInternetConnection(ConnectivityProbe probe) : probe_(std::move(probe)) {}

@@ -14,8 +14,8 @@
 // Whether the machine has a usable route to the Internet right now.
 using ConnectivityProbe = std::function<bool()>;
 
-// Whether the machine is online: what the system's network information reports (NetworkManager
-// or GLib), else whether the kernel has a default route. Where neither answers the machine
+// Whether the machine is online: the system's network information (NetworkManager or GLib) when
+// it says so, else whether the kernel has a default route. Where neither answers the machine
 // counts as online, so that a download fails with its own reason rather than being refused.
 bool SystemIsOnline();
 

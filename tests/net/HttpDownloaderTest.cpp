@@ -288,4 +288,23 @@ TEST_F(HttpDownloaderTest, DownloadsGoThroughTheChosenProxy) {
         qputenv("no_proxy", savedNoProxy);
 }
 
+// A program started while the machine is offline sees the network come back: the connection
+// test fails, a default route appears, and the same process then reaches the server. Run in a
+// network namespace of its own, started without a route (skipped where none can be made).
+TEST(OfflineStartTest, TheConnectionTestWorksOnceTheNetworkComesBack) {
+    TestEnvironment env;
+    QProcess helper;
+    helper.start(QStringLiteral("unshare"),
+                 {QStringLiteral("-rn"), QStringLiteral(NET_TEST_HELPER)});
+    ASSERT_TRUE(helper.waitForFinished(60000));
+    const QString out = QString::fromUtf8(helper.readAllStandardOutput());
+    if (helper.exitCode() == 1 || helper.exitCode() == 2)
+        GTEST_SKIP() << "no network namespace here: "
+                     << helper.readAllStandardError().toStdString();
+    ASSERT_EQ(helper.exitCode(), 0) << out.toStdString();
+    EXPECT_EQ(out.split(u'\n', Qt::SkipEmptyParts),
+              QStringList({"Failure: A connection to the Internet is not available.",
+                           "Success: The Internet Connection is OK."}));
+}
+
 } // namespace
