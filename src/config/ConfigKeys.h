@@ -85,7 +85,8 @@ inline constexpr IntKey MaxTransfersPerServer{"Special", "MaxTransfersPerServer"
 
 // HtmlView (colours are 0x00BBGGRR)
 inline constexpr IntKey BgColor{"HtmlView", "bgColor", 0xFFFFFF};
-inline constexpr IntKey TxColor{"HtmlView", "txColor", 0xC07B7B};
+// A muted blue that reads on the white background (6:1); the handheld's lighter one did not.
+inline constexpr IntKey TxColor{"HtmlView", "txColor", 0xA05A5A};
 inline constexpr IntKey LkColor{"HtmlView", "lkColor", 0xFF0000};
 inline constexpr IntKey ShowImages{"HtmlView", "ShowImages", 0};
 inline constexpr IntKey ShowExtended{"HtmlView", "ShowExtended", 0};
