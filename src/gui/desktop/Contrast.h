@@ -1,9 +1,9 @@
+// Text that everyone can read: the contrast of two colours as WCAG 2 computes it (1 to 21), and
+// a colour moved just far enough from its background to be read.
+
 #pragma once
 
 #include <QColor>
-
-// Text that everyone can read: the contrast of two colours as WCAG 2 computes it (1 to 21), and
-// a colour moved just far enough from its background to be read.
 
 inline constexpr double ReadableContrast = 4.5;
 
