@@ -275,11 +275,13 @@ TEST_F(SettingsDlgTest, HandheldSettingsAreHiddenAndKeepTheirKeys) {
     // No shown text speaks of a handheld.
     for (const SettingCategory& category : SettingsTree())
         for (const SettingItem& item : category.items)
-            if (category.shown && item.shown)
-                for (const char* word : {"Pocket", "ActiveSync", "Today Screen", "VGA", "D-pad"})
+            if (category.shown && item.shown) {
+                for (const char* word : {"Pocket", "ActiveSync", "Today Screen", "VGA", "D-pad"}) {
                     EXPECT_FALSE(QString::fromUtf8(item.label).contains(QLatin1String(word)) ||
                                  QString::fromUtf8(item.description).contains(QLatin1String(word)))
                         << item.label;
+                }
+            }
 }
 
 // The main window takes the saved display settings at once.
