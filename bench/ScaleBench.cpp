@@ -104,7 +104,7 @@ constexpr SearchCase SearchCases[] = {
 std::vector<Query> Queries() {
     const auto viewItems = [](qint32 view) {
         return [view](CRssDatabase& db) {
-            db.LoadViewItems(view, 10, false);
+            db.LoadViewItems(view, false);
             return double(db.ItemList.size());
         };
     };
@@ -152,7 +152,7 @@ std::vector<Query> Queries() {
         {"WhatsNew",
          [](CRssDatabase& db) {
              db.RebuildWhatsNew();
-             db.LoadViewItems(WhatsNewViewID, 10, false);
+             db.LoadViewItems(WhatsNewViewID, false);
              return double(db.ItemList.size());
          }},
         {"SearchText_CommonWord", search(CommonWord, false, true)},

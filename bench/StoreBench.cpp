@@ -29,14 +29,14 @@ CRssDatabase& Db() {
 void BM_LoadViewItems_TwentyFeeds(benchmark::State& state) {
     Db();
     for (auto _ : state)
-        Db().LoadViewItems(TwentyFeedView, 10, false);
+        Db().LoadViewItems(TwentyFeedView, false);
     state.counters["items"] = double(Db().ItemList.size());
 }
 
 void BM_LoadViewItems_KeywordView(benchmark::State& state) {
     Db();
     for (auto _ : state)
-        Db().LoadViewItems(KeywordView, 10, false);
+        Db().LoadViewItems(KeywordView, false);
     state.counters["items"] = double(Db().ItemList.size());
 }
 

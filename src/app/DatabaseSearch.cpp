@@ -3,6 +3,7 @@
 #include "app/DatabaseSearch.h"
 
 #include <QMetaObject>
+#include <limits>
 
 CDatabaseSearch::CDatabaseSearch(QObject* parent) : QObject(parent) {}
 
@@ -16,9 +17,11 @@ bool CDatabaseSearch::Run(CRssDatabase& db, const Request& request, const std::a
     const auto view = db.GetView(SearchResultsViewID);
     if (!view)
         return false;
+    // The matches come newest first: a capped View shows the newest of them.
+    const int most = Limits(view->NumToShow) ? view->NumToShow : std::numeric_limits<int>::max();
     CItemCursor cursor;
     if (!db.OpenSearch(cursor, request.text, request.places, &cancel) ||
-        !db.LoadMoreItems(cursor, view->NumToShow) || cancel)
+        !db.LoadMoreItems(cursor, most) || cancel)
         return false;
     shown(db.ItemList);
     const std::optional<CMatchCounts> counts = db.CountMatches(cursor);

@@ -2,6 +2,8 @@
 
 #include "app/PropertyChoices.h"
 
+#include "store/Records.h"
+
 #include <QStringList>
 #include <algorithm>
 
@@ -19,16 +21,23 @@ const PropertyChoices& HideAfterChoices() {
     return choices;
 }
 
+// The small counts stay for feeds and Views set up with them; a desktop keeps thousands.
 const PropertyChoices& FeedMaxItemsChoices() {
-    static const PropertyChoices choices = {{15, "15"}, {20, "20"}, {25, "25"}, {30, "30"},
-                                            {35, "35"}, {40, "40"}, {45, "45"}, {50, "50"}};
+    static const PropertyChoices choices = {
+        {15, "15"},     {20, "20"},     {25, "25"},       {30, "30"},
+        {35, "35"},     {40, "40"},     {45, "45"},       {50, "50"},
+        {100, "100"},   {200, "200"},   {500, "500"},     {1000, "1000"},
+        {2000, "2000"}, {5000, "5000"}, {10000, "10000"}, {NoItemLimit, "no limit"}};
     return choices;
 }
 
 const PropertyChoices& ViewMaxItemsChoices() {
     static const PropertyChoices choices = [] {
         PropertyChoices all = FeedMaxItemsChoices();
-        all.push_back({75, "75"});
+        const auto fifty = std::find_if(all.begin(), all.end(), [](const PropertyChoice& choice) {
+            return choice.value == 50;
+        });
+        all.insert(fifty + 1, {75, "75"});
         return all;
     }();
     return choices;

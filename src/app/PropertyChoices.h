@@ -21,9 +21,10 @@ struct NumberRange {
     bool Contains(int value) const { return value >= lowest && value <= highest; }
 };
 
-// The dialog offers a short list, but a View may show far more items: a keyword View over a
-// large database lists tens of thousands. Such a count comes from the command line or a backup.
-inline constexpr NumberRange ViewMaxItemsRange{1, 1000000};
+// The dialog offers a list up to ten thousand and no limit (0), but a View may show any count
+// between: a keyword View over a large database lists tens of thousands. Such a count comes from
+// the command line or a backup.
+inline constexpr NumberRange ViewMaxItemsRange{0, 1000000};
 // A feed's place among the feeds of a View sorted by priority.
 inline constexpr NumberRange FeedPriorityRange{0, 100};
 

@@ -69,8 +69,15 @@ SettingItem Path(const char* label, SettingKind kind, const StringKey& key,
     return {label, kind, nullptr, &key, nullptr, description};
 }
 
+SettingItem Hidden(SettingItem item) {
+    item.shown = false;
+    return item;
+}
+
+// The timed reloads run in the program, also while it sits in the tray, and in quillpost-cli
+// started by a timer.
 const char* const ReloadTimeDescription =
-    "Reload Feed Data at a specific time.  *Today Screen plugin must be enabled.";
+    "Reload Feed Data at a specific time.  *While Quillpost runs, also in the tray.";
 
 std::vector<SettingCategory> BuildSettingsTree() {
     return {
@@ -79,8 +86,8 @@ std::vector<SettingCategory> BuildSettingsTree() {
          {{"Current Database", SettingKind::ReadOnly, nullptr, &Key::Database, nullptr, ""},
           Choice("Font Size", Key::FontSize, FontSizes, "Select a font size for the application."),
           Path("Browser", SettingKind::FilePath, Key::Browser,
-               "Selected an external Browser for full webpage viewing of data.  Default is "
-               "Pocket IE."),
+               "Select an external Browser for full webpage viewing of data.  Empty: the "
+               "desktop's default browser."),
           Choice("Date Format", Key::DateFormat, DateFormats, "Select the Date display format."),
           Check("Remove old data", Key::AutoPurgeFD,
                 "Select to remove old feed data whenever a Feed is updated. See \"Help\""),
@@ -92,16 +99,16 @@ std::vector<SettingCategory> BuildSettingsTree() {
                 "Show the Button Bar in the RSS mode listing."),
           Check("Show Item Buttons", Key::ShowIVButtons,
                 "Show the Button Bar in the View mode listing."),
-          Check("VGA device", Key::IsVGA, "Select if you are using a VGA device.")}},
+          Hidden(Check("VGA device", Key::IsVGA, "Select if you are using a VGA device."))}},
         {"Auto Reload",
          "Auto Reload scheduling settings.",
          {Check("on Startup", Key::ReloadOnStart, "Reload Feed Data on startup of Quillpost."),
-          Check("on ActiveSync*", Key::ReloadOnAS,
-                "Reload Feed Data on ActiveSync connection.  *Today Screen plugin must be "
-                "enabled."),
+          Check("on Connecting*", Key::ReloadOnAS,
+                "Reload Feed Data when the network connection comes back.  *While Quillpost "
+                "runs, also in the tray."),
           Choice("on Every*", Key::ReloadFrequency, ReloadFrequencies,
-                 "Reload Feed Data Frequency. **Not recommended. *Today Screen plugin must be "
-                 "enabled."),
+                 "Reload Feed Data Frequency. **Not recommended. *While Quillpost runs, also in "
+                 "the tray."),
           Time(Key::ReloadTime1, ReloadTimeDescription),
           Time(Key::ReloadTime2, ReloadTimeDescription),
           Time(Key::ReloadTime3, ReloadTimeDescription),
@@ -129,8 +136,9 @@ std::vector<SettingCategory> BuildSettingsTree() {
           Choice("Max Cache Size", Key::AudioMaxTotalSize, CacheSizes,
                  "Select the maximum size of the audio data storage cache."),
           Time(Key::AudioAutoTime,
-               "Schedule Audio download for a specific time.  *Today Screen plugin must be "
-               "enabled.")}},
+               "Schedule Audio download for a specific time.  *While Quillpost runs, also in "
+               "the tray.")}},
+        // No Today screen runs on a desktop: its settings stay in the file, out of sight.
         {"Today Screen",
          "Quillpost Today screen settings.",
          {Check("Enable", Key::TodayEnable, "Select to enable Quillpost on the Today Screen."),
@@ -150,7 +158,8 @@ std::vector<SettingCategory> BuildSettingsTree() {
           Check("White Background", Key::TodayWhiteBackground,
                 "Use a white background instead of the Today Screen theme background."),
           Check("SE Selection", Key::TodaySESelection,
-                "Enable the new \"Selection\" navigation ability on WM2003 SE devices.")}},
+                "Enable the new \"Selection\" navigation ability on WM2003 SE devices.")},
+         false},
         {"Warnings",
          "Quillpost Startup Warning options.",
          {Choice("Low Disk Space", Key::WarnLowDisk, WarningSizes,
@@ -161,16 +170,18 @@ std::vector<SettingCategory> BuildSettingsTree() {
                  "Maximum size warning for the current database."),
           Check("Audio Cache", Key::WarnAudioCache,
                 "Select to show warning if Audio Cache folder is not available."),
-          Check("D-pad Message", Key::WarnShowDPadMSG,
-                "Show Directional Pad warning if Quillpost cannot obtain D-pad control."),
-          Check("Download Notification", Key::WarnAutoReload,
-                "Show Pocket PC Notification, when background Auto-Reloading is being "
-                "attempted.")}},
+          Hidden(Check("D-pad Message", Key::WarnShowDPadMSG,
+                       "Show Directional Pad warning if Quillpost cannot obtain D-pad control.")),
+          // The desktop notification of a run is the Desktop group's "Notifications".
+          Hidden(Check("Download Notification", Key::WarnAutoReload,
+                       "Show Pocket PC Notification, when background Auto-Reloading is being "
+                       "attempted."))}},
         {"Special",
          "Quillpost Special application tweaking options. See \"Help\"",
-         {Choice("Download Buffer", Key::DownloadBuffer, BufferSizes,
-                 "Buffer size used for requesting/downloading data via the internet. See "
-                 "\"Help\""),
+         // libcurl sizes its own buffers; this only sets the size of each write to the file.
+         {Hidden(Choice("Download Buffer", Key::DownloadBuffer, BufferSizes,
+                        "Buffer size used for requesting/downloading data via the internet. See "
+                        "\"Help\"")),
           Check("Skip Headers", Key::DownloadSkipHeaders,
                 "Select to skip the downloading of additional web data headers. See \"Help\""),
           Check("Verify Database", Key::VerifyDatabase,

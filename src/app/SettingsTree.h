@@ -26,12 +26,16 @@ struct SettingItem {
     const StringKey* stringKey; // the key of a path or text
     const PropertyChoices* choices;
     const char* description;
+    // A setting that does nothing on a desktop is not shown; its key is read and written all
+    // the same, so that nothing stored in it is lost.
+    bool shown = true;
 };
 
 struct SettingCategory {
     const char* name;
     const char* description;
     std::vector<SettingItem> items;
+    bool shown = true;
 };
 
 const std::vector<SettingCategory>& SettingsTree();

@@ -36,7 +36,7 @@ const std::vector<COptionSpec>& FeedOptions() {
          &FeedPriorityRange},
         {"--read-after", "S", "seconds an item is shown before it becomes read",
          &MarkReadAfterChoices},
-        {"--max-items", "N", "items kept of the feed", &FeedMaxItemsChoices},
+        {"--max-items", "N", "items kept of the feed (0: no limit)", &FeedMaxItemsChoices},
         {"--extended-data", "on|off", "download each item's page as well"},
         {"--audio", "on|off", "download the items' audio enclosures"},
     };
@@ -48,7 +48,7 @@ std::vector<COptionSpec> ViewOptions(bool withLabel) {
         {"--read-after", "S", "seconds an item is shown before it becomes read",
          &MarkReadAfterChoices},
         {"--hide-after", "D", "days after which items are hidden", &HideAfterChoices},
-        {"--max-items", "N", "items shown", nullptr, false, &ViewMaxItemsRange},
+        {"--max-items", "N", "items shown (0: no limit)", nullptr, false, &ViewMaxItemsRange},
         {"--hide-read", "on|off", "hide read items"},
         {"--skip-read", "on|off", "Up and Down pass read items"},
         {"--sort", "priority|feed-date|item-date", "the order of the items"},

@@ -93,7 +93,7 @@ void CCliApplication::PrintItems() {
 int CCliApplication::Items(const CArguments& arguments) {
     const qint32 id = arguments.Value(arguments.Has("--view") ? "--view" : "--feed").toInt();
     if (arguments.Has("--view")) {
-        if (!db_->LoadViewItems(id, 10, false))
+        if (!db_->LoadViewItems(id, false))
             return Fail(QStringLiteral("there is no View %1").arg(id));
     } else {
         if (!db_->GetFeed(id))

@@ -33,6 +33,7 @@ const RangedIntKey IntKeys[] = {
     {&Key::FirstTime, 0, 1},
     {&Key::ActiveView, 2010, 2040},
     {&Key::UseProxy, 0, 1},
+    {&Key::SystemProxy, 0, 1},
     {&Key::UseCM, 0, 1},
     {&Key::UseAutoConnect, 0, 1},
     {&Key::WebCheckVersion, 0, Largest},

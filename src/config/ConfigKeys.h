@@ -55,6 +55,9 @@ inline constexpr IntKey FirstTime{"Settings", "FirstTime", 1};
 inline constexpr IntKey ActiveView{"Settings", "ActiveView", 2020};
 inline constexpr StringKey InstallPath{"Settings", "InstallPath", ""};
 inline constexpr IntKey UseProxy{"Settings", "UseProxy", 0};
+// Without a proxy of the user's: 1 the desktop's proxy settings and the *_proxy environment,
+// 0 no proxy at all.
+inline constexpr IntKey SystemProxy{"Settings", "SystemProxy", 1};
 inline constexpr StringKey ProxyAddress{"Settings", "ProxyAddress", ""};
 inline constexpr StringKey ProxyPort{"Settings", "ProxyPort", ""};
 inline constexpr IntKey UseCM{"Settings", "UseCM", 1};
@@ -82,7 +85,8 @@ inline constexpr IntKey MaxTransfersPerServer{"Special", "MaxTransfersPerServer"
 
 // HtmlView (colours are 0x00BBGGRR)
 inline constexpr IntKey BgColor{"HtmlView", "bgColor", 0xFFFFFF};
-inline constexpr IntKey TxColor{"HtmlView", "txColor", 0xC07B7B};
+// A muted blue that reads on the white background (6:1); the handheld's lighter one did not.
+inline constexpr IntKey TxColor{"HtmlView", "txColor", 0xA05A5A};
 inline constexpr IntKey LkColor{"HtmlView", "lkColor", 0xFF0000};
 inline constexpr IntKey ShowImages{"HtmlView", "ShowImages", 0};
 inline constexpr IntKey ShowExtended{"HtmlView", "ShowExtended", 0};
@@ -96,7 +100,8 @@ inline constexpr IntKey AudioAutoTime{"Audio", "AutoTime", -1, 0};
 
 // AutoReload
 inline constexpr IntKey ReloadOnStart{"AutoReload", "OnStart", 0};
-inline constexpr IntKey ReloadOnAS{"AutoReload", "OnAS", 0, 1};
+// Shown as the program reads it: an unset key is off on the screen too.
+inline constexpr IntKey ReloadOnAS{"AutoReload", "OnAS", 0};
 inline constexpr IntKey ReloadFrequency{"AutoReload", "Frequency", 0};
 inline constexpr IntKey ReloadTime1{"AutoReload", "Time1", 0};
 inline constexpr IntKey ReloadTime2{"AutoReload", "Time2", 0};

@@ -10,6 +10,7 @@
 #include "net/HttpDownloader.h"
 
 #include <QApplication>
+#include <QNetworkProxyFactory>
 #include <QTimer>
 #include <cstdio>
 
@@ -41,6 +42,9 @@ int main(int argc, char* argv[]) {
     TheAppSettings().Load(store);
     CHttpDownloader::BufferSize = TheAppSettings().downloadBufferBytes;
     CHttpDownloader::SkipHeaders = TheAppSettings().downloadSkipHeaders;
+    // Whatever the program asks Qt to fetch goes through the desktop's proxy settings, as the
+    // downloads do unless the network dialog names another proxy or none.
+    QNetworkProxyFactory::setUseSystemConfiguration(true);
 
     int status;
     {

@@ -8,14 +8,30 @@
 #include "store/Prompt.h"
 #include "text/NumberText.h"
 
+NetworkSettings ReadNetworkSettings(const CRegistrySettings& store) {
+    NetworkSettings settings;
+    settings.useConnectionManager = store.Read(Key::UseCM) != 0;
+    settings.systemProxy = store.Read(Key::SystemProxy) != 0;
+    settings.useProxy = store.Read(Key::UseProxy) != 0;
+    settings.proxyAddress = store.Read(Key::ProxyAddress);
+    settings.proxyPort = store.Read(Key::ProxyPort);
+    settings.autoConnect = store.Read(Key::UseAutoConnect) != 0;
+    return settings;
+}
+
+ProxyArguments ProxyFor(const NetworkSettings& settings) {
+    // A proxy without an address is no proxy of the user's.
+    if (settings.useProxy && !settings.proxyAddress.isEmpty())
+        return {true, settings.proxyAddress + u':' + settings.proxyPort};
+    return {!settings.systemProxy, QString()};
+}
+
 bool TestConnection(const NetworkSettings& settings, ConnectivityProbe probe) {
     WaitCursor wait;
     const CRegistrySettings store = CRegistrySettings::ForQuillpost();
     const QString address = store.Read(Key::WebCheckUrl);
     const QString target = TheAppSettings().installFolder + QStringLiteral("/workspace.htm");
     IPrompt& prompt = CurrentPrompt();
-    bool useProxy = settings.useProxy && !settings.proxyAddress.isEmpty();
-    QString proxy = settings.proxyAddress + u':' + settings.proxyPort;
 
     CInternetConnection connection(std::move(probe));
     if (settings.useConnectionManager) {
@@ -25,10 +41,10 @@ bool TestConnection(const NetworkSettings& settings, ConnectivityProbe probe) {
                                QStringLiteral("Failure"));
             return false;
         }
-        useProxy = connection.HasProxy;
-        proxy = connection.ProxyServer;
     }
-    const bool downloaded = CHttpDownloader::Download(address, target, useProxy, proxy, false);
+    const ProxyArguments proxy = ProxyFor(settings);
+    const bool downloaded =
+        CHttpDownloader::Download(address, target, proxy.useProxy, proxy.proxy, false);
     connection.Disconnect();
 
     const QString failure =

@@ -83,9 +83,7 @@ bool CDownloadManager::LoadRunSettings() {
     if (busy_)
         return false;
     schedule_.LoadRunSettings();
-    useProxy_ = store_.Read(Key::UseProxy) != 0;
-    proxyAddress_ = store_.Read(Key::ProxyAddress);
-    proxyPort_ = store_.Read(Key::ProxyPort);
+    proxy_ = ProxyFor(ReadNetworkSettings(store_));
     return true;
 }
 
@@ -186,9 +184,7 @@ bool CDownloadManager::AddAudioItem(qint32 feedID, qint32 feedItemID, const QStr
 
 // With the system's connection watched, a run stops when the network goes away.
 bool CDownloadManager::PrepareConnection(const QStringList& urls) {
-    useProxy_ = store_.Read(Key::UseProxy) != 0;
-    proxyAddress_ = store_.Read(Key::ProxyAddress);
-    proxyPort_ = store_.Read(Key::ProxyPort);
+    proxy_ = ProxyFor(ReadNetworkSettings(store_));
     usesConnectionWatch_ = store_.Read(Key::UseCM) != 0;
     alreadyConnected_ = false;
     if (!usesConnectionWatch_)
@@ -204,10 +200,6 @@ bool CDownloadManager::PrepareConnection(const QStringList& urls) {
         connection_.Disconnect();
         return false;
     }
-    useProxy_ = connection_.HasProxy;
-    const qsizetype colon = connection_.ProxyServer.lastIndexOf(u':');
-    proxyAddress_ = colon >= 0 ? connection_.ProxyServer.left(colon) : connection_.ProxyServer;
-    proxyPort_ = colon >= 0 ? connection_.ProxyServer.mid(colon + 1) : QString();
     return true;
 }
 
@@ -337,21 +329,20 @@ CDownloadAhead::Fetched CDownloadManager::Fetch(const CDownloadItem& item, const
                                                 const std::atomic<bool>* abort) {
     CDownloadAhead::Fetched fetched;
     fetched.path = path;
-    const QString proxy = proxyAddress_ + u':' + proxyPort_;
     if (!item.IsAudio && item.FeedItemID == 0) {
         const auto known = validators_.find(item.FeedID);
         fetched.result = CHttpDownloader::DownloadIfChanged(
-            item.Url, path, useProxy_, proxy,
+            item.Url, path, proxy_.useProxy, proxy_.proxy,
             known == validators_.end() ? HttpValidators() : known->second, fetched.validators,
             abort);
     } else {
         const auto limits =
             item.IsAudio ? CHttpDownloader::Limits::ForEnclosure(qint64(maxItemMB_) * 1048576)
                          : CHttpDownloader::Limits();
-        fetched.result =
-            CHttpDownloader::Download(item.Url, path, useProxy_, proxy, false, limits, abort)
-                ? CHttpDownloader::Result::Complete
-                : CHttpDownloader::Result::Failed;
+        fetched.result = CHttpDownloader::Download(item.Url, path, proxy_.useProxy, proxy_.proxy,
+                                                   false, limits, abort)
+                             ? CHttpDownloader::Result::Complete
+                             : CHttpDownloader::Result::Failed;
     }
     fetched.failure = CHttpDownloader::LastFailure();
     fetched.multiplexed = CHttpDownloader::LastAnswerMultiplexed();
@@ -499,9 +490,8 @@ bool CDownloadManager::DownloadOne(const QString& url, const QString& filePath,
     bool downloaded = false;
     QString failure = QStringLiteral("no Internet connection");
     if (PrepareConnection({url})) {
-        downloaded =
-            CHttpDownloader::Download(url, filePath, useProxy_, proxyAddress_ + u':' + proxyPort_,
-                                      false, {}, abort, contentType);
+        downloaded = CHttpDownloader::Download(url, filePath, proxy_.useProxy, proxy_.proxy, false,
+                                               {}, abort, contentType);
         failure = CHttpDownloader::LastFailure();
         ReleaseConnection();
     }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "config/RegistrySettings.h"
+#include "net/ConnectionCheck.h"
 #include "net/DownloadAhead.h"
 #include "net/HttpDownloader.h"
 #include "net/InternetConnection.h"
@@ -170,9 +171,7 @@ private:
     // The newest item before a run of feeds, whose new items "Whats New" then shows; none for
     // a run without feeds (audio), which leaves it as it is.
     std::optional<qint32> lastItemBeforeRun_;
-    bool useProxy_ = false;
-    QString proxyAddress_;
-    QString proxyPort_;
+    ProxyArguments proxy_;
     bool usesConnectionWatch_ = false;
     bool alreadyConnected_ = false;
 

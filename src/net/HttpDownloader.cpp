@@ -6,6 +6,7 @@
 #include "store/DiskFull.h"
 #include "text/TextFile.h"
 
+#include <QNetworkProxy>
 #include <QSaveFile>
 #include <QUrl>
 #include <cerrno>
@@ -167,6 +168,22 @@ private:
     QString refusal_;
 };
 
+// The proxy the desktop names for the address, as libcurl writes it; empty when it names none,
+// and libcurl then reads the *_proxy environment itself.
+QByteArray SystemProxyFor(const QByteArray& url) {
+    const QList<QNetworkProxy> proxies =
+        QNetworkProxyFactory::systemProxyForQuery(QNetworkProxyQuery(QUrl::fromEncoded(url)));
+    if (proxies.isEmpty())
+        return {};
+    const QNetworkProxy& proxy = proxies.first();
+    const char* scheme = proxy.type() == QNetworkProxy::HttpProxy     ? "http://"
+                         : proxy.type() == QNetworkProxy::Socks5Proxy ? "socks5h://"
+                                                                      : nullptr;
+    if (!scheme || proxy.hostName().isEmpty())
+        return {};
+    return scheme + QUrl::toAce(proxy.hostName()) + ':' + QByteArray::number(proxy.port());
+}
+
 void SetRequestOptions(OptionSetter& options, const QByteArray& url, bool useProxy,
                        const QByteArray& proxy, qint64 timeLimitMs, Transfer& transfer) {
     options.Set(CURLOPT_URL, url.constData())
@@ -191,8 +208,11 @@ void SetRequestOptions(OptionSetter& options, const QByteArray& url, bool usePro
         .Set(CURLOPT_XFERINFODATA, &transfer)
         .Set(CURLOPT_HEADERFUNCTION, ReadHeader)
         .Set(CURLOPT_HEADERDATA, &transfer);
+    // An empty proxy of the caller's is no proxy at all, not even the environment's.
     if (useProxy)
         options.Set(CURLOPT_PROXY, proxy.constData());
+    else if (const QByteArray system = SystemProxyFor(url); !system.isEmpty())
+        options.Set(CURLOPT_PROXY, system.constData());
     // OpenSSL's own variable names the certificates to trust instead of the system's, as for
     // other programs on OpenSSL: libcurl alone would read only the bundle path built into it.
     if (const QByteArray caFile = qgetenv("SSL_CERT_FILE"); !caFile.isEmpty())

@@ -52,7 +52,9 @@ public:
     static void EndSession();
 
     // TRUE when targetPath holds the whole body. Whatever stood at targetPath is replaced only
-    // by a complete body; a failed transfer leaves it as it was. The proxy is "host:port";
+    // by a complete body; a failed transfer leaves it as it was. With useProxy the proxy is
+    // "host:port", or "" for none at all; without, the desktop's proxy for the address or the
+    // *_proxy environment is used;
     // followRefresh replaces an HTML refresh page by one further download of its target.
     // `contentType`, when given, gets the answer's Content-Type.
     static bool Download(const QString& url, const QString& targetPath, bool useProxy,

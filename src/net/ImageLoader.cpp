@@ -3,6 +3,7 @@
 #include "net/ImageLoader.h"
 
 #include "config/RegistrySettings.h"
+#include "net/ConnectionCheck.h"
 #include "net/HttpDownloader.h"
 
 #include <QFile>
@@ -17,12 +18,12 @@ struct CImageLoader::Guard {
 
 namespace {
 
-QByteArray DownloadBytes(const QUrl& url, bool useProxy, const QString& proxy) {
+QByteArray DownloadBytes(const QUrl& url, const ProxyArguments& proxy) {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("image"));
     if (!dir.isValid() ||
-        !CHttpDownloader::Download(url.toString(QUrl::FullyEncoded), path, useProxy, proxy, false,
-                                   {CImageLoader::SizeCap}))
+        !CHttpDownloader::Download(url.toString(QUrl::FullyEncoded), path, proxy.useProxy,
+                                   proxy.proxy, false, {CImageLoader::SizeCap}))
         return {};
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
@@ -49,11 +50,9 @@ void CImageLoader::Fetch(const QUrl& url) {
     if (!MayFetch(url) || requested_.contains(url))
         return;
     requested_.insert(url);
-    const CRegistrySettings store = CRegistrySettings::ForQuillpost();
-    const bool useProxy = store.Read(Key::UseProxy) != 0;
-    const QString proxy = store.Read(Key::ProxyAddress) + u':' + store.Read(Key::ProxyPort);
-    QThreadPool::globalInstance()->start([guard = guard_, page = page_, url, useProxy, proxy] {
-        const QByteArray bytes = DownloadBytes(url, useProxy, proxy);
+    const ProxyArguments proxy = ProxyFor(ReadNetworkSettings(CRegistrySettings::ForQuillpost()));
+    QThreadPool::globalInstance()->start([guard = guard_, page = page_, url, proxy] {
+        const QByteArray bytes = DownloadBytes(url, proxy);
         if (bytes.isEmpty())
             return;
         const std::lock_guard lock(guard->mutex);

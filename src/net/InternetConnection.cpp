@@ -126,10 +126,15 @@ bool IsLocalNetworkAddress(const QString& url) {
     return address.isLoopback() || address.isLinkLocal() || address.isUniqueLocalUnicast();
 }
 
+// The back-end's word that the machine is online is taken; its word that it is offline is
+// checked against the kernel, because a back-end may miss the network coming back (Qt's GLib
+// back-end keeps reporting the state it started with), and a window started offline would then
+// never download again.
 bool SystemIsOnline() {
-    if (const std::optional<bool> reported = NetworkInformationSaysOnline())
-        return *reported;
-    return RoutingTablesSayOnline().value_or(true);
+    const std::optional<bool> reported = NetworkInformationSaysOnline();
+    if (reported.value_or(false))
+        return true;
+    return RoutingTablesSayOnline().value_or(reported.value_or(true));
 }
 
 CInternetConnection::CInternetConnection(ConnectivityProbe probe) : probe_(std::move(probe)) {}
@@ -138,22 +143,8 @@ CInternetConnection::~CInternetConnection() {
     Disconnect();
 }
 
-void CInternetConnection::QueryProxy() {
-    QString proxy = qEnvironmentVariable("http_proxy");
-    if (proxy.isEmpty())
-        proxy = qEnvironmentVariable("HTTP_PROXY");
-    const QUrl url = QUrl::fromUserInput(proxy);
-    HasProxy = !proxy.isEmpty() && !url.host().isEmpty();
-    // The user name and password a proxy address may carry are never kept.
-    ProxyServer =
-        HasProxy ? url.host() + (url.port() == -1 ? QString() : u':' + QString::number(url.port()))
-                 : QString();
-}
-
 int CInternetConnection::CheckConnected() {
     Connected = probe_();
-    if (Connected)
-        QueryProxy();
     return Connected ? 0 : 1;
 }
 
@@ -171,8 +162,6 @@ void CInternetConnection::Watch() {
     bool wasUp = false;
     while (!stopRequested_) {
         const bool up = probe_();
-        if (up && !Connected)
-            QueryProxy();
         Connected = up;
         if (wasUp && !up)
             break;

@@ -14,8 +14,8 @@
 // Whether the machine has a usable route to the Internet right now.
 using ConnectivityProbe = std::function<bool()>;
 
-// Whether the machine is online: what the system's network information reports (NetworkManager
-// or GLib), else whether the kernel has a default route. Where neither answers the machine
+// Whether the machine is online: the system's network information (NetworkManager or GLib) when
+// it says so, else whether the kernel has a default route. Where neither answers the machine
 // counts as online, so that a download fails with its own reason rather than being refused.
 bool SystemIsOnline();
 
@@ -49,7 +49,7 @@ public:
     CInternetConnection(const CInternetConnection&) = delete;
     CInternetConnection& operator=(const CInternetConnection&) = delete;
 
-    // 0 when a connection is up now, else 1. Also reads the proxy the system names.
+    // 0 when a connection is up now, else 1.
     int CheckConnected();
     // Starts watching the connection; Connected follows it until Disconnect.
     int ConnectAsync();
@@ -58,14 +58,10 @@ public:
     void Disconnect();
 
     std::atomic<bool> Connected{false};
-    // The system's HTTP proxy ("host:port"), from the environment's http_proxy.
-    bool HasProxy = false;
-    QString ProxyServer;
 
     static constexpr int WatchIntervalMs = 500;
 
 private:
-    void QueryProxy();
     void Watch();
 
     ConnectivityProbe probe_;

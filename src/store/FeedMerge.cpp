@@ -81,7 +81,7 @@ private:
 };
 
 struct CRssDatabase::MergeSettings {
-    qint16 maxItems = 50;
+    qint16 maxItems = CFeedRecord().MaxItems;
     bool extendedData = false;
     bool extendedAudio = false;
     qint16 priority = 1;
@@ -209,12 +209,13 @@ QSet<ItemIdentity> CRssDatabase::StoredIdentities(qint32 feedID) {
 // at which the merge first stores them, which is the last place their identity occurs in the
 // document (earlier copies find that row). So the kept new items are the first maxItems whose
 // last occurrence is reached going down the document and that the feed does not hold yet.
-// With "remove old data" every item of the document stays, and all are merged.
+// With "remove old data", or a feed without a limit, every item of the document stays, and all
+// are merged.
 std::vector<std::size_t>
 CRssDatabase::MergeOrder(qint32 feedID, const std::vector<CFeedItemData>& items, qint16 maxItems) {
     const std::size_t kept = std::size_t(std::max<qint16>(maxItems, 0));
     std::vector<std::size_t> order;
-    if (TheAppSettings().autoPurgeFD || items.size() <= kept) {
+    if (TheAppSettings().autoPurgeFD || !Limits(maxItems) || items.size() <= kept) {
         for (std::size_t index = items.size(); index-- > 0;)
             order.push_back(index);
         return order;
@@ -384,11 +385,14 @@ void CRssDatabase::AddKeywordMemberships(qint32 feedID, qint32 feedItemID,
                 THROW_ADO(CAdoException::UpdateRefused);
 }
 
-// Locked items are never candidates. With "remove old data" off the newest MaxItems stay;
-// with it on, every item the feed no longer carries goes. Deleted in runs, a step at a time.
+// Locked items are never candidates. With "remove old data" off the newest MaxItems stay (all of
+// them when the feed has no limit); with it on, every item the feed no longer carries goes.
+// Deleted in runs, a step at a time.
 void CRssDatabase::TrimItems(qint32 feedID, qint16 maxItems, const QList<qint32>& seenItems,
                              MergeSteps& steps) {
     const bool removeOldData = TheAppSettings().autoPurgeFD;
+    if (!removeOldData && !Limits(maxItems))
+        return;
     const QSet<qint32> seen(seenItems.cbegin(), seenItems.cend());
     QList<qint32> marked;
     int position = 0;

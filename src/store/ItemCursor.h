@@ -5,7 +5,6 @@
 #include "store/Records.h"
 
 #include <QDateTime>
-#include <QHash>
 #include <QList>
 #include <QSet>
 #include <QString>
@@ -32,8 +31,8 @@ struct CItemCursor {
         Feed,
         // A View's items feed by feed, each feed newest first, read on after the last row.
         ViewByFeed,
-        // A View ordered by item date. Its items are those the feed-by-feed reading takes,
-        // worked out when opened as each feed's share; read on by date after the last row.
+        // A View ordered by item date: the items the feed-by-feed reading takes, read on by date
+        // after the last row.
         ViewByDate,
         // The same when it shows few items: those are read when opened and handed out from here.
         // Also a search with few matches.
@@ -64,14 +63,9 @@ struct CItemCursor {
     bool onlyFeedsWithShownItems = false;
     QSet<qint32> feedsWithShownItems;
     QString hiddenCondition;
-    int perFeedCap = 0;
     int feedIndex = 0;
-    int takenInFeed = 0;
-    int shownInAll = 0;
 
-    // ViewByDate: of each feed the View takes items from, the lowest item number it takes: its
-    // share is its shown items from there up.
-    QHash<qint32, qint32> shares;
+    // ViewByDate: the View's rows down the date index, the newest it shows when it is capped.
     QString byDateQuery;
 
     // Whole

@@ -12,8 +12,6 @@ namespace {
 // A View ordered by item date that shows up to this many items has them read when opened and
 // sorted; a larger one is read a page at a time down the date index.
 constexpr int FewItems = 2048;
-// Rows read at a time while a View's shares are worked out.
-constexpr int ShareReadRows = 1024;
 
 QString FeedOrder(const CViewRecord& view) {
     return view.SortBy == 0
@@ -102,14 +100,13 @@ QString HiddenItemsCondition(const CItemCursor& cursor) {
                                   QStringLiteral(" Or FeedItems.ItemDate Is Null)"));
 }
 
-// The rows of the feeds a View ordered by date takes items from, read down the date index: the
-// rows come in the list's order, so a page costs the rows read to fill it. The lower bounds of
-// the shares and the View's own filter are checked on each row read.
-QString RowsOfSharesByDate(const CItemCursor& cursor) {
+// The rows of a View's feeds read down the date index: the rows come in the list's order, so a
+// page costs the rows read to fill it. The View's own filter is checked on each row read.
+QString RowsOfViewByDate(const CItemCursor& cursor) {
     return QStringLiteral("Select ") + ListedItemColumns +
            QStringLiteral(" From FeedItems Indexed By FeedItemsNewest_PI") +
            MembershipJoin(cursor.view, QStringLiteral(" Cross Join")) +
-           QStringLiteral(" Where FeedItems.FeedID In (") + SqlIntList(cursor.shares.keys()) +
+           QStringLiteral(" Where FeedItems.FeedID In (") + SqlIntList(cursor.feedIDs) +
            QStringLiteral(") And ") + ViewItemCondition(cursor.view) + HiddenReadCondition(cursor);
 }
 
@@ -124,11 +121,6 @@ QString RowsPerFeedAtMost(const CItemCursor& cursor) {
                           "In (") +
            SqlIntList(cursor.feedIDs) + QStringLiteral(") And FeedItems.Status <> 0") +
            HiddenReadCondition(cursor) + QStringLiteral(" Group By FeedItems.FeedID");
-}
-
-bool InShare(const CFeedItemRecord& item, const CItemCursor& cursor) {
-    const auto share = cursor.shares.constFind(item.FeedID);
-    return share != cursor.shares.cend() && item.FeedItemID >= *share;
 }
 
 // In the order by date the rows with a date come first, those without last. Each part is read
@@ -146,6 +138,16 @@ QString UndatedRowsAfterLast(const CItemCursor& cursor, bool amongUndated) {
            (amongUndated
                 ? QStringLiteral(" And FeedItems.FeedItemID < ") + SqlInt(cursor.lastItemID)
                 : QString());
+}
+
+// The rows at or above a row in the order by date: every row with a later date or the same date
+// and at least its number; below a row without a date, every dated row as well.
+QString RowsUpTo(const QString& date, qint32 itemID) {
+    if (date.isNull())
+        return QStringLiteral(" And (FeedItems.ItemDate Is Not Null Or FeedItems.FeedItemID >= ") +
+               SqlInt(itemID) + u')';
+    return QStringLiteral(" And (FeedItems.ItemDate,FeedItems.FeedItemID) >= (%1,%2)")
+        .arg(SqlText(date), SqlInt(itemID));
 }
 
 QString SqlLimit(int count) {
@@ -302,7 +304,7 @@ QList<qint32> CRssDatabase::ShownFeedsOfView(const CViewRecord& view) {
 }
 
 // Reads on in the cursor's feed, at most `count` shown items; moves to the next feed when this
-// one has no more rows or reached its cap. Returns how many items were appended.
+// one has no more rows. Returns how many items were appended.
 int CRssDatabase::AppendShownItemsOfFeed(CItemCursor& cursor, int count) {
     const CViewRecord& view = cursor.view;
     const QString feedID = SqlInt(cursor.feedIDs[cursor.feedIndex]);
@@ -315,7 +317,6 @@ int CRssDatabase::AppendShownItemsOfFeed(CItemCursor& cursor, int count) {
               QStringLiteral(" Order By FeedItems.FeedItemID Desc") + SqlLimit(count));
     int read = 0;
     int appended = 0;
-    bool capped = false;
     TakeReadableRows(*rows, [&](CAdoRecordset& row) {
         ++read;
         cursor.started = true;
@@ -325,14 +326,10 @@ int CRssDatabase::AppendShownItemsOfFeed(CItemCursor& cursor, int count) {
             return true;
         ItemList.push_back(std::move(item));
         ++appended;
-        ++cursor.shownInAll;
-        capped = cursor.shownInAll >= view.NumToShow ||
-                 (cursor.perFeedCap > 0 && ++cursor.takenInFeed >= cursor.perFeedCap);
-        return !capped && appended < count;
+        return appended < count;
     });
-    if (capped || read < count) {
+    if (read < count) {
         ++cursor.feedIndex;
-        cursor.takenInFeed = 0;
         cursor.started = false;
     }
     return appended;
@@ -341,8 +338,7 @@ int CRssDatabase::AppendShownItemsOfFeed(CItemCursor& cursor, int count) {
 void CRssDatabase::AppendViewPage(CItemCursor& cursor, int count) {
     int appended = 0;
     while (appended < count) {
-        if (cursor.shownInAll >= cursor.view.NumToShow ||
-            cursor.feedIndex >= int(cursor.feedIDs.size())) {
+        if (cursor.feedIndex >= int(cursor.feedIDs.size())) {
             cursor.done = true;
             return;
         }
@@ -367,13 +363,12 @@ QSet<qint32> CRssDatabase::FeedsWithShownItems(const CViewRecord& view, const QS
     return feedIDs;
 }
 
-bool CRssDatabase::LoadViewItems(qint32 viewID, int fallbackCap, bool hideRead) {
+bool CRssDatabase::LoadViewItems(qint32 viewID, bool hideRead) {
     CItemCursor cursor;
-    return OpenViewItems(cursor, viewID, fallbackCap, hideRead) && LoadMoreItems(cursor, AllItems);
+    return OpenViewItems(cursor, viewID, hideRead) && LoadMoreItems(cursor, AllItems);
 }
 
-bool CRssDatabase::OpenViewItems(CItemCursor& cursor, qint32 viewID, int fallbackCap,
-                                 bool hideRead) {
+bool CRssDatabase::OpenViewItems(CItemCursor& cursor, qint32 viewID, bool hideRead) {
     ItemList.clear();
     cursor = CItemCursor();
     const auto view = GetView(viewID);
@@ -383,88 +378,85 @@ bool CRssDatabase::OpenViewItems(CItemCursor& cursor, qint32 viewID, int fallbac
     cursor.view = *view;
     cursor.hideRead = hideRead;
     cursor.now = NowGmt();
+    const bool capped = Limits(cursor.view.NumToShow);
+    qint64 shownAtMost = 0;
     const bool opened = WithAccess(false, [&] {
         cursor.feedIDs = ShownFeedsOfView(cursor.view);
-        cursor.perFeedCap =
-            cursor.feedIDs.isEmpty() ? fallbackCap : cursor.view.NumToShow / cursor.feedIDs.size();
-        cursor.hiddenCondition = HiddenItemsCondition(cursor);
+        // Only a cap or the order by date needs to know how many items there may be.
+        if (capped || cursor.view.SortBy == 2)
+            shownAtMost = ShownItemsAtMost(cursor);
+        const QString newest = NewestShownItems(cursor, shownAtMost);
+        if (capped)
+            shownAtMost = std::min<qint64>(shownAtMost, cursor.view.NumToShow);
+        cursor.hiddenCondition = HiddenItemsCondition(cursor) + newest;
+        cursor.byDateQuery = RowsOfViewByDate(cursor) + newest;
         cursor.onlyFeedsWithShownItems = !cursor.hiddenCondition.isEmpty();
         if (cursor.onlyFeedsWithShownItems)
             cursor.feedsWithShownItems = FeedsWithShownItems(cursor.view, cursor.hiddenCondition);
         return true;
     });
-    return opened && (cursor.view.SortBy != 2 || OpenViewItemsByDate(cursor));
+    return opened && (cursor.view.SortBy != 2 || OpenViewItemsByDate(cursor, shownAtMost));
 }
 
-// A View ordered by item date shows the items the feed-by-feed reading takes, caps included;
-// only their order differs. That reading is done here once, keeping of each feed the lowest
-// item number it takes, and of a View that shows few items the items themselves.
-bool CRssDatabase::OpenViewItemsByDate(CItemCursor& cursor) {
-    if (cursor.view.NumToShow > FewItems && EveryShownItemFits(cursor)) {
-        for (qint32 feedID : cursor.feedIDs)
-            cursor.shares.insert(feedID, 0);
+// A View capped at N shows the newest N items of all its feeds together, however they fall
+// among the feeds. Walks down the date index to the Nth item the View shows and returns the
+// condition that keeps the rows up to it; empty when the View shows every item anyway.
+QString CRssDatabase::NewestShownItems(const CItemCursor& cursor, qint64 shownAtMost) {
+    const int most = cursor.view.NumToShow;
+    if (!Limits(most) || shownAtMost <= most)
+        return {};
+    const QString dated = DatedRowsShown(cursor);
+    CItemCursor walk;
+    int shown = 0;
+    ReadOnByDate(walk, RowsOfViewByDate(cursor),
+                 dated.isEmpty() ? QString() : QStringLiteral(" And ") + dated, 0,
+                 [&](CAdoRecordset& row) {
+                     return !(Shows(ReadListedItem(row), cursor) && ++shown == most);
+                 });
+    return shown < most ? QString() : RowsUpTo(walk.lastDate, walk.lastItemID);
+}
+
+// A View ordered by item date shows the items the feed-by-feed reading takes; only their order
+// differs. A View that shows few items has them read when opened and sorted; a larger one is
+// read a page at a time down the date index.
+bool CRssDatabase::OpenViewItemsByDate(CItemCursor& cursor, qint64 shownAtMost) {
+    if (shownAtMost > FewItems) {
         cursor.kind = CItemCursor::Kind::ViewByDate;
-        cursor.byDateQuery = RowsOfSharesByDate(cursor);
         return true;
     }
     std::vector<CFeedItemRecord> few;
-    bool fewItems = true;
     const bool read = WithAccess(false, [&] {
         while (!cursor.done) {
-            AppendViewPage(cursor, ShareReadRows);
-            for (const CFeedItemRecord& item : ItemList) {
-                const auto share = cursor.shares.find(item.FeedID);
-                if (share == cursor.shares.end())
-                    cursor.shares.insert(item.FeedID, item.FeedItemID);
-                else
-                    *share = std::min(*share, item.FeedItemID);
-            }
-            fewItems = fewItems && few.size() + ItemList.size() <= std::size_t(FewItems);
-            if (fewItems)
-                std::move(ItemList.begin(), ItemList.end(), std::back_inserter(few));
-            else
-                few.clear();
+            AppendViewPage(cursor, FewItems);
+            std::move(ItemList.begin(), ItemList.end(), std::back_inserter(few));
             ItemList.clear();
         }
         return true;
     });
     cursor.done = false;
-    cursor.started = false;
-    if (fewItems) {
-        std::sort(few.begin(), few.end(), ListedBefore);
-        cursor.items = std::move(few);
-        cursor.kind = CItemCursor::Kind::Whole;
-    } else {
-        cursor.kind = CItemCursor::Kind::ViewByDate;
-        cursor.byDateQuery = RowsOfSharesByDate(cursor);
-    }
+    std::sort(few.begin(), few.end(), ListedBefore);
+    cursor.items = std::move(few);
+    cursor.kind = CItemCursor::Kind::Whole;
     return read;
 }
 
-// Whether no cap can take effect: then the View shows every item of its feeds that it does not
-// hide, and nothing needs to be read to know its shares. Counted from the indexes alone, as
-// numbers each feed's shown items cannot exceed.
-bool CRssDatabase::EveryShownItemFits(const CItemCursor& cursor) {
-    return WithAccess(false, [&] {
-        qint64 total = 0;
-        for (auto rows = Query(RowsPerFeedAtMost(cursor)); !rows->IsEOF(); rows->MoveNext()) {
-            const qint32 count = rows->Field(1).GetLong();
-            if (cursor.perFeedCap > 0 && count > cursor.perFeedCap)
-                return false;
-            total += count;
-        }
-        return total <= cursor.view.NumToShow;
-    });
+// As many items as the View can show at most, counted from the indexes alone, as numbers each
+// feed's shown items cannot exceed.
+qint64 CRssDatabase::ShownItemsAtMost(const CItemCursor& cursor) {
+    qint64 total = 0;
+    for (auto rows = Query(RowsPerFeedAtMost(cursor)); !rows->IsEOF(); rows->MoveNext())
+        total += rows->Field(1).GetLong();
+    return total;
 }
 
-// Reads on down the date index, keeping the rows of the shares that the View shows.
+// Reads on down the date index, keeping the rows that the View shows.
 void CRssDatabase::AppendViewPageByDate(CItemCursor& cursor, int count) {
     int appended = 0;
     const QString dated = DatedRowsShown(cursor);
     const QString datedShown = dated.isEmpty() ? QString() : QStringLiteral(" And ") + dated;
     cursor.done = !ReadOnByDate(cursor, cursor.byDateQuery, datedShown, 0, [&](CAdoRecordset& row) {
         CFeedItemRecord item = ReadListedItem(row);
-        if (InShare(item, cursor) && Shows(item, cursor)) {
+        if (Shows(item, cursor)) {
             ItemList.push_back(std::move(item));
             ++appended;
         }

@@ -10,6 +10,13 @@
 
 // The records the data store exchanges with its callers, with the values a new one starts with.
 
+// A feed's MaxItems or a View's NumToShow of 0: every item is kept, every item is shown.
+inline constexpr int NoItemLimit = 0;
+
+inline bool Limits(int most) {
+    return most != NoItemLimit;
+}
+
 struct CViewRecord {
     qint32 ViewID = 0;
     qint32 ParentID = 0;
@@ -17,7 +24,8 @@ struct CViewRecord {
     qint16 Status = 2;
     qint16 ReadAfter = 5;
     qint16 HideAfter = 7;
-    qint32 NumToShow = 30;
+    // Sized for a desktop: a new View shows a thousand items, a new feed keeps five hundred.
+    qint32 NumToShow = 1000;
     bool HideRead = false;
     bool DPadSkipRead = true;
     qint16 SortBy = 0; // 0 by feed priority, 1 by feed date, 2 by item date
@@ -35,7 +43,7 @@ struct CFeedRecord {
     QString Description;
     qint16 ReloadFrequency = 0;
     qint16 ReadAfter = 5;
-    qint16 MaxItems = 50;
+    qint16 MaxItems = 500;
     bool ExtendedData = false;
     bool ExtendedAudio = false;
     qint16 Priority = 1;

@@ -143,13 +143,13 @@ public:
     bool LoadViewList();
     bool LoadFeedList(bool byPriority);
     bool LoadFeedItems(qint32 feedID, int most);
-    bool LoadViewItems(qint32 viewID, int fallbackCap, bool hideRead);
+    bool LoadViewItems(qint32 viewID, bool hideRead);
     // The same lists read a page at a time: open a cursor, then each LoadMoreItems fills
     // ItemList with the next `count` items (fewer at the end), in the order the whole list has.
     bool OpenFeedItems(CItemCursor& cursor, qint32 feedID, int most);
     // The items of every Feed together, newest first, as one Feed's items are listed.
     bool OpenAllFeedsItems(CItemCursor& cursor);
-    bool OpenViewItems(CItemCursor& cursor, qint32 viewID, int fallbackCap, bool hideRead);
+    bool OpenViewItems(CItemCursor& cursor, qint32 viewID, bool hideRead);
     bool LoadMoreItems(CItemCursor& cursor, int count);
     bool LoadSubscriptionList();
     bool LoadAudioList(qint16 audioStatus);
@@ -292,8 +292,9 @@ private:
     bool ReadOnByDate(CItemCursor& cursor, const QString& select, const QString& datedShown,
                       int limit, const std::function<bool(CAdoRecordset&)>& take);
     void AppendFeedPage(CItemCursor& cursor, int count);
-    bool OpenViewItemsByDate(CItemCursor& cursor);
-    bool EveryShownItemFits(const CItemCursor& cursor);
+    QString NewestShownItems(const CItemCursor& cursor, qint64 shownAtMost);
+    bool OpenViewItemsByDate(CItemCursor& cursor, qint64 shownAtMost);
+    qint64 ShownItemsAtMost(const CItemCursor& cursor);
     void AppendViewPageByDate(CItemCursor& cursor, int count);
     void AppendViewPage(CItemCursor& cursor, int count);
     int AppendShownItemsOfFeed(CItemCursor& cursor, int count);

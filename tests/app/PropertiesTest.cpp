@@ -28,7 +28,7 @@ TEST_F(PropertiesTest, NewViewsStartFromTheDefaults) {
     EXPECT_EQ(view->Label, "Plain");
     EXPECT_EQ(view->ReadAfter, 5);
     EXPECT_EQ(view->HideAfter, 7);
-    EXPECT_EQ(view->NumToShow, 30);
+    EXPECT_EQ(view->NumToShow, 1000); // sized for a desktop
     EXPECT_FALSE(view->HideRead);
     EXPECT_TRUE(view->DPadSkipRead);
     EXPECT_EQ(view->SortBy, 0);

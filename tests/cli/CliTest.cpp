@@ -264,9 +264,10 @@ TEST_F(CliTest, InvalidChoicesNameTheAllowedValues) {
     } cases[] = {
         {{"view", "add", "V", "--read-after", "7"}, "0, 1, 2, 3, 4, 5, 10, 20"},
         {{"view", "add", "V", "--hide-after", "6"}, "0, 1, 2, 3, 4, 5, 7, 14, 30"},
-        {{"view", "add", "V", "--max-items", "0"}, "takes a number 1 to 1000000"},
-        {{"view", "add", "V", "--max-items", "1000001"}, "takes a number 1 to 1000000"},
-        {{"feed", "set", "1", "--max-items", "75"}, "15, 20, 25, 30, 35, 40, 45, 50"},
+        {{"view", "add", "V", "--max-items", "-1"}, "takes a number 0 to 1000000"},
+        {{"view", "add", "V", "--max-items", "1000001"}, "takes a number 0 to 1000000"},
+        {{"feed", "set", "1", "--max-items", "75"},
+         "15, 20, 25, 30, 35, 40, 45, 50, 100, 200, 500, 1000, 2000, 5000, 10000, 0"},
         {{"add", "http://x/", "--read-after", "30"}, "0, 1, 2, 3, 4, 5, 10, 20"},
         {{"view", "add", "V", "--sort", "title"}, "priority, feed-date, item-date"},
         {{"mapping", "show", "RSS 3.0"},

@@ -37,7 +37,7 @@ TEST_F(RegistrySettingsTest, EmptyStoreGivesRuntimeDefaults) {
     const std::pair<IntKey, int> ints[] = {
         {Key::FontSize, 8},           {Key::DateFormat, 1},     {Key::ShowIVDates, 1},
         {Key::ActiveView, 2020},      {Key::FirstTime, 1},      {Key::UseCM, 1},
-        {Key::DownloadBuffer, 1},     {Key::LockDatabase, 1},   {Key::TxColor, 0xC07B7B},
+        {Key::DownloadBuffer, 1},     {Key::LockDatabase, 1},   {Key::TxColor, 0xA05A5A},
         {Key::AudioMaxTotalSize, 10}, {Key::AudioAutoTime, -1}, {Key::NextReload, -1},
         {Key::ReloadOnAS, 0},         {Key::TodayDelay, 4},     {Key::WarnMaxDatabase, 2000},
         {Key::MaxTransfers, 24},
@@ -50,7 +50,8 @@ TEST_F(RegistrySettingsTest, EmptyStoreGivesRuntimeDefaults) {
     // The settings screen shows its own defaults for a few unset keys.
     EXPECT_EQ(Key::DownloadBuffer.screenDefault, 4);
     EXPECT_EQ(Key::AudioMaxTotalSize.screenDefault, 20);
-    EXPECT_EQ(Key::ReloadOnAS.screenDefault, 1);
+    // Reloading on a new connection is off, and the screen shows it off.
+    EXPECT_EQ(Key::ReloadOnAS.screenDefault, 0);
     EXPECT_FALSE(QFile::exists(env_.ConfigFolder() + "/Oxbowfield/Quillpost.conf"));
 }
 

@@ -118,7 +118,7 @@ TEST_F(BackupTest, AViewOfFiftyThousandItemsKeepsItsCount) {
     AddView(400, "Trams", {}, Shown, 2, "tram");
     ASSERT_TRUE(db_.RebuildKeywordView(400, true, false, false));
     EXPECT_EQ(db_.GetView(400)->NumToShow, Shown);
-    ASSERT_TRUE(db_.LoadViewItems(400, 10, false));
+    ASSERT_TRUE(db_.LoadViewItems(400, false));
     EXPECT_EQ(db_.ItemList.size(), std::size_t(Shown));
 
     CRssDatabase restored;

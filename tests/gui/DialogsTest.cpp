@@ -56,11 +56,12 @@ TEST_F(DialogsTest, NetworkDialogSavesOnOkOnlyAndAProxyNeedsAnAddress) {
         CNetworkConnectionDlg dialog;
         EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Configure Network Connection"));
         EXPECT_TRUE(dialog.ConnectionManagerButton()->isChecked());
-        EXPECT_FALSE(dialog.UseProxyBox()->isChecked());
+        EXPECT_TRUE(dialog.SystemProxyButton()->isChecked());
+        EXPECT_FALSE(dialog.PortEdit()->isEnabled());
         QTest::mouseClick(dialog.DirectButton(), Qt::LeftButton, {},
                           QPoint(8, dialog.DirectButton()->height() / 2));
-        QTest::mouseClick(dialog.UseProxyBox(), Qt::LeftButton, {},
-                          QPoint(8, dialog.UseProxyBox()->height() / 2));
+        QTest::mouseClick(dialog.UserProxyButton(), Qt::LeftButton, {},
+                          QPoint(8, dialog.UserProxyButton()->height() / 2));
         QTest::keyClicks(dialog.PortEdit(), QStringLiteral("3128"));
         dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Cancel)->click();
     }
@@ -69,22 +70,29 @@ TEST_F(DialogsTest, NetworkDialogSavesOnOkOnlyAndAProxyNeedsAnAddress) {
     CNetworkConnectionDlg dialog;
     QTest::mouseClick(dialog.DirectButton(), Qt::LeftButton, {},
                       QPoint(8, dialog.DirectButton()->height() / 2));
-    QTest::mouseClick(dialog.UseProxyBox(), Qt::LeftButton, {},
-                      QPoint(8, dialog.UseProxyBox()->height() / 2));
+    QTest::mouseClick(dialog.UserProxyButton(), Qt::LeftButton, {},
+                      QPoint(8, dialog.UserProxyButton()->height() / 2));
     QTest::keyClicks(dialog.PortEdit(), QStringLiteral("3128"));
     QTest::mouseClick(dialog.AutoConnectBox(), Qt::LeftButton, {},
                       QPoint(8, dialog.AutoConnectBox()->height() / 2));
     QTest::mouseClick(dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok),
                       Qt::LeftButton);
     EXPECT_EQ(store_.Read(Key::UseCM), 0);
-    EXPECT_EQ(store_.Read(Key::UseProxy), 0); // checked, but without an address
+    EXPECT_EQ(store_.Read(Key::UseProxy), 0); // chosen, but without an address
+    EXPECT_EQ(store_.Read(Key::SystemProxy), 1);
     EXPECT_EQ(store_.Read(Key::ProxyPort), QStringLiteral("3128"));
     EXPECT_EQ(store_.Read(Key::UseAutoConnect), 1);
     EXPECT_EQ(store_.Read(Key::TodayHasChanged), 1);
 
     CNetworkConnectionDlg reopened;
     EXPECT_TRUE(reopened.DirectButton()->isChecked());
+    EXPECT_TRUE(reopened.SystemProxyButton()->isChecked());
     EXPECT_EQ(reopened.PortEdit()->text(), QStringLiteral("3128"));
+    QTest::mouseClick(reopened.NoProxyButton(), Qt::LeftButton, {},
+                      QPoint(8, reopened.NoProxyButton()->height() / 2));
+    reopened.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+    EXPECT_EQ(store_.Read(Key::SystemProxy), 0);
+    EXPECT_TRUE(CNetworkConnectionDlg().NoProxyButton()->isChecked());
 }
 
 TEST_F(DialogsTest, TestConnectionUsesTheValuesShown) {
@@ -96,8 +104,8 @@ TEST_F(DialogsTest, TestConnectionUsesTheValuesShown) {
     // A proxy that does not exist, checked but without an address: not used.
     QTest::mouseClick(dialog.DirectButton(), Qt::LeftButton, {},
                       QPoint(8, dialog.DirectButton()->height() / 2));
-    QTest::mouseClick(dialog.UseProxyBox(), Qt::LeftButton, {},
-                      QPoint(8, dialog.UseProxyBox()->height() / 2));
+    QTest::mouseClick(dialog.UserProxyButton(), Qt::LeftButton, {},
+                      QPoint(8, dialog.UserProxyButton()->height() / 2));
     QTest::keyClicks(dialog.PortEdit(), QStringLiteral("9"));
     QTest::mouseClick(dialog.TestButton(), Qt::LeftButton);
     EXPECT_EQ(script_.messages,

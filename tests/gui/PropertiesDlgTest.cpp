@@ -375,6 +375,40 @@ INSTANTIATE_TEST_SUITE_P(Keywords, NewViewTest,
                                            NewViewCase{"NotDynamic", "Story", false, false}),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// Max Items offers up to ten thousand and "no limit", the last two entries, for feeds and Views.
+TEST_F(PropertiesDlgTest, MaxItemsOffersTenThousandAndNoLimit) {
+    const struct {
+        int upFromLast;
+        int stored;
+        QString shown;
+    } cases[] = {{0, NoItemLimit, QStringLiteral("no limit")}, {1, 10000, QStringLiteral("10000")}};
+    const auto choose = [](CPropertiesDlg& dialog, int upFromLast) {
+        Show(dialog);
+        CPropertyTree& tree = *dialog.Tree();
+        PropertyTreeDriver driver(tree);
+        driver.Open(QStringLiteral("Settings"));
+        PropertyItem maxItems = tree.Find(QStringLiteral("Max Items"));
+        driver.ClickCell(maxItems, 1);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_End);
+        for (int i = 0; i < upFromLast; ++i)
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        const QString shown = maxItems->text(1);
+        Press(dialog, QDialogButtonBox::Ok);
+        EXPECT_EQ(dialog.result(), QDialog::Accepted);
+        return shown;
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.stored);
+        CFeedPropertiesDlg feedDialog(db_, feed_);
+        EXPECT_EQ(choose(feedDialog, c.upFromLast), c.shown);
+        EXPECT_EQ(db_.GetFeed(feed_)->MaxItems, c.stored);
+        CViewPropertiesDlg viewDialog(db_, 41);
+        EXPECT_EQ(choose(viewDialog, c.upFromLast), c.shown);
+        EXPECT_EQ(db_.GetView(41)->NumToShow, c.stored);
+    }
+}
+
 TEST_F(PropertiesDlgTest, ViewSettingsAndFeedsAreStoredFromTheItemList) {
     StartView();
     Items()->ShowView(41);

@@ -1,5 +1,6 @@
 // The feed list and the item list with its reading mode, driven with keys and the mouse.
 #include "ScreensFixture.h"
+#include "gui/desktop/Contrast.h"
 #include "gui/desktop/Icons.h"
 #include "gui/screens/ReadingPane.h"
 #include "store/AudioCache.h"
@@ -546,6 +547,85 @@ TEST_F(ScreensTest, ThePageShowsTheConfiguredColoursAndFontSize) {
     EXPECT_EQ(pointSizes[9], pointSizes[11]);
     EXPECT_LT(pointSizes[9], pointSizes[10]);
     EXPECT_LT(pointSizes[10], pointSizes[12]);
+}
+
+// Colours left at their defaults follow the desktop's palette, dark or light, and change with
+// it while an item is read; every colour shown reads on the page (4.5:1 at least), Qt's dark
+// blue link on a dark desktop included. The handheld's text colour, which earlier settings
+// screens stored, counts as a default.
+TEST_F(ScreensTest, ThePageFollowsTheDesktopPaletteAndReads) {
+    const qint32 feed = AddFeed(QStringLiteral("Alpha"), Items(1));
+    store_.Write(Key::TxColor, 0xC07B7B);
+    const QPalette shipped = QApplication::palette();
+    QPalette dark = shipped;
+    dark.setColor(QPalette::Window, QColor(0x35, 0x35, 0x35));
+    dark.setColor(QPalette::Base, QColor(0x2A, 0x2A, 0x2A));
+    dark.setColor(QPalette::Text, QColor(0xE0, 0xE0, 0xE0));
+    dark.setColor(QPalette::WindowText, QColor(0xE0, 0xE0, 0xE0));
+    dark.setColor(QPalette::Link, QColor(0x00, 0x00, 0xFF));
+    QPalette light = shipped;
+    light.setColor(QPalette::Link, QColor(0x80, 0x80, 0xFF));
+    StartView();
+    OpenFeed(feed);
+    Press(Qt::Key_Return);
+    for (const auto& [name, palette] : {std::pair{"dark", dark}, std::pair{"light", light}}) {
+        SCOPED_TRACE(name);
+        QApplication::setPalette(palette);
+        // The widgets hear of the new palette through the event loop, as on a desktop.
+        QCoreApplication::processEvents();
+        const QTextDocument* page = Items()->Pane()->document();
+        const QColor background = page->rootFrame()->frameFormat().background().color();
+        EXPECT_EQ(background, palette.color(QPalette::Base));
+        bool sawLink = false;
+        for (const Fragment& fragment : Fragments(page)) {
+            if (fragment.href == u"http://example.org/story0") {
+                sawLink = true;
+            } else if (fragment.text.contains(QStringLiteral("Text of story 0"))) {
+                EXPECT_EQ(fragment.color, palette.color(QPalette::Text));
+            }
+            EXPECT_GE(ContrastRatio(fragment.color, background), ReadableContrast)
+                << fragment.text.toStdString() << " " << fragment.color.name().toStdString();
+        }
+        EXPECT_TRUE(sawLink);
+    }
+    QApplication::setPalette(shipped);
+}
+
+// Every shipped colour reads on the shipped background, and a colour that does not read on its
+// background is moved until it does, keeping its hue.
+TEST(ContrastTest, ShippedColoursReadAndUnreadableOnesAreMoved) {
+    const auto stored = [](int value) {
+        return QColor(value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF);
+    };
+    const QColor background = stored(Key::BgColor.runtimeDefault);
+    for (const IntKey* key : {&Key::TxColor, &Key::LkColor}) {
+        EXPECT_GE(ContrastRatio(stored(key->runtimeDefault), background), ReadableContrast)
+            << key->key;
+        EXPECT_GE(ContrastRatio(stored(key->screenDefault), background), ReadableContrast)
+            << key->key;
+    }
+    // The handheld's text colour did not.
+    EXPECT_LT(ContrastRatio(stored(0xC07B7B), background), ReadableContrast);
+
+    const struct {
+        QColor wanted;
+        QColor background;
+    } cases[] = {{QColor(0x00, 0x00, 0xFF), QColor(0x2A, 0x2A, 0x2A)},
+                 {QColor(0x2A, 0x82, 0xDA), QColor(0x35, 0x35, 0x35)},
+                 {QColor(0x7B, 0x7B, 0xC0), QColor(0xFF, 0xFF, 0xFF)},
+                 {QColor(0xC0, 0xC0, 0xC0), QColor(0xF0, 0xF0, 0xF0)},
+                 {QColor(0x80, 0x80, 0x80), QColor(0x77, 0x77, 0x77)}};
+    for (const auto& c : cases) {
+        const QColor readable = ReadableOn(c.wanted, c.background);
+        EXPECT_GE(ContrastRatio(readable, c.background), ReadableContrast)
+            << c.wanted.name().toStdString() << " on " << c.background.name().toStdString();
+        if (c.wanted.hslSaturation() > 0 && readable != QColor(Qt::white) &&
+            readable != QColor(Qt::black)) {
+            EXPECT_NEAR(readable.hslHue(), c.wanted.hslHue(), 2);
+        }
+    }
+    const QColor alreadyReadable(0x00, 0x00, 0xFF);
+    EXPECT_EQ(ReadableOn(alreadyReadable, Qt::white), alreadyReadable);
 }
 
 TEST_F(ScreensTest, AHighResolutionScreenReadsWithoutFontSmoothing) {

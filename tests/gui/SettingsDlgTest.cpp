@@ -5,6 +5,7 @@
 #include "ModalScript.h"
 #include "PropertyTreeDriver.h"
 #include "ScreensFixture.h"
+#include "app/SettingsTree.h"
 #include "config/TodayRegistration.h"
 #include "gui/dialogs/MappingDlg.h"
 #include "gui/dialogs/PropertyEditors.h"
@@ -91,14 +92,20 @@ TEST_F(SettingsDlgTest, TheTreeHasItsCategoriesInOrder) {
     QTreeWidget* tree = dialog_->Tree()->Tree();
     QStringList categories;
     int items = 0;
+    int shown = 0;
     for (int i = 0; i < tree->topLevelItemCount(); ++i) {
-        categories << tree->topLevelItem(i)->text(0);
-        items += tree->topLevelItem(i)->childCount();
+        const QTreeWidgetItem* category = tree->topLevelItem(i);
+        if (!category->isHidden())
+            categories << category->text(0);
+        items += category->childCount();
+        for (int j = 0; j < category->childCount(); ++j)
+            shown += !category->isHidden() && !category->child(j)->isHidden();
     }
-    EXPECT_EQ(categories,
-              QStringList({"General", "Auto Reload", "Html/Description View", "Audio/Podcasting",
-                           "Today Screen", "Warnings", "Special", "Desktop"}));
+    EXPECT_EQ(categories, QStringList({"General", "Auto Reload", "Html/Description View",
+                                       "Audio/Podcasting", "Warnings", "Special", "Desktop"}));
+    // Every setting is there, the handheld ones out of sight.
     EXPECT_EQ(items, 10 + 9 + 6 + 4 + 9 + 6 + 4 + 3);
+    EXPECT_EQ(shown, 9 + 9 + 6 + 4 + 4 + 3 + 3);
     EXPECT_EQ(dialog_->Tree()->Description(), QStringLiteral("General Quillpost settings."));
 }
 
@@ -218,9 +225,10 @@ TEST_F(SettingsDlgTest, TheTodayKeysFollowTheRegistrationsAndTheirChangesRegiste
     Open();
     EXPECT_TRUE(dialog_->Tree()->Checked(Item("Today Screen", "Enable")));
     EXPECT_TRUE(dialog_->Tree()->Checked(Item("Today Screen", "Use PocketBreeze")));
-    // Leaving PocketBreeze for the Today screen, with selection navigation.
-    driver_->ClickTick(Item("Today Screen", "Use PocketBreeze"));
-    driver_->ClickTick(Item("Today Screen", "SE Selection"));
+    // Leaving PocketBreeze for the Today screen, with selection navigation. The group is out of
+    // sight on a desktop, so its values are set as a profile that holds them would.
+    dialog_->Tree()->SetValue(Item("Today Screen", "Use PocketBreeze"), false);
+    dialog_->Tree()->SetValue(Item("Today Screen", "SE Selection"), true);
     Ok();
     EXPECT_FALSE(IsPocketBreezeRegistered());
     EXPECT_TRUE(IsTodayHostRegistered());
@@ -230,6 +238,50 @@ TEST_F(SettingsDlgTest, TheTodayKeysFollowTheRegistrationsAndTheirChangesRegiste
     EXPECT_TRUE(file.contains(todayHost + QStringLiteral("Dll=\\Windows\\QuillpostToday.dll")));
     EXPECT_TRUE(file.contains(todayHost + QStringLiteral("Selectability=2")));
     EXPECT_EQ(store_.Read(Key::TodayUsePB), 0);
+}
+
+// Settings that do nothing on a desktop are out of sight, but their keys are read and written as
+// before, whatever they hold; the others speak of a desktop, and each shows what is stored.
+TEST_F(SettingsDlgTest, HandheldSettingsAreHiddenAndKeepTheirKeys) {
+    const struct {
+        const IntKey& key;
+        int stored; // 0x7fff: unset
+        int saved;
+    } hidden[] = {{Key::IsVGA, 1, 1},
+                  {Key::TodayVSize, 90, 90},
+                  {Key::TodayDelay, 0x7fff, 4},
+                  {Key::WarnShowDPadMSG, 0, 0},
+                  {Key::DownloadBuffer, 16, 16},
+                  {Key::WarnAutoReload, 0x7fff, 1}};
+    for (const auto& h : hidden)
+        if (h.stored != 0x7fff)
+            store_.Write(h.key, h.stored);
+    Open();
+    for (const auto& [category, label] : {std::pair{"General", "VGA device"},
+                                          {"Warnings", "D-pad Message"},
+                                          {"Warnings", "Download Notification"},
+                                          {"Special", "Download Buffer"}})
+        EXPECT_TRUE(Item(category, label)->isHidden()) << label;
+    EXPECT_TRUE(dialog_->Tree()->Find(QStringLiteral("Today Screen"))->isHidden());
+    // A fresh profile does not reload on a new connection, and the screen says so.
+    PropertyItem onConnecting = Item("Auto Reload", "on Connecting*");
+    EXPECT_FALSE(onConnecting->isHidden());
+    EXPECT_FALSE(dialog_->Tree()->Checked(onConnecting));
+    Ok();
+    for (const auto& h : hidden)
+        EXPECT_EQ(store_.ReadInt(h.key.section, h.key.key, -1), h.saved) << h.key.key;
+    EXPECT_EQ(store_.ReadInt("AutoReload", "OnAS", -1), 0);
+
+    // No shown text speaks of a handheld.
+    for (const SettingCategory& category : SettingsTree())
+        for (const SettingItem& item : category.items)
+            if (category.shown && item.shown) {
+                for (const char* word : {"Pocket", "ActiveSync", "Today Screen", "VGA", "D-pad"}) {
+                    EXPECT_FALSE(QString::fromUtf8(item.label).contains(QLatin1String(word)) ||
+                                 QString::fromUtf8(item.description).contains(QLatin1String(word)))
+                        << item.label;
+                }
+            }
 }
 
 // The main window takes the saved display settings at once.
@@ -317,7 +369,7 @@ TEST_F(SearchDlgTest, GoListsMatchesAndOkMakesSearchResultsAKeywordViewShownInTh
     ASSERT_TRUE(results);
     EXPECT_TRUE(results->IsKeywordView);
     EXPECT_EQ(results->Keywords, QStringLiteral("tram"));
-    db_.LoadViewItems(SearchResultsViewID, 10, false);
+    db_.LoadViewItems(SearchResultsViewID, false);
     ASSERT_EQ(db_.ItemList.size(), 1u);
     EXPECT_EQ(db_.ItemList[0].Title, QStringLiteral("Tram line approved"));
     EXPECT_EQ(db_.ItemList[0].FeedID, harbour);

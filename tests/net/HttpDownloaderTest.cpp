@@ -2,6 +2,7 @@
 
 #include "net/HttpDownloader.h"
 
+#include "net/ConnectionCheck.h"
 #include "support/LoopbackServer.h"
 #include "support/QtPrinters.h"
 #include "support/TestEnvironment.h"
@@ -239,6 +240,71 @@ TEST_F(HttpDownloaderTest, SessionSurvivesFailedTransfers) {
     EXPECT_EQ(Stored(), large);
     CHttpDownloader::EndSession();
     CHttpDownloader::BufferSize = 4096;
+}
+
+// Where a download goes: through the user's proxy server, through none at all, or through the
+// system's, here named by the *_proxy environment as a desktop session names it. Each proxy is
+// a loopback server that answers for the feed's address with a body of its own.
+TEST_F(HttpDownloaderTest, DownloadsGoThroughTheChosenProxy) {
+    const std::string feed = server_.Url("/feed.xml").toStdString();
+    server_.SetBody("/feed.xml", "direct");
+    LoopbackServer system;
+    LoopbackServer users;
+    system.SetBody(feed, "system");
+    users.SetBody(feed, "user's");
+    const QByteArray savedProxy = qgetenv("http_proxy");
+    const QByteArray savedNoProxy = qgetenv("no_proxy");
+    qputenv("http_proxy", "http://127.0.0.1:" + QByteArray::number(system.Port()));
+    qunsetenv("no_proxy");
+
+    NetworkSettings none;
+    none.systemProxy = false;
+    NetworkSettings user;
+    user.useProxy = true;
+    user.proxyAddress = QStringLiteral("127.0.0.1");
+    user.proxyPort = QString::number(users.Port());
+    NetworkSettings userWithoutAddress = user;
+    userWithoutAddress.proxyAddress.clear();
+    const struct {
+        const char* name;
+        NetworkSettings settings;
+        QByteArray body;
+    } cases[] = {{"the system's, by default", NetworkSettings(), "system"},
+                 {"none", none, "direct"},
+                 {"the user's", user, "user's"},
+                 {"the user's without an address: the system's", userWithoutAddress, "system"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const ProxyArguments proxy = ProxyFor(c.settings);
+        EXPECT_TRUE(CHttpDownloader::Download(QString::fromStdString(feed), target_, proxy.useProxy,
+                                              proxy.proxy, false));
+        EXPECT_EQ(Stored(), c.body);
+    }
+    if (savedProxy.isEmpty())
+        qunsetenv("http_proxy");
+    else
+        qputenv("http_proxy", savedProxy);
+    if (!savedNoProxy.isEmpty())
+        qputenv("no_proxy", savedNoProxy);
+}
+
+// A program started while the machine is offline sees the network come back: the connection
+// test fails, a default route appears, and the same process then reaches the server. Run in a
+// network namespace of its own, started without a route (skipped where none can be made).
+TEST(OfflineStartTest, TheConnectionTestWorksOnceTheNetworkComesBack) {
+    TestEnvironment env;
+    QProcess helper;
+    helper.start(QStringLiteral("unshare"),
+                 {QStringLiteral("-rn"), QStringLiteral(NET_TEST_HELPER)});
+    ASSERT_TRUE(helper.waitForFinished(60000));
+    const QString out = QString::fromUtf8(helper.readAllStandardOutput());
+    if (helper.exitCode() == 1 || helper.exitCode() == 2)
+        GTEST_SKIP() << "no network namespace here: "
+                     << helper.readAllStandardError().toStdString();
+    ASSERT_EQ(helper.exitCode(), 0) << out.toStdString();
+    EXPECT_EQ(out.split(u'\n', Qt::SkipEmptyParts),
+              QStringList({"Failure: A connection to the Internet is not available.",
+                           "Success: The Internet Connection is OK."}));
 }
 
 } // namespace

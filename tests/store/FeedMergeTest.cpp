@@ -8,6 +8,7 @@
 #include <QProcess>
 #include <QStringEncoder>
 #include <atomic>
+#include <optional>
 #include <thread>
 
 namespace {
@@ -39,6 +40,7 @@ protected:
         feed.FeedID = FeedID;
         feed.Title = "Stored &amp;amp; <b>Title</b>";
         feed.FeedUrl = "http://example.org/feed";
+        feed.MaxItems = 50;
         ASSERT_TRUE(db_.InsertFeed(feed, 0, 0));
     }
     void TearDown() override { TheAppSettings().autoPurgeFD = false; }
@@ -318,6 +320,40 @@ TEST_F(FeedMergeTest, TrimmingKeepsTheNewestAndLockedItems) {
         QStringList(
             {"Only", Rows(QString("Select Title From FeedItems Where FeedItemID = %1").arg(oldest))
                          .value(0)}));
+}
+
+// Limits sized for a desktop: a new feed keeps five hundred items, and a feed without a limit
+// keeps every item through every merge: "no limit" never trims.
+TEST_F(FeedMergeTest, NewFeedsKeepHundredsAndNoLimitKeepsEveryItem) {
+    struct Case {
+        const char* name;
+        std::optional<int> maxItems; // none: a new feed's own
+        int first;                   // items of the first document
+        int kept;                    // after a second document with ten new items
+    };
+    const Case cases[] = {{"a new feed", std::nullopt, 600, 500},
+                          {"ten thousand", 10000, 2000, 2010},
+                          {"no limit", NoItemLimit, 2000, 2010}};
+    qint32 feedID = 2000;
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.name);
+        CFeedRecord feed;
+        feed.FeedID = ++feedID;
+        feed.FeedUrl = "http://example.org/feed";
+        if (test.maxItems)
+            feed.MaxItems = qint16(*test.maxItems);
+        ASSERT_TRUE(db_.InsertFeed(feed, 0, 0));
+        std::vector<TestItem> items;
+        for (int i = 0; i < test.first; ++i)
+            items.push_back({QString("Item %1").arg(i), QString("g%1").arg(i), "", "", "", ""});
+        ASSERT_TRUE(db_.MergeFeedFile(feedID, FeedFile(items), nullptr));
+        std::vector<TestItem> newer;
+        for (int i = 0; i < 10; ++i)
+            newer.push_back({QString("New %1").arg(i), QString("n%1").arg(i), "", "", "", ""});
+        ASSERT_TRUE(db_.MergeFeedFile(feedID, FeedFile(newer), nullptr));
+        EXPECT_EQ(Count("FeedItems", QString("FeedID = %1").arg(feedID)), test.kept);
+        EXPECT_EQ(Count("FeedItems", QString("FeedID = %1 And Title = 'New 0'").arg(feedID)), 1);
+    }
 }
 
 // A feed that keeps MaxItems merges only the items its trim would keep: the same items as a

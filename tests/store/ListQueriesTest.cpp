@@ -19,30 +19,100 @@ protected:
     const QDateTime now_ = NowGmt();
 };
 
-TEST_F(ListQueriesTest, ViewCapsPerFeedAndInAll) {
+// A View capped at N shows the newest N items of all its feeds together, however they fall among
+// the feeds, in the View's order; a View without a limit shows every item. Two busy feeds hold
+// the newest items, eighteen quiet ones with a higher priority a few old ones each: 401 items.
+TEST_F(ListQueriesTest, ACappedViewShowsTheNewestItemsOfAllItsFeeds) {
+    struct Stored {
+        qint32 feed;
+        qint32 id;
+        QDateTime date; // invalid: no date
+        bool read;
+    };
+    std::vector<Stored> stored;
     QList<qint32> feeds;
-    for (qint32 feed = 1; feed <= 4; ++feed) {
-        feeds << feed * 100;
-        AddFeed(feed * 100, QString("F%1").arg(feed), 5 - feed);
-        for (int i = 0; i < 30; ++i)
-            AddItem(feed * 100, feed * 100 + i, now_.addSecs(-i * 60));
+    for (qint32 feed = 1; feed <= 20; ++feed) {
+        feeds << feed;
+        AddFeed(feed, QString("F%1").arg(feed), feed);
     }
-    AddView(900, "Four", feeds, 75);
-    ASSERT_TRUE(db_.LoadViewItems(900, 10, false));
-    EXPECT_EQ(db_.ItemList.size(), 72u);             // 18 from each feed
-    EXPECT_EQ(db_.ItemList.front().FeedItemID, 129); // highest priority feed, newest id first
-    EXPECT_EQ(db_.ItemList[18].FeedID, 200);
+    for (int minute = 0; minute < 346; ++minute)
+        stored.push_back(
+            {minute % 2 ? 2 : 1, 100000 - minute, now_.addSecs(-minute * 60), minute < 10});
+    for (qint32 feed = 3; feed <= 20; ++feed)
+        for (int hour = 0; hour < 3; ++hour)
+            stored.push_back(
+                {feed, feed * 100 + hour, now_.addDays(-10).addSecs(-hour * 3600), false});
+    stored.push_back({20, 1, QDateTime(), false});
+    ASSERT_EQ(stored.size(), 401u);
+    for (const Stored& item : stored)
+        AddItem(item.feed, item.id, item.date.isValid() ? item.date : now_,
+                item.read ? ItemRead : ItemUnread);
+    Sql({"Update FeedItems Set ItemDate = Null Where FeedItemID = 1"});
 
-    // With more feeds than places, the per-feed cap is 0 and only the total counts.
-    AddView(901, "Crowded", feeds, 3);
-    ASSERT_TRUE(db_.LoadViewItems(901, 10, false));
-    EXPECT_EQ(ListedIDs(), QList<qint32>({129, 128, 127}));
+    // The model: newest first, ties to the larger number, items without a date last.
+    std::sort(stored.begin(), stored.end(), [](const Stored& a, const Stored& b) {
+        if (a.date.isValid() != b.date.isValid())
+            return a.date.isValid();
+        return a.date != b.date ? a.date > b.date : a.id > b.id;
+    });
+    const auto newest = [&](int most, bool hideRead) {
+        std::vector<Stored> shown;
+        for (const Stored& item : stored)
+            if (!(hideRead && item.read) && (most == NoItemLimit || int(shown.size()) < most))
+                shown.push_back(item);
+        return shown;
+    };
+    const auto byDate = [](const std::vector<Stored>& items) {
+        QList<qint32> ids;
+        for (const Stored& item : items)
+            ids << item.id;
+        return ids;
+    };
+    // By priority: feed by feed, the highest priority first, each newest number first.
+    const auto byFeed = [](std::vector<Stored> items) {
+        std::stable_sort(items.begin(), items.end(), [](const Stored& a, const Stored& b) {
+            return a.feed != b.feed ? a.feed > b.feed : a.id > b.id;
+        });
+        QList<qint32> ids;
+        for (const Stored& item : items)
+            ids << item.id;
+        return ids;
+    };
 
-    AddView(902, "Empty", {}, 30);
-    ASSERT_TRUE(db_.LoadViewItems(902, 10, false));
+    struct Case {
+        int numToShow;
+        int sortBy;
+        bool hideRead;
+    };
+    const Case cases[] = {{30, 2, false},          {30, 0, false},         {30, 2, true},
+                          {30, 0, true},           {400, 2, false},        {10000, 0, false},
+                          {NoItemLimit, 2, false}, {NoItemLimit, 0, true}, {1, 0, false}};
+    qint32 viewID = 900;
+    for (const Case& test : cases) {
+        SCOPED_TRACE(QString("%1 items, sorted %2, hide read %3")
+                         .arg(test.numToShow)
+                         .arg(test.sortBy)
+                         .arg(test.hideRead)
+                         .toStdString());
+        AddView(++viewID, "V", feeds, test.numToShow, test.sortBy);
+        ASSERT_TRUE(db_.LoadViewItems(viewID, test.hideRead));
+        const std::vector<Stored> expected = newest(test.numToShow, test.hideRead);
+        EXPECT_EQ(ListedIDs(), test.sortBy == 2 ? byDate(expected) : byFeed(expected));
+        for (int page : {7, 64}) {
+            CItemCursor cursor;
+            ASSERT_TRUE(db_.OpenViewItems(cursor, viewID, test.hideRead));
+            QList<qint32> paged;
+            while (!cursor.done && db_.LoadMoreItems(cursor, page))
+                paged << ListedIDs();
+            EXPECT_EQ(paged, test.sortBy == 2 ? byDate(expected) : byFeed(expected)) << page;
+        }
+    }
+
+    AddView(++viewID, "Empty", {}, 30);
+    ASSERT_TRUE(db_.LoadViewItems(viewID, false));
     EXPECT_TRUE(db_.ItemList.empty());
-    EXPECT_EQ(db_.CountViewItems(902, 0), 0);
-    EXPECT_FALSE(db_.LoadViewItems(12345, 10, false));
+    EXPECT_EQ(db_.CountViewItems(viewID, 0), 0);
+    EXPECT_FALSE(db_.LoadViewItems(12345, false));
 }
 
 // Rows that earlier builds stored with five-digit years cannot be read; the lists show the
@@ -61,7 +131,7 @@ TEST_F(ListQueriesTest, ARowThatCannotBeReadNeverStopsTheList) {
     ASSERT_TRUE(db_.LoadFeedItems(1, 0));
     EXPECT_EQ(ListedIDs(), QList<qint32>({10, 12}));
     AddView(900, "V", {1});
-    ASSERT_TRUE(db_.LoadViewItems(900, 10, false));
+    ASSERT_TRUE(db_.LoadViewItems(900, false));
     EXPECT_EQ(ListedIDs(), QList<qint32>({12, 10}));
 }
 
@@ -75,15 +145,15 @@ TEST_F(ListQueriesTest, ReadAndAgeFilters) {
     AddView(900, "V", {1});
     CViewRecord view = *db_.GetView(900);
 
-    ASSERT_TRUE(db_.LoadViewItems(900, 10, false));
+    ASSERT_TRUE(db_.LoadViewItems(900, false));
     EXPECT_EQ(ListedIDs(), QList<qint32>({13, 12, 11, 10}));
-    ASSERT_TRUE(db_.LoadViewItems(900, 10, true)); // hide-read argument alone
+    ASSERT_TRUE(db_.LoadViewItems(900, true)); // hide-read argument alone
     EXPECT_EQ(ListedIDs(), QList<qint32>({12, 11, 10}));
 
     view.HideAfter = 3;
     view.HideRead = true;
     ASSERT_TRUE(db_.UpdateView(view));
-    ASSERT_TRUE(db_.LoadViewItems(900, 10, false));
+    ASSERT_TRUE(db_.LoadViewItems(900, false));
     EXPECT_EQ(ListedIDs(), QList<qint32>({12, 10}));
 }
 
@@ -102,7 +172,7 @@ TEST_F(ListQueriesTest, DisabledFeedsAndOrderings) {
     const std::pair<qint32, QList<qint32>> expected[] = {
         {900, {21, 20, 11, 10}}, {901, {11, 10, 21, 20}}, {902, {21, 10, 20, 11}}};
     for (const auto& [viewID, ids] : expected) {
-        ASSERT_TRUE(db_.LoadViewItems(viewID, 10, false));
+        ASSERT_TRUE(db_.LoadViewItems(viewID, false));
         EXPECT_EQ(ListedIDs(), ids) << viewID;
     }
     EXPECT_EQ(db_.CountViewItems(900, 0), 4);
@@ -138,7 +208,7 @@ TEST_F(ListQueriesTest, WhatsNewHoldsTheFiftyNewest) {
     EXPECT_EQ(members.front(), "1000|0");
     EXPECT_EQ(members.back(), "1049|0");
     EXPECT_EQ(db_.CountViewItems(1, 0), 50);
-    ASSERT_TRUE(db_.LoadViewItems(1, 10, false));
+    ASSERT_TRUE(db_.LoadViewItems(1, false));
     EXPECT_EQ(db_.ItemList.size(), 25u); // the disabled feed's items are left out
 }
 
@@ -166,7 +236,7 @@ TEST_F(ListQueriesTest, SearchAndKeywordViews) {
               QStringList({"10|7", "12|7", "11|7"}));
     EXPECT_EQ(db_.CountViewItems(900, ItemLocked), 1);
     EXPECT_EQ(db_.CountViewItems(900, ItemUnread), 1);
-    ASSERT_TRUE(db_.LoadViewItems(900, 10, false));
+    ASSERT_TRUE(db_.LoadViewItems(900, false));
     EXPECT_EQ(ListedIDs(), QList<qint32>({12, 11, 10}));
     // A rebuild that finds what the View holds keeps its rows; a feed's new priority is taken,
     // and a new match counted.
@@ -269,7 +339,7 @@ protected:
         CViewRecord view = *db_.GetView(viewID);
         view.SortBy = 1;
         EXPECT_TRUE(db_.UpdateView(view));
-        EXPECT_TRUE(db_.LoadViewItems(viewID, 10, hideRead));
+        EXPECT_TRUE(db_.LoadViewItems(viewID, hideRead));
         view.SortBy = 2;
         EXPECT_TRUE(db_.UpdateView(view));
         std::vector<CFeedItemRecord> items = db_.ItemList;
@@ -309,13 +379,13 @@ struct PagedView {
 TEST_F(PagedListsTest, PagesTogetherAreTheWholeList) {
     const PagedView views[] = {
         {"by priority", 30, 0, nullptr, false, 0, false},
-        {"by feed date, capped per feed", 10, 1, nullptr, false, 0, false},
+        {"by feed date, capped", 10, 1, nullptr, false, 0, false},
         {"by item date", 40, 2, nullptr, false, 0, false},
         {"hide read", 100, 0, nullptr, true, 0, false},
         {"hide read by argument", 100, 1, nullptr, false, 0, true},
         {"hide after two days", 100, 0, nullptr, false, 2, false},
         {"both filters, by item date", 25, 2, nullptr, true, 2, false},
-        {"crowded: only the total cap", 3, 0, nullptr, false, 0, false},
+        {"capped to fewer than the feeds", 3, 0, nullptr, false, 0, false},
         {"crowded, by item date", 4, 2, nullptr, false, 0, false},
         {"keyword View", 32767, 1, "tram", false, 0, false},
         {"keyword View, filtered, capped", 7, 0, "tram", true, 1, false},
@@ -323,7 +393,7 @@ TEST_F(PagedListsTest, PagesTogetherAreTheWholeList) {
         {"keyword View by item date, filtered, capped", 300, 2, "tram", true, 1, false},
         // Thousands of items: read a page at a time down the date index.
         {"by item date, every item", 50000, 2, nullptr, false, 0, false},
-        {"by item date, capped per feed", 12000, 2, nullptr, false, 0, false},
+        {"by item date, capped", 12000, 2, nullptr, false, 0, false},
         {"by item date, hide read", 50000, 2, nullptr, true, 0, false},
         {"by item date, hide read by argument", 50000, 2, nullptr, false, 0, true},
         {"by item date, hide after two days", 50000, 2, nullptr, false, 2, false},
@@ -344,7 +414,7 @@ TEST_F(PagedListsTest, PagesTogetherAreTheWholeList) {
             ASSERT_TRUE(db_.RebuildKeywordView(viewID, true, false, false));
         }
 
-        ASSERT_TRUE(db_.LoadViewItems(viewID, 10, v.hideReadArgument));
+        ASSERT_TRUE(db_.LoadViewItems(viewID, v.hideReadArgument));
         const QList<qint32> whole = ListedIDs();
         ASSERT_FALSE(whole.isEmpty());
         if (v.sortBy == 2) {
@@ -354,7 +424,7 @@ TEST_F(PagedListsTest, PagesTogetherAreTheWholeList) {
             whole.size() < 500 ? std::vector<int>{1, 2, 5, 256} : std::vector<int>{7, 256, 1000};
         for (int page : pages) {
             CItemCursor cursor;
-            ASSERT_TRUE(db_.OpenViewItems(cursor, viewID, 10, v.hideReadArgument));
+            ASSERT_TRUE(db_.OpenViewItems(cursor, viewID, v.hideReadArgument));
             EXPECT_EQ(PagedIDs(cursor, page), whole) << "pages of " << page;
         }
     }

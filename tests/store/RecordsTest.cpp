@@ -24,7 +24,7 @@ TEST_F(RecordsTest, RecordsRoundTrip) {
     EXPECT_EQ(read->Label, view.Label);
     EXPECT_TRUE(read->HideRead);
     EXPECT_TRUE(read->DPadSkipRead);
-    EXPECT_EQ(read->NumToShow, 30);
+    EXPECT_EQ(read->NumToShow, 1000); // a new View shows a thousand
     EXPECT_TRUE(read->IsKeywordView);
 
     read->Label = "Renamed";

@@ -191,7 +191,7 @@ TEST_F(SearchTest, SearchResultsViewShowsTheNewestAndCountsAll) {
     ASSERT_TRUE(db_.FillSearchResults(QStringLiteral("harbour"), shown, all));
 
     EXPECT_EQ(db_.GetView(SearchResultsViewID)->Keywords, "harbour");
-    ASSERT_TRUE(db_.LoadViewItems(SearchResultsViewID, 10, false));
+    ASSERT_TRUE(db_.LoadViewItems(SearchResultsViewID, false));
     QList<qint32> listed;
     for (const CFeedItemRecord& item : db_.ItemList)
         listed << item.FeedItemID;

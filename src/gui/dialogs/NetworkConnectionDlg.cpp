@@ -5,6 +5,7 @@
 #include "config/RegistrySettings.h"
 #include "gui/screens/HelpWindow.h"
 
+#include <QButtonGroup>
 #include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -18,10 +19,15 @@
 #include <QVBoxLayout>
 
 CNetworkConnectionDlg::CNetworkConnectionDlg(QWidget* parent)
-    : QDialog(parent), direct_(new QRadioButton(QStringLiteral("Use Direct (not recommended)"))),
-      connectionManager_(new QRadioButton(QStringLiteral("Use Built-in Connection Manager"))),
-      useProxy_(new QCheckBox(QStringLiteral("Use Proxy Server"))), address_(new QLineEdit),
-      port_(new QLineEdit), autoConnect_(new QCheckBox(QStringLiteral("Attempt Auto-Connection"))),
+    : QDialog(parent),
+      direct_(new QRadioButton(QStringLiteral("Update without checking the connection"))),
+      connectionManager_(
+          new QRadioButton(QStringLiteral("Check the network connection before updating"))),
+      systemProxy_(new QRadioButton(QStringLiteral("Use the system proxy settings"))),
+      noProxy_(new QRadioButton(QStringLiteral("No proxy"))),
+      userProxy_(new QRadioButton(QStringLiteral("Use this proxy server:"))),
+      address_(new QLineEdit), port_(new QLineEdit),
+      autoConnect_(new QCheckBox(QStringLiteral("Wait for the connection"))),
       test_(new QPushButton(QStringLiteral("Test Connection"))) {
     setObjectName(QStringLiteral("NetworkConnectionDlg"));
     setWindowTitle(QStringLiteral("Configure Network Connection"));
@@ -32,17 +38,29 @@ CNetworkConnectionDlg::CNetworkConnectionDlg(QWidget* parent)
     headerFont.setPointSizeF(headerFont.pointSizeF() * 1.2);
     header->setFont(headerFont);
 
+    auto* connection = new QButtonGroup(this);
+    connection->addButton(connectionManager_);
+    connection->addButton(direct_);
+
     auto* proxy = new QGroupBox(QStringLiteral("Proxy Settings"));
     auto* proxyLayout = new QFormLayout(proxy);
-    proxyLayout->addRow(useProxy_);
+    proxyLayout->addRow(systemProxy_);
+    proxyLayout->addRow(noProxy_);
+    proxyLayout->addRow(userProxy_);
     proxyLayout->addRow(QStringLiteral("Address"), address_);
     port_->setValidator(new QIntValidator(0, 65535, port_));
     port_->setMaximumWidth(90);
     proxyLayout->addRow(QStringLiteral("Port"), port_);
+    auto* proxies = new QButtonGroup(this);
+    for (QRadioButton* choice : {systemProxy_, noProxy_, userProxy_})
+        proxies->addButton(choice);
+    // The server's fields mean something only while it is chosen.
+    for (QLineEdit* field : {address_, port_})
+        connect(userProxy_, &QRadioButton::toggled, field, &QWidget::setEnabled);
 
     auto* autoConnectRow = new QHBoxLayout;
     autoConnectRow->addWidget(autoConnect_);
-    autoConnectRow->addWidget(new QLabel(QStringLiteral("when disconnected")));
+    autoConnectRow->addWidget(new QLabel(QStringLiteral("up to ten seconds when disconnected")));
     autoConnectRow->addStretch(1);
 
     auto* buttons = CreateOkCancelHelpButtons(this, QStringLiteral("network.htm"));
@@ -50,8 +68,8 @@ CNetworkConnectionDlg::CNetworkConnectionDlg(QWidget* parent)
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(header);
-    layout->addWidget(direct_);
     layout->addWidget(connectionManager_);
+    layout->addWidget(direct_);
     layout->addWidget(proxy);
     layout->addLayout(autoConnectRow);
     auto* testRow = new QHBoxLayout;
@@ -68,7 +86,8 @@ CNetworkConnectionDlg::CNetworkConnectionDlg(QWidget* parent)
 NetworkSettings CNetworkConnectionDlg::Values() const {
     NetworkSettings values;
     values.useConnectionManager = connectionManager_->isChecked();
-    values.useProxy = useProxy_->isChecked();
+    values.systemProxy = !noProxy_->isChecked();
+    values.useProxy = userProxy_->isChecked();
     values.proxyAddress = address_->text();
     values.proxyPort = port_->text();
     values.autoConnect = autoConnect_->isChecked();
@@ -76,21 +95,26 @@ NetworkSettings CNetworkConnectionDlg::Values() const {
 }
 
 void CNetworkConnectionDlg::LoadValues() {
-    const CRegistrySettings store = CRegistrySettings::ForQuillpost();
-    useProxy_->setChecked(store.Read(Key::UseProxy) == 1);
-    address_->setText(store.Read(Key::ProxyAddress));
-    port_->setText(store.Read(Key::ProxyPort));
-    const bool useConnectionManager = store.Read(Key::UseCM) == 1;
-    connectionManager_->setChecked(useConnectionManager);
-    direct_->setChecked(!useConnectionManager);
-    autoConnect_->setChecked(store.Read(Key::UseAutoConnect) == 1);
+    const NetworkSettings stored = ReadNetworkSettings(CRegistrySettings::ForQuillpost());
+    const bool userProxy = stored.useProxy && !stored.proxyAddress.isEmpty();
+    userProxy_->setChecked(userProxy);
+    systemProxy_->setChecked(!userProxy && stored.systemProxy);
+    noProxy_->setChecked(!userProxy && !stored.systemProxy);
+    address_->setText(stored.proxyAddress);
+    port_->setText(stored.proxyPort);
+    address_->setEnabled(userProxy);
+    port_->setEnabled(userProxy);
+    connectionManager_->setChecked(stored.useConnectionManager);
+    direct_->setChecked(!stored.useConnectionManager);
+    autoConnect_->setChecked(stored.autoConnect);
 }
 
 void CNetworkConnectionDlg::SaveValues() {
     const CRegistrySettings store = CRegistrySettings::ForQuillpost();
     const NetworkSettings values = Values();
-    // A proxy without an address is no proxy.
+    // A proxy without an address is no proxy of the user's: the system's is used.
     store.Write(Key::UseProxy, values.useProxy && !values.proxyAddress.isEmpty() ? 1 : 0);
+    store.Write(Key::SystemProxy, values.systemProxy ? 1 : 0);
     store.Write(Key::ProxyAddress, values.proxyAddress);
     store.Write(Key::ProxyPort, values.proxyPort);
     store.Write(Key::UseCM, values.useConnectionManager ? 1 : 0);

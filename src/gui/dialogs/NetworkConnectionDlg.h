@@ -12,7 +12,8 @@ class QPushButton;
 class QRadioButton;
 
 // "Configure Network Connection": the system's connection watch or a direct connection, the
-// proxy, automatic connecting, and a test with the values shown before they are saved.
+// proxy (the desktop's, none, or a server of the user's), automatic connecting, and a test with
+// the values shown before they are saved.
 class CNetworkConnectionDlg : public QDialog {
     Q_OBJECT
 public:
@@ -24,7 +25,9 @@ public:
 
     QRadioButton* DirectButton() const { return direct_; }
     QRadioButton* ConnectionManagerButton() const { return connectionManager_; }
-    QCheckBox* UseProxyBox() const { return useProxy_; }
+    QRadioButton* SystemProxyButton() const { return systemProxy_; }
+    QRadioButton* NoProxyButton() const { return noProxy_; }
+    QRadioButton* UserProxyButton() const { return userProxy_; }
     QLineEdit* AddressEdit() const { return address_; }
     QLineEdit* PortEdit() const { return port_; }
     QCheckBox* AutoConnectBox() const { return autoConnect_; }
@@ -36,7 +39,9 @@ private:
 
     QRadioButton* direct_;
     QRadioButton* connectionManager_;
-    QCheckBox* useProxy_;
+    QRadioButton* systemProxy_;
+    QRadioButton* noProxy_;
+    QRadioButton* userProxy_;
     QLineEdit* address_;
     QLineEdit* port_;
     QCheckBox* autoConnect_;

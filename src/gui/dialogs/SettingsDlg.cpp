@@ -47,6 +47,7 @@ void CSettingsDlg::AddSettings() {
     for (const SettingCategory& category : SettingsTree()) {
         PropertyItem node = tree_->AddCategory(QString::fromUtf8(category.name),
                                                QString::fromUtf8(category.description));
+        node->setHidden(!category.shown);
         first = first ? first : node;
         for (const SettingItem& setting : category.items) {
             const QVariant value = ReadSetting(store, setting);
@@ -62,6 +63,7 @@ void CSettingsDlg::AddSettings() {
                 items_ << tree_->AddItem(node, KindOf(setting.kind), label, description,
                                          setting.kind == SettingKind::Check ? value.toBool()
                                                                             : value);
+            items_.back()->setHidden(!setting.shown);
         }
         node->setExpanded(true);
     }

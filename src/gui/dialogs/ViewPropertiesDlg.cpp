@@ -56,8 +56,9 @@ void CViewPropertiesDlg::Fill() {
     hideRead_ = tree.AddItem(settings, PropertyKind::Check, QStringLiteral("Hide Read"),
                              QStringLiteral("Select to hide items that have been \"read\"."),
                              view_.HideRead);
-    skipRead_ = tree.AddItem(settings, PropertyKind::Check, QStringLiteral("D-Pad: Skip Read"),
-                             QStringLiteral("Select to let D-pad skip \"read\" items."),
+    skipRead_ = tree.AddItem(settings, PropertyKind::Check, QStringLiteral("Keys: Skip Read"),
+                             QStringLiteral("Select to let the Up and Down keys skip \"read\" "
+                                            "items."),
                              view_.DPadSkipRead);
     sortBy_ = tree.AddChoice(settings, QStringLiteral("Sort By"),
                              QStringLiteral("Select the Sort Order for the items in the view."),

@@ -4,6 +4,7 @@
 
 #include "config/AppSettings.h"
 #include "config/RegistrySettings.h"
+#include "gui/desktop/Contrast.h"
 #include "gui/desktop/Icons.h"
 #include "gui/desktop/Launcher.h"
 #include "gui/dialogs/ItemPropertiesDlg.h"
@@ -28,12 +29,11 @@
 #include <QTimer>
 #include <algorithm>
 #include <iterator>
+#include <optional>
 
 namespace {
 const QString ConfirmDelete = QStringLiteral("Confirm Delete");
 constexpr int DefaultReadAfter = 10;
-// The per-feed cap of a View without Feeds.
-constexpr int FallbackPerFeedCap = 10;
 } // namespace
 
 CItemListScreen::CItemListScreen(CRssDatabase& db, QWidget* parent)
@@ -184,18 +184,25 @@ void CItemListScreen::ReadSettings(bool redraw) {
 }
 
 // Colours the user left at their defaults follow the desktop's palette, so that a dark desktop
-// reads its items light on dark.
+// reads its items light on dark. The handheld's text colour, which earlier settings screens
+// wrote as they were saved, counts as left at its default.
 PageColors CItemListScreen::Colors() const {
+    constexpr int HandheldTextColour = 0xC07B7B;
     const CRegistrySettings store = CRegistrySettings::ForQuillpost();
-    const auto colour = [&](const IntKey& key, QPalette::ColorRole role) {
+    const auto stored = [&](const IntKey& key) -> std::optional<QColor> {
         const int value = store.Read(key);
-        if (value != key.runtimeDefault)
-            return quint32(value);
-        const QColor desktop = palette().color(role);
-        return quint32(desktop.red() | desktop.green() << 8 | desktop.blue() << 16);
+        if (value == key.runtimeDefault || (&key == &Key::TxColor && value == HandheldTextColour))
+            return std::nullopt;
+        return QColor(value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF);
     };
-    return {colour(Key::BgColor, QPalette::Base), colour(Key::TxColor, QPalette::Text),
-            colour(Key::LkColor, QPalette::Link)};
+    const QColor base = stored(Key::BgColor).value_or(palette().color(QPalette::Base));
+    const QColor text = stored(Key::TxColor).value_or(palette().color(QPalette::Text));
+    const QColor link =
+        stored(Key::LkColor).value_or(ReadableOn(palette().color(QPalette::Link), base));
+    const auto value = [](const QColor& colour) {
+        return quint32(colour.red() | colour.green() << 8 | colour.blue() << 16);
+    };
+    return {value(base), value(text), value(link)};
 }
 
 void CItemListScreen::Clear() {
@@ -318,7 +325,7 @@ void CItemListScreen::ShowView(qint32 viewID) {
             readAfter_ = record->ReadAfter;
             skipRead_ = record->DPadSkipRead;
         }
-        db_.OpenViewItems(cursor, viewID, FallbackPerFeedCap, false);
+        db_.OpenViewItems(cursor, viewID, false);
     });
 }
 
@@ -453,6 +460,13 @@ void CItemListScreen::ShowSelectedItem() {
     pane_->ShowPage(
         WrapItemPage(body, colors), colors,
         ZoomLevel(FontSizeWord(CRegistrySettings::ForQuillpost().Read(Key::ItemFontSize))));
+}
+
+// The desktop went dark or light: the page shown takes the new palette.
+void CItemListScreen::changeEvent(QEvent* event) {
+    CListScreen::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange && currentItemID_ != 0)
+        ShowSelectedItem();
 }
 
 void CItemListScreen::ReportItemGone(int row) {

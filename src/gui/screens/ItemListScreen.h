@@ -129,6 +129,7 @@ private:
     int RowOfItem(qint32 feedItemID) const;
     int RowIcon(int row) const;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
     CRssDatabase& db_;
     CItemListModel model_;

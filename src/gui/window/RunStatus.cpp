@@ -2,6 +2,7 @@
 
 #include "gui/window/RunStatus.h"
 
+#include "gui/desktop/Contrast.h"
 #include "gui/screens/DownloadProgressWnd.h"
 
 #include <QHBoxLayout>
@@ -88,8 +89,12 @@ void CRunStatus::ShowSummary() {
                        .arg(outcome.entries == 1 ? QStringLiteral("feed") : QStringLiteral("feeds"))
                        .arg(outcome.entries - outcome.failures)
                        .arg(outcome.failures);
+    // The palette's link colour is often a dark blue, even where the desktop is dark.
     if (outcome.failures > 0)
-        text += QStringLiteral(" \u2014 <a href=\"show\">show</a>");
+        text +=
+            QStringLiteral(" \u2014 <a href=\"show\" style=\"color:%1\">show</a>")
+                .arg(ReadableOn(palette().color(QPalette::Link), palette().color(QPalette::Window))
+                         .name());
     text_->setText(text);
     cancel_->hide();
     dismiss_->show();

@@ -27,7 +27,7 @@ const PageTitle PageTitles[] = {
     {CFeedWizardDlg::ListingPage, "FW - Online Listing(Step 2 of 3)"},
     {CFeedWizardDlg::SubscriptionTitlePage, "FW - Add Subscription (Step 3 of 3)"},
     {CFeedWizardDlg::ReloadPage, "FW - Reload Subscription (Step 2 of 2)"},
-    {CFeedWizardDlg::SearchPage, "FW - Feedster\u2122 Search (Step 2 of 3)"},
+    {CFeedWizardDlg::SearchPage, "FW - Feed Search (Step 2 of 3)"},
 };
 
 QString TitleOf(CFeedWizardDlg::Page page, CFeedWizardDlg::Method method) {

@@ -35,13 +35,12 @@ const MethodChoice MethodChoices[] = {
     {"Import Subscription from Web",
      "Option for adding new Feeds to Quillpost from a web-based OPML Subscription."},
     {"Import Subscription from File",
-     "Option for adding new Feeds to Quillpost from a file-based OPML Subscription file on your "
-     "Pocket PC."},
+     "Option for adding new Feeds to Quillpost from an OPML Subscription file on this computer."},
     {"Reload/Delete a Subscription",
      "Option for refreshing/deleting the Feeds for an existing Subscription."},
-    {"Feedster\u2122 Feed Search",
-     "Use the Feedster\u2122 Feed Search engine to find Feeds based on keywords.  Note: this "
-     "service is provided for personal use and may not be available in the future."},
+    {"Feed Search",
+     "Use a Feed Search service to find Feeds based on keywords.  Note: the service is set in "
+     "the configuration file and may not be available."},
 };
 
 QLabel* Headline(const QString& text) {
@@ -163,7 +162,7 @@ void CFeedWizardDlg::PrepareAddressPage(const QString& address) {
         addressLabel_->setText(QStringLiteral("Enter Feed Url"));
     } else if (fromFile) {
         addressPrompt_->setText(
-            QStringLiteral("Enter the path to the OPML Subscription File on your Pocket PC"));
+            QStringLiteral("Enter the path to the OPML Subscription File on this computer"));
         addressLabel_->setText(QStringLiteral("Enter Location of Subscription File"));
     } else {
         addressPrompt_->setText(QStringLiteral("Enter the OPML Subscription Url"));
