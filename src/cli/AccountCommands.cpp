@@ -131,8 +131,8 @@ int CCliApplication::SyncAccount() {
     auto source = AccountSource(message);
     SyncReport report;
     if (!source || !source->Sync(*db_, report, message))
-        return Fail(QStringLiteral("sync failed: %1; local changes wait for the next sync")
-                        .arg(message));
+        return Fail(
+            QStringLiteral("sync failed: %1; local changes wait for the next sync").arg(message));
     Print(QStringLiteral("Synced: %1 feeds added, %2 removed, %3 new items, %4 changes sent.")
               .arg(report.feedsAdded)
               .arg(report.feedsRemoved)

@@ -5,7 +5,6 @@
 #include "app/UserCommands.h"
 #include "cli/Arguments.h"
 #include "store/RssDatabase.h"
-
 #include "sync/FeedSource.h"
 
 #include <QJsonValue>

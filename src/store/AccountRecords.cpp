@@ -9,8 +9,8 @@
 namespace {
 
 const QStringList ForgetAccount = {
-    QStringLiteral("Delete From Accounts"),      QStringLiteral("Delete From AccountFeeds"),
-    QStringLiteral("Delete From AccountItems"),  QStringLiteral("Delete From AccountViews"),
+    QStringLiteral("Delete From Accounts"),       QStringLiteral("Delete From AccountFeeds"),
+    QStringLiteral("Delete From AccountItems"),   QStringLiteral("Delete From AccountViews"),
     QStringLiteral("Delete From AccountChanges"),
 };
 
@@ -28,15 +28,14 @@ std::optional<CAccountRecord> CRssDatabase::GetAccount() {
 
 bool CRssDatabase::SetAccount(const CAccountRecord& account) {
     const auto stored = GetAccount();
-    const bool sameServer =
-        stored && stored->Kind == account.Kind && stored->Url == account.Url &&
-        stored->UserName == account.UserName;
-    QStringList statements = sameServer ? QStringList{QStringLiteral("Delete From Accounts")}
-                                        : ForgetAccount;
+    const bool sameServer = stored && stored->Kind == account.Kind && stored->Url == account.Url &&
+                            stored->UserName == account.UserName;
+    QStringList statements =
+        sameServer ? QStringList{QStringLiteral("Delete From Accounts")} : ForgetAccount;
     statements << QStringLiteral("Insert Into Accounts(Kind,Url,UserName,LastItemID) "
                                  "Values(%1,%2,%3,%4)")
-                      .arg(SqlText(account.Kind), SqlText(account.Url),
-                           SqlText(account.UserName), SqlInt(account.LastItemID));
+                      .arg(SqlText(account.Kind), SqlText(account.Url), SqlText(account.UserName),
+                           SqlInt(account.LastItemID));
     return WithAccess(false, [&] { return connection_->ExecuteAllOrNone(statements); });
 }
 

@@ -192,15 +192,13 @@ std::optional<int> CRssDatabase::MergeAccountItems(const std::vector<CAccountIte
             const auto id = MergeItem(feedID, parsed, settings, now, tally, nullptr);
             if (!id)
                 return false;
-            const qint16 status = item.Starred  ? ItemLocked
-                                  : item.Unread ? ItemUnread
-                                                : ItemRead;
+            const qint16 status = item.Starred ? ItemLocked : item.Unread ? ItemUnread : ItemRead;
             if (!connection_->ExecuteAll(QStringList{
                     QStringLiteral("Insert Or Ignore Into AccountItems(FeedItemID,RemoteID) "
-                                    "Values(%1,%2)")
-                         .arg(SqlInt(*id), SqlInt(item.RemoteID)),
-                     QStringLiteral("Update FeedItems Set Status = %1 Where FeedItemID = %2")
-                         .arg(SqlInt(status), SqlInt(*id))}))
+                                   "Values(%1,%2)")
+                        .arg(SqlInt(*id), SqlInt(item.RemoteID)),
+                    QStringLiteral("Update FeedItems Set Status = %1 Where FeedItemID = %2")
+                        .arg(SqlInt(status), SqlInt(*id))}))
                 return false;
             ++stored;
         }

@@ -13,9 +13,8 @@ CAccountSecret::CAccountSecret(const QString& databasePath, const QString& url,
         (QFileInfo(databasePath).absoluteFilePath() + u'\n' + url + u'\n' + user).toUtf8();
     path_ = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
             QStringLiteral("/Oxbowfield/accounts/") +
-            QString::fromLatin1(QCryptographicHash::hash(owner, QCryptographicHash::Sha256)
-                                    .toHex()
-                                    .left(32)) +
+            QString::fromLatin1(
+                QCryptographicHash::hash(owner, QCryptographicHash::Sha256).toHex().left(32)) +
             QStringLiteral(".password");
 }
 

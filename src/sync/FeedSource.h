@@ -32,7 +32,6 @@ public:
 };
 
 // The source of an account, or none for a kind of server this program does not know.
-std::unique_ptr<IFeedSource> MakeFeedSource(const CAccountRecord& account,
-                                            const QString& password);
+std::unique_ptr<IFeedSource> MakeFeedSource(const CAccountRecord& account, const QString& password);
 // The kinds of server an account may be: "ttrss".
 bool IsKnownAccountKind(const QString& kind);

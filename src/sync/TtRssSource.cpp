@@ -62,8 +62,8 @@ std::optional<QJsonValue> CTtRssSource::Post(const QJsonObject& request) {
     QByteArray answer;
     if (!CHttpDownloader::Post(apiUrl_, QJsonDocument(request).toJson(QJsonDocument::Compact),
                                "application/json", answer)) {
-        failure_ = QStringLiteral("the server cannot be reached (%1)")
-                       .arg(CHttpDownloader::LastFailure());
+        failure_ =
+            QStringLiteral("the server cannot be reached (%1)").arg(CHttpDownloader::LastFailure());
         return std::nullopt;
     }
     const QJsonObject reply = QJsonDocument::fromJson(answer).object();
@@ -127,8 +127,8 @@ bool CTtRssSource::Test(QString& message) {
 }
 
 bool CTtRssSource::Subscribe(const QString& url, QString& message) {
-    const auto content = Call(QStringLiteral("subscribeToFeed"),
-                              {{QStringLiteral("feed_url"), url}});
+    const auto content =
+        Call(QStringLiteral("subscribeToFeed"), {{QStringLiteral("feed_url"), url}});
     if (!content) {
         message = failure_;
         return false;
@@ -168,8 +168,8 @@ bool CTtRssSource::Sync(CRssDatabase& db, SyncReport& report, QString& message) 
     // Items stored before this sync may have been read or starred elsewhere since.
     if (account->LastItemID != 0) {
         const auto unread = ItemNumbers(AllItems, QStringLiteral("unread"));
-        const auto starred = unread ? ItemNumbers(StarredItems, QStringLiteral("all_articles"))
-                                    : std::nullopt;
+        const auto starred =
+            unread ? ItemNumbers(StarredItems, QStringLiteral("all_articles")) : std::nullopt;
         if (!starred || !db.ApplyAccountStates(*unread, *starred)) {
             message = starred ? QStringLiteral("the database refused the read states") : failure_;
             return false;
@@ -223,8 +223,8 @@ bool CTtRssSource::SendChanges(CRssDatabase& db, SyncReport& report) {
 }
 
 bool CTtRssSource::SyncCategories(CRssDatabase& db) {
-    const auto content = Call(QStringLiteral("getCategories"),
-                              {{QStringLiteral("include_empty"), true}});
+    const auto content =
+        Call(QStringLiteral("getCategories"), {{QStringLiteral("include_empty"), true}});
     if (!content)
         return false;
     QHash<qint32, qint32> views = db.AccountViews();
