@@ -85,8 +85,10 @@ void BM_HundredNewItemsAndHundredReadMarks(benchmark::State& state) {
     for (auto _ : state) {
         state.PauseTiming();
         ++round;
-        server->WriteFeed(QStringLiteral("benchnew"), 100 * round);
-        server->RunUpdater();
+        const QString url = server->WriteFeed(QStringLiteral("benchnew"), 100 * round);
+        if (server->FeedNumber(url) == 0)
+            server->Api(QStringLiteral("subscribeToFeed"), {{QStringLiteral("feed_url"), url}});
+        server->RunUpdater(server->FeedNumber(url));
         int marked = 0;
         local.db.LoadFeedItems(local.db.AccountFeeds().values().value(0), 10000);
         for (const CFeedItemRecord& item : std::vector(local.db.ItemList))

@@ -89,25 +89,31 @@ bool RunQuietly(const QString& program, const QStringList& arguments) {
     process.setStandardOutputFile(QProcess::nullDevice());
     process.setStandardErrorFile(QProcess::nullDevice());
     process.start(program, arguments);
-    return process.waitForFinished(180000) && process.exitStatus() == QProcess::NormalExit &&
+    return process.waitForFinished(600000) && process.exitStatus() == QProcess::NormalExit &&
            process.exitCode() == 0;
 }
 
 } // namespace
 
-bool TtRssServer::RunUpdater() {
+bool TtRssServer::RunUpdater(int feed) {
     // The updater takes a feed from its own cache for 30 s after a download, and sends the
     // last Last-Modified; a test rewrites its feed within a second.
     QDir cache(QStringLiteral("/var/cache/tt-rss/feeds"));
     for (const QString& name : cache.entryList({QStringLiteral("*.xml")}, QDir::Files))
         cache.remove(name);
     // tt-rss refuses to update as root.
-    return RunQuietly(QStringLiteral("runuser"),
-                      {QStringLiteral("-u"), QStringLiteral("www-data"), QStringLiteral("--"),
-                       QStringLiteral("php"),
-                       settings_.value("QUILLPOST_TTRSS_WWW") + QStringLiteral("/update.php"),
-                       QStringLiteral("--force-update"), QStringLiteral("--force-refetch"),
-                       QStringLiteral("--feeds"), QStringLiteral("--quiet")});
+    QStringList arguments = {QStringLiteral("-u"),
+                             QStringLiteral("www-data"),
+                             QStringLiteral("--"),
+                             QStringLiteral("php"),
+                             settings_.value("QUILLPOST_TTRSS_WWW") + QStringLiteral("/update.php"),
+                             QStringLiteral("--force-refetch"),
+                             QStringLiteral("--quiet")};
+    if (feed > 0)
+        arguments << QStringLiteral("--update-feed") << QString::number(feed);
+    else
+        arguments << QStringLiteral("--force-update") << QStringLiteral("--feeds");
+    return RunQuietly(QStringLiteral("runuser"), arguments);
 }
 
 bool TtRssServer::RunSql(const QString& sql) {

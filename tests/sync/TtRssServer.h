@@ -25,8 +25,8 @@ public:
     void Stop();
     // Writes an RSS file of `count` items ("<name> 1"...) dated now and returns its address.
     QString WriteFeed(const QString& name, int count);
-    // The server downloads every feed now.
-    bool RunUpdater();
+    // The server downloads a feed (by its server number), or every feed, now.
+    bool RunUpdater(int feed = 0);
     // Runs SQL on the server's database as its owner.
     bool RunSql(const QString& sql);
 

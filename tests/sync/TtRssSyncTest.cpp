@@ -5,6 +5,7 @@
 #include "sync/TtRssServer.h"
 #include "sync/TtRssSource.h"
 
+#include <QProcess>
 #include <QUuid>
 #include <gtest/gtest.h>
 #include <thread>
@@ -47,7 +48,7 @@ protected:
         const QString address = server_->WriteFeed(name, items);
         QString message;
         EXPECT_TRUE(Source().Subscribe(address, message)) << message.toStdString();
-        EXPECT_TRUE(server_->RunUpdater());
+        EXPECT_TRUE(server_->RunUpdater(server_->FeedNumber(address)));
         EXPECT_TRUE(Sync(&message)) << message.toStdString();
         if (url)
             *url = address;
@@ -97,7 +98,7 @@ TEST_F(TtRssSyncTest, SubscribingInQuillpostSubscribesOnTheServerAndBringsItsIte
 
     // New items on the server arrive at the next sync, the stored ones are not stored again.
     server_->WriteFeed(name, 5);
-    ASSERT_TRUE(server_->RunUpdater());
+    ASSERT_TRUE(server_->RunUpdater(remote));
     ASSERT_TRUE(Sync());
     EXPECT_EQ(LocalItems(feedID).size(), 5);
     ASSERT_TRUE(Sync());
@@ -188,9 +189,9 @@ TEST_F(TtRssSyncTest, ASyncCutOffHalfWayResumesWithoutDuplicates) {
     const QString url = server_->WriteFeed(name, Items);
     QString message;
     ASSERT_TRUE(Source().Subscribe(url, message)) << message.toStdString();
-    ASSERT_TRUE(server_->RunUpdater());
     const int remote = server_->FeedNumber(url);
     ASSERT_NE(remote, 0);
+    ASSERT_TRUE(server_->RunUpdater(remote));
 
     // The server goes away as soon as the first page of items is stored.
     std::atomic<bool> done{false};
@@ -284,6 +285,44 @@ TEST_F(TtRssSyncTest, RefusalsSayWhyAndChangeNothing) {
         EXPECT_TRUE(db_.AccountFeeds().isEmpty());
         EXPECT_EQ(db_.GetAccount()->LastItemID, 0);
     }
+}
+
+// The command line: the account belongs to the database named by --db, and is stored only when
+// the server takes it.
+TEST_F(TtRssSyncTest, TheCommandLineAddsSyncsShowsAndRemovesTheAccountOfItsDatabase) {
+    const QString path = env_.Path(QStringLiteral("cli.qpdb"));
+    const auto cli = [&](QStringList arguments, QString* output = nullptr) {
+        QProcess process;
+        process.setProcessChannelMode(QProcess::MergedChannels);
+        process.start(QStringLiteral(QUILLPOST_CLI),
+                      QStringList{QStringLiteral("--db"), path} << arguments);
+        process.waitForFinished(120000);
+        if (output)
+            *output = QString::fromUtf8(process.readAll());
+        return process.exitCode();
+    };
+    ASSERT_EQ(cli({QStringLiteral("init")}), 0);
+    const QString wrong = env_.WriteFile(QStringLiteral("wrong"), "wrong\n");
+    const QString right = env_.WriteFile(QStringLiteral("right"), "password\n");
+    const QStringList add = {QStringLiteral("account"),        QStringLiteral("add"),
+                             QStringLiteral("ttrss"),          server_->Url(),
+                             QStringLiteral("--user"),         TtRssServer::User(),
+                             QStringLiteral("--password-file")};
+    QString output;
+    EXPECT_EQ(cli(add + QStringList{wrong}, &output), 1);
+    EXPECT_TRUE(output.contains(QStringLiteral("refused the user name or password")));
+    EXPECT_EQ(cli({QStringLiteral("account"), QStringLiteral("show")}, &output), 1);
+    EXPECT_TRUE(output.contains(QStringLiteral("no account")));
+
+    ASSERT_EQ(cli(add + QStringList{right}, &output), 0) << output.toStdString();
+    EXPECT_TRUE(output.contains(QStringLiteral("which you alone can read")));
+    ASSERT_EQ(cli({QStringLiteral("sync")}, &output), 0) << output.toStdString();
+    EXPECT_EQ(cli({QStringLiteral("account"), QStringLiteral("show")}, &output), 0);
+    EXPECT_TRUE(output.contains(server_->Url()));
+    // The test's own database, opened without --db's file, has its own account.
+    EXPECT_EQ(db_.GetAccount()->LastItemID, 0);
+    EXPECT_EQ(cli({QStringLiteral("account"), QStringLiteral("remove")}), 0);
+    EXPECT_EQ(cli({QStringLiteral("account"), QStringLiteral("show")}), 1);
 }
 
 } // namespace
