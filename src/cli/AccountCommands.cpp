@@ -4,7 +4,6 @@
 #include "sync/FeedSource.h"
 
 #include <QFile>
-#include <QJsonObject>
 
 namespace {
 
@@ -66,16 +65,6 @@ int CCliApplication::AccountShow(const CArguments&) {
     const int pending = int(db_->PendingAccountChanges().size());
     const int feeds = int(db_->AccountFeeds().size());
     const QString passwordFile = SecretOf(*db_, *account).FilePath();
-    if (json_) {
-        PrintJson(QJsonObject{{QStringLiteral("kind"), account->Kind},
-                              {QStringLiteral("url"), account->Url},
-                              {QStringLiteral("user"), account->UserName},
-                              {QStringLiteral("feeds"), feeds},
-                              {QStringLiteral("pendingChanges"), pending},
-                              {QStringLiteral("lastItem"), account->LastItemID},
-                              {QStringLiteral("passwordFile"), passwordFile}});
-        return Success;
-    }
     PrintTable({QStringLiteral("Field"), QStringLiteral("Value")},
                {{QStringLiteral("Kind"), account->Kind},
                 {QStringLiteral("URL"), account->Url},

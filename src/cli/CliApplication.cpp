@@ -349,7 +349,7 @@ const std::vector<CCliApplication::Command>& CCliApplication::Commands() {
          {},
          "show the database's server account",
          true,
-         true,
+         false,
          &App::AccountShow},
         {"account remove",
          "",
@@ -358,7 +358,7 @@ const std::vector<CCliApplication::Command>& CCliApplication::Commands() {
          true,
          false,
          &App::AccountRemove},
-        {"account subscribe",
+        {"account follow",
          "URL",
          {},
          "subscribe to a feed on the server, then sync",
@@ -649,9 +649,9 @@ int CCliApplication::RunChecked(const Command& command, const CArguments& argume
 // process's change never lands between them. Those that download take it themselves once their
 // document is in: a download must not keep every other process waiting.
 int CCliApplication::RunCommand(const Command& command, const CArguments& arguments) {
-    static const QSet<QString> downloading = {
-        "add",      "subscribe",   "resubscribe",       "update", "audio",
-        "snapshot", "account add", "account subscribe", "sync"};
+    static const QSet<QString> downloading = {"add",         "subscribe",      "resubscribe",
+                                              "update",      "audio",          "snapshot",
+                                              "account add", "account follow", "sync"};
     if (!db_ || downloading.contains(QLatin1String(command.name)))
         return (this->*command.run)(arguments);
     int status = Failed;

@@ -298,8 +298,8 @@ protected:
 
     void ExpectSearchable(CRssDatabase& db) {
         EXPECT_EQ(prompt_.progress, QStringList{"Building the search index..."});
-        EXPECT_EQ(Count("sqlite_master", "type = 'index'"), 20);
-        EXPECT_EQ(Count("sqlite_master", "type = 'trigger'"), 12);
+        EXPECT_EQ(Count("sqlite_master", "type = 'index'"), 24);
+        EXPECT_EQ(Count("sqlite_master", "type = 'trigger'"), 16);
         CRssDatabase::SearchResults found;
         db.SearchItems("harbour", found, true, false, true, false);
         EXPECT_EQ(QSet<qint32>(found.feedItemIDs.cbegin(), found.feedItemIDs.cend()),
@@ -356,7 +356,7 @@ TEST_F(SchemaUpgradeTest, InsertTriggersThatNeverWaitAreWrittenAgain) {
     CRssDatabase reopened;
     ASSERT_EQ(reopened.OpenDatabase(path_, false), 1);
     EXPECT_EQ(Count("sqlite_master", "type = 'trigger' And sql Like '%SearchIndexPaused%'"), 2);
-    EXPECT_EQ(Count("sqlite_master", "type = 'trigger'"), 12);
+    EXPECT_EQ(Count("sqlite_master", "type = 'trigger'"), 16);
     EXPECT_TRUE(prompt_.progress.isEmpty()); // the index itself is kept
     AddFeed(5, "Five");
     AddItem(5, 50, NowGmt(), ItemUnread, "Harbour news");
