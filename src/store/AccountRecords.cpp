@@ -110,33 +110,60 @@ bool CRssDatabase::RemoveAccountView(qint32 viewID) {
     return ApplyForAccount([&] { return DeleteView(viewID); });
 }
 
-// Fills a temporary table with the server's item numbers, for the states to be read from it.
+// Fills a temporary table with the server's item numbers, many rows a statement.
 void CRssDatabase::ReplaceStates(const QString& table, const QSet<qint32>& remoteIDs) {
-    if (!connection_->ExecuteAll({QStringLiteral("Create Temp Table If Not Exists %1(RemoteID "
-                                                 "INTEGER PRIMARY KEY)")
-                                      .arg(table),
-                                  QStringLiteral("Delete From %1").arg(table)}))
+    QStringList statements = {
+        QStringLiteral("Create Temp Table If Not Exists %1(RemoteID INTEGER PRIMARY KEY)")
+            .arg(table),
+        QStringLiteral("Delete From %1").arg(table)};
+    const QList<qint32> ids(remoteIDs.cbegin(), remoteIDs.cend());
+    constexpr qsizetype RowsPerStatement = 500;
+    for (qsizetype start = 0; start < ids.size(); start += RowsPerStatement) {
+        QStringList rows;
+        for (qint32 id : ids.mid(start, RowsPerStatement))
+            rows << u'(' + SqlInt(id) + u')';
+        statements << QStringLiteral("Insert Or Ignore Into %1(RemoteID) Values").arg(table) +
+                          rows.join(u',');
+    }
+    if (!connection_->ExecuteAll(statements))
         THROW_ADO(CAdoException::UpdateRefused);
-    for (qint32 remoteID : remoteIDs)
-        if (!connection_->Execute(QStringLiteral("Insert Or Ignore Into %1(RemoteID) Values(%2)")
-                                      .arg(table, SqlInt(remoteID))))
-            THROW_ADO(CAdoException::UpdateRefused);
 }
 
-bool CRssDatabase::ApplyAccountStates(const QSet<qint32>& unread, const QSet<qint32>& starred) {
+QHash<qint32, int> CRssDatabase::AccountUnreadCounts() {
+    return WithAccess(QHash<qint32, int>(), [&] {
+        QHash<qint32, int> counts;
+        for (auto rows = Query(QStringLiteral(
+                 "Select F.RemoteID,Sum(A.ServerUnread) From AccountFeeds F Join FeedItems I On "
+                 "I.FeedID = F.FeedID Join AccountItems A On A.FeedItemID = I.FeedItemID Group By "
+                 "F.RemoteID"));
+             !rows->IsEOF(); rows->MoveNext())
+            counts.insert(rows->Field(0).GetLong(), rows->Field(1).GetLong());
+        return counts;
+    });
+}
+
+bool CRssDatabase::ApplyAccountStates(const QSet<qint32>& feeds, const QSet<qint32>& unread,
+                                      const QSet<qint32>& starred) {
     return ApplyForAccount([&] {
+        ReplaceStates(QStringLiteral("ServerFeeds"), feeds);
         ReplaceStates(QStringLiteral("ServerUnread"), unread);
         ReplaceStates(QStringLiteral("ServerStarred"), starred);
         // A hidden item stays hidden; an item with a change still to send keeps its state.
         const QString newStatus = QStringLiteral(
-            "CASE WHEN A.RemoteID IN (SELECT RemoteID FROM ServerStarred) THEN 3 WHEN A.RemoteID "
-            "IN (SELECT RemoteID FROM ServerUnread) THEN 1 ELSE 2 END");
+            "CASE WHEN A.ServerStarred THEN 3 WHEN A.ServerUnread THEN 1 ELSE 2 END");
         const QString changed =
             QStringLiteral("SELECT A.FeedItemID,%1 AS Wanted FROM AccountItems A WHERE "
                            "A.RemoteID NOT IN (SELECT RemoteID FROM AccountChanges WHERE Kind<>%2)")
                 .arg(newStatus, SqlInt(AccountChangeUnsubscribed));
         return connection_->ExecuteAll(
-            {QStringLiteral("Create Temp Table If Not Exists ServerStates(FeedItemID INTEGER "
+            {QStringLiteral(
+                 "Update AccountItems Set ServerUnread = RemoteID IN (SELECT RemoteID FROM "
+                 "ServerUnread) WHERE FeedItemID IN (SELECT I.FeedItemID FROM FeedItems I JOIN "
+                 "AccountFeeds F ON F.FeedID = I.FeedID WHERE F.RemoteID IN (SELECT RemoteID "
+                 "FROM ServerFeeds))"),
+             QStringLiteral("Update AccountItems Set ServerStarred = RemoteID IN (SELECT RemoteID "
+                            "FROM ServerStarred)"),
+             QStringLiteral("Create Temp Table If Not Exists ServerStates(FeedItemID INTEGER "
                             "PRIMARY KEY,Wanted int)"),
              QStringLiteral("Delete From ServerStates"),
              QStringLiteral("Insert Into ServerStates ") + changed,
@@ -164,11 +191,19 @@ std::vector<CAccountChange> CRssDatabase::PendingAccountChanges() {
 }
 
 bool CRssDatabase::ClearAccountChanges(const std::vector<CAccountChange>& sent) {
-    QStringList deletes;
+    QStringList statements;
     for (const CAccountChange& change : sent)
-        deletes << QStringLiteral("Delete From AccountChanges Where RemoteID = %1 And Kind = %2 "
-                                  "And ChangedAt = %3")
-                       .arg(SqlInt(change.RemoteID), SqlInt(change.Kind),
-                            SqlText(change.ChangedAt));
-    return WithAccess(false, [&] { return connection_->ExecuteAllOrNone(deletes); });
+        statements << QStringLiteral("Delete From AccountChanges Where RemoteID = %1 And Kind = %2 "
+                                     "And ChangedAt = %3")
+                          .arg(SqlInt(change.RemoteID), SqlInt(change.Kind),
+                               SqlText(change.ChangedAt));
+    // What was sent is the server's state now.
+    for (const CAccountChange& change : sent)
+        if (change.Kind != AccountChangeUnsubscribed)
+            statements << QStringLiteral("Update AccountItems Set %1 = %2 Where RemoteID = %3")
+                              .arg(change.Kind == AccountChangeUnread
+                                       ? QStringLiteral("ServerUnread")
+                                       : QStringLiteral("ServerStarred"),
+                                   SqlInt(change.Value), SqlInt(change.RemoteID));
+    return WithAccess(false, [&] { return connection_->ExecuteAllOrNone(statements); });
 }

@@ -194,9 +194,10 @@ std::optional<int> CRssDatabase::MergeAccountItems(const std::vector<CAccountIte
                 return false;
             const qint16 status = item.Starred ? ItemLocked : item.Unread ? ItemUnread : ItemRead;
             if (!connection_->ExecuteAll(QStringList{
-                    QStringLiteral("Insert Or Ignore Into AccountItems(FeedItemID,RemoteID) "
-                                   "Values(%1,%2)")
-                        .arg(SqlInt(*id), SqlInt(item.RemoteID)),
+                    QStringLiteral("Insert Or Ignore Into AccountItems(FeedItemID,RemoteID,"
+                                   "ServerUnread,ServerStarred) Values(%1,%2,%3,%4)")
+                        .arg(SqlInt(*id), SqlInt(item.RemoteID), SqlInt(item.Unread),
+                             SqlInt(item.Starred)),
                     QStringLiteral("Update FeedItems Set Status = %1 Where FeedItemID = %2")
                         .arg(SqlInt(status), SqlInt(*id))}))
                 return false;

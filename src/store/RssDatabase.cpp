@@ -105,7 +105,10 @@ const char* const CreateLaterSchema[] = {
     "CREATE TABLE IF NOT EXISTS Accounts(Kind varchar(20),Url varchar(255),UserName "
     "varchar(255),LastItemID int)",
     "CREATE TABLE IF NOT EXISTS AccountFeeds(FeedID INTEGER PRIMARY KEY,RemoteID int UNIQUE)",
-    "CREATE TABLE IF NOT EXISTS AccountItems(FeedItemID INTEGER PRIMARY KEY,RemoteID int UNIQUE)",
+    // ServerUnread and ServerStarred: the item's state on the server as last read or sent, so
+    // that a sync asks the server only about the feeds whose unread counts moved since.
+    "CREATE TABLE IF NOT EXISTS AccountItems(FeedItemID INTEGER PRIMARY KEY,RemoteID int UNIQUE,"
+    "ServerUnread int,ServerStarred int)",
     "CREATE TABLE IF NOT EXISTS AccountViews(ViewID INTEGER PRIMARY KEY,RemoteID int UNIQUE)",
     "CREATE TABLE IF NOT EXISTS AccountChanges(RemoteID int,Kind smallint,Value smallint,"
     "ChangedAt text,PRIMARY KEY(RemoteID,Kind))",

@@ -217,10 +217,14 @@ public:
     bool RemoveAccountView(qint32 viewID);
     // Stores the items not stored yet, in one transaction; the number stored.
     std::optional<int> MergeAccountItems(const std::vector<CAccountItem>& items);
-    // Every stored item of the account takes the read and starred state the server gives (the
-    // items in `unread` unread, those in `starred` locked, the others read), but those with a
-    // change still to send.
-    bool ApplyAccountStates(const QSet<qint32>& unread, const QSet<qint32>& starred);
+    // Per server feed, how many of its stored items were unread on the server when last seen.
+    QHash<qint32, int> AccountUnreadCounts();
+    // The server's states as last read: the items of the server feeds `feeds` are unread when
+    // in `unread`, read otherwise; every item is starred when in `starred`. Every stored item
+    // of the account then takes that state (starred is locked), but those with a change still
+    // to send.
+    bool ApplyAccountStates(const QSet<qint32>& feeds, const QSet<qint32>& unread,
+                            const QSet<qint32>& starred);
     std::vector<CAccountChange> PendingAccountChanges();
     // Forgets sent changes, unless one was made again since it was read.
     bool ClearAccountChanges(const std::vector<CAccountChange>& sent);

@@ -165,15 +165,9 @@ bool CTtRssSource::Sync(CRssDatabase& db, SyncReport& report, QString& message) 
         message = failure_;
         return false;
     }
-    // Items stored before this sync may have been read or starred elsewhere since.
-    if (account->LastItemID != 0) {
-        const auto unread = ItemNumbers(AllItems, QStringLiteral("unread"));
-        const auto starred =
-            unread ? ItemNumbers(StarredItems, QStringLiteral("all_articles")) : std::nullopt;
-        if (!starred || !db.ApplyAccountStates(*unread, *starred)) {
-            message = starred ? QStringLiteral("the database refused the read states") : failure_;
-            return false;
-        }
+    if (!SyncStates(db)) {
+        message = failure_;
+        return false;
     }
     CAccountRecord advanced = *account;
     advanced.LastItemID = std::max(account->LastItemID, *newest);
@@ -256,10 +250,12 @@ bool CTtRssSource::SyncFeeds(CRssDatabase& db, SyncReport& report) {
         return false;
     const QHash<qint32, qint32> feeds = db.AccountFeeds();
     QSet<qint32> onServer;
+    serverUnread_.clear();
     for (const QJsonValue& value : content->toArray()) {
         const QJsonObject remote = value.toObject();
         const qint32 id = remote.value(QLatin1String("id")).toInt();
         onServer << id;
+        serverUnread_.insert(id, remote.value(QLatin1String("unread")).toInt());
         qint32 feedID = feeds.value(id);
         if (feedID == 0) {
             CFeedRecord feed;
@@ -345,6 +341,33 @@ std::optional<qint32> CTtRssSource::FetchNewItems(CRssDatabase& db, qint32 since
         if (page.size() < PageSize)
             return newest;
     }
+}
+
+// Items stored before this sync may have been read or starred elsewhere since. Asking for the
+// unread items of every feed costs the server a call per 200 of them, so only the feeds whose
+// unread count on the server differs from the one the database last saw are asked about; the
+// starred items, few as a rule, are asked for every time.
+bool CTtRssSource::SyncStates(CRssDatabase& db) {
+    const QHash<qint32, int> known = db.AccountUnreadCounts();
+    QSet<qint32> moved;
+    QSet<qint32> unread;
+    for (auto feed = serverUnread_.cbegin(); feed != serverUnread_.cend(); ++feed) {
+        if (known.value(feed.key()) == feed.value())
+            continue;
+        const auto numbers = ItemNumbers(feed.key(), QStringLiteral("unread"));
+        if (!numbers)
+            return false;
+        moved << feed.key();
+        unread.unite(*numbers);
+    }
+    const auto starred = ItemNumbers(StarredItems, QStringLiteral("all_articles"));
+    if (!starred)
+        return false;
+    if (!db.ApplyAccountStates(moved, unread, *starred)) {
+        failure_ = QStringLiteral("the database refused the read states");
+        return false;
+    }
+    return true;
 }
 
 std::optional<QSet<qint32>> CTtRssSource::ItemNumbers(qint32 feed, const QString& viewMode) {

@@ -30,6 +30,7 @@ private:
     bool SyncCategories(CRssDatabase& db);
     bool SyncFeeds(CRssDatabase& db, SyncReport& report);
     bool PlaceFeed(CRssDatabase& db, qint32 feedID, qint32 category);
+    bool SyncStates(CRssDatabase& db);
     // The new items, page by page, each page stored in one step; the newest server number.
     std::optional<qint32> FetchNewItems(CRssDatabase& db, qint32 since, SyncReport& report);
     // The numbers of every item in a virtual feed (-1 starred) or view mode ("unread").
@@ -40,4 +41,6 @@ private:
     QString password_;
     QString session_;
     QString failure_;
+    // Each server feed's unread count, as its feed list said at this sync.
+    QHash<qint32, int> serverUnread_;
 };
