@@ -1,3 +1,4 @@
+// Where an account's password is kept when no secret store is asked: a file the user alone reads.
 #include "sync/AccountSecret.h"
 
 #include <QCryptographicHash>

@@ -1,3 +1,4 @@
+// The file that keeps an account's password, readable by its user alone.
 #pragma once
 
 #include <QString>

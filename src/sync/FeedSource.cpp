@@ -1,3 +1,4 @@
+// Which source class serves which kind of server account.
 #include "sync/FeedSource.h"
 
 #include "sync/TtRssSource.h"

@@ -1,3 +1,4 @@
+// The interface every server account's source implements, and what a sync reports.
 #pragma once
 
 #include "store/Records.h"

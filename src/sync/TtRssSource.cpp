@@ -1,3 +1,4 @@
+// Sync with a Tiny Tiny RSS server through its JSON API: changes out, feeds, items and states in.
 #include "sync/TtRssSource.h"
 
 #include "net/HttpDownloader.h"

@@ -1,3 +1,4 @@
+// A Tiny Tiny RSS account as a feed source.
 #pragma once
 
 #include "sync/FeedSource.h"

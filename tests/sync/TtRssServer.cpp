@@ -1,3 +1,4 @@
+// Starting, feeding and asking the real Tiny Tiny RSS server that the sync tests run against.
 #include "sync/TtRssServer.h"
 
 #include "net/HttpDownloader.h"

@@ -1,3 +1,4 @@
+// The real Tiny Tiny RSS server of the sync tests and benchmark, as scripts/ttrss-server set it up.
 #pragma once
 
 #include <QHash>
