@@ -383,7 +383,7 @@ TEST_F(SchemaUpgradeTest, AnIndexWithoutWordEndsIsBuiltAgain) {
     ASSERT_EQ(reopened.OpenDatabase(path_, false), 1);
     EXPECT_EQ(prompt_.progress, QStringList{"Building the search index..."});
     EXPECT_EQ(Count("sqlite_master", "sql Like '%WordEnds%'"), 2);
-    EXPECT_EQ(Count("sqlite_master", "type = 'trigger'"), 12);
+    EXPECT_EQ(Count("sqlite_master", "type = 'trigger'"), 16);
     const auto indexed = [&](const char* prefix) {
         return Rows(
             QStringLiteral("Select rowid From ItemTitleSearch Where ItemTitleSearch Match ") +
