@@ -159,6 +159,8 @@ QString FormatCheck(const CArguments& arguments) {
 
 } // namespace
 
+QString AccountAddCheck(const CArguments& arguments);
+
 // The one description of the commands: the parser checks words against it, and the help, the
 // manual page and the shell completions are printed from it.
 const std::vector<CCliApplication::Command>& CCliApplication::Commands() {
@@ -332,6 +334,45 @@ const std::vector<CCliApplication::Command>& CCliApplication::Commands() {
          false,
          false,
          &App::ReloadIfDue},
+        {"account add",
+         "KIND URL",
+         {{"--user", "NAME", "the user name on the server"},
+          {"--password-file", "FILE", "a file whose first line is the password"}},
+         "sync the database with a server account (KIND ttrss: Tiny Tiny RSS); the server "
+         "must take the name and password",
+         true,
+         false,
+         &App::AccountAdd,
+         &AccountAddCheck},
+        {"account show",
+         "",
+         {},
+         "show the database's server account",
+         true,
+         false,
+         &App::AccountShow},
+        {"account remove",
+         "",
+         {},
+         "forget the server account; its feeds stay as local feeds",
+         true,
+         false,
+         &App::AccountRemove},
+        {"account follow",
+         "URL",
+         {},
+         "subscribe to a feed on the server, then sync",
+         true,
+         false,
+         &App::AccountSubscribe},
+        {"sync",
+         "",
+         {},
+         "send the local read, starred and unsubscribe changes to the server account, then "
+         "bring in its feeds, categories (as Views), new items and states",
+         true,
+         false,
+         &App::Sync},
         {"view add", "LABEL", ViewOptions(false), "add a View", true, false, &App::ViewAdd,
          &ViewAddCheck},
         {"view set", "ID", ViewOptions(true), "change a View", true, false, &App::ViewSet,
@@ -608,8 +649,9 @@ int CCliApplication::RunChecked(const Command& command, const CArguments& argume
 // process's change never lands between them. Those that download take it themselves once their
 // document is in: a download must not keep every other process waiting.
 int CCliApplication::RunCommand(const Command& command, const CArguments& arguments) {
-    static const QSet<QString> downloading = {"add",    "subscribe", "resubscribe",
-                                              "update", "audio",     "snapshot"};
+    static const QSet<QString> downloading = {"add",         "subscribe",      "resubscribe",
+                                              "update",      "audio",          "snapshot",
+                                              "account add", "account follow", "sync"};
     if (!db_ || downloading.contains(QLatin1String(command.name)))
         return (this->*command.run)(arguments);
     int status = Failed;

@@ -5,6 +5,7 @@
 #include "app/UserCommands.h"
 #include "cli/Arguments.h"
 #include "store/RssDatabase.h"
+#include "sync/FeedSource.h"
 
 #include <QJsonValue>
 #include <QStringList>
@@ -80,6 +81,15 @@ private:
     int ConfigSet(const CArguments& arguments);
     int ConfigList(const CArguments& arguments);
     int ReloadIfDue(const CArguments& arguments);
+    int AccountAdd(const CArguments& arguments);
+    int AccountShow(const CArguments& arguments);
+    int AccountRemove(const CArguments& arguments);
+    int AccountSubscribe(const CArguments& arguments);
+    int Sync(const CArguments& arguments);
+    // The database's account as a source; none, with `message` saying why, when it has none.
+    std::unique_ptr<IFeedSource> AccountSource(QString& message);
+    int SyncAccount();
+    int WithAccountSync(int downloads);
     int ViewAdd(const CArguments& arguments);
     int ViewSet(const CArguments& arguments);
     int ViewShow(const CArguments& arguments);

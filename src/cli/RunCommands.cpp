@@ -97,10 +97,18 @@ int CCliApplication::Update(const CArguments& arguments) {
                             .arg(arguments.Has("--feed") ? "feed" : "View")
                             .arg(id));
     }
-    return RunDownloads(arguments.Has("--feed")   ? OneFeed
-                        : arguments.Has("--view") ? OneView
-                                                  : AllFeeds,
-                        id);
+    if (id != 0)
+        return RunDownloads(arguments.Has("--feed") ? OneFeed : OneView, id);
+    return WithAccountSync(RunDownloads(AllFeeds, 0));
+}
+
+// Updating every feed also syncs the server account, whose feeds no site download touches; a
+// server that cannot be reached leaves the local feeds' update as it went.
+int CCliApplication::WithAccountSync(int downloads) {
+    if (downloads == Interrupted || !db_->GetAccount())
+        return downloads;
+    const int synced = SyncAccount();
+    return downloads != Success ? downloads : synced;
 }
 
 int CCliApplication::Audio(const CArguments&) {
@@ -120,5 +128,7 @@ int CCliApplication::ReloadIfDue(const CArguments&) {
     if (!OpenDatabase())
         return Failed;
     db_->SetAudioFolder(TheAppSettings().audioFolder);
-    return RunDownloads(due == CReloadSchedule::Due::Audio ? AudioEnclosures : AllFeeds, 0);
+    if (due == CReloadSchedule::Due::Audio)
+        return RunDownloads(AudioEnclosures, 0);
+    return WithAccountSync(RunDownloads(AllFeeds, 0));
 }

@@ -93,7 +93,11 @@ bool CDownloadManager::BuildList(const std::function<QList<qint32>()>& feedIDs) 
     ReclaimAbandonedRun();
     ClearItems();
     db_.LoadFeedList(true);
+    // A server account's feeds come from its server, never from their sites.
+    const QSet<qint32> accountFeeds = db_.AccountFeedIDs();
     for (qint32 feedID : feedIDs()) {
+        if (accountFeeds.contains(feedID))
+            continue;
         const auto feed = std::find_if(db_.FeedList.begin(), db_.FeedList.end(),
                                        [feedID](const CFeedRecord& record) {
                                            return record.FeedID == feedID && record.Status != 1;

@@ -7,6 +7,7 @@
 #include "text/TextFile.h"
 
 #include <QNetworkProxy>
+#include <QBuffer>
 #include <QSaveFile>
 #include <QUrl>
 #include <cerrno>
@@ -285,8 +286,16 @@ bool Aborted(const std::atomic<bool>* abort) {
     return CHttpDownloader::CancelRequested || (abort && *abort);
 }
 
-curl_slist* ConditionalHeaders(const HttpValidators& known) {
+// What a request sends besides its address: a body to post, and its type.
+struct RequestBody {
+    QByteArray data;
+    QByteArray contentType;
+};
+
+curl_slist* RequestHeaders(const HttpValidators& known, const RequestBody* body) {
     curl_slist* headers = nullptr;
+    if (body)
+        headers = curl_slist_append(headers, ("Content-Type: " + body->contentType).constData());
     if (!known.etag.isEmpty())
         headers =
             curl_slist_append(headers, ("If-None-Match: " + known.etag).toLatin1().constData());
@@ -299,7 +308,7 @@ curl_slist* ConditionalHeaders(const HttpValidators& known) {
 // One transfer of `url` into the open file, with the conditional headers when given.
 Outcome Perform(const QString& url, QIODevice& file, bool useProxy, const QString& proxy,
                 const CHttpDownloader::Limits& limits, const HttpValidators& known,
-                const std::atomic<bool>* abort) {
+                const std::atomic<bool>* abort, const RequestBody* body = nullptr) {
     Outcome outcome;
     Transfer transfer{&file, 0, limits.sizeBytes, false, false, {}, abort};
     CURL* curl = NewHandle();
@@ -308,7 +317,7 @@ Outcome Perform(const QString& url, QIODevice& file, bool useProxy, const QStrin
     const std::shared_ptr<CTransferSession> session = CurrentSession();
     const QByteArray encodedUrl = url.toUtf8();
     const QByteArray encodedProxy = proxy.toUtf8();
-    curl_slist* headers = ConditionalHeaders(known);
+    curl_slist* headers = RequestHeaders(known, body);
     OptionSetter options(curl);
     SetRequestOptions(options, encodedUrl, useProxy, encodedProxy, limits.timeMs, transfer);
     options.Set(CURLOPT_HTTPHEADER, headers);
@@ -320,6 +329,9 @@ Outcome Perform(const QString& url, QIODevice& file, bool useProxy, const QStrin
         if (url.startsWith(QStringLiteral("https:"), Qt::CaseInsensitive))
             options.Set(CURLOPT_PIPEWAIT, 1L);
     }
+    if (body)
+        options.Set(CURLOPT_POSTFIELDSIZE, long(body->data.size()))
+            .Set(CURLOPT_POSTFIELDS, body->data.constData());
     outcome.refusedOption = options.Refusal();
     if (outcome.refusedOption.isEmpty()) {
         const auto run = [&] {
@@ -417,6 +429,19 @@ Outcome Fetch(const QString& url, const QString& targetPath, bool useProxy, cons
 }
 
 } // namespace
+
+bool CHttpDownloader::Post(const QString& url, const QByteArray& body,
+                           const QByteArray& contentType, QByteArray& answer,
+                           const Limits& limits) {
+    lastFailure.clear();
+    answer.clear();
+    QBuffer buffer(&answer);
+    buffer.open(QIODevice::WriteOnly);
+    const RequestBody request{body, contentType};
+    const Outcome outcome = Perform(url, buffer, false, {}, limits, {}, nullptr, &request);
+    lastFailure = FailureOf(outcome, limits, nullptr, true);
+    return lastFailure.isEmpty();
+}
 
 QString CHttpDownloader::LastFailure() {
     return lastFailure;

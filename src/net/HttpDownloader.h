@@ -68,6 +68,11 @@ public:
                                     HttpValidators& received,
                                     const std::atomic<bool>* abort = nullptr);
 
+    // Posts `body`, of the type `contentType`, and takes the answer's body whole into `answer`.
+    // True for a 200 answer; LastFailure says why not.
+    static bool Post(const QString& url, const QByteArray& body, const QByteArray& contentType,
+                     QByteArray& answer, const Limits& limits = {});
+
     // Why the calling thread's last download failed, in a few words for the user ("HTTP 404",
     // "could not resolve host", "timed out"); empty after a success.
     static QString LastFailure();

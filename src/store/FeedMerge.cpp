@@ -163,6 +163,53 @@ bool CRssDatabase::MergeFeed(qint32 feedID, const std::optional<CFeedRecord>& st
     return merged;
 }
 
+// A server account's items come parsed, each with its server number; one already stored under
+// that number is passed over, so a sync cut off and started again stores nothing twice.
+std::optional<int> CRssDatabase::MergeAccountItems(const std::vector<CAccountItem>& items) {
+    const QHash<qint32, qint32> feeds = AccountFeeds();
+    int stored = 0;
+    const bool merged = ApplyForAccount([&] {
+        MergeSettings settings;
+        settings.keywordViews = KeywordViews();
+        MergeTally tally;
+        const QDateTime now = NowGmt();
+        PauseSearchIndex();
+        for (const CAccountItem& item : items) {
+            const qint32 feedID = feeds.value(item.RemoteFeedID);
+            if (feedID == 0)
+                continue;
+            const auto known = Query(QStringLiteral("Select FeedItemID From AccountItems Where "
+                                                    "RemoteID = ") +
+                                     SqlInt(item.RemoteID));
+            if (!known->IsEOF())
+                continue;
+            CFeedItemData parsed;
+            parsed.Title = item.Title;
+            parsed.Link = item.Link;
+            parsed.Content = item.Content;
+            parsed.Date = item.Date.toUTC().toString(Qt::ISODate);
+            // The server's number names the item for good, whatever its title becomes.
+            parsed.Guid = QStringLiteral("tt-rss:%1").arg(item.RemoteID);
+            const auto id = MergeItem(feedID, parsed, settings, now, tally, nullptr);
+            if (!id)
+                return false;
+            const qint16 status = item.Starred ? ItemLocked : item.Unread ? ItemUnread : ItemRead;
+            if (!connection_->ExecuteAll(QStringList{
+                    QStringLiteral("Insert Or Ignore Into AccountItems(FeedItemID,RemoteID,"
+                                   "ServerUnread,ServerStarred) Values(%1,%2,%3,%4)")
+                        .arg(SqlInt(*id), SqlInt(item.RemoteID), SqlInt(item.Unread),
+                             SqlInt(item.Starred)),
+                    QStringLiteral("Update FeedItems Set Status = %1 Where FeedItemID = %2")
+                        .arg(SqlInt(status), SqlInt(*id))}))
+                return false;
+            ++stored;
+        }
+        IndexAddedItems(tally.added);
+        return true;
+    });
+    return merged ? std::optional(stored) : std::nullopt;
+}
+
 // An item is known within its feed by its key (its guid, else its date text, else its link)
 // and its title, both as stored. An item without a key is new on every merge.
 namespace {

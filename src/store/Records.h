@@ -103,6 +103,39 @@ struct HttpValidators {
     bool IsEmpty() const { return etag.isEmpty() && lastModified.isEmpty(); }
 };
 
+// The server account whose feeds a database syncs.
+struct CAccountRecord {
+    QString Kind; // which server: "ttrss"
+    QString Url;
+    QString UserName;
+    qint32 LastItemID = 0; // the newest server item stored; later ones are new
+};
+
+// One item as a server account gives it.
+struct CAccountItem {
+    qint32 RemoteID = 0;
+    qint32 RemoteFeedID = 0;
+    QString Title;
+    QString Link;
+    QString Content;
+    QDateTime Date;
+    bool Unread = true;
+    bool Starred = false;
+};
+
+// A local change that waits to be sent to the account's server; `Value` is the new state.
+enum AccountChangeKind : qint16 {
+    AccountChangeStarred = 0,
+    AccountChangeUnread = 2,
+    AccountChangeUnsubscribed = 10
+};
+struct CAccountChange {
+    qint32 RemoteID = 0; // an item's, or for AccountChangeUnsubscribed a feed's
+    qint16 Kind = AccountChangeUnread;
+    bool Value = false;
+    QString ChangedAt; // when it was made, as the database wrote it
+};
+
 // Item statuses, and the count kinds that select them.
 enum ItemStatus : qint16 { ItemHidden = 0, ItemUnread = 1, ItemRead = 2, ItemLocked = 3 };
 // View IDs the database is created with; IDs up to 3 are reserved: the screens and the command

@@ -105,6 +105,37 @@ const char* const CreateLaterSchema[] = {
     "varchar(255))",
     "CREATE TRIGGER IF NOT EXISTS FeedItemAuthors_Removed AFTER DELETE ON FeedItems BEGIN DELETE "
     "FROM FeedItemAuthors WHERE FeedItemID = old.FeedItemID; END",
+    // The server account whose feeds the database syncs (one at most), what its feeds and items
+    // are called on the server, and the local changes waiting to be sent to it: a change made
+    // while the server cannot be reached is never lost, whichever program makes it.
+    "CREATE TABLE IF NOT EXISTS Accounts(Kind varchar(20),Url varchar(255),UserName "
+    "varchar(255),LastItemID int)",
+    "CREATE TABLE IF NOT EXISTS AccountFeeds(FeedID INTEGER PRIMARY KEY,RemoteID int UNIQUE)",
+    // ServerUnread and ServerStarred: the item's state on the server as last read or sent, so
+    // that a sync asks the server only about the feeds whose unread counts moved since.
+    "CREATE TABLE IF NOT EXISTS AccountItems(FeedItemID INTEGER PRIMARY KEY,RemoteID int UNIQUE,"
+    "ServerUnread int,ServerStarred int)",
+    "CREATE TABLE IF NOT EXISTS AccountViews(ViewID INTEGER PRIMARY KEY,RemoteID int UNIQUE)",
+    "CREATE TABLE IF NOT EXISTS AccountChanges(RemoteID int,Kind smallint,Value smallint,"
+    "ChangedAt text,PRIMARY KEY(RemoteID,Kind))",
+    // Holds a row only inside a sync's transaction, while it writes what the server says: those
+    // writes are no local changes to send back.
+    "CREATE TABLE IF NOT EXISTS AccountApplying(Applying int)",
+    "CREATE TRIGGER IF NOT EXISTS AccountChanges_Status AFTER UPDATE OF Status ON FeedItems WHEN "
+    "old.Status<>new.Status AND new.Status<>0 AND NOT EXISTS(SELECT 1 FROM AccountApplying) BEGIN "
+    "INSERT OR REPLACE INTO AccountChanges SELECT RemoteID,2,new.Status=1,strftime('%Y-%m-%d "
+    "%H:%M:%f','now') FROM AccountItems WHERE FeedItemID=new.FeedItemID AND "
+    "(old.Status=1)<>(new.Status=1); INSERT OR REPLACE INTO AccountChanges SELECT RemoteID,0,"
+    "new.Status=3,strftime('%Y-%m-%d %H:%M:%f','now') FROM AccountItems WHERE "
+    "FeedItemID=new.FeedItemID AND (old.Status=3)<>(new.Status=3); END",
+    "CREATE TRIGGER IF NOT EXISTS AccountChanges_FeedRemoved AFTER DELETE ON Feeds BEGIN INSERT "
+    "OR REPLACE INTO AccountChanges SELECT RemoteID,10,1,strftime('%Y-%m-%d %H:%M:%f','now') FROM "
+    "AccountFeeds WHERE FeedID=old.FeedID AND NOT EXISTS(SELECT 1 FROM AccountApplying); DELETE "
+    "FROM AccountFeeds WHERE FeedID=old.FeedID; END",
+    "CREATE TRIGGER IF NOT EXISTS AccountItems_Removed AFTER DELETE ON FeedItems BEGIN DELETE FROM "
+    "AccountItems WHERE FeedItemID=old.FeedItemID; END",
+    "CREATE TRIGGER IF NOT EXISTS AccountViews_Removed AFTER DELETE ON Views BEGIN DELETE FROM "
+    "AccountViews WHERE ViewID=old.ViewID; END",
 };
 
 // The search index. Every run of three characters within a word of the searched fields, and

@@ -199,6 +199,38 @@ public:
     };
     QHash<qint32, FeedCounts> CountAllFeedItems();
 
+    // The server account (see AccountRecords.cpp). Rows written for the server's sake are no
+    // local changes: they wait in AccountChanges only when a user's action made them.
+    std::optional<CAccountRecord> GetAccount();
+    // Replaces the account; a different server or user forgets what the last one was told.
+    bool SetAccount(const CAccountRecord& account);
+    // Forgets the account; its feeds stay, as feeds downloaded from their sites.
+    bool DeleteAccount();
+    // Server feed and category numbers and the local feed and View each has become.
+    QHash<qint32, qint32> AccountFeeds();
+    QHash<qint32, qint32> AccountViews();
+    // The local feeds the account owns, which no site download touches.
+    QSet<qint32> AccountFeedIDs();
+    // A new local feed for a server feed, in one step with its link to it.
+    bool AddAccountFeed(qint32 remoteID, const CFeedRecord& feed);
+    bool AddAccountView(qint32 remoteID, const CViewRecord& view);
+    // Removes a feed or View the server no longer has, without telling the server.
+    bool RemoveAccountFeed(qint32 feedID);
+    bool RemoveAccountView(qint32 viewID);
+    // Stores the items not stored yet, in one transaction; the number stored.
+    std::optional<int> MergeAccountItems(const std::vector<CAccountItem>& items);
+    // Per server feed, how many of its stored items were unread on the server when last seen.
+    QHash<qint32, int> AccountUnreadCounts();
+    // The server's states as last read: the items of the server feeds `feeds` are unread when
+    // in `unread`, read otherwise; every item is starred when in `starred`. Every stored item
+    // of the account then takes that state (starred is locked), but those with a change still
+    // to send.
+    bool ApplyAccountStates(const QSet<qint32>& feeds, const QSet<qint32>& unread,
+                            const QSet<qint32>& starred);
+    std::vector<CAccountChange> PendingAccountChanges();
+    // Forgets sent changes, unless one was made again since it was read.
+    bool ClearAccountChanges(const std::vector<CAccountChange>& sent);
+
     // Runs work on the connection inside the access bracket, holding the lock throughout, also
     // across the operations the work calls. False when the bracket fails or the work throws.
     bool RunExclusive(const std::function<bool(CAdoConnection&)>& work);
@@ -304,6 +336,10 @@ private:
     static QString MatchesByDate(const CItemCursor& cursor);
     std::optional<QString> NewestRowsBound(const CItemCursor& cursor, int rows);
     bool CommonAmongNewestRows(const CItemCursor& cursor);
+
+    // Runs `work` in one transaction whose writes are the server's, not the user's.
+    bool ApplyForAccount(const std::function<bool()>& work);
+    void ReplaceStates(const QString& table, const QSet<qint32>& remoteIDs);
 
     std::unique_ptr<CAdoConnection> connection_;
     CDatabaseMutex mutex_;

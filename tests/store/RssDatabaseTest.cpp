@@ -32,7 +32,7 @@ TEST_F(RssDatabaseTest, NewDatabaseHoldsTheInitialRows) {
     EXPECT_EQ(db_.GetDatabaseVersion(), "2.0");
     for (const char* table : {"Feeds", "FeedItems", "ViewFeeds", "Subscriptions"})
         EXPECT_EQ(Count(table), 0) << table;
-    EXPECT_EQ(Count("sqlite_master", "type = 'index'"), 20);
+    EXPECT_EQ(Count("sqlite_master", "type = 'index'"), 24);
 
     ASSERT_TRUE(db_.CreateDatabase(env_.Path("bare.qpdb"), false, true));
     CRssDatabase bare;
