@@ -27,6 +27,7 @@ protected:
         view.ViewID = 400;
         view.Label = "<&'\">";
         view.HideRead = true;
+        view.NumToShow = 30; // a number of its own, not the default of new Views
         view.Keywords = "a \"b\"";
         ASSERT_TRUE(db_.InsertView(view));
         Sql({"Insert Into Subscriptions(SubscriptionID,ViewID,Title,SubscriptionUrl,IsFromFile) "
