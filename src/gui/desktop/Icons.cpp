@@ -2,10 +2,18 @@
 
 #include "gui/desktop/Icons.h"
 
+#include <QHash>
 #include <array>
 
+// Each made once: views ask for a row's icon whenever they lay their rows out, and an icon made
+// anew reads and parses its SVG file again (a run's progress list spent most of its time so).
+// Icons are made on the window's thread only.
 QIcon OwnIcon(const QString& name) {
-    return QIcon(QStringLiteral(":/icons/") + name + QStringLiteral(".svg"));
+    static QHash<QString, QIcon> made;
+    auto icon = made.find(name);
+    if (icon == made.end())
+        icon = made.insert(name, QIcon(QStringLiteral(":/icons/") + name + QStringLiteral(".svg")));
+    return *icon;
 }
 
 QIcon ListIcon(int index) {

@@ -60,7 +60,10 @@ QString CDownloadProgressWnd::Header() const {
 void CDownloadProgressWnd::ShowModel() {
     header_->setText(model_.Header());
     rows_.SetRows(model_.Rows());
-    list_->scrollToBottom();
+    // Scrolling lays out every row; a page out of sight (a run of the wide window shows in
+    // the status bar) has no need of it, and the next change after it is shown scrolls it.
+    if (list_->isVisible())
+        list_->scrollToBottom();
     cancel_->setEnabled(model_.IsActive());
     emit progressChanged();
 }
