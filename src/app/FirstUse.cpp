@@ -42,6 +42,7 @@ QString RunFirstUse(const QString& databasePath, bool makeDefault, const QString
                 store.Write(Key::Database, databasePath);
             store.Write(Key::ItemViewCurrentViewID, 0);
             store.Write(Key::ItemViewCurrentFeedID, 0);
+            store.Write(Key::ItemViewAllFeeds, 0);
             store.Write(Key::FeedViewCurrentViewID, 0);
             store.Write(Key::TodayHasChanged, 1);
         }

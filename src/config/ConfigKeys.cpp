@@ -85,6 +85,7 @@ const RangedIntKey IntKeys[] = {
     {&Key::FeedViewCurrentViewID, 0, Largest},
     {&Key::ItemViewCurrentViewID, 0, Largest},
     {&Key::ItemViewCurrentFeedID, 0, Largest},
+    {&Key::ItemViewAllFeeds, 0, 1},
 };
 
 const StringKey* const StringKeys[] = {

@@ -144,6 +144,9 @@ inline constexpr StringKey WarnReported{"Warning", "Reported", ""};
 inline constexpr IntKey FeedViewCurrentViewID{"FeedView", "CurrentViewID", 0};
 inline constexpr IntKey ItemViewCurrentViewID{"ItemView", "CurrentViewID", 0};
 inline constexpr IntKey ItemViewCurrentFeedID{"ItemView", "CurrentFeedID", 0};
+// 1 while the item list shows the items of all Feeds (the wide window's "Show All Feeds"), which
+// then stands for the View or Feed above; whatever chooses a View or Feed writes 0.
+inline constexpr IntKey ItemViewAllFeeds{"ItemView", "AllFeeds", 0};
 
 } // namespace Key
 

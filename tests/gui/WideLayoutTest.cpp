@@ -366,6 +366,17 @@ TEST_F(WideLayoutTest, TheWindowComesBackAsItWasLeft) {
     EXPECT_EQ(Wide()->Splitter()->sizes(), treeSizes);
     EXPECT_EQ(ItemScreen()->Splitter()->orientation(), Qt::Horizontal);
 
+    // "Show All Feeds" comes back too, and a Feed chosen after it takes its place again.
+    ClickTree(CFeedTreeModel::AllFeedsNode, 0);
+    Restart();
+    EXPECT_EQ(Tree()->currentIndex(), TreeRow(CFeedTreeModel::AllFeedsNode, 0));
+    EXPECT_TRUE(ItemScreen()->ShowsAllFeeds());
+    EXPECT_EQ(Titles().size(), 6);
+    ClickTree(CFeedTreeModel::FeedNode, second);
+    Restart();
+    EXPECT_EQ(Tree()->currentIndex(), TreeRow(CFeedTreeModel::FeedNode, second));
+    EXPECT_FALSE(ItemScreen()->ShowsAllFeeds());
+
     // The narrow layout chosen in the View menu stays chosen, whatever the width.
     View()->Action(CQuillpostView::LayoutNarrow)->trigger();
     EXPECT_FALSE(View()->IsWide());

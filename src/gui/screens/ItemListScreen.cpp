@@ -173,6 +173,7 @@ void CItemListScreen::ReadSettings(bool redraw) {
     const CRegistrySettings store = CRegistrySettings::ForQuillpost();
     feedID_ = store.Read(Key::ItemViewCurrentFeedID);
     viewID_ = store.Read(Key::ItemViewCurrentViewID);
+    allFeeds_ = store.Read(Key::ItemViewAllFeeds) != 0;
     const bool showDates = store.Read(Key::ShowIVDates) != 0;
     dateFormat_ = store.Read(Key::DateFormat);
     showButtons_ = store.Read(Key::ShowIVButtons) != 0;
@@ -277,17 +278,24 @@ void CItemListScreen::LoadItems(const QString& stripText,
     List()->scrollToTop();
 }
 
-void CItemListScreen::ShowFeed(qint32 feedID) {
+// The reading mode left and the list's settings at their defaults until its record is read;
+// the choice is written to the configuration, so that the next start shows the list again.
+void CItemListScreen::BeginList(qint32 viewID, qint32 feedID, bool allFeeds) {
     LeaveReadingMode();
+    viewID_ = viewID;
     feedID_ = feedID;
-    viewID_ = 0;
-    allFeeds_ = false;
+    allFeeds_ = allFeeds;
     currentItemID_ = 0;
     readAfter_ = DefaultReadAfter;
     skipRead_ = true;
     const CRegistrySettings store = CRegistrySettings::ForQuillpost();
-    store.Write(Key::ItemViewCurrentViewID, 0);
+    store.Write(Key::ItemViewCurrentViewID, viewID);
     store.Write(Key::ItemViewCurrentFeedID, feedID);
+    store.Write(Key::ItemViewAllFeeds, allFeeds ? 1 : 0);
+}
+
+void CItemListScreen::ShowFeed(qint32 feedID) {
+    BeginList(0, feedID, false);
     const auto feed = std::find_if(db_.FeedList.begin(), db_.FeedList.end(),
                                    [feedID](const CFeedRecord& f) { return f.FeedID == feedID; });
     if (feed == db_.FeedList.end()) {
@@ -302,18 +310,9 @@ void CItemListScreen::ShowFeed(qint32 feedID) {
 }
 
 void CItemListScreen::ShowView(qint32 viewID) {
-    LeaveReadingMode();
     if (viewID == 0 && !db_.ViewList.empty())
         viewID = db_.ViewList.front().ViewID;
-    viewID_ = viewID;
-    feedID_ = 0;
-    allFeeds_ = false;
-    currentItemID_ = 0;
-    readAfter_ = DefaultReadAfter;
-    skipRead_ = true;
-    const CRegistrySettings store = CRegistrySettings::ForQuillpost();
-    store.Write(Key::ItemViewCurrentViewID, viewID);
-    store.Write(Key::ItemViewCurrentFeedID, 0);
+    BeginList(viewID, 0, false);
     const auto view = std::find_if(db_.ViewList.begin(), db_.ViewList.end(),
                                    [viewID](const CViewRecord& v) { return v.ViewID == viewID; });
     if (view == db_.ViewList.end()) {
@@ -330,13 +329,7 @@ void CItemListScreen::ShowView(qint32 viewID) {
 }
 
 void CItemListScreen::ShowAllFeeds() {
-    LeaveReadingMode();
-    feedID_ = 0;
-    viewID_ = 0;
-    allFeeds_ = true;
-    currentItemID_ = 0;
-    readAfter_ = DefaultReadAfter;
-    skipRead_ = true;
+    BeginList(0, 0, true);
     LoadItems(QStringLiteral("Show All Feeds"),
               [this](CItemCursor& cursor) { db_.OpenAllFeedsItems(cursor); });
 }

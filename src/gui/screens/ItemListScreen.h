@@ -107,6 +107,7 @@ private:
     };
     void CreateButtons();
     void LoadItems(const QString& stripText, const std::function<void(CItemCursor&)>& open);
+    void BeginList(qint32 viewID, qint32 feedID, bool allFeeds);
     QHash<qint32, QString> CachedAudioFiles();
     std::vector<CFeedItemRecord> ReadItems(CItemCursor& cursor, int count, bool unreadOnly);
     void ShowSelectedItem();

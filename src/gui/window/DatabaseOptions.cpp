@@ -27,6 +27,7 @@ void ForgetCurrentViews(const CRegistrySettings& store, const QString& path) {
     store.Write(Key::Database, path);
     store.Write(Key::ItemViewCurrentViewID, 0);
     store.Write(Key::ItemViewCurrentFeedID, 0);
+    store.Write(Key::ItemViewAllFeeds, 0);
     store.Write(Key::FeedViewCurrentViewID, 0);
     store.Write(Key::TodayHasChanged, 1);
 }

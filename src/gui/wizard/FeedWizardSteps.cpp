@@ -178,6 +178,7 @@ void CFeedWizardDlg::DoneOnSubscriptionTitlePage() {
     const CRegistrySettings store = CRegistrySettings::ForQuillpost();
     store.Write(Key::ItemViewCurrentViewID, result.viewID);
     store.Write(Key::ItemViewCurrentFeedID, 0);
+    store.Write(Key::ItemViewAllFeeds, 0);
     store.Write(Key::FeedViewCurrentViewID, result.viewID);
     accept();
 }
