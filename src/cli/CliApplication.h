@@ -5,7 +5,6 @@
 #include "app/UserCommands.h"
 #include "cli/Arguments.h"
 #include "store/RssDatabase.h"
-#include "sync/FeedSource.h"
 
 #include <QJsonValue>
 #include <QStringList>
@@ -87,7 +86,6 @@ private:
     int AccountSubscribe(const CArguments& arguments);
     int Sync(const CArguments& arguments);
     // The database's account as a source; none, with `message` saying why, when it has none.
-    std::unique_ptr<IFeedSource> AccountSource(QString& message);
     int SyncAccount();
     int WithAccountSync(int downloads);
     int ViewAdd(const CArguments& arguments);

@@ -87,15 +87,25 @@ bool CDownloadManager::LoadRunSettings() {
     return true;
 }
 
-bool CDownloadManager::BuildList(const std::function<QList<qint32>()>& feedIDs) {
+bool CDownloadManager::BuildList(const std::function<QList<qint32>()>& feedIDs, bool withAccount) {
     if (busy_.exchange(true))
         return false;
     ReclaimAbandonedRun();
     ClearItems();
     db_.LoadFeedList(true);
-    // A server account's feeds come from its server, never from their sites.
+    // A server account's feeds come from its server, never from their sites: a list that holds
+    // one syncs the account instead, first, so that its new items are among the run's.
     const QSet<qint32> accountFeeds = db_.AccountFeedIDs();
-    for (qint32 feedID : feedIDs()) {
+    const QList<qint32> ids = feedIDs();
+    const bool syncsAccount =
+        withAccount || std::any_of(ids.begin(), ids.end(),
+                                   [&](qint32 feedID) { return accountFeeds.contains(feedID); });
+    if (syncsAccount && sync_)
+        if (std::optional<CDownloadItem> entry = sync_->Prepare(db_)) {
+            entry->IsAccountSync = true;
+            Append(*std::move(entry));
+        }
+    for (qint32 feedID : ids) {
         if (accountFeeds.contains(feedID))
             continue;
         const auto feed = std::find_if(db_.FeedList.begin(), db_.FeedList.end(),
@@ -111,18 +121,24 @@ bool CDownloadManager::BuildList(const std::function<QList<qint32>()>& feedIDs) 
 }
 
 bool CDownloadManager::BuildFeedList(qint32 feedID) {
-    return BuildList([this, feedID] {
-        QList<qint32> ids;
-        for (const CFeedRecord& feed : db_.FeedList)
-            if (feedID == 0 || feed.FeedID == feedID)
-                ids << feed.FeedID;
-        return ids;
-    });
+    return BuildList(
+        [this, feedID] {
+            QList<qint32> ids;
+            for (const CFeedRecord& feed : db_.FeedList)
+                if (feedID == 0 || feed.FeedID == feedID)
+                    ids << feed.FeedID;
+            return ids;
+        },
+        feedID == 0);
 }
 
 bool CDownloadManager::BuildViewList(qint32 viewID) {
     return BuildList(
-        [this, viewID] { return db_.GetViewFeedIDs(viewID).value_or(QList<qint32>()); });
+        [this, viewID] { return db_.GetViewFeedIDs(viewID).value_or(QList<qint32>()); }, false);
+}
+
+bool CDownloadManager::BuildAccountList() {
+    return BuildList([] { return QList<qint32>(); }, true);
 }
 
 void CDownloadManager::QueueExtendedData(qint32 feedID, qint32 feedItemID, const QString& url,
@@ -245,10 +261,15 @@ int CDownloadManager::StartRun() {
     StartItem(0);
     // Read here, so that the worker touches nothing but its own connection.
     validators_.clear();
-    for (int index = 0; index < ItemCount(); ++index)
-        if (const CDownloadItem item = Item(index); !item.IsAudio && item.FeedItemID == 0)
+    bool bringsItems = false;
+    for (int index = 0; index < ItemCount(); ++index) {
+        const CDownloadItem item = Item(index);
+        bringsItems = bringsItems || item.IsAccountSync;
+        if (!item.IsAudio && !item.IsAccountSync && item.FeedItemID == 0)
             validators_[item.FeedID] = db_.GetHttpValidators(item.FeedID);
-    lastItemBeforeRun_ = validators_.empty() ? std::nullopt : std::optional(db_.LastItemID());
+    }
+    bringsItems = bringsItems || !validators_.empty();
+    lastItemBeforeRun_ = bringsItems ? std::optional(db_.LastItemID()) : std::nullopt;
     runDb_ = OpenRunDatabase();
     if (runDb_ && OnRunDatabaseOpened)
         OnRunDatabaseOpened(*runDb_);
@@ -311,7 +332,12 @@ bool CDownloadManager::ProcessEntries() {
         CHttpDownloader::CancelRequested = false;
         int result = 0;
         QString note = download.failure;
-        if (download.result != CHttpDownloader::Result::Failed) {
+        if (item.IsAccountSync) {
+            // A sync that fails is one failed entry with the server's reason, like a download.
+            result = runDb_ && sync_->Run(*runDb_, note) ? 1 : 0;
+            if (runEnded_)
+                return false;
+        } else if (download.result != CHttpDownloader::Result::Failed) {
             NotifyRun(DN_DOWNLOADED, 1);
             // "Not modified" is an unchanged feed, like a body whose digest is known.
             result = download.result == CHttpDownloader::Result::NotModified ||
@@ -333,6 +359,11 @@ CDownloadAhead::Fetched CDownloadManager::Fetch(const CDownloadItem& item, const
                                                 const std::atomic<bool>* abort) {
     CDownloadAhead::Fetched fetched;
     fetched.path = path;
+    if (item.IsAccountSync) {
+        // The worker syncs when it takes the entry, through the run's own connection.
+        fetched.result = CHttpDownloader::Result::Complete;
+        return fetched;
+    }
     if (!item.IsAudio && item.FeedItemID == 0) {
         const auto known = validators_.find(item.FeedID);
         fetched.result = CHttpDownloader::DownloadIfChanged(

@@ -32,6 +32,21 @@ struct CDownloadItem {
     qint32 FeedID = 0;
     qint32 FeedItemID = 0; // 0 for a feed, else the item whose page or enclosure this is
     bool IsAudio = false;
+    // The sync of the database's server account, which no download of its own makes.
+    bool IsAccountSync = false;
+};
+
+// The sync of a server account as a step of a run of feeds, beside the downloads of the local
+// feeds: the run only knows when to call it, the layer that knows the accounts installs it.
+class IRunSync {
+public:
+    virtual ~IRunSync() = default;
+    // Called on the starter's thread as a list is built: the run's entry for the account (its
+    // title and server address), or none when the database has no account.
+    virtual std::optional<CDownloadItem> Prepare(CRssDatabase& db) = 0;
+    // Called on the worker's thread with the run's own connection; `note` says what the sync
+    // brought, or why it failed.
+    virtual bool Run(CRssDatabase& runDb, QString& note) = 0;
 };
 
 // What a run reports, in this order for each entry: ITEM_START, DOWNLOADED (when the body
@@ -71,12 +86,16 @@ public:
     CDownloadManager& operator=(const CDownloadManager&) = delete;
 
     void SetObserver(IDownloadObserver* observer) { observer_ = observer; }
+    // A run of every feed, and of any list that holds an account's feed, then syncs the account.
+    void SetRunSync(IRunSync* sync) { sync_ = sync; }
 
     // Refused (false) while busy.
     bool LoadRunSettings();
     bool BuildFeedList(qint32 feedID);
     bool BuildViewList(qint32 viewID);
     bool BuildAudioList();
+    // The account's sync alone: a feed just subscribed on the server comes in at once.
+    bool BuildAccountList();
     bool AddAudioItem(qint32 feedID, qint32 feedItemID, const QString& link, qint64 sizeBytes,
                       const QString& title, const QString& feedLabel);
     void QueueExtendedData(qint32 feedID, qint32 feedItemID, const QString& url,
@@ -138,7 +157,7 @@ private:
     bool AfterItem(int result, const QString& note);
     // Ends the run state once: by the worker at the end of its list, or by a forced cancel.
     void EndRun(bool byWorker);
-    bool BuildList(const std::function<QList<qint32>()>& feedIDs);
+    bool BuildList(const std::function<QList<qint32>()>& feedIDs, bool withAccount);
 
     CRssDatabase& db_; // the starter's connection: builds lists, reads before a run
     std::unique_ptr<CRssDatabase> runDb_; // the worker's own, for the run's stores
@@ -147,6 +166,7 @@ private:
     CInternetConnection connection_;
     CRunLock runLock_; // held while BackgroundStatus names a run of this process
     IDownloadObserver* observer_ = nullptr;
+    IRunSync* sync_ = nullptr;
 
     mutable std::mutex itemsMutex_;
     std::vector<CDownloadItem> items_;

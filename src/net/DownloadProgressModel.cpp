@@ -104,6 +104,12 @@ bool CDownloadProgressModel::StartViewRun(qint32 viewID) {
                     QStringLiteral("Download Error"));
 }
 
+bool CDownloadProgressModel::StartAccountRun() {
+    return StartRun([&] { return manager_.BuildAccountList(); },
+                    QStringLiteral("Could not Build Download Listing"),
+                    QStringLiteral("Download Error"));
+}
+
 bool CDownloadProgressModel::StartAudioRun() {
     return StartRun([&] { return manager_.BuildAudioList(); },
                     QStringLiteral("No Audio Content available for download."),

@@ -41,6 +41,7 @@ public:
     bool StartFeedRun(qint32 feedID);
     bool StartViewRun(qint32 viewID);
     bool StartAudioRun();
+    bool StartAccountRun();
     // The first cancel lets the current entry finish; the next one stops the run at once.
     void OnCancel();
 

@@ -5,7 +5,9 @@
 #include "sync/TtRssServer.h"
 #include "sync/TtRssSource.h"
 
+#include <QDir>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QUuid>
 #include <gtest/gtest.h>
 #include <thread>
@@ -17,9 +19,7 @@ protected:
     void SetUp() override {
         server_ = TtRssServer::FromSetup(QStringLiteral(QUILLPOST_BUILD_DIR "/ttrss.env"));
         if (!server_)
-            GTEST_SKIP() << "no Tiny Tiny RSS server is set up: scripts/ttrss-server start "
-                            "build/ttrss.env installs and prepares one (needs root and "
-                            "Debian's tt-rss packages)";
+            GTEST_SKIP() << TtRssServer::NotSetUp;
         ASSERT_TRUE(server_->Start()) << "php -S did not serve tt-rss within 10 s";
         path_ = env_.Path(QStringLiteral("rss.qpdb"));
         ASSERT_TRUE(db_.CreateDatabase(path_, false, true));
@@ -54,6 +54,37 @@ protected:
             *url = address;
         return LocalFeed(server_->FeedNumber(address));
     }
+
+    // Runs quillpost-cli on the database at `path`. No desktop secret store answers it, unless
+    // it runs in a session of its own with gnome-keyring's (`inKeyring`).
+    static int Cli(const QString& path, const QStringList& arguments, QString* output = nullptr,
+                   bool inKeyring = false) {
+        QProcess process;
+        process.setProcessChannelMode(QProcess::MergedChannels);
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"),
+                           QStringLiteral("unix:path=/nonexistent/bus"));
+        process.setProcessEnvironment(environment);
+        const QStringList command =
+            QStringList{QStringLiteral(QUILLPOST_CLI), QStringLiteral("--db"), path} << arguments;
+        if (inKeyring)
+            process.start(QStringLiteral("dbus-run-session"),
+                          QStringList{QStringLiteral("--"), QStringLiteral("sh"),
+                                      QStringLiteral("-c"), KeyringThenCommand,
+                                      QStringLiteral("sh")}
+                              << command);
+        else
+            process.start(command[0], command.mid(1));
+        process.waitForFinished(120000);
+        if (output)
+            *output = QString::fromUtf8(process.readAll());
+        return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    }
+    // The secret store of a GNOME session, started unlocked on the session's own bus (its
+    // keyring goes to the test's data folder), then the command.
+    static inline const QString KeyringThenCommand = QStringLiteral(
+        "printf unlock | gnome-keyring-daemon --unlock --components=secrets >/dev/null && "
+        "exec \"$@\"");
 
     qint32 LocalFeed(int remote) { return db_.AccountFeeds().value(remote); }
 
@@ -292,14 +323,7 @@ TEST_F(TtRssSyncTest, RefusalsSayWhyAndChangeNothing) {
 TEST_F(TtRssSyncTest, TheCommandLineAddsSyncsShowsAndRemovesTheAccountOfItsDatabase) {
     const QString path = env_.Path(QStringLiteral("cli.qpdb"));
     const auto cli = [&](QStringList arguments, QString* output = nullptr) {
-        QProcess process;
-        process.setProcessChannelMode(QProcess::MergedChannels);
-        process.start(QStringLiteral(QUILLPOST_CLI),
-                      QStringList{QStringLiteral("--db"), path} << arguments);
-        process.waitForFinished(120000);
-        if (output)
-            *output = QString::fromUtf8(process.readAll());
-        return process.exitCode();
+        return Cli(path, arguments, output);
     };
     ASSERT_EQ(cli({QStringLiteral("init")}), 0);
     const QString wrong = env_.WriteFile(QStringLiteral("wrong"), "wrong\n");
@@ -323,6 +347,42 @@ TEST_F(TtRssSyncTest, TheCommandLineAddsSyncsShowsAndRemovesTheAccountOfItsDatab
     EXPECT_EQ(db_.GetAccount()->LastItemID, 0);
     EXPECT_EQ(cli({QStringLiteral("account"), QStringLiteral("remove")}), 0);
     EXPECT_EQ(cli({QStringLiteral("account"), QStringLiteral("show")}), 1);
+}
+
+// Where a desktop secret store runs, the password goes there and no file is written; a password
+// that an earlier add kept in the file, where none ran, still serves once one does.
+TEST_F(TtRssSyncTest, ThePasswordGoesToASecretStoreWhereOneRunsAndAFileKeptOneStillServes) {
+    if (QStandardPaths::findExecutable(QStringLiteral("gnome-keyring-daemon")).isEmpty() ||
+        QStandardPaths::findExecutable(QStringLiteral("dbus-run-session")).isEmpty())
+        GTEST_SKIP() << "no secret store to start: gnome-keyring-daemon and dbus-run-session "
+                        "are needed (scripts/setup installs gnome-keyring and dbus-daemon)";
+    const QString password = env_.WriteFile(QStringLiteral("password"), "password\n");
+    const QStringList add = {QStringLiteral("account"),         QStringLiteral("add"),
+                             QStringLiteral("ttrss"),           server_->Url(),
+                             QStringLiteral("--user"),          TtRssServer::User(),
+                             QStringLiteral("--password-file"), password};
+    const QDir files(env_.ConfigFolder() + QStringLiteral("/Oxbowfield/accounts"));
+    const QString earlier = env_.Path(QStringLiteral("earlier.qpdb"));
+    const QString later = env_.Path(QStringLiteral("later.qpdb"));
+    QString output;
+    for (const QString& path : {earlier, later})
+        ASSERT_EQ(Cli(path, {QStringLiteral("init")}), 0);
+    ASSERT_EQ(Cli(earlier, add, &output), 0) << output.toStdString();
+    ASSERT_EQ(files.entryList(QDir::Files).size(), 1);
+
+    ASSERT_EQ(Cli(later, add, &output, true), 0) << output.toStdString();
+    EXPECT_TRUE(output.contains(QStringLiteral("kept in the desktop's secret store")))
+        << output.toStdString();
+    EXPECT_EQ(files.entryList(QDir::Files).size(), 1);
+    // The keyring is the test's own, in its data folder; the next session opens it again.
+    ASSERT_EQ(Cli(later, {QStringLiteral("sync")}, &output, true), 0) << output.toStdString();
+    ASSERT_EQ(Cli(earlier, {QStringLiteral("sync")}, &output, true), 0) << output.toStdString();
+    ASSERT_EQ(Cli(earlier, {QStringLiteral("account"), QStringLiteral("show")}, &output, true), 0);
+    EXPECT_TRUE(output.contains(QStringLiteral("which you alone can read")))
+        << output.toStdString();
+    // Without the secret store, the password kept there is not to be had.
+    EXPECT_EQ(Cli(later, {QStringLiteral("sync")}, &output), 1);
+    EXPECT_TRUE(output.contains(QStringLiteral("password is missing"))) << output.toStdString();
 }
 
 } // namespace

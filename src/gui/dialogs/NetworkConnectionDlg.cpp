@@ -31,12 +31,7 @@ CNetworkConnectionDlg::CNetworkConnectionDlg(QWidget* parent)
       test_(new QPushButton(QStringLiteral("Test Connection"))) {
     setObjectName(QStringLiteral("NetworkConnectionDlg"));
     setWindowTitle(QStringLiteral("Configure Network Connection"));
-    auto* header = new QLabel(QStringLiteral("Network Connection"));
-    header->setObjectName(QStringLiteral("DialogHeader"));
-    QFont headerFont = header->font();
-    headerFont.setBold(true);
-    headerFont.setPointSizeF(headerFont.pointSizeF() * 1.2);
-    header->setFont(headerFont);
+    QLabel* header = CreateDialogHeader(QStringLiteral("Network Connection"));
 
     auto* connection = new QButtonGroup(this);
     connection->addButton(connectionManager_);

@@ -39,6 +39,8 @@ CDownloadProgressWnd::CDownloadProgressWnd(CRssDatabase& db, ConnectivityProbe p
     layout->addLayout(buttons);
 
     connect(cancel_, &QPushButton::clicked, this, &CDownloadProgressWnd::OnCancel);
+    // A run of every feed, or of one of the account's, syncs the database's server account too.
+    manager_.SetRunSync(&accountSync_);
     model_.OnChanged = [this] { ShowModel(); };
     model_.OnRefresh = [this] { emit refreshRequested(); };
 }
@@ -88,6 +90,10 @@ bool CDownloadProgressWnd::StartFeedRun(qint32 feedID) {
 
 bool CDownloadProgressWnd::StartViewRun(qint32 viewID) {
     return Start([&] { return model_.StartViewRun(viewID); });
+}
+
+bool CDownloadProgressWnd::StartAccountRun() {
+    return Start([&] { return model_.StartAccountRun(); });
 }
 
 bool CDownloadProgressWnd::StartAudioRun() {

@@ -6,6 +6,7 @@
 #include "gui/screens/Screen.h"
 #include "net/DownloadManager.h"
 #include "net/DownloadProgressModel.h"
+#include "sync/AccountRunSync.h"
 
 class CRssDatabase;
 class QLabel;
@@ -28,6 +29,7 @@ public:
     bool StartFeedRun(qint32 feedID);
     bool StartViewRun(qint32 viewID);
     bool StartAudioRun();
+    bool StartAccountRun();
     void OnCancel();
 
     bool IsActive() const { return model_.IsActive(); }
@@ -55,6 +57,7 @@ private:
     bool Start(const std::function<bool()>& start);
     void ShowModel();
 
+    CAccountRunSync accountSync_;
     CDownloadManager manager_;
     CUiProgressModel model_;
     CProgressListModel rows_;

@@ -3,6 +3,7 @@
 #include "gui/screens/HelpWindow.h"
 
 #include <QDialogButtonBox>
+#include <QLabel>
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
@@ -32,6 +33,16 @@ CHelpWindow* CHelpWindow::Show(const QString& page, QWidget* parent) {
     auto* window = new CHelpWindow(page, parent);
     window->show();
     return window;
+}
+
+QLabel* CreateDialogHeader(const QString& text) {
+    auto* header = new QLabel(text);
+    header->setObjectName(QStringLiteral("DialogHeader"));
+    QFont font = header->font();
+    font.setBold(true);
+    font.setPointSizeF(font.pointSizeF() * 1.2);
+    header->setFont(font);
+    return header;
 }
 
 QDialogButtonBox* CreateOkCancelHelpButtons(QDialog* dialog, const QString& helpPage) {

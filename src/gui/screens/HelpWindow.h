@@ -5,6 +5,7 @@
 #include <QDialog>
 
 class QDialogButtonBox;
+class QLabel;
 class QTextBrowser;
 
 // The information window that shows one of the help pages shipped with the program. Links
@@ -25,3 +26,5 @@ private:
 
 // OK, Cancel and Help for a dialog whose Help opens one of the help pages.
 QDialogButtonBox* CreateOkCancelHelpButtons(QDialog* dialog, const QString& helpPage);
+// The bold line that names what a settings dialog is about, above its fields.
+QLabel* CreateDialogHeader(const QString& text);

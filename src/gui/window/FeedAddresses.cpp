@@ -59,6 +59,8 @@ void CFeedAddresses::OpenFeedWizard(const std::optional<WizardRequest>& request)
     if (request)
         wizard.Begin(*request);
     wizard.exec();
+    if (wizard.FollowedOnServer())
+        emit accountSyncRequested();
     if (!wizard.Changed())
         return;
     // A new subscription's View is now the current one of both screens.

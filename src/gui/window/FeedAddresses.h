@@ -44,6 +44,8 @@ signals:
     void currentViewChanged();
     // The wizard changed the Feeds: the lists are to be read again.
     void listsChanged();
+    // The wizard subscribed on the database's server account: a sync brings the feed in.
+    void accountSyncRequested();
 
 private:
     CRssDatabase& db_;

@@ -8,6 +8,7 @@
 #include "gui/dialogs/MappingDlg.h"
 #include "gui/dialogs/NetworkConnectionDlg.h"
 #include "gui/dialogs/SettingsDlg.h"
+#include "gui/dialogs/SyncAccountDlg.h"
 #include "gui/screens/DownloadProgressWnd.h"
 #include "gui/screens/FeedListScreen.h"
 #include "gui/screens/FirstStartNote.h"
@@ -133,6 +134,7 @@ void CQuillpostView::CreateActions() {
          "preferences-system", "settings"},
         {NetworkConnection, "Network Connection...", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N),
          "network-wired", "network"},
+        {ServerAccount, "Server Account...", QKeySequence(), "network-server", "update"},
         {Help, "Help", QKeySequence(Qt::Key_F1), "help-contents", "help"},
         {Exit, "Exit", QKeySequence(Qt::CTRL | Qt::Key_Q), "application-exit", "exit"},
         {ShowFeedList, "Feed List", QKeySequence(Qt::CTRL | Qt::Key_1), "view-list-text", "feeds"},
@@ -172,6 +174,7 @@ void CQuillpostView::CreateMainMenu() {
                                               0,
                                               QuillpostSettings,
                                               NetworkConnection,
+                                              ServerAccount,
                                               0,
                                               Help,
                                               0,
@@ -387,7 +390,8 @@ bool CQuillpostView::StartDownloadRun(RunKind kind, qint32 id) {
     // The page is shown first, so that the run's first rows land on it.
     returnScreen_ = remembered;
     SwitchScreen(CDownloadProgressWnd::Id);
-    const bool started = kind == RunKind::Audio ? progress_->StartAudioRun()
+    const bool started = kind == RunKind::Audio     ? progress_->StartAudioRun()
+                         : kind == RunKind::Account ? progress_->StartAccountRun()
                          : kind == RunKind::OneView
                              ? progress_->StartViewRun(id)
                              : progress_->StartFeedRun(kind == RunKind::OneFeed ? id : 0);
@@ -472,6 +476,8 @@ void CQuillpostView::ConnectStartupSequence() {
     connect(&feedAddresses_, &CFeedAddresses::currentViewChanged, this,
             &CQuillpostView::ReadScreenSettings);
     connect(&feedAddresses_, &CFeedAddresses::listsChanged, this, &CQuillpostView::ReloadLists);
+    connect(&feedAddresses_, &CFeedAddresses::accountSyncRequested, this,
+            [this] { StartDownloadRun(RunKind::Account); });
 }
 
 void CQuillpostView::RunStartupSequence() {
@@ -507,6 +513,18 @@ void CQuillpostView::dropEvent(QDropEvent* event) {
 
 void CQuillpostView::OpenNetworkConnection() {
     CNetworkConnectionDlg dialog(this);
+    dialog.exec();
+}
+
+void CQuillpostView::OpenServerAccount() {
+    if (!db_.IsOpen()) {
+        CurrentPrompt().ShowMessage(QStringLiteral("No Quillpost database is open. A server "
+                                                   "account belongs to the database it syncs: "
+                                                   "open or create one first."),
+                                    QStringLiteral("Server Account"));
+        return;
+    }
+    CSyncAccountDlg dialog(db_, this);
     dialog.exec();
 }
 
@@ -657,6 +675,9 @@ void CQuillpostView::OnCommand(int command) {
         return;
     case NetworkConnection:
         OpenNetworkConnection();
+        return;
+    case ServerAccount:
+        OpenServerAccount();
         return;
     case Help:
         ShowHelpPage(QStringLiteral("help.htm"));

@@ -55,6 +55,7 @@ public:
         RssMapping = 3007,
         QuillpostSettings = 3002,
         NetworkConnection = 3005,
+        ServerAccount = 3013,
         Help = 3003,
         Exit = 57665, // the standard application-exit command
         LayoutAutomatic = 6001,
@@ -62,7 +63,7 @@ public:
         LayoutNarrow = 6003,
         ReadingPaneBeside = 6004,
     };
-    enum class RunKind { AllFeeds, OneFeed, OneView, Audio };
+    enum class RunKind { AllFeeds, OneFeed, OneView, Audio, Account };
 
     // The probe tells whether the machine is online, for runs and the reload schedule.
     CQuillpostView(const StartOptions& options, ConnectivityProbe probe, QWidget* parent = nullptr);
@@ -143,6 +144,7 @@ private:
     // The list font of General\FontSize, as loaded at start-up or saved by the settings.
     void ApplyListFont();
     void OpenNetworkConnection();
+    void OpenServerAccount();
     void OpenFeed(qint32 feedID);
     void ConnectListScreens();
     void EmitUnreadCount();

@@ -53,6 +53,9 @@ public:
 
     // Whether the database was changed, even when the wizard was then cancelled.
     bool Changed() const { return changed_; }
+    // Whether a feed was subscribed on the database's server account, which the next sync
+    // brings in.
+    bool FollowedOnServer() const { return followedOnServer_; }
     // The View of a subscription added by this run, else 0.
     qint32 NewSubscriptionView() const { return newSubscriptionView_; }
     Page CurrentPage() const { return page_; }
@@ -101,6 +104,9 @@ private:
     void NextFromListingPage();
     void NextFromSearchPage();
     void FetchNewFeed(const QString& url, bool later, const QString& duplicate);
+    // With a server account the feed is subscribed on the server, as the account's feeds come
+    // from there.
+    void FollowOnServer(const QString& url);
     void DoneOnPropertiesPage();
     void DoneOnSubscriptionTitlePage();
     void DoneOnReloadPage();
@@ -118,6 +124,7 @@ private:
     FetchedSubscription subscription_;
     std::vector<ListedFeed> listed_; // the category's feeds, or the search results
     bool changed_ = false;
+    bool followedOnServer_ = false;
     qint32 newSubscriptionView_ = 0;
 
     QLabel* titleStrip_;

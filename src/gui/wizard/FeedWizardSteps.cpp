@@ -7,6 +7,7 @@
 #include "gui/wizard/FeedWizardDlg.h"
 #include "store/Prompt.h"
 #include "store/RssDatabase.h"
+#include "sync/SyncAccount.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -89,6 +90,8 @@ void CFeedWizardDlg::NextFromAddressPage() {
 void CFeedWizardDlg::FetchNewFeed(const QString& url, bool later, const QString& duplicate) {
     if (const CFeedWizard::Result checked = wizard_.CheckNewFeed(url, duplicate); !checked.ok())
         return ShowFailure(checked);
+    if (db_.GetAccount())
+        return FollowOnServer(url);
     auto fetched = std::make_shared<FetchedFeed>();
     auto result = std::make_shared<CFeedWizard::Result>();
     RunInBackground(
@@ -103,6 +106,31 @@ void CFeedWizardDlg::FetchNewFeed(const QString& url, bool later, const QString&
             previousPage_ = page_;
             PreparePropertiesPage();
             ShowPage(PropertiesPage);
+        });
+}
+
+void CFeedWizardDlg::FollowOnServer(const QString& url) {
+    // The password is read here, where the desktop's secret store answers; the server is
+    // asked off the thread.
+    QString message;
+    std::shared_ptr<IFeedSource> source = CSyncAccount(db_).Source(message);
+    if (!source)
+        return ShowFailure({QStringLiteral("The server account cannot be used: %1.").arg(message),
+                            QStringLiteral("Server Account")});
+    SetStatus(QStringLiteral("Subscribing on the server..."));
+    auto answer = std::make_shared<std::pair<bool, QString>>();
+    RunInBackground(
+        [source, url, answer](const std::atomic<bool>&) {
+            answer->first = source->Subscribe(url, answer->second);
+        },
+        [this, answer] {
+            if (!answer->first)
+                return ShowFailure({QStringLiteral("The server did not subscribe to the feed: %1.")
+                                        .arg(answer->second),
+                                    QStringLiteral("Server Account")});
+            followedOnServer_ = true;
+            Notice(answer->second + QStringLiteral("\n\nThe account's sync brings it in now."));
+            accept();
         });
 }
 
