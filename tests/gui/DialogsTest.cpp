@@ -26,10 +26,10 @@ TEST_F(DialogsTest, TheMainMenuHasItsEntriesInOrder) {
     QStringList entries;
     for (QAction* action : view.MainMenu()->actions())
         entries << (action->isSeparator() ? QStringLiteral("-") : action->text());
-    EXPECT_EQ(entries,
-              QStringList({"Update All Feeds", "Download Audio Data", "-", "RSS Database...", "-",
-                           "Feed Wizard...", "RSS Mapping...", "-", "Quillpost Settings...",
-                           "Network Connection...", "-", "Help", "-", "Exit"}));
+    EXPECT_EQ(entries, QStringList({"Update All Feeds", "Download Audio Data", "-",
+                                    "RSS Database...", "-", "Feed Wizard...", "RSS Mapping...", "-",
+                                    "Quillpost Settings...", "Network Connection...",
+                                    "Server Account...", "-", "Help", "-", "Exit"}));
     frame_->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(frame_.get()));
     QTest::keyClick(frame_.get(), Qt::Key_Q, Qt::ControlModifier);

@@ -10,6 +10,7 @@
 #include "gui/dialogs/NetworkConnectionDlg.h"
 #include "gui/dialogs/SearchDlg.h"
 #include "gui/dialogs/SettingsDlg.h"
+#include "gui/dialogs/SyncAccountDlg.h"
 #include "gui/screens/DownloadProgressWnd.h"
 #include "gui/screens/FeedListScreen.h"
 #include "gui/screens/HelpWindow.h"
@@ -221,6 +222,16 @@ void ShootDialogs(CQuillpostView* parent) {
     QTest::qWait(100);
     Save(network.grab(), "network-connection.png");
     network.hide();
+
+    // Filled in as before Test; where the password goes is said below.
+    CSyncAccountDlg account(parent->Database(), parent);
+    account.AddressEdit()->setText(QStringLiteral("https://rss.example.org/tt-rss/"));
+    account.UserEdit()->setText(QStringLiteral("alice"));
+    account.PasswordEdit()->setText(QStringLiteral("correct horse"));
+    account.show();
+    QTest::qWait(100);
+    Save(account.grab(), "server-account.png");
+    account.hide();
 
     ShootSettingsDialogs(parent);
 
