@@ -118,12 +118,19 @@ std::optional<QJsonValue> CTtRssSource::Call(const QString& op, QJsonObject para
 
 bool CTtRssSource::Test(QString& message) {
     session_.clear();
-    if (!Login()) {
+    const auto feeds = Login() ? Feeds() : std::nullopt;
+    if (!feeds) {
         message = failure_;
         return false;
     }
-    message = QStringLiteral("Logged in to the Tiny Tiny RSS server at %1 as %2.")
-                  .arg(apiUrl_.chopped(4), user_);
+    int unread = 0;
+    for (const QJsonValue& feed : *feeds)
+        unread += feed.toObject().value(QLatin1String("unread")).toInt();
+    message = QStringLiteral("Logged in to the Tiny Tiny RSS server at %1 as %2: %3 feeds, %4 "
+                             "unread items.")
+                  .arg(apiUrl_.chopped(4), user_)
+                  .arg(feeds->size())
+                  .arg(unread);
     return true;
 }
 
@@ -244,15 +251,22 @@ bool CTtRssSource::SyncCategories(CRssDatabase& db) {
     return true;
 }
 
-bool CTtRssSource::SyncFeeds(CRssDatabase& db, SyncReport& report) {
+std::optional<QJsonArray> CTtRssSource::Feeds() {
     // -3: every feed of the user, without the virtual ones.
     const auto content = Call(QStringLiteral("getFeeds"), {{QStringLiteral("cat_id"), -3}});
+    if (!content)
+        return std::nullopt;
+    return content->toArray();
+}
+
+bool CTtRssSource::SyncFeeds(CRssDatabase& db, SyncReport& report) {
+    const auto content = Feeds();
     if (!content)
         return false;
     const QHash<qint32, qint32> feeds = db.AccountFeeds();
     QSet<qint32> onServer;
     serverUnread_.clear();
-    for (const QJsonValue& value : content->toArray()) {
+    for (const QJsonValue& value : *content) {
         const QJsonObject remote = value.toObject();
         const qint32 id = remote.value(QLatin1String("id")).toInt();
         onServer << id;

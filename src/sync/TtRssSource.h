@@ -3,6 +3,7 @@
 
 #include "sync/FeedSource.h"
 
+#include <QJsonArray>
 #include <QJsonObject>
 #include <QJsonValue>
 #include <QSet>
@@ -29,6 +30,8 @@ private:
     bool Login();
     bool SendChanges(CRssDatabase& db, SyncReport& report);
     bool SyncCategories(CRssDatabase& db);
+    // Every feed of the user, each with its unread count.
+    std::optional<QJsonArray> Feeds();
     bool SyncFeeds(CRssDatabase& db, SyncReport& report);
     bool PlaceFeed(CRssDatabase& db, qint32 feedID, qint32 category);
     bool SyncStates(CRssDatabase& db);

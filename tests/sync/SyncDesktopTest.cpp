@@ -108,14 +108,24 @@ TEST_F(SyncDesktopTest, TheAccountDialogsTestSaysWhatTheServerAnswered) {
     struct Case {
         QString address;
         QString password;
+        bool apiOff;
         QString shown;
     };
     const Case cases[] = {
-        {server_->Url(), TtRssServer::Password(), QStringLiteral("Logged in to the Tiny Tiny RSS")},
-        {server_->Url(), QStringLiteral("wrong"),
+        {server_->Url(), TtRssServer::Password(), false,
+         QStringLiteral("Logged in to the Tiny Tiny RSS server at %1 as admin: ")
+             .arg(server_->Url())},
+        {server_->Url(), QStringLiteral("wrong"), false,
          QStringLiteral("Not logged in: the server refused the user name or password.")},
-        {web.Url("/blog/"), TtRssServer::Password(),
+        {server_->Url(), TtRssServer::Password(), true,
+         QStringLiteral("Not logged in: the server's API is switched off for this user")},
+        {web.Url("/blog/"), TtRssServer::Password(), false,
          QStringLiteral("does not answer as a Tiny Tiny RSS server")},
+    };
+    const auto setApi = [this](bool on) {
+        return server_->RunSql(QStringLiteral("update ttrss_user_prefs set value='%1' where "
+                                              "pref_name='ENABLE_API_ACCESS'")
+                                   .arg(on ? "true" : "false"));
     };
     CSyncAccountDlg dialog(db_);
     dialog.show();
@@ -124,7 +134,9 @@ TEST_F(SyncDesktopTest, TheAccountDialogsTestSaysWhatTheServerAnswered) {
         Enter(dialog.AddressEdit(), test.address);
         Enter(dialog.UserEdit(), TtRssServer::User());
         Enter(dialog.PasswordEdit(), test.password);
+        EXPECT_TRUE(setApi(!test.apiOff));
         Click(dialog, dialog.TestButton());
+        EXPECT_TRUE(setApi(true));
         EXPECT_TRUE(dialog.ResultLine()->text().contains(test.shown))
             << dialog.ResultLine()->text().toStdString();
     }
