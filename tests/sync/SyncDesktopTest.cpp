@@ -64,13 +64,18 @@ protected:
         return int(db_.ItemList.size());
     }
 
-    // Runs Update All from the main window's command and waits for its end.
-    const CDownloadProgressModel& UpdateAll(CQuillpostView& view) {
-        view.Action(CQuillpostView::UpdateAllFeeds)->trigger();
+    // Waits for the end of the window's run; its progress.
+    static const CDownloadProgressModel& WaitForRun(CQuillpostView& view) {
         CDownloadProgressWnd* progress = view.ProgressScreen();
         EXPECT_TRUE(QTest::qWaitFor(
             [progress] { return !progress->IsActive() && !progress->IsRunning(); }, 120000));
         return progress->Progress();
+    }
+
+    // Runs Update All from the main window's command and waits for its end.
+    static const CDownloadProgressModel& UpdateAll(CQuillpostView& view) {
+        view.Action(CQuillpostView::UpdateAllFeeds)->trigger();
+        return WaitForRun(view);
     }
 
     // The run's row of the account's sync.
@@ -215,6 +220,20 @@ TEST_F(SyncDesktopTest, UpdateAllSyncsTheAccountBesideTheLocalFeeds) {
     EXPECT_TRUE(script_.messages.isEmpty()) << script_.messages.join(u'\n').toStdString();
 }
 
+// The timed reload syncs the account as Update All does.
+TEST_F(SyncDesktopTest, ADueTimedReloadSyncsTheAccount) {
+    AddAccount();
+    const QString url = ServerFeed(2);
+    // Due now: a reload time of this minute (a minute of the day; 0 stands for none).
+    store_.Write(Key::ReloadTime1, std::max(1, CReloadSchedule::CurrentMinute()));
+    CQuillpostView& view = Start();
+    view.EvaluateReloadSchedule();
+    const auto sync = SyncRow(WaitForRun(view));
+    ASSERT_TRUE(sync);
+    EXPECT_EQ(sync->icon, CDownloadProgressModel::Succeeded) << sync->note.toStdString();
+    EXPECT_EQ(ItemCount(LocalFeedOf(url)), 2);
+}
+
 // A database whose only feeds are the account's is no empty list; a server that cannot be
 // reached is one failed entry that says why, and nothing else changes.
 TEST_F(SyncDesktopTest, ASyncThatFailsIsOneFailureOfTheRunWithItsReason) {
@@ -255,9 +274,7 @@ TEST_F(SyncDesktopTest, TheFeedWizardSubscribesOnTheServer) {
     });
     view.Action(CQuillpostView::FeedWizard)->trigger();
     ASSERT_TRUE(ran);
-    CDownloadProgressWnd* progress = view.ProgressScreen();
-    EXPECT_TRUE(QTest::qWaitFor(
-        [progress] { return !progress->IsActive() && !progress->IsRunning(); }, 120000));
+    EXPECT_EQ(WaitForRun(view).LastOutcome().failures, 0);
     EXPECT_NE(server_->FeedNumber(url), 0);
     const qint32 feedID = LocalFeedOf(url);
     ASSERT_NE(feedID, 0);
