@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <memory>
+#include <utility>
 
 namespace {
 const QString Kind = QStringLiteral("ttrss");
@@ -45,16 +46,19 @@ CSyncAccountDlg::CSyncAccountDlg(CRssDatabase& db, QWidget* parent)
     form->addRow(QStringLiteral("User"), user_);
     form->addRow(QStringLiteral("Password"), password_);
 
-    for (QLabel* line : {result_, passwordPlace_}) {
+    // Room for the longest answers (a server's reason, a file's path), so that the dialog keeps
+    // its size as they come and go.
+    for (auto [line, lines] : {std::pair{result_, 3}, std::pair{passwordPlace_, 4}}) {
         line->setWordWrap(true);
         line->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        line->setAlignment(Qt::AlignTop | Qt::AlignLeft);
+        line->setMinimumHeight(line->fontMetrics().lineSpacing() * lines);
     }
     result_->setObjectName(QStringLiteral("TestResult"));
     passwordPlace_->setObjectName(QStringLiteral("PasswordPlace"));
-    passwordPlace_->setEnabled(false); // a note, shown quieter than the answer
     auto* testRow = new QHBoxLayout;
     testRow->addWidget(test_);
-    testRow->addWidget(result_, 1);
+    testRow->addStretch(1);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close);
     buttons->addButton(save_, QDialogButtonBox::ApplyRole);
@@ -71,6 +75,7 @@ CSyncAccountDlg::CSyncAccountDlg(CRssDatabase& db, QWidget* parent)
     layout->addSpacing(6);
     layout->addLayout(form);
     layout->addLayout(testRow);
+    layout->addWidget(result_);
     layout->addWidget(passwordPlace_);
     layout->addStretch(1);
     layout->addWidget(buttons);
