@@ -18,6 +18,7 @@
 #include <QTcpSocket>
 #include <QThread>
 #include <sqlite3.h>
+#include <thread>
 
 namespace {
 
@@ -145,6 +146,62 @@ protected:
     CDownloadProgressModel model_{manager_};
     Recorder recorder_{model_};
 };
+
+// Stands for a server account's sync, which the layer above the downloads installs: records
+// where the run calls it.
+class RecordingSync : public IRunSync {
+public:
+    std::optional<CDownloadItem> Prepare(CRssDatabase& db) override {
+        prepared = &db;
+        CDownloadItem entry;
+        entry.Url = QStringLiteral("http://127.0.0.1:1/");
+        entry.Title = QStringLiteral("Sync: account");
+        return entry;
+    }
+    bool Run(CRssDatabase& runDb, QString& note) override {
+        ran = &runDb;
+        thread = std::this_thread::get_id();
+        note = answer;
+        return succeeds;
+    }
+
+    bool succeeds = true;
+    QString answer;
+    CRssDatabase* prepared = nullptr;
+    CRssDatabase* ran = nullptr;
+    std::thread::id thread;
+};
+
+// A run of every feed syncs the account first, as one entry of the run: prepared on the
+// starter's connection, run on the worker's thread through the worker's own connection. A sync
+// that fails is one failed entry with its reason; the local feeds go on.
+TEST_F(DownloadRunTest, AnAccountSyncIsOneEntryOfTheRunOnTheWorkersConnection) {
+    server_.SetBody("/good", Feed("Good", 3));
+    AddFeedAt(1, "Good", "/good", 9);
+    for (const bool succeeds : {true, false}) {
+        SCOPED_TRACE(succeeds);
+        RecordingSync sync;
+        sync.succeeds = succeeds;
+        sync.answer =
+            succeeds ? QStringLiteral("3 new items") : QStringLiteral("cannot be reached");
+        manager_.SetRunSync(&sync);
+        // The rows of both runs stay in the model: this run's follow the last one's.
+        const qsizetype before = RowTexts().size();
+        ASSERT_TRUE(RunAll());
+        EXPECT_EQ(RowTexts().mid(before + 1, 2),
+                  QStringList({succeeds ? "Sync: account|- Status: Done - Success|1"
+                                        : "Sync: account|- Status: Done - Failed To Download|2",
+                               "Good|- Status: Done - Success|1"}));
+        EXPECT_EQ(Notes().last(), "Sync: account|" + sync.answer);
+        EXPECT_EQ(model_.LastOutcome().entries, 2);
+        EXPECT_EQ(model_.LastOutcome().failures, succeeds ? 0 : 1);
+        EXPECT_EQ(sync.prepared, &db_);
+        EXPECT_NE(sync.ran, nullptr);
+        EXPECT_NE(sync.ran, &db_);
+        EXPECT_NE(sync.thread, std::this_thread::get_id());
+    }
+    manager_.SetRunSync(nullptr);
+}
 
 TEST_F(DownloadRunTest, RunShowsEachFeedsOutcome) {
     server_.SetBody("/good", Feed("Good", 3));
