@@ -339,7 +339,8 @@ const std::vector<CCliApplication::Command>& CCliApplication::Commands() {
          {{"--user", "NAME", "the user name on the server"},
           {"--password-file", "FILE", "a file whose first line is the password"}},
          "sync the database with a server account (KIND ttrss: Tiny Tiny RSS); the server "
-         "must take the name and password",
+         "must take the name and password, which goes to the desktop's secret store, else to "
+         "a file that you alone can read",
          true,
          false,
          &App::AccountAdd,
