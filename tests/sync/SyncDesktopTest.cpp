@@ -3,6 +3,7 @@
 #include "gui/GuiFixture.h"
 #include "gui/dialogs/SyncAccountDlg.h"
 #include "gui/screens/DownloadProgressWnd.h"
+#include "gui/window/RunStatus.h"
 #include "gui/wizard/FeedWizardDlg.h"
 #include "support/LoopbackServer.h"
 #include "sync/SyncAccount.h"
@@ -253,6 +254,12 @@ TEST_F(SyncDesktopTest, ASyncThatFailsIsOneFailureOfTheRunWithItsReason) {
     EXPECT_EQ(sync->icon, CDownloadProgressModel::Failed);
     EXPECT_TRUE(sync->note.contains(QStringLiteral("cannot be reached")))
         << sync->note.toStdString();
+    // The status bar's summary counts it, and its list of failures says why.
+    auto* status = frame_->findChild<CRunStatus*>();
+    ASSERT_NE(status, nullptr);
+    EXPECT_TRUE(QTest::qWaitFor([status] { return status->Text().contains(" 1 failed"); }))
+        << status->Text().toStdString();
+    EXPECT_TRUE(status->Failures().join(u'\n').contains(QStringLiteral("cannot be reached")));
     EXPECT_EQ(ItemCount(feedID), 2);
     EXPECT_TRUE(script_.messages.isEmpty()) << script_.messages.join(u'\n').toStdString();
 }
