@@ -13,6 +13,7 @@
 class ForwardPositions {
 public:
     void Add(qsizetype position) { positions_.push_back(position); }
+    void Reserve(std::size_t count) { positions_.reserve(count); }
 
     // The index of the first position at or after `from`; the number of positions when none is.
     std::size_t IndexAtOrAfter(qsizetype from);

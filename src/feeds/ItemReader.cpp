@@ -280,6 +280,10 @@ void ReadItems(CFeedData& record, qint16 feedType, const CXmlNode* firstItem,
     const QString itemName = IsAtom(feedType) ? QStringLiteral("entry") : QStringLiteral("item");
     // Items are siblings, so they share their parent's base.
     const QUrl itemsBase = firstItem ? LinkBase(firstItem->Parent, documentAddress) : QUrl();
+    // Room for every sibling at once: a list grown item by item moves a feed of many items
+    // again and again.
+    if (firstItem && firstItem->Parent)
+        record.Items.reserve(record.Items.size() + firstItem->Parent->Children.size());
     for (const CXmlNode* node = firstItem; node; node = node->NextSibling) {
         if (node != firstItem && !NameIs(node->Name, itemName))
             continue;

@@ -88,32 +88,70 @@ sqlite3_stmt* CAdoConnection::Acquire(const QString& sql, const QList<QVariant>&
         return nullptr;
     const ParameterizedSql shaped =
         Parameterize(sql, values, [this](QStringView column) { return IsDateColumn(column); });
+    return Compiled(shaped.text, shaped.values);
+}
+
+sqlite3_stmt* CAdoConnection::AcquireBound(const QString& sql, const QList<QVariant>& values) {
+    return db_ ? Compiled(sql, values) : nullptr;
+}
+
+sqlite3_stmt* CAdoConnection::Compiled(const QString& text, const QList<QVariant>& values) {
     if (StatementObserver())
-        StatementObserver()(shaped.text);
+        StatementObserver()(text);
     sqlite3_stmt* statement = nullptr;
-    auto cached = statements_.find(shaped.text);
+    auto cached = statements_.find(text);
     if (cached != statements_.end() && !cached->inUse) {
         statement = cached->statement;
         cached->inUse = true;
     } else {
-        if (sqlite3_prepare16_v2(db_, shaped.text.utf16(), int(shaped.text.size() * 2), &statement,
-                                 nullptr) != SQLITE_OK) {
+        if (sqlite3_prepare16_v2(db_, text.utf16(), int(text.size() * 2), &statement, nullptr) !=
+            SQLITE_OK) {
             sqlite3_finalize(statement);
             return nullptr;
         }
         if (cached == statements_.end()) {
             if (statements_.size() >= StatementCacheLimit)
                 FinalizeCachedStatements();
-            statements_.insert(shaped.text, {statement, true});
-            cachedTexts_.insert(statement, shaped.text);
+            statements_.insert(text, {statement, true});
+            cachedTexts_.insert(statement, text);
         }
     }
-    for (qsizetype i = 0; i < shaped.values.size(); ++i)
-        if (!BindValue(statement, int(i + 1), shaped.values[i])) {
+    for (qsizetype i = 0; i < values.size(); ++i)
+        if (!BindValue(statement, int(i + 1), values[i])) {
             Release(statement);
             return nullptr;
         }
     return statement;
+}
+
+bool CAdoConnection::ExecuteBound(const QString& sql, const QList<QVariant>& values) {
+    return RunAndRelease(AcquireBound(sql, values));
+}
+
+bool CAdoConnection::RunAndRelease(sqlite3_stmt* statement) {
+    if (!statement)
+        return false;
+    int result;
+    while ((result = sqlite3_step(statement)) == SQLITE_ROW) {
+    }
+    Release(statement);
+    NoteIfDiskFull(result);
+    return result == SQLITE_DONE;
+}
+
+std::optional<QList<qint64>> CAdoConnection::FirstColumnBound(const QString& sql,
+                                                              const QList<QVariant>& values) {
+    sqlite3_stmt* statement = AcquireBound(sql, values);
+    if (!statement)
+        return std::nullopt;
+    QList<qint64> column;
+    int result;
+    while ((result = sqlite3_step(statement)) == SQLITE_ROW)
+        column << sqlite3_column_int64(statement, 0);
+    Release(statement);
+    if (result != SQLITE_DONE)
+        return std::nullopt;
+    return column;
 }
 
 void CAdoConnection::Release(sqlite3_stmt* statement) {
@@ -213,15 +251,7 @@ bool CAdoConnection::Execute(const QString& sql) {
         return false;
     if (const auto move = ParseMoveColumn(sql))
         return ApplyMoveColumn(*move);
-    sqlite3_stmt* statement = Acquire(sql);
-    if (!statement)
-        return false;
-    int result;
-    while ((result = sqlite3_step(statement)) == SQLITE_ROW) {
-    }
-    Release(statement);
-    NoteIfDiskFull(result);
-    return result == SQLITE_DONE;
+    return RunAndRelease(Acquire(sql));
 }
 
 bool CAdoConnection::ExecuteAll(const QStringList& statements) {

@@ -8,6 +8,7 @@
 #include <QVariant>
 #include <functional>
 #include <initializer_list>
+#include <optional>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -61,6 +62,13 @@ public:
     // engine refuses the text. Give it back with Release.
     sqlite3_stmt* Acquire(const QString& sql, const QList<QVariant>& values = {});
     void Release(sqlite3_stmt* statement);
+    // Runs a statement whose every value is a '?' bound in order to `values`: its text goes to
+    // the engine as written, without the search for literals, and is compiled once, for the
+    // statements a merge runs for every item. False when the engine refuses it.
+    bool ExecuteBound(const QString& sql, const QList<QVariant>& values);
+    // The first column of every row such a query yields; none when the engine refuses it.
+    std::optional<QList<qint64>> FirstColumnBound(const QString& sql,
+                                                  const QList<QVariant>& values);
 
     // Whether the engine can be used at all.
     static bool IsEngineAvailable();
@@ -74,6 +82,13 @@ public:
 
 private:
     void FinalizeCachedStatements();
+    // The statement of that text from the cache, else compiled and kept, with `values` bound.
+    sqlite3_stmt* Compiled(const QString& text, const QList<QVariant>& values);
+    // Acquire for the statements of ExecuteBound and FirstColumnBound.
+    sqlite3_stmt* AcquireBound(const QString& sql, const QList<QVariant>& values);
+    // Steps a compiled statement to its end and gives it back; false when there is none or the
+    // engine refuses it.
+    bool RunAndRelease(sqlite3_stmt* statement);
     bool ApplyMoveColumn(const MoveColumn& move);
     // Whether some table declares a column of that name (a "Table." before it aside) datetime.
     bool IsDateColumn(QStringView column);

@@ -315,7 +315,9 @@ bool CRssDatabase::WriteFeedHeader(qint32 feedID, const CFeedData& feed, const Q
 }
 
 // Stores one parsed item unless the feed holds it already; the item's number either way, or
-// none when the duplicate test cannot run (then nothing of the item is written).
+// none when the duplicate test cannot run (then nothing of the item is written). A merge runs
+// these statements for every item, so they go to the engine with their values bound, compiled
+// once.
 std::optional<qint32> CRssDatabase::MergeItem(qint32 feedID, const CFeedItemData& parsed,
                                               const MergeSettings& settings, const QDateTime& now,
                                               MergeTally& tally, IExtendedDataQueue* queue) {
@@ -325,35 +327,34 @@ std::optional<qint32> CRssDatabase::MergeItem(qint32 feedID, const CFeedItemData
     const QString link = PlainLink(parsed.Link);
     const QString key = ItemKey(parsed);
     const QString title = ItemTitle(parsed);
-    CAdoRecordset row;
-    if (!row.Open(QStringLiteral("Select FeedItemID,FeedID,GUID,Title,LinkUrl,LinkUrl2,Status,"
-                                 "ItemDate,DateEntered from FeedItems Where FeedID = ") +
-                      SqlInt(feedID) + QStringLiteral(" AND GUID = ") + SqlText(key) +
-                      QStringLiteral(" AND Title = ") + SqlText(title),
-                  *connection_, CAdoRecordset::Mode::Write))
-        return std::nullopt;
-    if (!row.IsEOF() && !row.Field(2).GetString().isEmpty())
-        return row.Field(0).GetLong();
+    // An item without a key is new on every merge: only a keyed one can be held already.
+    if (!key.isEmpty()) {
+        const auto held = connection_->FirstColumnBound(
+            QStringLiteral("Select FeedItemID From FeedItems Where FeedID = ? And GUID = ? And "
+                           "Title = ? Limit 1"),
+            {feedID, key, title});
+        if (!held)
+            return std::nullopt;
+        if (!held->isEmpty())
+            return qint32(held->first());
+    }
 
-    row.AddNew();
-    row.Field(0).SetLong(id);
-    row.Field(1).SetLong(feedID);
-    row.Field(2).SetString(key);
-    row.Field(3).SetString(title);
-    row.Field(4).SetString(link.left(ColumnLimit));
-    row.Field(5).SetString(link.mid(ColumnLimit));
-    row.Field(6).SetShort(ItemUnread);
-    row.Field(7).SetDate(parsed.Date.isEmpty() ? now : ParseItemDate(parsed.Date));
-    row.Field(8).SetDate(now);
-    row.Update();
+    const QDateTime itemDate = parsed.Date.isEmpty() ? now : ParseItemDate(parsed.Date);
+    if (!itemDate.isValid() || !now.isValid())
+        THROW_ADO(CAdoException::ValueRefused);
+    if (!connection_->ExecuteBound(
+            QStringLiteral("Insert Into FeedItems(FeedItemID,FeedID,GUID,Title,LinkUrl,LinkUrl2,"
+                           "Status,ItemDate,DateEntered) Values(?,?,?,?,?,?,?,?,?)"),
+            {id, feedID, key, title, link.left(ColumnLimit), link.mid(ColumnLimit),
+             qint16(ItemUnread), StoredDateText(itemDate.toUTC()), StoredDateText(now.toUTC())}))
+        THROW_ADO(CAdoException::UpdateRefused);
     tally.added << id;
 
     if (const QString author = ItemAuthor(parsed);
         !author.isEmpty() &&
-        !connection_->Execute(
-            QStringLiteral(
-                "Insert Or Replace Into FeedItemAuthors(FeedItemID,Author) Values(%1,%2)")
-                .arg(SqlInt(id), SqlText(author))))
+        !connection_->ExecuteBound(
+            QStringLiteral("Insert Or Replace Into FeedItemAuthors(FeedItemID,Author) Values(?,?)"),
+            {id, author}))
         THROW_ADO(CAdoException::UpdateRefused);
     StoreTextPieces(QStringLiteral("FeedItemShortData"), feedID, id, parsed.Content);
     if (settings.extendedData) {
@@ -378,21 +379,14 @@ std::optional<qint32> CRssDatabase::MergeItem(qint32 feedID, const CFeedItemData
 
 void CRssDatabase::StoreTextPieces(const QString& table, qint32 feedID, qint32 feedItemID,
                                    const QString& text) {
-    if (text.isEmpty())
-        return;
-    const auto rows = QueryForWrite(QStringLiteral("Select FeedItemID,FeedID,LinkOrder,Keep,"
-                                                   "TextData from ") +
-                                    table + QStringLiteral(" Where FeedItemID = 0"));
+    const QString insert = QStringLiteral("Insert Into ") + table +
+                           QStringLiteral("(FeedItemID,FeedID,LinkOrder,Keep,TextData) "
+                                          "Values(?,?,?,?,?)");
     qint16 order = 1;
-    for (qsizetype start = 0; start < text.size(); start += TextPieceLength) {
-        rows->AddNew();
-        rows->Field(0).SetLong(feedItemID);
-        rows->Field(1).SetLong(feedID);
-        rows->Field(2).SetShort(order++);
-        rows->Field(3).SetShort(0);
-        rows->Field(4).SetString(text.mid(start, TextPieceLength));
-        rows->Update();
-    }
+    for (qsizetype start = 0; start < text.size(); start += TextPieceLength)
+        if (!connection_->ExecuteBound(
+                insert, {feedItemID, feedID, order++, qint16(0), text.mid(start, TextPieceLength)}))
+            THROW_ADO(CAdoException::UpdateRefused);
 }
 
 std::vector<std::pair<qint32, QStringList>> CRssDatabase::KeywordViews() {
@@ -423,12 +417,9 @@ void CRssDatabase::AddKeywordMemberships(qint32 feedID, qint32 feedItemID,
         if (std::any_of(keywords.begin(), keywords.end(), [&](const QString& keyword) {
                 return content.contains(keyword) || title.contains(keyword);
             }))
-            if (!connection_->Execute(QStringLiteral("Insert Into ViewFeedItems(ViewID,FeedID,"
-                                                     "FeedItemID,Priority) Values(%1,%2,%3,%4)")
-                                          .arg(viewID)
-                                          .arg(feedID)
-                                          .arg(feedItemID)
-                                          .arg(settings.priority)))
+            if (!connection_->ExecuteBound(QStringLiteral("Insert Into ViewFeedItems(ViewID,FeedID,"
+                                                          "FeedItemID,Priority) Values(?,?,?,?)"),
+                                           {viewID, feedID, feedItemID, settings.priority}))
                 THROW_ADO(CAdoException::UpdateRefused);
 }
 

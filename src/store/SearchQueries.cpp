@@ -158,19 +158,25 @@ void CRssDatabase::SearchItems(const QString& text, SearchResults& results, bool
     };
     const QString order = newestFirst ? QStringLiteral(" Order By ItemDate Desc")
                                       : QStringLiteral(" Order By FeedID");
-    // Titles and keywords live in the item's own row, and the title index narrows both.
-    const auto itemColumnQuery = [&](const QString& column) {
-        return QStringLiteral("Select FeedItemID,Title,FeedID From FeedItems Where ") + column +
-               QStringLiteral(" Like ") + pattern +
-               indexed(QStringLiteral("FeedItemID"), QStringLiteral("ItemTitleSearch")) + order;
-    };
+    // Each query's rows: FeedItemID, Title, FeedID and whether the row comes ahead of the
+    // query's others. Titles and keywords live in the item's own row and the title index names
+    // both, so one reading of the rows it names tests both fields; the title matches come first,
+    // then those found in the keywords only, as when each field was searched alone.
     QStringList queries;
-    if (byTitle)
-        queries << itemColumnQuery(QStringLiteral("Title"));
-    if (byKeywords)
-        queries << itemColumnQuery(QStringLiteral("Keywords"));
+    if (byTitle || byKeywords) {
+        QStringList held;
+        if (byTitle)
+            held << QStringLiteral("Title Like ") + pattern;
+        if (byKeywords)
+            held << QStringLiteral("Keywords Like ") + pattern;
+        queries << QStringLiteral("Select FeedItemID,Title,FeedID,") + held.first() +
+                       QStringLiteral(" From FeedItems Where (") +
+                       held.join(QStringLiteral(" Or ")) + u')' +
+                       indexed(QStringLiteral("FeedItemID"), QStringLiteral("ItemTitleSearch")) +
+                       order;
+    }
     if (byText)
-        queries << QStringLiteral("Select FeedItems.FeedItemID,FeedItems.Title,FeedItems.FeedID "
+        queries << QStringLiteral("Select FeedItems.FeedItemID,FeedItems.Title,FeedItems.FeedID,1 "
                                   "From FeedItems Inner Join FeedItemShortData On "
                                   "FeedItems.FeedItemID = FeedItemShortData.FeedItemID Where "
                                   "FeedItemShortData.TextData Like ") +
@@ -180,17 +186,32 @@ void CRssDatabase::SearchItems(const QString& text, SearchResults& results, bool
                        (newestFirst ? QStringLiteral(" Order By FeedItems.ItemDate Desc")
                                     : QStringLiteral(" Order By FeedItems.FeedID"));
     QSet<qint32> listed(results.feedItemIDs.cbegin(), results.feedItemIDs.cend());
+    const auto add = [&](qint32 feedItemID, QString title, qint32 feedID) {
+        if (listed.contains(feedItemID))
+            return;
+        listed.insert(feedItemID);
+        results.feedItemIDs << feedItemID;
+        results.titles << std::move(title);
+        results.feedIDs << feedID;
+    };
     WithAccess(true, [&] {
-        for (const QString& query : queries)
+        for (const QString& query : queries) {
+            SearchResults behind;
             for (auto rows = Query(query); !rows->IsEOF(); rows->MoveNext()) {
                 const qint32 feedItemID = rows->Field(0).GetLong();
                 if (listed.contains(feedItemID))
                     continue;
-                listed.insert(feedItemID);
-                results.feedItemIDs << feedItemID;
-                results.titles << rows->Field(1).GetString();
-                results.feedIDs << rows->Field(2).GetLong();
+                if (rows->Field(3).GetBool()) {
+                    add(feedItemID, rows->Field(1).GetString(), rows->Field(2).GetLong());
+                } else {
+                    behind.feedItemIDs << feedItemID;
+                    behind.titles << rows->Field(1).GetString();
+                    behind.feedIDs << rows->Field(2).GetLong();
+                }
             }
+            for (qsizetype i = 0; i < behind.feedItemIDs.size(); ++i)
+                add(behind.feedItemIDs[i], behind.titles[i], behind.feedIDs[i]);
+        }
         return true;
     });
 }

@@ -268,6 +268,33 @@ TEST_F(ListQueriesTest, SearchAndKeywordViews) {
     EXPECT_FALSE(db_.RebuildKeywordView(2, true, true, true)); // no keywords
 }
 
+// Titles and keywords are tested in one reading of the rows; the items found by their title still
+// come first, then those found in their keywords only, each part in feed order.
+TEST_F(ListQueriesTest, SearchListsTitleMatchesBeforeKeywordMatches) {
+    for (qint32 feed = 1; feed <= 3; ++feed)
+        AddFeed(feed, QString("F%1").arg(feed));
+    AddItem(1, 20, now_, ItemUnread, "Plums");
+    AddItem(2, 22, now_, ItemUnread, "Pear cider");
+    AddItem(3, 21, now_, ItemUnread, "Pear jam");
+    AddItem(1, 23, now_, ItemUnread, "Apples");
+    Sql({"Update FeedItems Set Keywords = 'pears' Where FeedItemID In (20, 21)"});
+    const struct {
+        bool byTitle;
+        bool byKeywords;
+        QList<qint32> found;
+    } cases[] = {
+        {true, false, {22, 21}},
+        {false, true, {20, 21}},
+        {true, true, {22, 21, 20}},
+    };
+    for (const auto& searched : cases) {
+        CRssDatabase::SearchResults found;
+        db_.SearchItems("PEAR", found, searched.byTitle, searched.byKeywords, false, false);
+        EXPECT_EQ(found.feedItemIDs, searched.found)
+            << searched.byTitle << " " << searched.byKeywords;
+    }
+}
+
 TEST_F(ListQueriesTest, MembershipAndAudioLists) {
     AddFeed(1, "Talk: The Show?");
     AddFeed(2, "Other");
