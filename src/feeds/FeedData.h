@@ -49,6 +49,10 @@ struct CFeedData {
     QString Link;
     QString Description;
     QString Date;
+    // The feed's own picture (RSS image, Atom icon or logo, JSON Feed favicon or icon): an
+    // absolute address with its references decoded, unlike the raw texts around it; empty when
+    // the feed names none.
+    QString IconUrl;
     std::vector<CFeedItemData> Items;
 };
 
