@@ -56,5 +56,12 @@ struct CFeedData {
     std::vector<CFeedItemData> Items;
 };
 
+// Where a feed's icon comes from: its own picture when it names one, else its web site's
+// favicon. Both addresses are decoded, ready to ask for.
+struct FeedIconSource {
+    QString iconUrl;
+    QString homeLink;
+};
+
 // The name shown for a stored feed of that code ("RSS 2.0", "Atom 0.03", "Unknown").
 QString FeedTypeName(qint16 feedType);

@@ -258,6 +258,11 @@ void ResetFeedData(CFeedData& record) {
     record = CFeedData();
 }
 
+// The home link is kept raw, as the other texts of the record.
+FeedIconSource IconSourceOf(const CFeedData& record) {
+    return {record.IconUrl, DecodeEntities(UnwrapCData(record.Link)).trimmed()};
+}
+
 void EnsureTitle(CFeedData& record, const QString& prefix) {
     record.Title = record.Title.trimmed();
     if (record.Title.isEmpty())
