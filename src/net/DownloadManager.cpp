@@ -254,6 +254,8 @@ int CDownloadManager::StartRun() {
         OnRunDatabaseOpened(*runDb_);
     CHttpDownloader::StartSession(transfers_, transfersPerServer_);
     abandonTransfers_ = false;
+    // The last run's icons are written before this run reads them.
+    icons_.reset();
     icons_ = lastItemBeforeRun_
                  ? std::make_unique<CFeedIconFetcher>(CAppSettings::FeedIconFolder(), proxy_)
                  : nullptr;

@@ -12,9 +12,12 @@ CFeedIconFetcher::CFeedIconFetcher(const QString& folder, const ProxyArguments& 
     : cache_(folder), proxy_(proxy), now_(QDateTime::currentDateTimeUtc()),
       thread_([this] { Run(); }) {}
 
+// A run ended by a forced cancel still remembers the tries it made.
 CFeedIconFetcher::~CFeedIconFetcher() {
-    Abandon();
-    Stop();
+    if (thread_.joinable()) {
+        Abandon();
+        Finish(false);
+    }
 }
 
 void CFeedIconFetcher::Abandon() {
@@ -24,16 +27,6 @@ void CFeedIconFetcher::Abandon() {
         queue_.clear();
     }
     changed_.notify_all();
-}
-
-void CFeedIconFetcher::Stop() {
-    {
-        std::lock_guard lock(mutex_);
-        stopping_ = true;
-    }
-    changed_.notify_all();
-    if (thread_.joinable())
-        thread_.join();
 }
 
 QStringList CFeedIconFetcher::IconAddresses(const QString& feedUrl, const FeedIconSource& source) {
@@ -70,9 +63,11 @@ void CFeedIconFetcher::Finish(bool fetchQueued) {
         if (!fetchQueued)
             queue_.clear();
         changed_.wait(lock, [this] { return queue_.empty() && !busy_; });
-        cache_.Save();
+        stopping_ = true;
     }
-    Stop();
+    changed_.notify_all();
+    thread_.join();
+    cache_.Save();
 }
 
 void CFeedIconFetcher::Run() {

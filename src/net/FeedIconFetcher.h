@@ -26,7 +26,7 @@ public:
     static constexpr qint64 TransferTimeMs = 15 * 1000;
 
     CFeedIconFetcher(const QString& folder, const ProxyArguments& proxy);
-    // Abandons what is left.
+    // Abandons what is left, and writes the index.
     ~CFeedIconFetcher();
     CFeedIconFetcher(const CFeedIconFetcher&) = delete;
     CFeedIconFetcher& operator=(const CFeedIconFetcher&) = delete;
@@ -40,14 +40,13 @@ public:
     // A feed was downloaded unchanged: its icon comes from where it came before.
     void FeedUnchanged(const QString& feedUrl);
     // Waits for the icons asked for (or, without `fetchQueued`, for the one under way only),
-    // writes the index and ends the thread.
+    // ends the thread and writes the index. Called once.
     void Finish(bool fetchQueued);
     // Drops what is queued and ends the transfer under way at once; callable from any thread.
     void Abandon();
 
 private:
     void Run();
-    void Stop();
     // Fetches the first of the feed's addresses that gives an icon; called without the mutex.
     void FetchFor(const QStringList& addresses);
     bool Fetch(const QString& address);
