@@ -33,11 +33,13 @@ QByteArray RssItem(int i, int descriptionChars) {
            Description(i, descriptionChars) + "]]></description></item>\n";
 }
 
-// The channel date moves with the first item, so that a changed feed never looks unchanged.
+// The channel date moves with the first item, so that a changed feed never looks unchanged. The
+// site's link is relative: a run's icon request then goes to the feed's own server, on this
+// machine, never to the Internet.
 QByteArray RssHead(int firstItem) {
     return "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
            "<rss version=\"2.0\" xmlns:dc=\"http://purl.org/dc/elements/1.1/\">\n"
-           "<channel><title>Benchmark News</title><link>https://example.org/</link>"
+           "<channel><title>Benchmark News</title><link>/</link>"
            "<description>Generated feed</description><lastBuildDate>Mon, 03 Jan 2005 " +
            QByteArray::number(10 + firstItem % 10) + ":30:15 GMT</lastBuildDate>\n";
 }

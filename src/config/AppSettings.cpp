@@ -62,6 +62,11 @@ QString CAppSettings::SearchResultsPath() const {
     return installFolder + QStringLiteral("/feedster.xml");
 }
 
+QString CAppSettings::FeedIconFolder() {
+    return QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
+           QStringLiteral("/Quillpost/feedIcons");
+}
+
 CAppSettings& TheAppSettings() {
     static CAppSettings settings;
     return settings;

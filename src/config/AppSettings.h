@@ -28,6 +28,9 @@ struct CAppSettings {
     QString TempFeedPath() const;      // rssTemp.xml
     QString OnlineListingPath() const; // onlineFeeds.xml, the feed wizard's listing
     QString SearchResultsPath() const; // feedster.xml, the feed wizard's search results
+    // The feeds' icons: in the desktop's cache folder, as they can always be fetched again, and
+    // shared by every database, as they belong to the sites.
+    static QString FeedIconFolder();
 };
 
 // The application-wide instance that the front ends load at start-up.

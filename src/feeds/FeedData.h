@@ -49,7 +49,18 @@ struct CFeedData {
     QString Link;
     QString Description;
     QString Date;
+    // The feed's own picture (RSS image, Atom icon or logo, JSON Feed favicon or icon): an
+    // absolute address with its references decoded, unlike the raw texts around it; empty when
+    // the feed names none.
+    QString IconUrl;
     std::vector<CFeedItemData> Items;
+};
+
+// Where a feed's icon comes from: its own picture when it names one, else its web site's
+// favicon. Both addresses are decoded, ready to ask for.
+struct FeedIconSource {
+    QString iconUrl;
+    QString homeLink;
 };
 
 // The name shown for a stored feed of that code ("RSS 2.0", "Atom 0.03", "Unknown").

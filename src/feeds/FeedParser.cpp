@@ -97,13 +97,25 @@ QString VersionLabel(qint16 feedType) {
     return QString::fromUtf16(FindFormat(feedType)->versionLabel);
 }
 
-// RSS 0.90 to 0.93 and 1.0; in RDF the items are children of the root, not of the channel.
+// The address an element holds as its text, references decoded and made absolute; empty
+// without the element.
+QString AddressIn(const CXmlNode* node, const QString& documentAddress) {
+    const QString text = node ? DecodeEntities(UnwrapCData(node->Text)).trimmed() : QString();
+    return text.isEmpty() ? QString() : ResolveLink(text, LinkBase(node, documentAddress));
+}
+
+// RSS 0.90 to 0.93 and 1.0; in RDF the items are children of the root, not of the channel,
+// and so is the image.
 void ReadRssChannel(CFeedData& record, const CXmlDocument& document, const QString& address) {
     record.Version = VersionLabel(record.FeedType);
     const bool rdf = record.FeedType == FeedTypeRss090 || record.FeedType == FeedTypeRss10;
     const QString root = rdf ? QStringLiteral("rdf:RDF") : QStringLiteral("rss");
     ReadChannelHeader(record, document.FindNode(root + QStringLiteral("\\channel")),
                       TitleText::Raw);
+    record.IconUrl =
+        AddressIn(document.FindNode(root + (rdf ? QStringLiteral("\\image\\url")
+                                                : QStringLiteral("\\channel\\image\\url"))),
+                  address);
     const QString itemPath =
         rdf ? root + QStringLiteral("\\item") : root + QStringLiteral("\\channel\\item");
     ReadItems(record, record.FeedType, document.FindNode(itemPath), address);
@@ -128,10 +140,12 @@ void ReadAtomFeed(CFeedData& record, const CXmlDocument& document, const QString
 }
 
 // The feed's first alternate link is its web site; relative links resolve against the feed's
-// address and xml:base.
+// address and xml:base. The square icon suits a list better than the wider logo, which only
+// stands in for a missing icon.
 void ReadAtom10Feed(CFeedData& record, const CXmlDocument& document,
                     const QString& documentAddress) {
     record.Version = VersionLabel(FeedTypeAtom10);
+    QString logo;
     for (const CXmlNode* child =
              CXmlDocument::FirstChild(document.FindNode(QStringLiteral("feed")));
          child; child = child->NextSibling) {
@@ -145,7 +159,13 @@ void ReadAtom10Feed(CFeedData& record, const CXmlDocument& document,
             record.Description = Atom10Title(child);
         else if (NameIs(name, u"updated"))
             record.Date = child->Text;
+        else if (NameIs(name, u"icon") && record.IconUrl.isEmpty())
+            record.IconUrl = AddressIn(child, documentAddress);
+        else if (NameIs(name, u"logo") && logo.isEmpty())
+            logo = AddressIn(child, documentAddress);
     }
+    if (record.IconUrl.isEmpty())
+        record.IconUrl = logo;
     ReadItems(record, FeedTypeAtom10, document.FindNode(QStringLiteral("feed\\entry")),
               documentAddress);
 }
@@ -238,6 +258,11 @@ void ResetFeedData(CFeedData& record) {
     record = CFeedData();
 }
 
+// The home link is kept raw, as the other texts of the record.
+FeedIconSource IconSourceOf(const CFeedData& record) {
+    return {record.IconUrl, DecodeEntities(UnwrapCData(record.Link)).trimmed()};
+}
+
 void EnsureTitle(CFeedData& record, const QString& prefix) {
     record.Title = record.Title.trimmed();
     if (record.Title.isEmpty())
@@ -248,6 +273,8 @@ void ReadRss20Channel(CFeedData& record, const CXmlDocument& document, const QSt
     record.Version = VersionLabel(FeedTypeRss20);
     ReadChannelHeader(record, document.FindNode(QStringLiteral("rss\\channel")),
                       TitleText::CDataUnwrapped);
+    record.IconUrl =
+        AddressIn(document.FindNode(QStringLiteral("rss\\channel\\image\\url")), address);
     ReadItems(record, record.FeedType, document.FindNode(QStringLiteral("rss\\channel\\item")),
               address);
 }

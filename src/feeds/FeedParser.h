@@ -22,6 +22,9 @@ bool ParseFeedFile(CFeedData& record, const QString& path, const FeedOrigin& ori
 
 void ResetFeedData(CFeedData& record);
 
+// The icon addresses of a parsed feed.
+FeedIconSource IconSourceOf(const CFeedData& record);
+
 // The RSS 2.0 channel and its items, for feeds and for feed-search results alike; relative item
 // links resolve against `address`.
 void ReadRss20Channel(CFeedData& record, const CXmlDocument& document, const QString& address = {});

@@ -105,6 +105,10 @@ bool ReadJsonFeed(CFeedData& record, const QByteArray& bytes, const QString& doc
     record.Title = EscapeXml(Text(feed, "title"));
     record.Link = Address(feed, "home_page_url", base);
     record.Description = EscapeXml(Text(feed, "description"));
+    // The favicon is the one meant for lists of feeds; the icon, 512 pixels wide, stands in.
+    record.IconUrl = ResolveLink(Text(feed, "favicon").trimmed(), base);
+    if (record.IconUrl.isEmpty())
+        record.IconUrl = ResolveLink(Text(feed, "icon").trimmed(), base);
     for (const QJsonValue& item : feed.value(QLatin1StringView("items")).toArray())
         if (item.isObject())
             record.Items.push_back(ReadItem(item.toObject(), base));

@@ -275,6 +275,11 @@ int CDownloadManager::StartRun() {
         OnRunDatabaseOpened(*runDb_);
     CHttpDownloader::StartSession(transfers_, transfersPerServer_);
     abandonTransfers_ = false;
+    // The last run's icons are written before this run reads them.
+    icons_.reset();
+    icons_ = lastItemBeforeRun_
+                 ? std::make_unique<CFeedIconFetcher>(CAppSettings::FeedIconFolder(), proxy_)
+                 : nullptr;
     worker_ = std::thread([this] { WorkerLoop(); });
     return 1;
 }
@@ -304,6 +309,10 @@ std::unique_ptr<CRssDatabase> CDownloadManager::OpenRunDatabase() const {
 
 void CDownloadManager::WorkerLoop() {
     if (ProcessEntries()) {
+        // The icons still under way finish within the run's connections; a cancelled run
+        // waits for the one being fetched only.
+        if (icons_)
+            icons_->Finish(!aborted_);
         if (lastItemBeforeRun_ && runDb_)
             runDb_->CollectWhatsNew(*lastItemBeforeRun_);
         EndRun(true);
@@ -340,8 +349,9 @@ bool CDownloadManager::ProcessEntries() {
         } else if (download.result != CHttpDownloader::Result::Failed) {
             NotifyRun(DN_DOWNLOADED, 1);
             // "Not modified" is an unchanged feed, like a body whose digest is known.
-            result = download.result == CHttpDownloader::Result::NotModified ||
-                             Process(item, download.path, download.validators, note)
+            result = (download.result == CHttpDownloader::Result::NotModified
+                          ? FeedNotModified(item)
+                          : Process(item, download.path, download.validators, note))
                          ? 1
                          : -1;
             if (download.path != item.FilePath)
@@ -392,8 +402,26 @@ bool CDownloadManager::Process(const CDownloadItem& item, const QString& path,
         return runDb_->SetAudioStatus(item.FeedItemID, 1);
     if (item.FeedItemID != 0)
         return StoreExtendedData(item, path, note);
-    return runDb_->MergeFeedFile(item.FeedID, path, this, received.contentType) &&
-           runDb_->SetHttpValidators(item.FeedID, received);
+    return MergeFeed(item, path, received);
+}
+
+// A feed's icon is looked at with the feed, whether or not its file changed.
+bool CDownloadManager::MergeFeed(const CDownloadItem& item, const QString& path,
+                                 const HttpValidators& received) {
+    std::optional<FeedIconSource> iconSource;
+    if (!runDb_->MergeFeedFile(item.FeedID, path, this, received.contentType, &iconSource) ||
+        !runDb_->SetHttpValidators(item.FeedID, received))
+        return false;
+    if (iconSource)
+        icons_->FeedRead(item.Url, *iconSource);
+    else
+        icons_->FeedUnchanged(item.Url);
+    return true;
+}
+
+bool CDownloadManager::FeedNotModified(const CDownloadItem& item) {
+    icons_->FeedUnchanged(item.Url);
+    return true;
 }
 
 // Pages are stored within the item's and the run's limit; what was left out is told.
@@ -461,6 +489,8 @@ void CDownloadManager::EndRun(bool byWorker) {
     } else {
         listAbandoned_ = true;
         abandonTransfers_ = true; // the worker's, whatever it is waiting for
+        if (icons_)
+            icons_->Abandon();
     }
     aborted_ = false;
     lostNetwork_ = false;

@@ -5,6 +5,7 @@
 #include "config/RegistrySettings.h"
 #include "net/ConnectionCheck.h"
 #include "net/DownloadAhead.h"
+#include "net/FeedIconFetcher.h"
 #include "net/HttpDownloader.h"
 #include "net/InternetConnection.h"
 #include "net/ReloadSchedule.h"
@@ -152,6 +153,9 @@ private:
     // `note` gets what the user should know of the outcome: why it failed, what was cut.
     bool Process(const CDownloadItem& item, const QString& path, const HttpValidators& received,
                  QString& note);
+    bool MergeFeed(const CDownloadItem& item, const QString& path, const HttpValidators& received);
+    // A feed the server says has not changed since its last download.
+    bool FeedNotModified(const CDownloadItem& item);
     bool StoreExtendedData(const CDownloadItem& item, const QString& path, QString& note);
     // True when the run goes on with another entry.
     bool AfterItem(int result, const QString& note);
@@ -191,6 +195,9 @@ private:
     // The newest item before a run of feeds, whose new items "Whats New" then shows; none for
     // a run without feeds (audio), which leaves it as it is.
     std::optional<qint32> lastItemBeforeRun_;
+    // The icons of a run of feeds, fetched beside them. Replaced only when a run starts, so
+    // that a forced cancel may abandon them while the worker still holds them.
+    std::unique_ptr<CFeedIconFetcher> icons_;
     ProxyArguments proxy_;
     bool usesConnectionWatch_ = false;
     bool alreadyConnected_ = false;

@@ -97,7 +97,8 @@ struct CRssDatabase::MergeTally {
 };
 
 bool CRssDatabase::MergeFeedFile(qint32 feedID, const QString& path, IExtendedDataQueue* queue,
-                                 const QString& contentType) {
+                                 const QString& contentType,
+                                 std::optional<FeedIconSource>* iconSource) {
     const QString digest = Md5FileDigest(path);
     const std::optional<CFeedRecord> stored = GetFeed(feedID);
     if (stored && !digest.isEmpty() && stored->LastDigestKey == digest)
@@ -105,6 +106,8 @@ bool CRssDatabase::MergeFeedFile(qint32 feedID, const QString& path, IExtendedDa
     CFeedData feed;
     if (!ParseFeedFile(feed, path, {stored ? stored->FeedUrl : QString(), contentType}))
         return false;
+    if (iconSource)
+        *iconSource = IconSourceOf(feed);
     return MergeFeed(feedID, stored, feed, digest, queue);
 }
 

@@ -318,14 +318,18 @@ QString VersionInfoInsert(const QString& date) {
            QStringLiteral("')");
 }
 
+// The built-in Views show as many items as any new View; a file made earlier keeps its own.
 QStringList DefaultViewInserts(const QString& date) {
     const QString prefix = QStringLiteral(
         "Insert Into Views(ViewID,ParentID,Label,ReadAfter,HideAfter,NumToShow,HideRead,"
         "DPadSkipRead,SortBy,Status,Keywords,DateEntered) Values(");
-    return {prefix + QStringLiteral("1,0,'Whats New',10,0,75,1,1,2,2,'---specialwhatsnew---','") +
-                date + QStringLiteral("')"),
-            prefix + QStringLiteral("2,0,'Search Results',10,0,75,0,1,2,2,'','") + date +
-                QStringLiteral("')")};
+    const QString shown = QString::number(CViewRecord().NumToShow);
+    return {
+        prefix +
+            QStringLiteral("1,0,'Whats New',10,0,%1,1,1,2,2,'---specialwhatsnew---','").arg(shown) +
+            date + QStringLiteral("')"),
+        prefix + QStringLiteral("2,0,'Search Results',10,0,%1,0,1,2,2,'','").arg(shown) + date +
+            QStringLiteral("')")};
 }
 
 // The shape of a database of a thousand feeds: a View holds many memberships and a feed many

@@ -72,8 +72,11 @@ public:
     // text, enclosures and keyword-View memberships, and trims old items. True also when the
     // file shows the feed unchanged. `contentType` is the HTTP answer's, for the character set
     // of a file that names none; relative links resolve against the feed's stored address.
+    // `iconSource`, when given, gets where the feed's icon comes from when the file was read
+    // (not when its digest showed it unchanged).
     bool MergeFeedFile(qint32 feedID, const QString& path, IExtendedDataQueue* queue,
-                       const QString& contentType = {});
+                       const QString& contentType = {},
+                       std::optional<FeedIconSource>* iconSource = nullptr);
     // The same for a feed file parsed already (against the feed's address), whose bytes have
     // the MD5 `digest`: the file is not read again.
     bool MergeParsedFeed(qint32 feedID, const CFeedData& feed, const QString& digest,

@@ -253,3 +253,40 @@ TEST_F(FeedParserTest, SearchResultLinksComeFromTheSource) {
 }
 
 } // namespace
+
+// A feed's own picture: RSS's channel image (the root's in RDF), Atom's icon before its logo,
+// JSON Feed's favicon before its icon; references decoded, relative addresses resolved against
+// the feed's, nothing when the feed names none.
+TEST_F(FeedParserTest, FeedIconElements) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"<rss version=\"2.0\"><channel><title>T</title><image><url> https://cdn.example.net/"
+         "logo.png?a=1&amp;b=2 </url><title>T</title></image><item><title>i</title>"
+         "<image><url>https://item.example/no.png</url></image></item></channel></rss>",
+         "https://cdn.example.net/logo.png?a=1&b=2"},
+        {"<rss version=\"0.91\"><channel><title>T</title><image><url>/img/icon.gif</url>"
+         "</image></channel></rss>",
+         "https://example.org/img/icon.gif"},
+        {"<rdf:RDF xmlns=\"http://purl.org/rss/1.0/\"><channel><title>T</title></channel>"
+         "<image><url>rdf.png</url></image></rdf:RDF>",
+         "https://example.org/blog/rdf.png"},
+        {"<feed xmlns=\"http://www.w3.org/2005/Atom\"><title>T</title><logo>/logo.png</logo>"
+         "<icon>/favicon.png</icon></feed>",
+         "https://example.org/favicon.png"},
+        {"<feed xmlns=\"http://www.w3.org/2005/Atom\" xml:base=\"https://static.example.com/a/\">"
+         "<title>T</title><logo>wide.png</logo></feed>",
+         "https://static.example.com/a/wide.png"},
+        {"{\"version\":\"https://jsonfeed.org/version/1.1\",\"title\":\"T\",\"icon\":"
+         "\"/big.png\",\"favicon\":\"/small.png\",\"items\":[]}",
+         "https://example.org/small.png"},
+        {"{\"version\":\"https://jsonfeed.org/version/1\",\"title\":\"T\",\"icon\":"
+         "\"https://example.com/big.png\",\"items\":[]}",
+         "https://example.com/big.png"},
+        {"<rss version=\"2.0\"><channel><title>T</title></channel></rss>", ""},
+    };
+    for (const auto& [document, icon] : cases) {
+        SCOPED_TRACE(document);
+        ASSERT_TRUE(ParseFeedFile(record_, env_.WriteFile("feed.xml", document),
+                                  {QStringLiteral("https://example.org/blog/feed.xml"), {}}));
+        EXPECT_EQ(record_.IconUrl, QString::fromUtf8(icon));
+    }
+}

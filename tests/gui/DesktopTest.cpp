@@ -7,7 +7,9 @@
 #include "gui/screens/DownloadProgressWnd.h"
 #include "gui/screens/ItemListScreen.h"
 #include "gui/window/DesktopPresence.h"
+#include "store/FeedIconCache.h"
 #include "support/LoopbackServer.h"
+#include "support/TestImages.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -70,6 +72,8 @@ public:
     }
 
     QStringList received;
+    // The image each notification showed, "" for none.
+    QStringList images;
 
 public slots:
     uint Notify(const QString& application, uint replacesId, const QString& icon,
@@ -77,8 +81,8 @@ public slots:
                 const QVariantMap& hints, int timeout) {
         Q_UNUSED(application);
         Q_UNUSED(icon);
-        Q_UNUSED(hints);
         Q_UNUSED(timeout);
+        images.append(hints.value(QStringLiteral("image-path")).toString());
         received.append(summary + QStringLiteral(" | ") + body + QStringLiteral(" | ") +
                         actions.join(u','));
         lastId_ = replacesId != 0 ? replacesId : lastId_ + 1;
@@ -165,6 +169,8 @@ TEST_F(DesktopTest, ARunWithNewItemsIsCountedAndNotified) {
     LoopbackServer server;
     server.SetBody("/alpha", Feed(QStringLiteral("Alpha"), 3));
     server.SetBody("/beta", Feed(QStringLiteral("Beta"), 2));
+    // The feeds' site has a favicon: the notification shows it.
+    server.SetBody("/favicon.ico", ImageFileBytes("ICO", Qt::darkCyan));
     MakeDatabase(QStringLiteral("tray.qpdb"), {QStringLiteral("Alpha"), QStringLiteral("Beta")},
                  server.Url("/"));
     CQuillpostView& view = Start();
@@ -189,6 +195,10 @@ TEST_F(DesktopTest, ARunWithNewItemsIsCountedAndNotified) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return listener.received.size() == 1; }, 5000));
     EXPECT_EQ(listener.received[0],
               QStringLiteral("5 new items in 2 feeds | Alpha, Beta | default,Show Whats New"));
+    const QString iconFile =
+        CFeedIconCache(CAppSettings::FeedIconFolder()).IconFile(server.Url("/alpha"));
+    ASSERT_FALSE(iconFile.isEmpty());
+    EXPECT_EQ(listener.images[0], QUrl::fromLocalFile(iconFile).toString());
 
     listener.Click();
     EXPECT_TRUE(QTest::qWaitFor([&] { return view.ActiveScreen() == CItemListScreen::Id; }, 5000));

@@ -23,6 +23,7 @@
 #include "support/LoopbackServer.h"
 #include "support/ScriptedPrompt.h"
 #include "support/TestEnvironment.h"
+#include "support/TestImages.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -53,7 +54,8 @@ void Save(const QPixmap& picture, const char* name) {
         std::printf("%s\n", qPrintable(path));
 }
 
-QByteArray Feed(const QString& title, int items) {
+// `iconUrl`, when given, is the feed's own picture.
+QByteArray Feed(const QString& title, int items, const QString& iconUrl = {}) {
     static const char* const stories[] = {
         "Council approves the new tram line to the harbour",
         "Lighthouse reopens after two years of restoration",
@@ -63,6 +65,8 @@ QByteArray Feed(const QString& title, int items) {
     };
     static const char* const authors[] = {"Maria Jensen", "Tom Okafor", "Lena Brandt"};
     QByteArray xml = "<rss version=\"2.0\"><channel><title>" + title.toUtf8() + "</title>";
+    if (!iconUrl.isEmpty())
+        xml += "<image><url>" + iconUrl.toUtf8() + "</url></image>";
     const QDateTime newest = QDateTime::currentDateTimeUtc().addSecs(-600);
     for (int i = 0; i < items; ++i)
         xml += QStringLiteral("<item><title>%1</title><guid>%2-%3</guid>"
@@ -82,6 +86,36 @@ QByteArray Feed(const QString& title, int items) {
                    .toUtf8();
     return xml + "</channel></rss>";
 }
+
+// A site's icon as sites draw theirs: the first letter of its name on a square of its colour.
+QByteArray SiteIcon(const QString& name, int index) {
+    QImage icon(32, 32, QImage::Format_ARGB32);
+    icon.fill(Qt::transparent);
+    QPainter painter(&icon);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setBrush(QColor::fromHsv((index * 67) % 360, 170, 185));
+    painter.setPen(Qt::NoPen);
+    painter.drawRoundedRect(QRectF(1, 1, 30, 30), 7, 7);
+    QFont font;
+    font.setBold(true);
+    font.setPixelSize(21);
+    painter.setFont(font);
+    painter.setPen(Qt::white);
+    painter.drawText(icon.rect(), Qt::AlignCenter, name.left(1).toUpper());
+    painter.end();
+    return ImageFile(icon, "PNG");
+}
+
+// Each demonstration Feed's own site, which serves its icon.
+struct IconSites {
+    std::vector<std::unique_ptr<LoopbackServer>> servers;
+
+    QString IconOf(const QString& title) {
+        auto& site = servers.emplace_back(std::make_unique<LoopbackServer>());
+        site->SetBody("/icon.png", SiteIcon(title, int(servers.size())));
+        return site->Url("/icon.png");
+    }
+};
 
 // Some Feeds read, one disabled, as after a while of use.
 void VaryFeedStates(CRssDatabase& db) {
@@ -126,19 +160,25 @@ void ShootMainWindow(CMainFrame& frame) {
     Save(picture, "main-menu.png");
 }
 
-void ShootProgressPage(CMainFrame& frame, LoopbackServer& server) {
+// A run in progress, then cancelled; a second run goes through, so that the later pictures
+// show the Feeds' icons.
+void ShootProgressPage(CMainFrame& frame, LoopbackServer& server, IconSites& sites) {
     CRssDatabase& db = frame.View()->Database();
+    std::vector<std::pair<std::string, QByteArray>> feeds;
     int index = 0;
     for (CFeedRecord feed : db.FeedList) {
         const std::string path = "/feed" + std::to_string(index++);
+        const QByteArray body = Feed(feed.Title, 5, sites.IconOf(feed.Title));
         if (index == 3)
             feed.FeedUrl = QStringLiteral("http://127.0.0.1:9/gone.xml");
         else if (index > 5)
-            server.Set(path, LoopbackServer::Slow(Feed(feed.Title, 5), 10, 200));
+            server.Set(path, LoopbackServer::Slow(body, 10, 200));
         else
-            server.SetBody(path, Feed(feed.Title, 5));
-        if (index != 3)
+            server.SetBody(path, body);
+        if (index != 3) {
             feed.FeedUrl = server.Url(path);
+            feeds.emplace_back(path, body);
+        }
         db.UpdateFeed(feed);
     }
     frame.View()->OnCommand(CQuillpostView::UpdateAllFeeds);
@@ -149,6 +189,11 @@ void ShootProgressPage(CMainFrame& frame, LoopbackServer& server) {
     Save(frame.grab(), "progress.png");
     page->OnCancel();
     page->OnCancel();
+    if (!QTest::qWaitFor([page] { return !page->IsActive() && !page->IsRunning(); }, 20000))
+        std::fprintf(stderr, "the run did not end\n");
+    for (const auto& [path, body] : feeds)
+        server.SetBody(path, body);
+    frame.View()->OnCommand(CQuillpostView::UpdateAllFeeds);
 }
 
 // A Feed's items with a few read and one locked, then its first item in the reading pane.
@@ -367,6 +412,7 @@ int main(int argc, char** argv) {
         VaryFeedStates(db);
     }
     LoopbackServer server;
+    IconSites sites;
     CMainFrame frame(StartOptions{}, [] { return true; });
     frame.resize(820, 600);
     frame.show();
@@ -375,7 +421,7 @@ int main(int argc, char** argv) {
     QTest::qWait(200);
     ShootMainWindow(frame);
     ShootDialogs(frame.View());
-    ShootProgressPage(frame, server);
+    ShootProgressPage(frame, server, sites);
     ShootItemList(frame);
     ShootWideLayout(frame);
     ShootFeedProperties(&frame);

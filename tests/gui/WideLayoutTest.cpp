@@ -3,13 +3,16 @@
 #include "gui/window/WideLayout.h"
 
 #include "ScreensFixture.h"
+#include "gui/desktop/Icons.h"
 #include "gui/screens/ReadingPane.h"
 #include "gui/window/MainFrame.h"
 #include "gui/window/RunStatus.h"
 #include "gui/window/SearchRunner.h"
 #include "gui/window/WindowState.h"
+#include "support/TestImages.h"
 
 #include <QHeaderView>
+#include <QImage>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
@@ -323,6 +326,45 @@ TEST_F(WideLayoutTest, ARunShowsItsProgressAndSummaryInTheStatusBar) {
     // The summary stays until dismissed.
     QTest::mouseClick(status->DismissButton(), Qt::LeftButton);
     EXPECT_FALSE(status->isVisible());
+}
+
+QColor IconColour(const QModelIndex& index) {
+    return index.data(Qt::DecorationRole).value<QIcon>().pixmap(16, 16).toImage().pixelColor(8, 8);
+}
+
+// A run brings each feed's own icon to the tree and to the item table's Feed column; a feed
+// whose site has none keeps the generic icon, and nothing says it failed.
+TEST_F(WideLayoutTest, TheTreeAndTheTableShowEachFeedsOwnIcon) {
+    const qint32 iconic = AddFeed(QStringLiteral("Iconic"), Items(1));
+    const qint32 bare = AddFeed(QStringLiteral("Bare"), Items(1));
+    // Iconic's web site is the test's server, which has a favicon; Bare's has none.
+    server_.SetBody("/feed1.xml", "<rss version=\"2.0\"><channel><title>Iconic</title><link>" +
+                                      server_.Url("/").toUtf8() +
+                                      "</link><item><title>Fresh</title><guid>fresh</guid>"
+                                      "</item></channel></rss>");
+    server_.SetBody("/favicon.ico", ImageFileBytes("ICO", Qt::red));
+    QDir().mkpath(TheAppSettings().installFolder);
+    StartFrame();
+    EXPECT_NE(IconColour(TreeRow(CFeedTreeModel::FeedNode, iconic)), QColor(Qt::red));
+
+    ASSERT_TRUE(View()->StartDownloadRun(CQuillpostView::RunKind::AllFeeds));
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return IconColour(TreeRow(CFeedTreeModel::FeedNode, iconic)) == Qt::red; }, 20000));
+    const QModelIndex bareRow = TreeRow(CFeedTreeModel::FeedNode, bare);
+    EXPECT_EQ(
+        bareRow.data(Qt::DecorationRole).value<QIcon>().pixmap(16, 16).toImage(),
+        ListIcon(bareRow.data(CFeedTreeModel::StatusIconRole).toInt()).pixmap(16, 16).toImage());
+    EXPECT_TRUE(Wide()->TreeModel().FeedFailure(bare).isEmpty());
+
+    ClickTree(CFeedTreeModel::AllFeedsNode, 0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Table()->model()->rowCount() == 3; }, 5000));
+    for (int row = 0; row < 3; ++row) {
+        const QModelIndex feed = Table()->model()->index(row, CItemListModel::FeedColumn);
+        if (feed.data().toString() == u"Iconic")
+            EXPECT_EQ(IconColour(feed), QColor(Qt::red));
+        else
+            EXPECT_TRUE(feed.data(Qt::DecorationRole).value<QIcon>().isNull());
+    }
 }
 
 // Two Feeds may have one title: the failure is marked on the one that failed only.

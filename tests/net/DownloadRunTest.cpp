@@ -5,13 +5,17 @@
 #include "net/ConnectionCheck.h"
 #include "net/DownloadProgressModel.h"
 #include "net/HttpDownloader.h"
+#include "store/FeedIconCache.h"
 #include "support/LoopbackServer.h"
 #include "support/TestEnvironment.h"
+#include "support/TestImages.h"
 #include "text/RecordId.h"
 
 #include <QDirIterator>
 #include <QElapsedTimer>
+#include <QImage>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QSet>
 #include <QTcpServer>
@@ -957,6 +961,143 @@ TEST_F(DownloadRunTest, ConnectionTestReportsWhatItFound) {
     NetworkSettings managed;
     EXPECT_FALSE(TestConnection(managed, [] { return false; }));
     EXPECT_EQ(prompt_.messages.last(), "Failure: A connection to the Internet is not available.");
+}
+
+// Feed icons, fetched beside the feeds of a run.
+
+// A PNG of noise, which does not compress: its file is larger than an icon may be.
+QByteArray NoisePng(int side) {
+    QImage image(side, side, QImage::Format_RGB32);
+    QRandomGenerator random(7);
+    for (int y = 0; y < side; ++y)
+        for (int x = 0; x < side; ++x)
+            image.setPixel(x, y, random.generate());
+    return ImageFile(image, "PNG");
+}
+
+// A small PNG that claims a picture far larger than any icon.
+QByteArray HugePicturePng() {
+    QImage image(4000, 4000, QImage::Format_Mono);
+    image.fill(0);
+    return ImageFile(image, "PNG");
+}
+
+QByteArray FeedWithIcon(const QString& link, const QString& icon) {
+    const QString image =
+        icon.isEmpty() ? QString() : QStringLiteral("<image><url>%1</url></image>").arg(icon);
+    return QStringLiteral("<rss version=\"2.0\"><channel><title>T</title><link>%1</link>%2"
+                          "<item><title>one</title><guid>1</guid></item></channel></rss>")
+        .arg(link, image)
+        .toUtf8();
+}
+
+class FeedIconRunTest : public DownloadRunTest {
+protected:
+    static QImage IconOf(const QString& feedUrl) {
+        const QString file = CFeedIconCache(CAppSettings::FeedIconFolder()).IconFile(feedUrl);
+        return file.isEmpty() ? QImage() : QImage(file);
+    }
+    static QStringList KeptFiles() {
+        return QDir(CAppSettings::FeedIconFolder()).entryList({QStringLiteral("*.png")});
+    }
+    // No row of the progress list tells a failure or a note: icons are never spoken of.
+    void ExpectNothingFailed() {
+        for (const auto& row : model_.Rows())
+            EXPECT_NE(row.icon, CDownloadProgressModel::Failed) << row.title.toStdString();
+        EXPECT_EQ(Notes(), QStringList());
+    }
+};
+
+TEST_F(FeedIconRunTest, FeedsOwnPictureElseItsSitesFavicon) {
+    // A wide logo of the feed's own, relative to the feed's address.
+    server_.SetBody("/own", FeedWithIcon(server_.Url("/"), QStringLiteral("pics/logo.png")));
+    server_.SetBody("/pics/logo.png", ImageFileBytes("PNG", Qt::red, 100, 50));
+    // A feed without a picture: its web site's favicon, an ICO file.
+    server_.SetBody("/plain", FeedWithIcon(server_.Url("/blog/"), {}));
+    server_.SetBody("/favicon.ico", ImageFileBytes("ICO", Qt::blue));
+    AddFeedAt(1, "Own", "/own", 9);
+    AddFeedAt(2, "Plain", "/plain", 8);
+
+    ASSERT_TRUE(RunAll());
+    const QImage own = IconOf(server_.Url("/own"));
+    ASSERT_EQ(own.size(), QSize(CFeedIconCache::StoredSide, CFeedIconCache::StoredSide));
+    EXPECT_EQ(own.pixelColor(32, 32), QColor(Qt::red));
+    EXPECT_EQ(own.pixelColor(32, 2).alpha(), 0); // the logo keeps its proportions
+    const QImage plain = IconOf(server_.Url("/plain"));
+    ASSERT_FALSE(plain.isNull());
+    EXPECT_EQ(plain.pixelColor(8, 8), QColor(Qt::blue));
+    EXPECT_EQ(server_.Hits("/pics/logo.png"), 1);
+    EXPECT_EQ(server_.Hits("/favicon.ico"), 1); // the feed with a picture of its own never asks
+    ExpectNothingFailed();
+
+    // Icons kept are not asked for again by the next run.
+    ASSERT_TRUE(RunAll());
+    EXPECT_EQ(server_.Hits("/pics/logo.png"), 1);
+    EXPECT_EQ(server_.Hits("/favicon.ico"), 1);
+    EXPECT_FALSE(IconOf(server_.Url("/plain")).isNull());
+}
+
+// A site that gave no icon is asked again a day later, not by the runs in between.
+TEST_F(FeedIconRunTest, ASiteIsAskedOnceADay) {
+    server_.SetBody("/feed", FeedWithIcon(server_.Url("/"), server_.Url("/missing.png")));
+    AddFeedAt(1, "Feed", "/feed", 9);
+
+    ASSERT_TRUE(RunAll());
+    EXPECT_EQ(server_.Hits("/missing.png"), 1);
+    EXPECT_EQ(server_.Hits("/favicon.ico"), 1); // the fallback, within the same try
+    ASSERT_TRUE(RunAll());
+    EXPECT_EQ(server_.Hits("/missing.png"), 1);
+    EXPECT_EQ(server_.Hits("/favicon.ico"), 1);
+    ExpectNothingFailed();
+
+    {
+        CFeedIconCache cache(CAppSettings::FeedIconFolder());
+        cache.NoteTry(server_.Url("/"),
+                      QDateTime::currentDateTimeUtc().addSecs(-CFeedIconCache::RetrySeconds - 60));
+        ASSERT_TRUE(cache.Save());
+    }
+    server_.SetBody("/favicon.ico", ImageFileBytes("ICO", Qt::green));
+    ASSERT_TRUE(RunAll());
+    EXPECT_EQ(server_.Hits("/missing.png"), 2);
+    EXPECT_EQ(server_.Hits("/favicon.ico"), 2);
+    EXPECT_EQ(IconOf(server_.Url("/feed")).pixelColor(8, 8), QColor(Qt::green));
+}
+
+// Whatever a site answers for its icon, nothing but a sound small image is kept, and the feed
+// is stored as ever, without a word about its icon.
+TEST_F(FeedIconRunTest, BadAnswersAreDroppedSilently) {
+    struct Case {
+        const char* name;
+        int status;
+        QByteArray body;
+    };
+    const Case cases[] = {
+        {"over 64 KB", 200, NoisePng(200)},
+        {"not an image", 200, "<html><body>Not found</body></html>"},
+        {"a truncated image", 200, ImageFileBytes("PNG", Qt::red).left(40)},
+        {"a picture too large to decode", 200, HugePicturePng()},
+        {"an error", 500, ImageFileBytes("PNG", Qt::red)},
+    };
+    ASSERT_GT(cases[0].body.size(), CFeedIconCache::MostBytes);
+    ASSERT_LT(cases[3].body.size(), CFeedIconCache::MostBytes);
+    qint32 feedID = 0;
+    // A server of its own for each, so that no try of an earlier case stands in its way; all
+    // stay, so that none takes the port of an earlier one.
+    std::vector<std::unique_ptr<LoopbackServer>> sites;
+    for (const auto& [name, status, body] : cases) {
+        SCOPED_TRACE(name);
+        LoopbackServer& site = *sites.emplace_back(std::make_unique<LoopbackServer>());
+        site.SetBody("/icon", body, status);
+        site.SetBody("/feed", FeedWithIcon(site.Url("/"), site.Url("/icon")));
+        AddFeedWithUrl(++feedID, QString::fromUtf8(name), site.Url("/feed"), 9);
+        ASSERT_TRUE(RunAll());
+        EXPECT_EQ(site.Hits("/icon"), 1);
+        EXPECT_TRUE(IconOf(site.Url("/feed")).isNull());
+        EXPECT_EQ(KeptFiles(), QStringList());
+        EXPECT_EQ(Count("FeedItems", QStringLiteral("FeedID = %1").arg(feedID)), 1);
+        ExpectNothingFailed();
+        ASSERT_TRUE(db_.DeleteFeed(feedID));
+    }
 }
 
 } // namespace

@@ -27,8 +27,8 @@ TEST_F(RssDatabaseTest, NewDatabaseHoldsTheInitialRows) {
     EXPECT_EQ(version, QStringList{"1|2.0|Oxbowfield"});
     EXPECT_EQ(Rows("Select ViewID,ParentID,Label,ReadAfter,HideAfter,NumToShow,HideRead,"
                    "DPadSkipRead,SortBy,Status,Keywords From Views Order By ViewID"),
-              QStringList({"1|0|Whats New|10|0|75|1|1|2|2|---specialwhatsnew---",
-                           "2|0|Search Results|10|0|75|0|1|2|2|"}));
+              QStringList({"1|0|Whats New|10|0|1000|1|1|2|2|---specialwhatsnew---",
+                           "2|0|Search Results|10|0|1000|0|1|2|2|"}));
     EXPECT_EQ(db_.GetDatabaseVersion(), "2.0");
     for (const char* table : {"Feeds", "FeedItems", "ViewFeeds", "Subscriptions"})
         EXPECT_EQ(Count(table), 0) << table;
@@ -38,6 +38,16 @@ TEST_F(RssDatabaseTest, NewDatabaseHoldsTheInitialRows) {
     CRssDatabase bare;
     ASSERT_EQ(bare.OpenDatabase(env_.Path("bare.qpdb"), false), 1);
     EXPECT_FALSE(bare.GetView(1).has_value());
+}
+
+// A file made when the built-in Views showed 75 items keeps what it holds.
+TEST_F(RssDatabaseTest, AnEarlierFileKeepsItsBuiltInViewLimits) {
+    Sql({"Update Views Set NumToShow = 75 Where ViewID = 1",
+         "Update Views Set NumToShow = 0 Where ViewID = 2"});
+    CRssDatabase reopened;
+    ASSERT_EQ(reopened.OpenDatabase(path_, false), 1);
+    EXPECT_EQ(reopened.GetView(WhatsNewViewID)->NumToShow, 75);
+    EXPECT_EQ(reopened.GetView(SearchResultsViewID)->NumToShow, 0);
 }
 
 TEST_F(RssDatabaseTest, CreationChecksSpaceAndAsksBeforeOverwriting) {

@@ -41,7 +41,8 @@ QString MadeFolder(const QTemporaryDir& dir, const char* name) {
 TestEnvironment::TestEnvironment()
     : config_("XDG_CONFIG_HOME", MadeFolder(dir_, "config")),
       data_("XDG_DATA_HOME", MadeFolder(dir_, "data")),
-      runtime_("XDG_RUNTIME_DIR", MadeFolder(dir_, "runtime")) {}
+      runtime_("XDG_RUNTIME_DIR", MadeFolder(dir_, "runtime")),
+      cache_("XDG_CACHE_HOME", MadeFolder(dir_, "cache")) {}
 
 QString TestEnvironment::WriteFile(const QString& name, const QByteArray& bytes) const {
     const QString path = Path(name);

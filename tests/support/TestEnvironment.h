@@ -30,7 +30,7 @@ private:
     std::optional<ScopedEnv> tz_;
 };
 
-// A private temporary folder with its own configuration, data and runtime folders, so that a
+// A private temporary folder with its own configuration, data, runtime and cache folders, so that a
 // test never sees the user's files or another test's.
 class TestEnvironment {
 public:
@@ -47,4 +47,5 @@ private:
     ScopedEnv config_;
     ScopedEnv data_;
     ScopedEnv runtime_;
+    ScopedEnv cache_;
 };

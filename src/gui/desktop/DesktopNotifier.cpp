@@ -3,6 +3,7 @@
 #include "gui/desktop/DesktopNotifier.h"
 
 #include <QDBusMessage>
+#include <QUrl>
 #include <QVariantMap>
 
 namespace {
@@ -26,12 +27,15 @@ void CDesktopNotifier::UseBus(const QDBusConnection& bus) {
                  SLOT(OnActionInvoked(uint, QString)));
 }
 
-void CDesktopNotifier::Notify(const QString& summary, const QString& body) {
+void CDesktopNotifier::Notify(const QString& summary, const QString& body,
+                              const QString& imageFile) {
     if (!bus_.isConnected())
         return;
     QDBusMessage call =
         QDBusMessage::createMethodCall(Service, Path, Interface, QStringLiteral("Notify"));
-    const QVariantMap hints = {{QStringLiteral("desktop-entry"), QStringLiteral("quillpost")}};
+    QVariantMap hints = {{QStringLiteral("desktop-entry"), QStringLiteral("quillpost")}};
+    if (!imageFile.isEmpty())
+        hints.insert(QStringLiteral("image-path"), QUrl::fromLocalFile(imageFile).toString());
     call << QStringLiteral("Quillpost") << lastId_ << QStringLiteral("quillpost") << summary << body
          << QStringList({QStringLiteral("default"), QStringLiteral("Show Whats New")}) << hints
          << ServerTimeout;

@@ -16,7 +16,8 @@ public:
 
     // The bus to talk to; the session bus unless changed.
     void UseBus(const QDBusConnection& bus);
-    void Notify(const QString& summary, const QString& body);
+    // `imageFile`, when given, is shown with it (a feed's icon).
+    void Notify(const QString& summary, const QString& body, const QString& imageFile = {});
 
 signals:
     // The user clicked the notification last sent.

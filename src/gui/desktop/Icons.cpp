@@ -2,6 +2,9 @@
 
 #include "gui/desktop/Icons.h"
 
+#include "config/AppSettings.h"
+#include "store/FeedIconCache.h"
+
 #include <QHash>
 #include <array>
 
@@ -30,4 +33,21 @@ QIcon CommandIcon(const QString& themeName, const QString& ownName) {
 
 QIcon ApplicationIcon() {
     return OwnIcon(QStringLiteral("quillpost"));
+}
+
+QHash<qint32, QString> FeedIconFiles(const std::vector<CFeedRecord>& feeds) {
+    const CFeedIconCache cache(CAppSettings::FeedIconFolder());
+    QHash<qint32, QString> files;
+    for (const CFeedRecord& feed : feeds)
+        if (const QString file = cache.IconFile(feed.FeedUrl); !file.isEmpty())
+            files.insert(feed.FeedID, file);
+    return files;
+}
+
+QHash<qint32, QIcon> FeedIcons(const std::vector<CFeedRecord>& feeds) {
+    QHash<qint32, QIcon> icons;
+    const QHash<qint32, QString> files = FeedIconFiles(feeds);
+    for (auto file = files.begin(); file != files.end(); ++file)
+        icons.insert(file.key(), QIcon(file.value()));
+    return icons;
 }

@@ -2,7 +2,11 @@
 
 #pragma once
 
+#include "store/Records.h"
+
+#include <QHash>
 #include <QIcon>
+#include <vector>
 
 // The shared list icons, by index as the lists draw them.
 enum ListIconIndex {
@@ -21,3 +25,8 @@ QIcon CommandIcon(const QString& themeName, const QString& ownName);
 QIcon ApplicationIcon();
 // One of our own images by name.
 QIcon OwnIcon(const QString& name);
+
+// The feeds' own icons as the download runs kept them, by FeedID; feeds without one are left
+// out, to be drawn with the generic icon.
+QHash<qint32, QString> FeedIconFiles(const std::vector<CFeedRecord>& feeds);
+QHash<qint32, QIcon> FeedIcons(const std::vector<CFeedRecord>& feeds);

@@ -42,11 +42,18 @@ void CFeedTreeModel::ShowCount(QStandardItem* name, int unread) {
     count->setFont(font);
 }
 
+// A disabled Feed keeps the generic mark of its Status, which says so.
+QIcon CFeedTreeModel::FeedIcon(const QStandardItem* name) const {
+    const int status = name->data(StatusIconRole).toInt();
+    const QIcon own = feedIcons_.value(IdOf(name->index()));
+    return own.isNull() || status == IconDisabled ? ListIcon(status) : own;
+}
+
 void CFeedTreeModel::ShowFailure(QStandardItem* name) {
     const QString reason = failures_.value(IdOf(name->index()));
     if (reason.isEmpty()) {
         name->setToolTip(name->text());
-        name->setIcon(ListIcon(name->data(StatusIconRole).toInt()));
+        name->setIcon(FeedIcon(name));
         return;
     }
     name->setToolTip(name->text() + QStringLiteral("\nLast update failed: ") + reason);
@@ -56,6 +63,7 @@ void CFeedTreeModel::ShowFailure(QStandardItem* name) {
 void CFeedTreeModel::Rebuild(CRssDatabase& db) {
     // The rows go, the columns stay: the tree keeps its column widths.
     removeRows(0, rowCount());
+    feedIcons_ = FeedIcons(db.FeedList);
     QHash<qint32, const CFeedRecord*> feeds;
     for (const CFeedRecord& feed : db.FeedList)
         feeds.insert(feed.FeedID, &feed);

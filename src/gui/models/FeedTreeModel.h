@@ -3,13 +3,15 @@
 #pragma once
 
 #include <QHash>
+#include <QIcon>
 #include <QStandardItemModel>
 
 class CRssDatabase;
 
 // The feed tree of the wide window: "Show All Feeds", then every View with its Feeds beneath,
 // each row with its unread count beside it (bold while above zero). A Feed whose last download
-// failed carries a mark and the reason as its tooltip until a later download succeeds.
+// failed carries a mark and the reason as its tooltip until a later download succeeds; else it
+// shows its own icon where a download run kept one, and the generic one by its Status where not.
 class CFeedTreeModel : public QStandardItemModel {
     Q_OBJECT
 public:
@@ -41,8 +43,10 @@ private:
     QList<QStandardItem*> MakeRow(Kind kind, qint32 id, const QString& name);
     void ShowCount(QStandardItem* name, int unread);
     void ShowFailure(QStandardItem* name);
+    QIcon FeedIcon(const QStandardItem* name) const;
     // Every row's name cell, parents before their children.
     QList<QStandardItem*> NameItems() const;
 
     QHash<qint32, QString> failures_;
+    QHash<qint32, QIcon> feedIcons_;
 };

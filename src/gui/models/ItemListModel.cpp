@@ -100,8 +100,9 @@ void CItemListModel::SetTableColumns(bool table) {
     endResetModel();
 }
 
-void CItemListModel::SetFeedTitles(QHash<qint32, QString> titles) {
+void CItemListModel::SetFeeds(QHash<qint32, QString> titles, QHash<qint32, QIcon> icons) {
     feedTitles_ = std::move(titles);
+    feedIcons_ = std::move(icons);
     if (shown_ > 0)
         emit dataChanged(index(0, FeedColumn), index(shown_ - 1, FeedColumn));
 }
@@ -246,6 +247,8 @@ QVariant CItemListModel::data(const QModelIndex& index, int role) const {
     case Qt::ToolTipRole:
         return index.column() == TitleColumn ? DisplayTitle(row) : QVariant();
     case Qt::DecorationRole:
+        if (index.column() == FeedColumn)
+            return feedIcons_.value(item.FeedID);
         if (index.column() != TitleColumn)
             return {};
         return RowIcon(item.Status, audioFiles_.contains(item.FeedItemID));

@@ -6,6 +6,7 @@
 
 #include <QAbstractTableModel>
 #include <QHash>
+#include <QIcon>
 #include <QSize>
 #include <functional>
 #include <vector>
@@ -36,8 +37,9 @@ public:
     // As table columns, the title stands alone (the date has its own column) and unread rows
     // are bold; as a list, the title carries the date on a second line.
     void SetTableColumns(bool table);
-    // The names the Feed column shows.
-    void SetFeedTitles(QHash<qint32, QString> titles);
+    // The names the Feed column shows, and the feeds' own icons beside them (feeds without one
+    // show none, so that the column stays quiet).
+    void SetFeeds(QHash<qint32, QString> titles, QHash<qint32, QIcon> icons);
     // Sorts every item of the list by a column; -1 keeps the store's order.
     void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
     int SortColumn() const { return sortColumn_; }
@@ -87,6 +89,7 @@ private:
     int shown_ = 0;
     bool table_ = false;
     QHash<qint32, QString> feedTitles_;
+    QHash<qint32, QIcon> feedIcons_;
     int sortColumn_ = -1;
     Qt::SortOrder sortOrder_ = Qt::AscendingOrder;
 };

@@ -266,7 +266,7 @@ void CItemListScreen::LoadItems(const QString& stripText,
         QHash<qint32, QString> feedTitles;
         for (const CFeedRecord& feed : db_.FeedList)
             feedTitles.insert(feed.FeedID, feed.Title);
-        model_.SetFeedTitles(std::move(feedTitles));
+        model_.SetFeeds(std::move(feedTitles), FeedIcons(db_.FeedList));
         model_.SetSource([this, cursor, unreadOnly = unreadOnly_](
                              int count) { return ReadItems(*cursor, count, unreadOnly); },
                          std::move(audio), showDates_ ? dateFormat_ : -1);

@@ -52,7 +52,8 @@ void CDesktopPresence::OnRunFinished(const RunTally& tally) {
     if (tray_)
         tray_->SetLastRun(summary);
     if (tally.newItems > 0 && CRegistrySettings::ForQuillpost().Read(Key::Notifications) != 0)
-        notifier_->Notify(summary, view_->FeedTitles(tally.feedIDs).join(QStringLiteral(", ")));
+        notifier_->Notify(summary, view_->FeedTitles(tally.feedIDs).join(QStringLiteral(", ")),
+                          view_->FeedIconFile(tally.feedIDs));
 }
 
 // The window's close (not Exit) hides the window in the tray when the user chose so; the

@@ -419,6 +419,14 @@ QStringList CQuillpostView::FeedTitles(const QList<qint32>& feedIDs) const {
     return titles;
 }
 
+QString CQuillpostView::FeedIconFile(const QList<qint32>& feedIDs) const {
+    const QHash<qint32, QString> files = FeedIconFiles(db_.FeedList);
+    for (qint32 feedID : feedIDs)
+        if (files.contains(feedID))
+            return files.value(feedID);
+    return {};
+}
+
 void CQuillpostView::ShowWhatsNew() {
     if (progress_->IsActive())
         return;

@@ -101,6 +101,8 @@ public:
     void EvaluateReloadSchedule();
     // The titles of these feeds, in the order of the feed list.
     QStringList FeedTitles(const QList<qint32>& feedIDs) const;
+    // The icon file of the first of these feeds that has one of its own, or empty.
+    QString FeedIconFile(const QList<qint32>& feedIDs) const;
     // The item list with Whats New, the items the latest runs brought.
     void ShowWhatsNew();
 
